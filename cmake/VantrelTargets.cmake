@@ -1,0 +1,91 @@
+# Common settings for every target of the project.
+
+set(VANTREL_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
+
+# Warning and sanitizer flags, applied to each project target.
+function(vantrel_target_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(VANTREL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(VANTREL_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# One library per folder: every .cpp directly in the folder (and in its listed sub folders).
+#   vantrel_folder_library(NAME lib DIRS . sub ... LIBS deps... [EXCLUDE file.cpp ...])
+function(vantrel_folder_library)
+  cmake_parse_arguments(A "" "NAME" "DIRS;LIBS;EXCLUDE" ${ARGN})
+  if(NOT A_DIRS)
+    set(A_DIRS .)
+  endif()
+  set(srcs)
+  foreach(d ${A_DIRS})
+    get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR}/${d} ABSOLUTE)
+    file(GLOB s CONFIGURE_DEPENDS ${dir}/*.cpp)
+    list(APPEND srcs ${s})
+  endforeach()
+  foreach(x ${A_EXCLUDE})
+    get_filename_component(f ${CMAKE_CURRENT_SOURCE_DIR}/${x} ABSOLUTE)
+    list(REMOVE_ITEM srcs ${f})
+  endforeach()
+  if(srcs)
+    add_library(${A_NAME} STATIC ${srcs})
+    target_include_directories(${A_NAME} PUBLIC ${VANTREL_SOURCE_ROOT})
+    target_link_libraries(${A_NAME} PUBLIC ${A_LIBS})
+    vantrel_target_options(${A_NAME})
+  else()
+    add_library(${A_NAME} INTERFACE)
+    target_include_directories(${A_NAME} INTERFACE ${VANTREL_SOURCE_ROOT})
+    target_link_libraries(${A_NAME} INTERFACE ${A_LIBS})
+  endif()
+endfunction()
+
+# Adds every immediate sub folder that has a CMakeLists.txt.
+function(vantrel_add_subdirs)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# A GoogleTest executable from every .cpp of the current folder, registered with CTest.
+#   vantrel_test(NAME t LABEL unit|gl|ui LIBS deps... [QT] [ENV VAR=value...] [SOURCES extra...])
+# LABEL gl and ui tests run on the X server of xvfb-run; unit tests run without a display.
+# QT: the test's main creates a QApplication first (needed by every test that makes widgets).
+function(vantrel_test)
+  cmake_parse_arguments(A "QT" "NAME;LABEL" "LIBS;ENV;SOURCES" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${A_NAME} ${srcs} ${A_SOURCES})
+  if(A_QT)
+    set(main vantrel_testmain_qt)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} vantrel_testsupport ${main} GTest::gtest GTest::gmock)
+  vantrel_target_options(${A_NAME})
+  target_compile_definitions(${A_NAME} PRIVATE VANTREL_FIXTURES="${VANTREL_SOURCE_ROOT}/tests/fixtures"
+                                               VANTREL_ASSETS="${VANTREL_SOURCE_ROOT}/assets")
+  if(NOT A_LABEL)
+    set(A_LABEL unit)
+  endif()
+  # Tests never see the real user's settings or folders.
+  set(home ${CMAKE_BINARY_DIR}/testhome/${A_NAME})
+  set(env ${A_ENV} HOME=${home} XDG_CONFIG_HOME=${home}/config XDG_DATA_HOME=${home}/data
+          XDG_CACHE_HOME=${home}/cache XDG_RUNTIME_DIR=${home}/runtime)
+  file(MAKE_DIRECTORY ${home}/config ${home}/data ${home}/cache ${home}/runtime)
+  if(A_LABEL STREQUAL "unit")
+    list(APPEND env QT_QPA_PLATFORM=offscreen)
+  else()
+    list(APPEND env QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1)
+  endif()
+  gtest_discover_tests(${A_NAME}
+    DISCOVERY_TIMEOUT 60
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${A_LABEL} ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()

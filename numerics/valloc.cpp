@@ -1,0 +1,119 @@
+#include "numerics/valloc.h"
+
+#include "platform/forms/msgbox.h"
+#include "platform/locale/locale.h"
+#include "platform/runtime/rterror.h"
+#include "platform/runtime/utf8.h"
+#include "platform/runtime/vb.h"
+
+namespace vantrel::numerics {
+
+std::string DecimalSep;
+std::string ThousandSep;
+
+namespace {
+bool g_separatorsRead = false;
+
+constexpr std::string_view kNbsp = "\xC2\xA0";
+
+void RemoveAll(std::string& s, std::string_view what) {
+  if (what.empty()) return;
+  size_t p;
+  while ((p = s.find(what)) != std::string::npos) s.erase(p, what.size());
+}
+
+// Removes the first character of every occurrence of sep (the separator is one character in
+// practice; a longer one loses its first character at each place).
+void RemoveSeparator(std::string& s, std::string_view sep) {
+  if (sep.empty()) return;
+  const size_t first = rt::utf8::SeqLen(static_cast<unsigned char>(sep[0]));
+  size_t p;
+  while ((p = s.find(sep)) != std::string::npos) s.erase(p, first);
+}
+
+// True when the text needs none of the rewriting steps: no blank, no quote, no comma and no
+// character of the thousands separator.
+bool Plain(std::string_view s) {
+  const char t = ThousandSep.empty() ? '\0' : ThousandSep[0];
+  for (char c : s) {
+    if (c == ' ' || c == '"' || c == ',' || c == '\xC2' || (t && c == t)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string GetLocaleStr(long lcType) {
+  const platform::LocaleSeparators& loc = platform::UserLocale();
+  if (lcType == 14) return loc.decimal;
+  if (lcType == 15) return loc.thousands;
+  return "";
+}
+
+void GetLocaleSeparators() {
+  DecimalSep = GetLocaleStr(14);
+  ThousandSep = GetLocaleStr(15);
+}
+
+void ResetLocaleSeparatorsForTesting() {
+  g_separatorsRead = false;
+  DecimalSep.clear();
+  ThousandSep.clear();
+}
+
+double ValLocale(std::string_view text, int& flag) {
+  flag = -1;
+  double result = 0;
+  try {
+    size_t b = text.find_first_not_of(' ');
+    if (b == std::string_view::npos) return 0;
+    size_t e = text.find_last_not_of(' ');
+    std::string_view trimmed = text.substr(b, e - b + 1);
+    if (!g_separatorsRead) {
+      GetLocaleSeparators();
+      g_separatorsRead = true;
+    }
+    if (Plain(trimmed)) return rt::Val(trimmed);
+
+    std::string s(trimmed);
+    RemoveAll(s, " ");
+    RemoveAll(s, kNbsp);
+    RemoveSeparator(s, ThousandSep);
+    // A text left empty here (blanks only, separators only) reads as 0.
+    if (!s.empty() && s.front() == '"') s.erase(0, 1);
+    if (!s.empty() && s.back() == '"') s.pop_back();
+    const size_t c = s.find(',');
+    if (c == std::string::npos) return rt::Val(s);
+
+    std::string trial = s;
+    trial[c] = '.';
+    if (s.find('.') != std::string::npos || trial.find(',') != std::string::npos) {
+      flag = 0;
+      RemoveAll(s, ",");
+      return rt::Val(s);
+    }
+    const int64_t k = rt::utf8::CountChars(std::string_view(s).substr(c + 1));
+    if (k == 3 && DecimalSep != ",") {
+      flag = 0;
+      s.erase(c, 1);
+    } else {
+      flag = 1;
+      s[c] = '.';
+    }
+    result = rt::Val(s);
+  } catch (const rt::RtError& err) {
+    forms::MsgBox(err.description(), 64, "ERROR n\xC2\xB0 " + std::to_string(err.number()));
+  }
+  return result;
+}
+
+double ValLocV(std::string_view text, int& flag) { return ValLocale(text, flag); }
+
+double ValLoc(std::string_view text) {
+  int flag = -1;
+  return ValLocV(text, flag);
+}
+
+double ValLoc(double value) { return ValLoc(rt::CStr(value)); }
+
+}  // namespace vantrel::numerics

@@ -1,0 +1,29 @@
+#pragma once
+// Locale-aware reading of numbers typed by users, stored in the settings or written in data
+// files: decides from the text and the user's locale whether a comma is decimal or grouping.
+
+#include <string>
+#include <string_view>
+
+namespace vantrel::numerics {
+
+// The user locale's decimal and thousands separators, empty until first read.
+extern std::string DecimalSep;
+extern std::string ThousandSep;
+
+// One locale item: 14 the decimal separator, 15 the thousands separator ("" for others).
+std::string GetLocaleStr(long lcType);
+void GetLocaleSeparators();
+
+// The text as a Double; flag: -1 no comma interpreted, 0 commas were grouping marks, 1 the
+// comma was decimal. The separators are read once per run, by the first non-empty call.
+double ValLocale(std::string_view text, int& flag);
+double ValLocV(std::string_view text, int& flag);
+// The wrapper the settings use: a Double goes through its text (CStr), the flag is dropped.
+double ValLoc(std::string_view text);
+double ValLoc(double value);
+
+// Forgets the separators read, so that the next call reads the locale again (tests only).
+void ResetLocaleSeparatorsForTesting();
+
+}  // namespace vantrel::numerics

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build and the tests need, when they are missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libqt6opengl6-dev
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  xvfb xauth fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libzip-dev libexpat1-dev libxlsxwriter-dev libfast-float-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
