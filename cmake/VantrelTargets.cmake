@@ -89,3 +89,15 @@ function(vantrel_test)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS ${A_LABEL} ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()
+
+# Appends to the list `var` those of the named targets that exist (platform layers are added
+# before the folders that use them).
+function(vantrel_existing_targets var)
+  set(out ${${var}})
+  foreach(t ${ARGN})
+    if(TARGET ${t})
+      list(APPEND out ${t})
+    endif()
+  endforeach()
+  set(${var} ${out} PARENT_SCOPE)
+endfunction()
