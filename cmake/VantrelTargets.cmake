@@ -84,10 +84,13 @@ function(vantrel_test)
   else()
     list(APPEND env QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1)
   endif()
+  # The environment goes through env(1) as the test launcher: gtest_discover_tests flattens
+  # a list given as the ENVIRONMENT property.
+  set_target_properties(${A_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
   gtest_discover_tests(${A_NAME}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${A_LABEL} ENVIRONMENT "${env}" TIMEOUT 300)
+    PROPERTIES LABELS ${A_LABEL} TIMEOUT 300)
 endfunction()
 
 # Appends to the list `var` those of the named targets that exist (platform layers are added
