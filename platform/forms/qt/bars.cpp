@@ -45,6 +45,7 @@ int StatusBar::AddPanel(const std::string& text, double widthTwips) {
 }
 
 QLabel* StatusBar::Panel(int panel) const {
+  widget();  // the panels go with the bar
   if (panel < 1 || panel > PanelCount()) IndexOutOfBounds();
   return panels_[static_cast<size_t>(panel - 1)];
 }
@@ -91,6 +92,11 @@ int ImageList::IndexOfKey(const std::string& key) const {
 
 // --- ToolbarButton ----------------------------------------------------------------------------
 
+QAction* ToolbarButton::action() const {
+  bar_->widget();  // the buttons go with the bar
+  return action_;
+}
+
 void ToolbarButton::SetValue(int value) {
   if (value != kButtonUp && value != kButtonPressed) detail::InvalidPropertyValue();
   if (style_ == kButtonSeparator || style_ == kButtonPlaceholder) return;
@@ -108,46 +114,47 @@ void ToolbarButton::SetImage(int image) {
   Show();
 }
 
-std::string ToolbarButton::ToolTipText() const { return S(action_->toolTip()); }
-void ToolbarButton::SetToolTipText(const std::string& text) { action_->setToolTip(Q(text)); }
+std::string ToolbarButton::ToolTipText() const { return S(action()->toolTip()); }
+void ToolbarButton::SetToolTipText(const std::string& text) { action()->setToolTip(Q(text)); }
 
 void ToolbarButton::SetCaption(const std::string& caption) {
   caption_ = caption;
   Show();
 }
 
-bool ToolbarButton::Visible() const { return action_->isVisible(); }
-void ToolbarButton::SetVisible(bool on) { action_->setVisible(on); }
-bool ToolbarButton::Enabled() const { return action_->isEnabled(); }
-void ToolbarButton::SetEnabled(bool on) { action_->setEnabled(on); }
+bool ToolbarButton::Visible() const { return action()->isVisible(); }
+void ToolbarButton::SetVisible(bool on) { action()->setVisible(on); }
+bool ToolbarButton::Enabled() const { return action()->isEnabled(); }
+void ToolbarButton::SetEnabled(bool on) { action()->setEnabled(on); }
 
 void ToolbarButton::Show() {
   if (style_ == kButtonSeparator || style_ == kButtonPlaceholder) return;
-  QSignalBlocker b(action_);
-  action_->setCheckable(style_ == kButtonCheck || style_ == kButtonGroup);
-  action_->setChecked(value_ == kButtonPressed);
+  QSignalBlocker b(action());
+  action()->setCheckable(style_ == kButtonCheck || style_ == kButtonGroup);
+  action()->setChecked(value_ == kButtonPressed);
   const ImageList* list = bar_->images_;
   if (image_ > 0 && list && image_ <= list->Count())
-    action_->setIcon(QIcon(list->Picture(image_)));
+    action()->setIcon(QIcon(list->Picture(image_)));
   else
-    action_->setIcon(QIcon());
+    action()->setIcon(QIcon());
   // The text shows only when there is a caption; without a picture the key stands in for it.
-  action_->setText(Q(caption_.empty() ? key_ : caption_));
-  action_->setIconText(Q(caption_));
+  action()->setText(Q(caption_.empty() ? key_ : caption_));
+  action()->setIconText(Q(caption_));
 }
 
 // --- Toolbar ----------------------------------------------------------------------------------
 
 Toolbar::Toolbar(QMainWindow* window, std::string name, Qt::ToolBarArea area)
     : Control(new QToolBar(window), std::move(name)), window_(window) {
-  bar_ = static_cast<QToolBar*>(widget());
-  bar_->setWindowTitle(bar_->objectName());
-  window->addToolBar(area, bar_);
-  QObject::connect(bar_, &QToolBar::topLevelChanged, this, [this] { Raise(Change); });
-  QObject::connect(bar_, &QToolBar::orientationChanged, this, [this] { Raise(Change); });
+  bar()->setWindowTitle(bar()->objectName());
+  window->addToolBar(area, bar());
+  QObject::connect(bar(), &QToolBar::topLevelChanged, this, [this] { Raise(Change); });
+  QObject::connect(bar(), &QToolBar::orientationChanged, this, [this] { Raise(Change); });
 }
 
 Toolbar::~Toolbar() = default;
+
+QToolBar* Toolbar::bar() const { return static_cast<QToolBar*>(widget()); }
 
 int Toolbar::AddButton(const std::string& key, int style, int image, int value, const std::string& toolTip) {
   if (style < kButtonDefault || style > kButtonPlaceholder) detail::InvalidPropertyValue();
@@ -157,13 +164,13 @@ int Toolbar::AddButton(const std::string& key, int style, int image, int value, 
   b->key_ = key;
   b->style_ = style;
   if (style == kButtonSeparator) {
-    b->action_ = bar_->addSeparator();
+    b->action_ = bar()->addSeparator();
   } else if (style == kButtonPlaceholder) {
-    auto* space = new QWidget(bar_);
+    auto* space = new QWidget(bar());
     space->setFixedWidth(8);
-    b->action_ = bar_->addWidget(space);
+    b->action_ = bar()->addWidget(space);
   } else {
-    b->action_ = bar_->addAction(Q(key));
+    b->action_ = bar()->addAction(Q(key));
     b->action_->setObjectName(Q(key));
     ToolbarButton* raw = b.get();
     QObject::connect(b->action_, &QAction::triggered, this, [this, raw] { UserClick(*raw); });
@@ -190,7 +197,7 @@ ToolbarButton& Toolbar::Button(const std::string& key) const {
 
 void Toolbar::SetImageList(const ImageList* images) {
   images_ = images;
-  bar_->setIconSize(images ? QSize(images->ImageWidth(), images->ImageHeight()) : QSize(16, 16));
+  bar()->setIconSize(images ? QSize(images->ImageWidth(), images->ImageHeight()) : QSize(16, 16));
   for (auto& b : buttons_) b->Show();
 }
 
@@ -219,12 +226,14 @@ void Toolbar::UserClick(ToolbarButton& b) {
 }
 
 void Toolbar::SaveToolbar(const std::string& key, const std::string& subkey, const std::string& value) {
+  if (!window_) throw rt::RtError(rt::kErrNoObject);
   QByteArray state = window_->saveState();
   Layouts().Write(key, subkey, value, state.toBase64().toStdString());
 }
 
 bool Toolbar::RestoreToolbar(const std::string& key, const std::string& subkey, const std::string& value) {
   std::string text = Layouts().Read(key, subkey, value);
+  if (!window_) throw rt::RtError(rt::kErrNoObject);
   if (text.empty()) return false;
   QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(text));
   return window_->restoreState(state);

@@ -1,7 +1,9 @@
 #pragma once
 // The common controls of the main window: status bar with panels, image lists and toolbars.
 
+#include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -11,7 +13,6 @@
 
 class QAction;
 class QLabel;
-class QMainWindow;
 class QStatusBar;
 class QToolBar;
 
@@ -81,7 +82,7 @@ class ToolbarButton {
   void SetVisible(bool on);
   bool Enabled() const;
   void SetEnabled(bool on);
-  QAction* action() const { return action_; }
+  QAction* action() const;
 
  private:
   friend class Toolbar;
@@ -128,8 +129,8 @@ class Toolbar : public Control {
   friend class ToolbarButton;
   void UserClick(ToolbarButton& b);
   void ReleaseGroup(const ToolbarButton& b);
-  QMainWindow* window_;
-  QToolBar* bar_;
+  QToolBar* bar() const;
+  QPointer<QMainWindow> window_;
   const ImageList* images_ = nullptr;
   std::vector<std::unique_ptr<ToolbarButton>> buttons_;
 };

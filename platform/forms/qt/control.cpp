@@ -59,6 +59,7 @@ Control::Control(QWidget* widget, std::string name) : widget_(widget), name_(std
   widget->setMouseTracking(true);
   widget->installEventFilter(this);
   Registry()[widget] = this;
+  Unregister(widget);
   foreColor_ = detail::FromQColor(widget->palette().color(QPalette::WindowText));
   backColor_ = detail::FromQColor(widget->palette().color(QPalette::Window));
 }
@@ -83,6 +84,13 @@ void Control::Watch(QWidget* child) {
   child->setMouseTracking(true);
   child->installEventFilter(this);
   Registry()[child] = this;
+  Unregister(child);
+}
+
+// A widget destroyed under the control (with its container) leaves the registry at once, so a
+// later widget at the same address is not taken for it.
+void Control::Unregister(QWidget* w) {
+  QObject::connect(w, &QObject::destroyed, this, [w] { Registry().erase(w); });
 }
 
 Control* Control::Of(const QWidget* w) {

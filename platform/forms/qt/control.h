@@ -116,6 +116,7 @@ class Control : public QObject {
   void Watch(QWidget* child);
 
  private:
+  void Unregister(QWidget* w);
   QPointer<QWidget> widget_;
   std::string name_;
   int index_ = -1;

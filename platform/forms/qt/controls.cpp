@@ -62,17 +62,16 @@ QString ToLf(const std::string& s) {
 
 CheckBox::CheckBox(QWidget* parent, std::string name, const std::string& caption, int value)
     : Control(new ClickableCheckBox(Q(caption), parent), std::move(name)) {
-  box_ = static_cast<QCheckBox*>(widget());
-  static_cast<ClickableCheckBox*>(box_)->onUser = [this] { UserClick(); };
+  static_cast<ClickableCheckBox*>(box())->onUser = [this] { UserClick(); };
   if (value < 0 || value > 2) detail::InvalidPropertyValue();
   value_ = value;
   Show(value);
 }
 
 void CheckBox::Show(int value) {
-  QSignalBlocker b(box_);
-  box_->setTristate(value == 2);
-  box_->setCheckState(StateOf(value));
+  QSignalBlocker b(box());
+  box()->setTristate(value == 2);
+  box()->setCheckState(StateOf(value));
 }
 
 void CheckBox::SetValue(double value) {
@@ -90,162 +89,171 @@ void CheckBox::UserClick() {
   Raise(Click);
 }
 
-std::string CheckBox::Caption() const { return S(box_->text()); }
-void CheckBox::SetCaption(const std::string& caption) { box_->setText(Q(caption)); }
+std::string CheckBox::Caption() const { return S(box()->text()); }
+void CheckBox::SetCaption(const std::string& caption) { box()->setText(Q(caption)); }
 
 // --- TextBox ----------------------------------------------------------------------------------
 
 TextBox::TextBox(QWidget* parent, std::string name, const std::string& text, bool multiLine)
     : Control(multiLine ? static_cast<QWidget*>(new QPlainTextEdit(parent)) : new QLineEdit(parent),
-              std::move(name)) {
+              std::move(name)),
+      multiLine_(multiLine) {
   if (multiLine) {
-    plain_ = static_cast<QPlainTextEdit*>(widget());
-    plain_->setPlainText(ToLf(text));
-    Watch(plain_->viewport());
-    QObject::connect(plain_, &QPlainTextEdit::textChanged, this, [this] { Raise(Change); });
+    plain()->setPlainText(ToLf(text));
+    Watch(plain()->viewport());
+    QObject::connect(plain(), &QPlainTextEdit::textChanged, this, [this] { Raise(Change); });
   } else {
-    line_ = static_cast<QLineEdit*>(widget());
-    line_->setText(Q(text));
-    line_->setCursorPosition(0);
-    QObject::connect(line_, &QLineEdit::textChanged, this, [this] { Raise(Change); });
+    line()->setText(Q(text));
+    line()->setCursorPosition(0);
+    QObject::connect(line(), &QLineEdit::textChanged, this, [this] { Raise(Change); });
   }
 }
 
+QLineEdit* TextBox::line() const { return multiLine_ ? nullptr : static_cast<QLineEdit*>(widget()); }
+QPlainTextEdit* TextBox::plain() const { return multiLine_ ? static_cast<QPlainTextEdit*>(widget()) : nullptr; }
+
 std::string TextBox::Text() const {
-  if (line_) return S(line_->text());
-  QString t = plain_->toPlainText();
+  if (line()) return S(line()->text());
+  QString t = plain()->toPlainText();
   t.replace(QChar('\n'), QStringLiteral("\r\n"));
   return S(t);
 }
 
 void TextBox::SetText(const std::string& text) {
-  if (line_) {
+  if (line()) {
     QString q = Q(text);
-    if (q == line_->text()) return;
+    if (q == line()->text()) return;
     {
-      QSignalBlocker b(line_);
-      line_->setText(q);
-      line_->setCursorPosition(0);
+      QSignalBlocker b(line());
+      line()->setText(q);
+      line()->setCursorPosition(0);
     }
   } else {
     QString q = ToLf(text);
-    if (q == plain_->toPlainText()) return;
-    QSignalBlocker b(plain_);
-    plain_->setPlainText(q);
+    if (q == plain()->toPlainText()) return;
+    QSignalBlocker b(plain());
+    plain()->setPlainText(q);
   }
   Raise(Change);
 }
 
 int TextBox::SelStart() const {
-  if (line_) return line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
-  return plain_->textCursor().selectionStart();
+  if (line()) return line()->hasSelectedText() ? line()->selectionStart() : line()->cursorPosition();
+  return plain()->textCursor().selectionStart();
 }
 
 void TextBox::SetSelStart(int start) {
   start = std::max(0, start);
-  if (line_) {
-    line_->setCursorPosition(std::min<int>(start, line_->text().size()));
+  if (line()) {
+    line()->setCursorPosition(std::min<int>(start, line()->text().size()));
   } else {
-    QTextCursor c = plain_->textCursor();
-    c.setPosition(std::min<int>(start, plain_->document()->characterCount() - 1));
-    plain_->setTextCursor(c);
+    QTextCursor c = plain()->textCursor();
+    c.setPosition(std::min<int>(start, plain()->document()->characterCount() - 1));
+    plain()->setTextCursor(c);
   }
 }
 
 int TextBox::SelLength() const {
-  if (line_) return line_->selectionLength();
-  QTextCursor c = plain_->textCursor();
+  if (line()) return line()->selectionLength();
+  QTextCursor c = plain()->textCursor();
   return c.selectionEnd() - c.selectionStart();
 }
 
 void TextBox::SetSelLength(int length) {
   int start = SelStart();
   length = std::max(0, length);
-  if (line_) {
-    length = std::min<int>(length, line_->text().size() - start);
-    line_->setSelection(start, length);
+  if (line()) {
+    length = std::min<int>(length, line()->text().size() - start);
+    line()->setSelection(start, length);
   } else {
-    QTextCursor c = plain_->textCursor();
-    int end = std::min(start + length, plain_->document()->characterCount() - 1);
+    QTextCursor c = plain()->textCursor();
+    int end = std::min(start + length, plain()->document()->characterCount() - 1);
     c.setPosition(start);
     c.setPosition(end, QTextCursor::KeepAnchor);
-    plain_->setTextCursor(c);
+    plain()->setTextCursor(c);
   }
 }
 
 std::string TextBox::SelText() const {
-  if (line_) return S(line_->selectedText());
-  return S(plain_->textCursor().selectedText().replace(QChar(0x2029), QStringLiteral("\r\n")));
+  if (line()) return S(line()->selectedText());
+  return S(plain()->textCursor().selectedText().replace(QChar(0x2029), QStringLiteral("\r\n")));
 }
 
-bool TextBox::Locked() const { return line_ ? line_->isReadOnly() : plain_->isReadOnly(); }
+bool TextBox::Locked() const { return line() ? line()->isReadOnly() : plain()->isReadOnly(); }
 void TextBox::SetLocked(bool on) {
-  if (line_)
-    line_->setReadOnly(on);
+  if (line())
+    line()->setReadOnly(on);
   else
-    plain_->setReadOnly(on);
+    plain()->setReadOnly(on);
 }
+
+QCheckBox* CheckBox::box() const { return static_cast<QCheckBox*>(widget()); }
+QLabel* Label::label() const { return static_cast<QLabel*>(widget()); }
+QGroupBox* Frame::box() const { return static_cast<QGroupBox*>(widget()); }
+QComboBox* ComboBox::combo() const { return static_cast<QComboBox*>(widget()); }
+QListWidget* ListBox::list() const { return static_cast<QListWidget*>(widget()); }
+QScrollBar* ScrollBar::bar() const { return static_cast<QScrollBar*>(widget()); }
+QPushButton* CommandButton::button() const { return static_cast<QPushButton*>(widget()); }
+QProgressBar* ProgressBar::bar() const { return static_cast<QProgressBar*>(widget()); }
+QLabel* PictureBox::label() const { return static_cast<QLabel*>(widget()); }
 
 // --- Label, Frame -----------------------------------------------------------------------------
 
 Label::Label(QWidget* parent, std::string name, const std::string& caption)
     : Control(new QLabel(parent), std::move(name)) {
-  label_ = static_cast<QLabel*>(widget());
-  label_->setTextFormat(Qt::PlainText);
-  label_->setText(Q(caption));
+  label()->setTextFormat(Qt::PlainText);
+  label()->setText(Q(caption));
   SetClickFromMouse(true);
 }
 
-std::string Label::Caption() const { return S(label_->text()); }
-void Label::SetCaption(const std::string& caption) { label_->setText(Q(caption)); }
-void Label::SetWordWrap(bool on) { label_->setWordWrap(on); }
+std::string Label::Caption() const { return S(label()->text()); }
+void Label::SetCaption(const std::string& caption) { label()->setText(Q(caption)); }
+void Label::SetWordWrap(bool on) { label()->setWordWrap(on); }
 
 Frame::Frame(QWidget* parent, std::string name, const std::string& caption)
     : Control(new QGroupBox(Q(caption), parent), std::move(name)) {
-  box_ = static_cast<QGroupBox*>(widget());
   SetClickFromMouse(true);
 }
 
-std::string Frame::Caption() const { return S(box_->title()); }
-void Frame::SetCaption(const std::string& caption) { box_->setTitle(Q(caption)); }
+std::string Frame::Caption() const { return S(box()->title()); }
+void Frame::SetCaption(const std::string& caption) { box()->setTitle(Q(caption)); }
 
 // --- ComboBox ---------------------------------------------------------------------------------
 
 ComboBox::ComboBox(QWidget* parent, std::string name, const std::string& text)
     : Control(new QComboBox(parent), std::move(name)) {
-  combo_ = static_cast<QComboBox*>(widget());
-  combo_->setEditable(true);
-  combo_->setInsertPolicy(QComboBox::NoInsert);
-  combo_->setCompleter(nullptr);
-  combo_->setEditText(Q(text));
-  Watch(combo_->lineEdit());
+  combo()->setEditable(true);
+  combo()->setInsertPolicy(QComboBox::NoInsert);
+  combo()->setCompleter(nullptr);
+  combo()->setEditText(Q(text));
+  Watch(combo()->lineEdit());
   // Typing in the box.
-  QObject::connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] {
+  QObject::connect(combo()->lineEdit(), &QLineEdit::textEdited, this, [this] {
     listIndex_ = -1;
     Raise(Change);
   });
   // A choice in the list.
-  QObject::connect(combo_, &QComboBox::activated, this, [this](int i) {
+  QObject::connect(combo(), &QComboBox::activated, this, [this](int i) {
     listIndex_ = i;
     {
-      QSignalBlocker b(combo_);
-      combo_->setEditText(combo_->itemText(i));
+      QSignalBlocker b(combo());
+      combo()->setEditText(combo()->itemText(i));
     }
     Raise(Click);
   });
 }
 
-std::string ComboBox::Text() const { return S(combo_->currentText()); }
+std::string ComboBox::Text() const { return S(combo()->currentText()); }
 
 void ComboBox::SetText(const std::string& text) {
   QString q = Q(text);
-  if (q == combo_->currentText()) return;
+  if (q == combo()->currentText()) return;
   {
-    QSignalBlocker b(combo_);
-    QSignalBlocker e(combo_->lineEdit());
-    combo_->setEditText(q);
+    QSignalBlocker b(combo());
+    QSignalBlocker e(combo()->lineEdit());
+    combo()->setEditText(q);
   }
-  listIndex_ = combo_->findText(q, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  listIndex_ = combo()->findText(q, Qt::MatchExactly | Qt::MatchCaseSensitive);
   Raise(Change);
 }
 
@@ -254,44 +262,44 @@ void ComboBox::SetListIndex(int index) {
   if (index == listIndex_) return;
   listIndex_ = index;
   {
-    QSignalBlocker b(combo_);
-    QSignalBlocker e(combo_->lineEdit());
-    if (index >= 0) combo_->setCurrentIndex(index);
-    combo_->setEditText(index >= 0 ? combo_->itemText(index) : QString());
+    QSignalBlocker b(combo());
+    QSignalBlocker e(combo()->lineEdit());
+    if (index >= 0) combo()->setCurrentIndex(index);
+    combo()->setEditText(index >= 0 ? combo()->itemText(index) : QString());
   }
   Raise(Click);
 }
 
-int ComboBox::ListCount() const { return combo_->count(); }
+int ComboBox::ListCount() const { return combo()->count(); }
 
 std::string ComboBox::List(int index) const {
-  if (index < 0 || index >= combo_->count()) return {};
-  return S(combo_->itemText(index));
+  if (index < 0 || index >= combo()->count()) return {};
+  return S(combo()->itemText(index));
 }
 
 void ComboBox::Keep(const std::function<void()>& f) {
-  QString text = combo_->currentText();
-  QSignalBlocker b(combo_);
-  QSignalBlocker e(combo_->lineEdit());
+  QString text = combo()->currentText();
+  QSignalBlocker b(combo());
+  QSignalBlocker e(combo()->lineEdit());
   f();
-  combo_->setEditText(text);
+  combo()->setEditText(text);
 }
 
 void ComboBox::SetList(int index, const std::string& item) {
   if (index < 0 || index >= ListCount()) detail::InvalidPropertyValue();
-  Keep([&] { combo_->setItemText(index, Q(item)); });
+  Keep([&] { combo()->setItemText(index, Q(item)); });
 }
 
 void ComboBox::AddItem(const std::string& item, int index) {
   if (index > ListCount()) detail::InvalidPropertyValue();
   if (index < 0) index = ListCount();
-  Keep([&] { combo_->insertItem(index, Q(item)); });
+  Keep([&] { combo()->insertItem(index, Q(item)); });
   if (listIndex_ >= index) ++listIndex_;
 }
 
 void ComboBox::RemoveItem(int index) {
   if (index < 0 || index >= ListCount()) detail::InvalidPropertyValue();
-  Keep([&] { combo_->removeItem(index); });
+  Keep([&] { combo()->removeItem(index); });
   if (listIndex_ == index)
     listIndex_ = -1;
   else if (listIndex_ > index)
@@ -299,16 +307,15 @@ void ComboBox::RemoveItem(int index) {
 }
 
 void ComboBox::Clear() {
-  Keep([&] { combo_->clear(); });
+  Keep([&] { combo()->clear(); });
   listIndex_ = -1;
 }
 
 // --- ListBox ----------------------------------------------------------------------------------
 
 ListBox::ListBox(QWidget* parent, std::string name) : Control(new QListWidget(parent), std::move(name)) {
-  list_ = static_cast<QListWidget*>(widget());
-  Watch(list_->viewport());
-  QObject::connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+  Watch(list()->viewport());
+  QObject::connect(list(), &QListWidget::currentRowChanged, this, [this](int row) {
     if (row == listIndex_) return;
     listIndex_ = row;
     Raise(Click);
@@ -320,47 +327,47 @@ void ListBox::SetListIndex(int index) {
   if (index == listIndex_) return;
   listIndex_ = index;
   {
-    QSignalBlocker b(list_);
-    list_->setCurrentRow(index);
+    QSignalBlocker b(list());
+    list()->setCurrentRow(index);
   }
   Raise(Click);
 }
 
-int ListBox::ListCount() const { return list_->count(); }
+int ListBox::ListCount() const { return list()->count(); }
 
 std::string ListBox::List(int index) const {
-  if (index < 0 || index >= list_->count()) return {};
-  return S(list_->item(index)->text());
+  if (index < 0 || index >= list()->count()) return {};
+  return S(list()->item(index)->text());
 }
 
 void ListBox::SetList(int index, const std::string& item) {
   if (index < 0 || index >= ListCount()) detail::InvalidPropertyValue();
-  list_->item(index)->setText(Q(item));
+  list()->item(index)->setText(Q(item));
 }
 
 void ListBox::AddItem(const std::string& item, int index) {
   if (index > ListCount()) detail::InvalidPropertyValue();
   if (index < 0) index = ListCount();
-  QSignalBlocker b(list_);
-  list_->insertItem(index, Q(item));
+  QSignalBlocker b(list());
+  list()->insertItem(index, Q(item));
   if (listIndex_ >= index) ++listIndex_;
-  list_->setCurrentRow(listIndex_);
+  list()->setCurrentRow(listIndex_);
 }
 
 void ListBox::RemoveItem(int index) {
   if (index < 0 || index >= ListCount()) detail::InvalidPropertyValue();
-  QSignalBlocker b(list_);
-  delete list_->takeItem(index);
+  QSignalBlocker b(list());
+  delete list()->takeItem(index);
   if (listIndex_ == index)
     listIndex_ = -1;
   else if (listIndex_ > index)
     --listIndex_;
-  list_->setCurrentRow(listIndex_);
+  list()->setCurrentRow(listIndex_);
 }
 
 void ListBox::Clear() {
-  QSignalBlocker b(list_);
-  list_->clear();
+  QSignalBlocker b(list());
+  list()->clear();
   listIndex_ = -1;
 }
 
@@ -370,12 +377,11 @@ ScrollBar::ScrollBar(QWidget* parent, std::string name, int min, int max, int va
                      int largeChange, bool horizontal)
     : Control(new QScrollBar(horizontal ? Qt::Horizontal : Qt::Vertical, parent), std::move(name)),
       min_(min), max_(max), value_(value), small_(smallChange), large_(largeChange), lastChangeValue_(value) {
-  bar_ = static_cast<QScrollBar*>(widget());
   if (value < std::min(min, max) || value > std::max(min, max)) detail::InvalidPropertyValue();
   ApplyRange();
-  QObject::connect(bar_, &QScrollBar::valueChanged, this,
-                   [this](int v) { FromUser(v, bar_->isSliderDown()); });
-  QObject::connect(bar_, &QScrollBar::sliderReleased, this, [this] {
+  QObject::connect(bar(), &QScrollBar::valueChanged, this,
+                   [this](int v) { FromUser(v, bar()->isSliderDown()); });
+  QObject::connect(bar(), &QScrollBar::sliderReleased, this, [this] {
     if (value_ != lastChangeValue_) {
       lastChangeValue_ = value_;
       Raise(Change);
@@ -384,14 +390,14 @@ ScrollBar::ScrollBar(QWidget* parent, std::string name, int min, int max, int va
 }
 
 void ScrollBar::ApplyRange() {
-  QSignalBlocker b(bar_);
+  QSignalBlocker b(bar());
   // A reversed range (Min above Max) shows its Min at the left or top.
-  bar_->setInvertedAppearance(min_ > max_);
-  bar_->setInvertedControls(min_ > max_);
-  bar_->setRange(std::min(min_, max_), std::max(min_, max_));
-  bar_->setSingleStep(std::max(1, small_));
-  bar_->setPageStep(std::max(1, large_));
-  bar_->setValue(value_);
+  bar()->setInvertedAppearance(min_ > max_);
+  bar()->setInvertedControls(min_ > max_);
+  bar()->setRange(std::min(min_, max_), std::max(min_, max_));
+  bar()->setSingleStep(std::max(1, small_));
+  bar()->setPageStep(std::max(1, large_));
+  bar()->setValue(value_);
 }
 
 void ScrollBar::FromUser(int v, bool dragging) {
@@ -412,8 +418,8 @@ void ScrollBar::SetValue(double value) {
   value_ = v;
   lastChangeValue_ = v;
   {
-    QSignalBlocker b(bar_);
-    bar_->setValue(v);
+    QSignalBlocker b(bar());
+    bar()->setValue(v);
   }
   Raise(Change);
 }
@@ -456,29 +462,27 @@ void ScrollBar::SetLargeChange(double step) {
 
 CommandButton::CommandButton(QWidget* parent, std::string name, const std::string& caption)
     : Control(new QPushButton(Q(caption), parent), std::move(name)) {
-  button_ = static_cast<QPushButton*>(widget());
-  button_->setAutoDefault(false);
-  QObject::connect(button_, &QPushButton::clicked, this, [this] { Raise(Click); });
+  button()->setAutoDefault(false);
+  QObject::connect(button(), &QPushButton::clicked, this, [this] { Raise(Click); });
 }
 
-std::string CommandButton::Caption() const { return S(button_->text()); }
-void CommandButton::SetCaption(const std::string& caption) { button_->setText(Q(caption)); }
+std::string CommandButton::Caption() const { return S(button()->text()); }
+void CommandButton::SetCaption(const std::string& caption) { button()->setText(Q(caption)); }
 void CommandButton::PerformClick() { Raise(Click); }
 
 // --- ProgressBar ------------------------------------------------------------------------------
 
 ProgressBar::ProgressBar(QWidget* parent, std::string name, double min, double max)
     : Control(new QProgressBar(parent), std::move(name)), min_(min), max_(max), value_(min) {
-  bar_ = static_cast<QProgressBar*>(widget());
-  bar_->setTextVisible(false);
+  bar()->setTextVisible(false);
   if (!(min < max)) detail::InvalidPropertyValue();
   Show();
 }
 
 // The bar shows the value in thousandths of the range.
 void ProgressBar::Show() {
-  bar_->setRange(0, 1000);
-  bar_->setValue(static_cast<int>(rt::RoundHalfEven((value_ - min_) / (max_ - min_) * 1000)));
+  bar()->setRange(0, 1000);
+  bar()->setValue(static_cast<int>(rt::RoundHalfEven((value_ - min_) / (max_ - min_) * 1000)));
 }
 
 void ProgressBar::SetValue(double value) {
@@ -504,8 +508,7 @@ void ProgressBar::SetMax(double max) {
 // --- PictureBox -------------------------------------------------------------------------------
 
 PictureBox::PictureBox(QWidget* parent, std::string name) : Control(new QLabel(parent), std::move(name)) {
-  label_ = static_cast<QLabel*>(widget());
-  label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   SetClickFromMouse(true);
 }
 
@@ -519,7 +522,7 @@ void PictureBox::LoadPicture(const std::string& path) {
 
 void PictureBox::SetPicture(const QPixmap& picture) {
   picture_ = picture;
-  label_->setPixmap(picture);
+  label()->setPixmap(picture);
 }
 
 }  // namespace vantrel::forms

@@ -37,7 +37,7 @@ class CheckBox : public Control {
  private:
   void Show(int value);
   void UserClick();
-  QCheckBox* box_;
+  QCheckBox* box() const;
   int value_ = 0;
 };
 
@@ -56,13 +56,14 @@ class TextBox : public Control {
   std::string SelText() const;
   bool Locked() const;
   void SetLocked(bool on);
-  bool MultiLine() const { return plain_ != nullptr; }
+  bool MultiLine() const { return multiLine_; }
 
   Handler Change;
 
  private:
-  QLineEdit* line_ = nullptr;
-  QPlainTextEdit* plain_ = nullptr;
+  QLineEdit* line() const;
+  QPlainTextEdit* plain() const;
+  bool multiLine_;
 };
 
 class Label : public Control {
@@ -73,7 +74,7 @@ class Label : public Control {
   void SetWordWrap(bool on);
 
  private:
-  QLabel* label_;
+  QLabel* label() const;
 };
 
 // A container with a caption; Client() is the parent of the controls inside it. A click on its
@@ -86,7 +87,7 @@ class Frame : public Control {
   void SetCaption(const std::string& caption);
 
  private:
-  QGroupBox* box_;
+  QGroupBox* box() const;
 };
 
 // An editable combo box: its text and a list of items. A write of Text runs Change; a write of
@@ -111,7 +112,7 @@ class ComboBox : public Control {
 
  private:
   void Keep(const std::function<void()>& f);  // list edit that leaves the text and index alone
-  QComboBox* combo_;
+  QComboBox* combo() const;
   int listIndex_ = -1;
 };
 
@@ -130,7 +131,7 @@ class ListBox : public Control {
   void Clear();
 
  private:
-  QListWidget* list_;
+  QListWidget* list() const;
   int listIndex_ = -1;
 };
 
@@ -159,7 +160,7 @@ class ScrollBar : public Control {
  private:
   void ApplyRange();
   void FromUser(int value, bool dragging);
-  QScrollBar* bar_;
+  QScrollBar* bar() const;
   int min_, max_, value_, small_, large_;
   int lastChangeValue_;
 };
@@ -173,7 +174,7 @@ class CommandButton : public Control {
   void PerformClick();
 
  private:
-  QPushButton* button_;
+  QPushButton* button() const;
 };
 
 // Value between Min and Max (RtError 380 outside).
@@ -189,7 +190,7 @@ class ProgressBar : public Control {
 
  private:
   void Show();
-  QProgressBar* bar_;
+  QProgressBar* bar() const;
   double min_, max_, value_;
 };
 
@@ -204,7 +205,7 @@ class PictureBox : public Control {
   QPixmap Picture() const { return picture_; }
 
  private:
-  QLabel* label_;
+  QLabel* label() const;
   QPixmap picture_;
 };
 

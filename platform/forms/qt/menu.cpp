@@ -41,33 +41,38 @@ Menu::~Menu() {
   else if (action_) delete action_.data();
 }
 
+QAction* Menu::Act() const {
+  if (!action_) throw rt::RtError(rt::kErrNoObject);
+  return action_.data();
+}
+
 void Menu::Wire() {
-  action_->setObjectName(Q(name_));
-  QObject::connect(action_, &QAction::triggered, this, [this] {
+  Act()->setObjectName(Q(name_));
+  QObject::connect(Act(), &QAction::triggered, this, [this] {
     // The toolkit toggles a checkable item itself; the mark is the program's to set.
-    if (action_->isCheckable()) {
-      QSignalBlocker b(action_);
-      action_->setChecked(checked_);
+    if (Act()->isCheckable()) {
+      QSignalBlocker b(Act());
+      Act()->setChecked(checked_);
     }
     Raise(Click);
   });
 }
 
-std::string Menu::Caption() const { return S(action_->text()); }
-void Menu::SetCaption(const std::string& caption) { action_->setText(Q(caption)); }
+std::string Menu::Caption() const { return S(Act()->text()); }
+void Menu::SetCaption(const std::string& caption) { Act()->setText(Q(caption)); }
 
 void Menu::SetChecked(bool on) {
   checked_ = on;
-  QSignalBlocker b(action_);
+  QSignalBlocker b(Act());
   // Only a ticked item shows a mark, as an unticked one shows nothing.
-  action_->setCheckable(on);
-  action_->setChecked(on);
+  Act()->setCheckable(on);
+  Act()->setChecked(on);
 }
 
-bool Menu::Enabled() const { return action_->isEnabled(); }
-void Menu::SetEnabled(bool on) { action_->setEnabled(on); }
-bool Menu::Visible() const { return action_->isVisible(); }
-void Menu::SetVisible(bool on) { action_->setVisible(on); }
-bool Menu::IsSeparator() const { return action_->isSeparator(); }
+bool Menu::Enabled() const { return Act()->isEnabled(); }
+void Menu::SetEnabled(bool on) { Act()->setEnabled(on); }
+bool Menu::Visible() const { return Act()->isVisible(); }
+void Menu::SetVisible(bool on) { Act()->setVisible(on); }
+bool Menu::IsSeparator() const { return Act()->isSeparator(); }
 
 }  // namespace vantrel::forms

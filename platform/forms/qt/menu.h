@@ -49,6 +49,7 @@ class Menu : public QObject {
 
  private:
   void Wire();
+  QAction* Act() const;
   std::string name_;
   QPointer<QMenu> menu_;
   QPointer<QAction> action_;

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -309,6 +310,25 @@ TEST(Control, ClickOnAFrameBackgroundAndPicturesThatCannotLoad) {
   EXPECT_EQ(clicks, 1);
   PictureBox pic(&root, "Picture1");
   EXPECT_EQ(rt::Try([&] { pic.LoadPicture("/nonexistent/none.bmp"); }), 53);
+}
+
+TEST(Control, AControlWhoseContainerWentFirstFailsWithNoObject) {
+  auto frame = std::make_unique<Frame>(nullptr, "Frame1", "To run in PowerPoint");
+  TextBox text(frame->Client(), "Text1", "");
+  frame.reset();
+  EXPECT_EQ(rt::Try([&] { text.SetText("x"); }), 91);
+  EXPECT_EQ(Control::Of(nullptr), nullptr);
+}
+
+TEST(ProgressBar, RefusesAValueOutsideItsRange) {
+  QWidget root;
+  ProgressBar bar(&root, "ProgressBar1", 0, 100);
+  bar.SetValue(40);
+  EXPECT_EQ(rt::Try([&] { bar.SetValue(101); }), 380);
+  EXPECT_EQ(rt::Try([&] { bar.SetValue(-1); }), 380);
+  EXPECT_EQ(bar.Value(), 40);
+  bar.SetMax(20);
+  EXPECT_EQ(bar.Value(), 20);
 }
 
 TEST(TextBox, SelectionAndCaretInCharacters) {

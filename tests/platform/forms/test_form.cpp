@@ -147,12 +147,14 @@ TEST(KeyCodes, QtKeysMapToWindowsCodes) {
   EXPECT_EQ(ButtonBits(Qt::LeftButton | Qt::MiddleButton), 5);
 }
 
-// Clicks OK in the message box once it is open.
-void AnswerBoxLater() {
-  QTimer::singleShot(50, [] {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->button(QMessageBox::Ok)->click();
-  });
+// Clicks OK in the message box that is open; false when none is.
+bool AnswerOpenBox() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+      box->button(QMessageBox::Ok)->click();
+      return true;
+    }
+  return false;
 }
 
 TEST(Activate, OnFirstShowAndOnReturnFromOwnFormsNeverAfterAMessageBox) {
@@ -168,16 +170,20 @@ TEST(Activate, OnFirstShowAndOnReturnFromOwnFormsNeverAfterAMessageBox) {
   QTest::qWait(20);
   EXPECT_EQ(mainActivate, 1) << "first show";
 
-  // A modal message box: timers keep running, and closing it runs no Activate.
+  // A modal message box: timers keep running (the box is closed from the third tick of one),
+  // and closing it runs no Activate.
   QtMessageBoxes boxes(&main);
   int ticks = 0;
   QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (++ticks == 3) {
+      EXPECT_TRUE(AnswerOpenBox());
+    }
+  });
   timer.start(5);
-  AnswerBoxLater();
   EXPECT_EQ(boxes.Show("It is recommanded to save your Excel work now. ", 1, "Warning"), kOK);
   timer.stop();
-  EXPECT_GT(ticks, 2);
+  EXPECT_EQ(ticks, 3);
   main.activateWindow();
   QTest::qWait(20);
   EXPECT_EQ(mainActivate, 1) << "after a message box";
