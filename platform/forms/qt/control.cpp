@@ -23,6 +23,12 @@ std::unordered_map<const QWidget*, Control*>& Registry() {
   return r;
 }
 
+// The control whose cancelled Validate is bringing the focus back, while it does.
+Control*& Bounce() {
+  static Control* c = nullptr;
+  return c;
+}
+
 Qt::CursorShape CursorOf(int pointer) {
   switch (pointer) {
     case 2: return Qt::CrossCursor;
@@ -65,6 +71,7 @@ Control::Control(QWidget* widget, std::string name) : widget_(widget), name_(std
 }
 
 Control::~Control() {
+  if (Bounce() == this) Bounce() = nullptr;
   for (auto it = Registry().begin(); it != Registry().end();) {
     if (it->second == this)
       it = Registry().erase(it);
@@ -201,21 +208,33 @@ bool Control::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::FocusIn: {
       auto r = static_cast<QFocusEvent*>(event)->reason();
-      if (r != Qt::PopupFocusReason && r != Qt::ActiveWindowFocusReason) Raise(GotFocus);
+      if (r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason) break;
+      // While a cancelled Validate brings the focus back, no control gains or loses it.
+      if (Bounce()) {
+        if (Bounce() == this) Bounce() = nullptr;
+        break;
+      }
+      Raise(GotFocus);
       break;
     }
     case QEvent::FocusOut: {
       auto r = static_cast<QFocusEvent*>(event)->reason();
-      if (r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason) break;
+      if (r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason || Bounce()) break;
       // A focus move inside the same control (its inner parts) is no loss of focus.
       const QWidget* next = QApplication::focusWidget();
       if (next && Of(next) == this) break;
       int cancel = 0;
       Raise(Validate, cancel);
       if (cancel) {
+        Bounce() = this;
         QPointer<QWidget> w = widget_;
         QMetaObject::invokeMethod(
-            this, [w] { if (w) w->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
+            this,
+            [this, w] {
+              if (w) w->setFocus(Qt::OtherFocusReason);
+              if (!w || w->hasFocus()) Bounce() = nullptr;
+            },
+            Qt::QueuedConnection);
         break;
       }
       Raise(LostFocus);

@@ -73,7 +73,7 @@ class KeyRouter : public QObject {
     auto* e = static_cast<QKeyEvent*>(event);
     Form* form = Form::Of(w);
     Control* control = Control::Of(w);
-    bool formSees = form && (form->KeyPreview || w == form || !control);
+    bool formSees = form && (form->KeyPreview || w == form);
     if (t == QEvent::KeyRelease) return Release(e, form, formSees, control);
     return Press(w, e, form, formSees, control);
   }

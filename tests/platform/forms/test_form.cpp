@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,46 @@ TEST(KeyPreview, WithoutPreviewTheFormSeesOnlyItsOwnKeys) {
   QTest::keyClick(k.edit(), Qt::Key_Q);
   EXPECT_EQ(formKeys, 0);
   EXPECT_EQ(k.text.Text(), "q");
+}
+
+TEST(TextBox, AChangeHandlerMayRewriteTheTextTheUserTypes) {
+  // The keyword box keeps the trimmed upper-case keyword, with the caret at the end.
+  KeyForm k;
+  std::string stored;
+  k.text.Change = [&] {
+    if (k.text.Tag == "1") return;
+    k.text.Tag = "1";
+    std::string word;
+    for (char ch : k.text.Text())
+      if (ch != ' ') word += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (k.text.Text() != word) k.text.SetText(word);
+    stored = word;
+    k.text.SetSelStart(static_cast<int>(word.size()));
+    k.text.Tag = "";
+  };
+  QTest::keyClicks(k.edit(), " max");
+  EXPECT_EQ(k.text.Text(), "MAX");
+  EXPECT_EQ(stored, "MAX");
+  EXPECT_EQ(k.text.SelStart(), 3);
+}
+
+TEST(Focus, MovesRaiseLostFocusAndGotFocusAndValidateCanKeepIt) {
+  KeyForm k;
+  TextBox other(k.form.Client(), "Text14", "");
+  other.Move(0, 1200, 1500, 300);
+  other.SetVisible(true);
+  std::vector<std::string> ev;
+  int cancel = 1;
+  k.text.Validate = [&](int& c) { ev.push_back("validate"); c = cancel; };
+  k.text.LostFocus = [&] { ev.push_back("lost"); };
+  other.GotFocus = [&] { ev.push_back("got"); };
+  other.SetFocus();
+  QTest::qWait(10);
+  EXPECT_TRUE(k.text.HasFocus());
+  cancel = 0;
+  other.SetFocus();
+  EXPECT_TRUE(other.HasFocus());
+  EXPECT_EQ(ev, (std::vector<std::string>{"validate", "validate", "lost", "got"}));
 }
 
 TEST(KeyPreview, TellsWhetherTheFocusIsInATextEntry) {
