@@ -66,12 +66,19 @@ Control::Control(QWidget* widget, std::string name) : widget_(widget), name_(std
   widget->installEventFilter(this);
   Registry()[widget] = this;
   Unregister(widget);
+  watched_.push_back(widget);
   foreColor_ = detail::FromQColor(widget->palette().color(QPalette::WindowText));
   backColor_ = detail::FromQColor(widget->palette().color(QPalette::Window));
 }
 
 Control::~Control() {
   if (Bounce() == this) Bounce() = nullptr;
+  // No event of the dying widget reaches the program's handlers.
+  for (const QPointer<QWidget>& w : watched_) {
+    if (!w) continue;
+    w->removeEventFilter(this);
+    QObject::disconnect(w, nullptr, this, nullptr);
+  }
   for (auto it = Registry().begin(); it != Registry().end();) {
     if (it->second == this)
       it = Registry().erase(it);
@@ -92,6 +99,7 @@ void Control::Watch(QWidget* child) {
   child->installEventFilter(this);
   Registry()[child] = this;
   Unregister(child);
+  watched_.push_back(child);
 }
 
 // A widget destroyed under the control (with its container) leaves the registry at once, so a

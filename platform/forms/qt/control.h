@@ -17,6 +17,7 @@
 #include <limits>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QKeyEvent;
 
@@ -118,6 +119,7 @@ class Control : public QObject {
  private:
   void Unregister(QWidget* w);
   QPointer<QWidget> widget_;
+  std::vector<QPointer<QWidget>> watched_;
   std::string name_;
   int index_ = -1;
   int32_t foreColor_ = 0;

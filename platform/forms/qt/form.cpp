@@ -157,10 +157,16 @@ Form::Form(std::string name, QWidget* parent) : QMainWindow(parent), name_(std::
 }
 
 Form::~Form() {
+  // The program's part of the form is gone: none of its handlers may run any more.
+  Activate = Deactivate = Resize = Terminate = Click = DblClick = nullptr;
+  KeyDown = KeyUp = nullptr;
+  KeyPress = nullptr;
+  MouseDown = MouseMove = MouseUp = nullptr;
+  Unload = nullptr;
+  client_->removeEventFilter(this);
   Forms().erase(this);
   Tracker().Forget(this);
   if (modalLoop_) modalLoop_->quit();
-  Raise(Terminate);
 }
 
 Form* Form::Of(const QWidget* w) {
@@ -255,10 +261,12 @@ void Form::hideEvent(QHideEvent* e) {
 void Form::closeEvent(QCloseEvent* e) {
   int cancel = 0;
   Raise(Unload, cancel);
-  if (cancel)
+  if (cancel) {
     e->ignore();
-  else
-    e->accept();
+    return;
+  }
+  e->accept();
+  Raise(Terminate);
 }
 
 void Form::resizeEvent(QResizeEvent* e) {

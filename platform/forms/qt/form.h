@@ -56,6 +56,7 @@ class Form : public QMainWindow {
   int MousePointer() const { return mousePointer_; }
   void SetMousePointer(int pointer);
 
+  // Terminate runs once the window is closed for good (Unload did not cancel).
   Handler Activate, Deactivate, Resize, Terminate, Click, DblClick;
   KeyHandler KeyDown, KeyUp;
   KeyAsciiHandler KeyPress;

@@ -158,6 +158,18 @@ TEST(Focus, MovesRaiseLostFocusAndGotFocusAndValidateCanKeepIt) {
   EXPECT_EQ(ev, (std::vector<std::string>{"validate", "validate", "lost", "got"}));
 }
 
+TEST(Focus, AFormTornDownWithTheFocusInAControlRunsNoHandler) {
+  int ran = 0;
+  {
+    KeyForm k;
+    k.text.LostFocus = [&] { ++ran; };
+    k.text.Validate = [&](int&) { ++ran; };
+    k.button.GotFocus = [&] { ++ran; };
+    k.form.Deactivate = [&] { ++ran; };
+  }
+  EXPECT_EQ(ran, 0);
+}
+
 TEST(KeyPreview, TellsWhetherTheFocusIsInATextEntry) {
   KeyForm k;
   EXPECT_TRUE(FocusInTextEntry());
@@ -267,13 +279,16 @@ TEST(Form, ResizeUnloadAndSizesInTwips) {
   EXPECT_EQ(f.ScaleWidth(), 6000);
   EXPECT_EQ(f.ScaleHeight(), 4500);
 
-  int cancel = 1;
+  int cancel = 1, terminated = 0;
   f.Unload = [&](int& c) { c = cancel; };
+  f.Terminate = [&] { ++terminated; };
   f.close();
   EXPECT_TRUE(f.isVisible());
+  EXPECT_EQ(terminated, 0);
   cancel = 0;
   f.close();
   EXPECT_FALSE(f.isVisible());
+  EXPECT_EQ(terminated, 1);
 }
 
 }  // namespace
