@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTextEdit>
 
@@ -136,7 +137,8 @@ class KeyRouter : public QObject {
 
 namespace detail {
 void EnsureKeyRouter() {
-  static KeyRouter* router = nullptr;
+  // Goes with the application object; a later one gets its own.
+  static QPointer<KeyRouter> router;
   if (router || !qApp) return;
   router = new KeyRouter;
   router->setParent(qApp);

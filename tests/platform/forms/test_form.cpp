@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -278,6 +279,11 @@ TEST(Form, ResizeUnloadAndSizesInTwips) {
   EXPECT_GT(resizes, before);
   EXPECT_EQ(f.ScaleWidth(), 6000);
   EXPECT_EQ(f.ScaleHeight(), 4500);
+  // The menu bar is outside the inner area; toolbars and the status bar are inside it.
+  f.menuBar()->addMenu("&File");
+  QTest::qWait(10);
+  ASSERT_GT(f.menuBar()->height(), 0);
+  EXPECT_EQ(f.ScaleHeight(), 4500 - 15 * f.menuBar()->height());
 
   int cancel = 1, terminated = 0;
   f.Unload = [&](int& c) { c = cancel; };
