@@ -186,7 +186,6 @@ void Control::SetMousePointer(int pointer) {
 }
 
 bool Control::eventFilter(QObject* watched, QEvent* event) {
-  (void)watched;
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
