@@ -334,7 +334,7 @@ int AtomicTextWriter::Open(const std::string& path) {
   std::random_device rd;
   for (int attempt = 0; attempt < 8; ++attempt) {
     temp_ = path + ".tmp" + std::to_string(rd() % 1000000);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd_ >= 0) return 0;
     if (errno != EEXIST) break;
   }
@@ -392,18 +392,15 @@ int AtomicTextWriter::Commit() {
         if (n == 0) break;
         off += n;
         size_t have = carry + static_cast<size_t>(n);
-        // Cut at a character boundary.
+        // Cut before a sequence that the chunk does not hold whole.
         size_t cut = have;
-        size_t back = 0;
-        while (back < 3 && cut > 0 && (static_cast<unsigned char>(chunk[cut - 1]) & 0xC0) == 0x80) {
-          --cut;
-          ++back;
-        }
-        if (cut > 0 && static_cast<unsigned char>(chunk[cut - 1]) >= 0xC0) {
-          --cut;
-        } else {
-          cut = have;
-        }
+        size_t lead = have;
+        while (lead > 0 && have - lead < 4 &&
+               (static_cast<unsigned char>(chunk[lead - 1]) & 0xC0) == 0x80)
+          --lead;
+        if (lead > 0 && static_cast<unsigned char>(chunk[lead - 1]) >= 0xC0 &&
+            lead - 1 + rt::utf8::SeqLen(static_cast<unsigned char>(chunk[lead - 1])) > have)
+          cut = lead - 1;
         std::string enc;
         Utf8ToWindows1252(std::string_view(chunk.data(), cut), enc);
         if (!WriteAll(out, enc.data(), enc.size(), err)) error_ = FileErrorNumber(err, second);
