@@ -171,6 +171,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   int64_t lastDataRow = s.LastDataRow;
   std::string refLabel;
   bool storedAny = false;
+  uint64_t firstLineStart = 0;
   bool truncated = false;
   int readError = 0;
 
@@ -195,6 +196,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
         break;
       }
       if (view.empty()) continue;
+      if (r == 0) firstLineStart = file.consumed() - view.size();
       if (r > kLastTableRow) {
         truncated = true;
         break;
@@ -306,6 +308,21 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
       if (vzFlag) ++vzRows;
       ++r;
       storedAny = true;
+      if (r == 1) {
+        // Take the tables' storage at once for about as many rows as the file seems to hold,
+        // rather than growing it step by step.
+        const uint64_t lineBytes = file.consumed() - firstLineStart;
+        const uint64_t left = file.size() > file.consumed() ? file.size() - file.consumed() : 0;
+        int64_t est = static_cast<int64_t>(left / (lineBytes ? lineBytes : 1) * 21 / 20) + 1024;
+        if (est > kTableRows) est = kTableRows;
+        s.DataTable.Reserve(oneColumn ? est / 3 + 1 : est);
+        if (count >= 5) s.EventsList.Reserve(est);
+        if (penUpLabel) s.PointLabels.Reserve(est);
+        if (count >= 7 || penUp) s.QuaterTable.Reserve(est);
+        if (count >= 12) s.SApYTable.Reserve(est);
+        if (count >= 14) s.SAmYTable.Reserve(est);
+        if (count >= 16 && valZ) s.ValZTable.Reserve(est);
+      }
       if (file.consumed() >= nextMark && progress < 89) {
         progress = static_cast<int>(30 + (59.0 * static_cast<double>(file.consumed())) /
                                              static_cast<double>(size));
