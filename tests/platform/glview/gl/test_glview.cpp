@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -419,6 +420,31 @@ TEST_F(GlPixels, GridLinesAndLightsOfTheControl) {
   EXPECT_EQ(rt::Try([&] { view->Lights().Item(0); }), 9);
   EXPECT_EQ(rt::Try([&] { view->Materials().Item(25); }), 9);
   EXPECT_NO_THROW(view->Materials().Item(16));
+}
+
+TEST(GlFonts, MissingFacesFallBackToInstalledOnes) {
+  const QStringList installed = QFontDatabase::families();
+  struct Case {
+    const char* face;
+    QStringList allowed;  // in order of preference
+  };
+  const Case cases[] = {
+      {"Comic Sans MS", {"Comic Sans MS", "DejaVu Sans"}},
+      {"Arial", {"Arial", "Liberation Sans", "DejaVu Sans"}},
+      {"Times New Roman", {"Times New Roman", "Liberation Serif", "DejaVu Serif"}},
+      {"DejaVu Sans Mono", {"DejaVu Sans Mono"}},
+  };
+  for (const Case& c : cases) {
+    QString got = glview::ResolveFace(c.face);
+    EXPECT_TRUE(installed.contains(got)) << c.face << " -> " << got.toStdString();
+    QString first;
+    for (const QString& a : c.allowed)
+      if (installed.contains(a)) {
+        first = a;
+        break;
+      }
+    EXPECT_EQ(got, first) << c.face;
+  }
 }
 
 TEST_F(GlEvents, ExtenderTagMoveAndPointer) {
