@@ -164,6 +164,7 @@ TEST(DesktopAssociation, RealMimeDatabaseLearnsTheExtension) {
   const std::string own = (fs::path(DataHome()) / "real-mime").string();
   fs::remove_all(own);
   setenv("XDG_DATA_HOME", own.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (own + "/config").c_str(), 1);
   ASSERT_TRUE(RegisterDesktopAssociation(Sample()));
   const std::string globs = Slurp((fs::path(DataHome()) / "mime" / "globs2").string());
   EXPECT_NE(globs.find("application/x-vantrel-data:*.vnx"), std::string::npos) << globs;
