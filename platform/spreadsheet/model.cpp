@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <queue>
 
@@ -265,7 +266,15 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
     }
   }
   switch (KindOf(c)) {
-    case kNumber: return numfmt::EnglishNumber(c.num);
+    case kNumber:
+      // A date constant reads as its date, to the second.
+      if (book()->FormatIsDate(EffectiveFormat(col, c)) && c.num >= 0) {
+        std::string t = rt::FormatDate(c.num, "yyyy\\-mm\\-dd");
+        double secs = rt::RoundHalfEven((c.num - std::floor(c.num)) * 86400);
+        if (secs > 0 && secs < 86400) t += rt::FormatDate(c.num, " hh\\:nn\\:ss");
+        return t;
+      }
+      return numfmt::EnglishNumber(c.num);
     case kText:
     case kError: return book()->strings()[Bits(c.num)];
     case kBoolean: return c.num != 0 ? "TRUE" : "FALSE";
