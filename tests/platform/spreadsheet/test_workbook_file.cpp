@@ -379,6 +379,17 @@ TEST(BadWorkbook, ZipBombAndRepeatedRowsAreBounded) {
   }
 }
 
+TEST(WrittenWorkbook, LargeSheetIsReadToItsLastRow) {
+  fs::path dir = TempDir();
+  std::string rows;
+  for (int r = 1; r <= 400000; ++r) rows += "<row r=\"" + std::to_string(r) + "\"><c><v>" + std::to_string(r) + ".25</v></c></row>";
+  WriteZip(dir / "large.xlsx", XlsxParts(SheetXml(rows)));
+  ss::Application xl = Open(dir / "large.xlsx");
+  EXPECT_EQ(xl.Cells(400000, 1).Value(), CellValue::Num(400000.25));
+  EXPECT_EQ(xl.Cells(123457, 1).Value(), CellValue::Num(123457.25));
+  EXPECT_TRUE(xl.Cells(400001, 1).Value().IsEmpty());
+}
+
 TEST(BadWorkbook, OdsFormulaInAnUnknownSyntax) {
   fs::path dir = TempDir();
   std::string content =
