@@ -222,12 +222,7 @@ void Sheet::SetActiveCell(int64_t row, int64_t col) {
 CellValue Sheet::ValueOf(const Cell& c) {
   auto b = book();
   switch (KindOf(c)) {
-    case kNumber: {
-      uint32_t f = FormatOf(c);
-      if (f == 0 && c.row) {
-      }
-      return CellValue::Num(c.num);
-    }
+    case kNumber: return CellValue::Num(c.num);
     case kText: return CellValue::Str(b->strings()[Bits(c.num)]);
     case kBoolean: return CellValue::Bool(c.num != 0);
     case kError: return CellValue::Err(b->strings()[Bits(c.num)]);
@@ -1052,7 +1047,7 @@ void App::ActivateWindow(const std::shared_ptr<Book>& b, int64_t index) {
   zorder_.insert(zorder_.begin(), w);
 }
 
-void App::CloseBook(const std::shared_ptr<Book>& b) {
+void App::CloseBook(std::shared_ptr<Book> b) {
   zorder_.erase(std::remove_if(zorder_.begin(), zorder_.end(), [&](const WindowRef& w) { return w.book == b; }), zorder_.end());
   books_.erase(std::remove(books_.begin(), books_.end(), b), books_.end());
   b->closed = true;

@@ -933,12 +933,6 @@ struct OdsParser : Parser {
     rowCells.clear();
   }
 
- public:
-  // text:s is a cell child that needs its attributes.
-  void StartWithSpaces(std::string_view name, const char** atts) {
-    if (inCell && name == "s" && pDepth > 0 && annotation == 0) SpaceElement(atts);
-    else Start(name, atts);
-  }
 };
 
 struct OdsContent : OdsParser {
