@@ -268,6 +268,7 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
     case kNumber:
       // A date constant reads as its date, to the second.
       if (book()->FormatIsDate(EffectiveFormat(col, c)) && c.num >= 0) {
+        if (c.num < 1) return rt::FormatDate(c.num, "hh\\:nn\\:ss");
         std::string t = rt::FormatDate(c.num, "yyyy\\-mm\\-dd");
         double secs = rt::RoundHalfEven((c.num - std::floor(c.num)) * 86400);
         if (secs > 0 && secs < 86400) t += rt::FormatDate(c.num, " hh\\:nn\\:ss");

@@ -75,6 +75,16 @@ std::map<std::string, std::string> XlsxParts(const std::string& sheet) {
           {"xl/worksheets/sheet1.xml", sheet}};
 }
 
+std::string Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& p, const std::string& s) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << s;
+}
+
 // --- the fixtures saved by a spreadsheet program ----------------------------------------------
 
 class SavedWorkbook : public ::testing::TestWithParam<const char*> {};
@@ -131,6 +141,9 @@ TEST_P(SavedWorkbook, ActiveSheetCellFormulasValuesAndTexts) {
   EXPECT_EQ(notes.Cells(2, 2).Text(), "2024/03/05 14:07:25");
   EXPECT_EQ(notes.Cells(4, 2).Text(), "12.50%");
   EXPECT_EQ(notes.Cells(5, 1).Value().AsString(), "Line\nbreak");
+  const char* shown[] = {"1,234,567.89", "1.23E+04", "36:30:00", "-3.3", "06:00 PM", "05/03/2024", "Mar 5, 2024",
+                         "2.50 km", "007"};
+  for (int r = 1; r <= 9; ++r) EXPECT_EQ(notes.Cells(r, 3).Text(), shown[r - 1]) << notes.Cells(r, 3).NumberFormat();
   EXPECT_EQ(xl.Evaluate("\"Orbit of \"&Notes!B1").AsString(), "Orbit of Smart probe");
 
   // The specification is found from another cell, and the empty sheet has none.
@@ -262,16 +275,6 @@ TEST(WrittenWorkbook, OdsReferencesTurnIntoA1Form) {
 }
 
 // --- bad files ----------------------------------------------------------------------------------------
-
-std::string Bytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& p, const std::string& s) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << s;
-}
 
 TEST(BadWorkbook, OpeningFailsWithAClearError) {
   fs::path dir = TempDir();
@@ -412,6 +415,32 @@ TEST(BadWorkbook, OdsFormulaInAnUnknownSyntax) {
   EXPECT_EQ(xl.Cells(1, 1).Value(), CellValue::Num(3));
   EXPECT_EQ(xl.Cells(1, 3).Value(), CellValue::Str("a   b\nc\td"));
   EXPECT_TRUE(xl.Cells().Find("MAX", ss::kLookInFormulas, ss::kLookAtPart, true).IsNothing());
+}
+
+TEST(SavedWorkbook, TheFileIsNeverWritten) {
+  fs::path dir = TempDir() / "readonly";
+  fs::create_directories(dir);
+  for (const char* name : {"orbit.xlsx", "orbit.ods"}) {
+    fs::path p = dir / name;
+    fs::copy_file(kFixtures + name, p, fs::copy_options::overwrite_existing);
+    std::string before = Bytes(p);
+    auto stamp = fs::last_write_time(p);
+    {
+      ss::Application xl = Open(p.string());
+      xl.ActiveCell().SetFormula("=1+1");
+      xl.GetRange("A2:C21").Copy();
+      xl.GetWorkbooks().Add();
+      xl.GetRange("A2").PasteSpecial();
+      xl.ActiveWindow().Close(true, false);
+      xl.ActiveWindow().Close(true, false);
+      xl.Quit();
+    }
+    EXPECT_EQ(Bytes(p), before) << name;
+    EXPECT_EQ(fs::last_write_time(p), stamp) << name;
+    std::vector<std::string> files;
+    for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().filename().string());
+    EXPECT_LE(files.size(), 2u);
+  }
 }
 
 // --- the running workbook file ------------------------------------------------------------------
