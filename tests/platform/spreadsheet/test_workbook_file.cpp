@@ -21,7 +21,18 @@ namespace {
 const std::string kFixtures = std::string(VANTREL_FIXTURES) + "/spreadsheet/";
 
 fs::path TempDir() {
-  fs::path d = fs::temp_directory_path() / ("vantrel_ss_" + std::to_string(::getpid()));
+  static const fs::path d = [] {
+    fs::path p = fs::temp_directory_path() / ("vantrel_ss_" + std::to_string(::getpid()));
+    fs::create_directories(p);
+    return p;
+  }();
+  // Removed when the tests end.
+  static const struct Cleanup {
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(d, ec);
+    }
+  } cleanup;
   fs::create_directories(d);
   return d;
 }
