@@ -1066,7 +1066,7 @@ void App::InjectError(int number, int calls, std::string description) {
 
 void App::Enter() {
   ++calls_;
-  if (quit) throw rt::RtError(static_cast<int>(0x800706BAu), "The remote procedure call failed: the spreadsheet has quit");
+  if (quit) throw rt::RtError(static_cast<int>(0x800706BEu), "The remote procedure call failed: the spreadsheet has quit");
   if (faultCalls_ != 0) {
     if (faultCalls_ > 0) --faultCalls_;
     if (faultDescription_.empty()) throw rt::RtError(faultNumber_);
