@@ -111,7 +111,6 @@ void ClassGl::DrawCentralBodies() {
       std::string name = CentralTextureName(st.MoonMode, st.CentralBody,
                                             st.StringSettings.EarthTexture,
                                             st.StringSettings.MoonTexture);
-      sv.CentralTextureLoaded = 1;
       if (planet_texture && !name.empty())
         planet_texture->Load((ProgramFolder() / name).string());
     });
@@ -174,7 +173,6 @@ void ClassGl::DrawMoon() {
   if (sv.MoonTextureLoaded != 1) {
     SceneStep([&] {
       planet_texturel = GlCtlRef() ? GlCtlRef()->LoadTexture() : nullptr;
-      sv.MoonTextureLoaded = 1;
       if (planet_texturel)
         planet_texturel->Load((ProgramFolder() / st.StringSettings.MoonTexture).string());
     });

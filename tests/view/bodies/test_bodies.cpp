@@ -227,6 +227,51 @@ TEST_F(Spheres, SideTowardsTheSunIsBrighter) {
   EXPECT_EQ(probe->Scene.SunVector[2], -sun(3));
 }
 
+TEST_F(Spheres, MoonStandsAtItsEphemerisOnEquatorialAxes) {
+  Picture("white.png", [](QPainter&) {});
+  datastore::DataStore& st = store.store();
+  st.StringSettings.MoonTexture = "white.png";
+  st.ScaleFactor = 1e-4;  // the Moon some 38 units out
+  st.SettingsBlock.MoonFactor = 30;
+  st.SettingsBlock.OptNoPlotAxis = 1;
+  st.LastDataRow = 5;
+  probe->Scene.PointTime = 36526.5;
+  bool textureLeftOn = true;
+  events.on_draw = [&] {
+    probe->DrawMoon();
+    textureLeftOn = glIsEnabled(GL_TEXTURE_2D);
+  };
+  view->Camera().SetOrtho(-50, 50, -50, 50);
+  // Seen from +X, with Z up: the tilt of the ecliptic moves the Moon up or down the screen.
+  view->Camera().LookAt(100, 0, 0, 0, 0, 0, 0, 0, 1);
+
+  numerics::Vec3 helio, moon, eq;
+  numerics::PlanetPos(36526.5 - 366, numerics::kBodyMoon, 4, helio, moon);
+  numerics::EclToEqu(moon, eq);
+  auto at = [&](double x, double y) { return Pixel(int(100 + 2 * x), int(100 - 2 * y)); };
+  ASSERT_NO_FATAL_FAILURE(Render());
+  // White texture under the sphere colour (50, 100, 150) / 256.
+  double y = eq(2) / 1000 * 1e-4, z = eq(3) / 1000 * 1e-4;
+  ASSERT_GT(std::fabs(y), 15) << "a date at which the tilt shows";
+  EXPECT_TRUE(at(y, z).Near(50, 100, 150, 3)) << at(y, z) << " at " << y << ", " << z;
+  EXPECT_TRUE(at(y, moon(3) / 1000 * 1e-4).Near(0, 0, 0, 3)) << "not on ecliptic axes";
+  EXPECT_FALSE(textureLeftOn);
+  EXPECT_EQ(probe->Scene.MoonTextureLoaded, 1);
+
+  // In the rotating Earth-Moon frame the Moon lies on +X at the given distance.
+  st.EarthMoonMode = 1;
+  st.MoonDistance = 3.0e8;
+  view->Camera().LookAt(0, 0, 100, 0, 0, 0, 0, 1, 0);
+  ASSERT_NO_FATAL_FAILURE(Render());
+  EXPECT_TRUE(at(30, 0).Near(50, 100, 150, 3)) << at(30, 0);
+  EXPECT_EQ(probe->Bodies.BodyPos(1), 3.0e8);
+
+  // With the Moon as the central body no second Moon is drawn.
+  st.MoonMode = 1;
+  ASSERT_NO_FATAL_FAILURE(Render());
+  EXPECT_TRUE(at(30, 0).Near(0, 0, 0, 3)) << at(30, 0);
+}
+
 // A whole frame: the Earth with its texture at noon on 1 January 2000, seen from the Sun,
 // and a spacecraft over it. Set VANTREL_SCREENSHOT to a file name to keep the picture.
 TEST(Screenshot, EarthWithASpacecraftOverIt) {
