@@ -22,6 +22,7 @@
 #include "datastore/services.h"
 #include "platform/runtime/rterror.h"
 #include "platform/timer/timer.h"
+#include "view/scene_model.h"
 
 namespace vantrel::glview {
 class GlView;
@@ -44,7 +45,7 @@ struct SceneValues {
   double CentralRadius = 0;      // km
   double SunRayScale = 0;
   std::array<float, 4> SunLightPos{};  // the Sun's position in 1000 km, elements 0 to 3
-  std::array<double, 3> SunVector{};   // unit vector towards the Sun (elements 1 to 3 as 0 to 2)
+  std::array<double, 3> SunVector{};   // minus the Sun's position in metres (elements 1 to 3 as 0 to 2)
   double PointTime = 0;          // day number of the last point visited
   double ThrustOn = 0;           // 1 while an event is in force
   double CentralTextureLoaded = 0, MoonTextureLoaded = 0;
@@ -165,6 +166,20 @@ class ClassGl : public datastore::ViewServices {
   double LabelDistance = 0;                 // of Draw
   double TickCountA = 0, TickCountB = 0;    // of the timer tick
   SceneValues Scene;                        // of the scene routine
+  SpacecraftValues Craft;                   // of the spacecraft model
+  BoxValues Box;                            // of the box builder
+  BodyValues Bodies;                        // of the bodies and the sun lighting
+
+  // The box builder of the spacecraft model. A box of half-extents (epaisseurX, largY, hautZ)
+  // centred at the origin; monolitheNonCenter shifts it along the one axis whose offset is
+  // not 0 so that it lies against a centred body; face draws one face (xyz = +-1, +-2, +-3:
+  // its normal axis and side), counter-clockwise seen from outside; glVertex3fColor issues a
+  // corner coloured by the signs of its coordinates.
+  void monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX,
+                          double locY, double locZ);
+  void monolythe(double epaisseurX, double largY, double hautZ);
+  void face(double xyz, double positionAxe, double larg, double haut);
+  void glVertex3fColor(double A, double b, double C);
 
  protected:
   // The scene routine: its sections in their order, under one error policy.
