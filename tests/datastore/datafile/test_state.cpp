@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "datastore/fake_services.h"
+#include "datastore/state.h"
+
+namespace vantrel::datastore {
+namespace {
+
+TEST(Tables, UnwrittenRowsReadZeroAndWritesGrowToTheLastRow) {
+  NumTable<5> t;
+  EXPECT_EQ(t.Get(10, 2), 0.0);
+  t.Set(10, 2, 7.5);
+  EXPECT_EQ(t.Get(10, 2), 7.5);
+  EXPECT_EQ(t.Get(9, 2), 0.0);
+  t.Set(kLastTableRow, 4, -1);
+  EXPECT_EQ(t.Get(kLastTableRow, 4), -1.0);
+  EXPECT_EQ(t.Get(10, 2), 7.5);  // growth keeps what was written
+  EXPECT_EQ(rt::Try([&] { t.Set(kTableRows, 0, 1); }), rt::kErrSubscript);
+  EXPECT_EQ(rt::Try([&] { t.Set(-1, 0, 1); }), rt::kErrSubscript);
+  EXPECT_EQ(t.Get(kTableRows, 0), 0.0);
+
+  TextColumn labels;
+  EXPECT_EQ(labels.Get(3), "");
+  labels.Set(3, "A");
+  EXPECT_EQ(labels.Get(3), "A");
+  EXPECT_EQ(rt::Try([&] { labels.Set(kTableRows, "x"); }), rt::kErrSubscript);
+}
+
+TEST(Store, EachScopeGetsAFreshStoreAndRestoresThePrevious) {
+  Store().LastDataRow = 5;
+  {
+    ScopedStore s;
+    EXPECT_EQ(Store().LastDataRow, 0);
+    EXPECT_EQ(Store().StringSettings.FormulaKeyWord, "MAX");
+    Store().DataTable.Set(3, 1, 2.0);
+  }
+  EXPECT_EQ(Store().LastDataRow, 5);
+  EXPECT_EQ(Store().DataTable.Get(3, 1), 0.0);
+  Store().LastDataRow = 0;
+}
+
+TEST(Settings, RecordsAreCopiedWholeWithTheirLoadAndMovieFields) {
+  ScopedStore s;
+  DataStore& d = Store();
+  d.FactorySettingsBlock = d.SettingsBlock;
+  d.SettingsBlock.MovieFrameNo = 12;
+  d.SettingsBlock.LoadDone = 1.0;
+  d.SettingsBlock.ColourBackground = {1, 2, 3};
+  d.SettingsBlock = d.FactorySettingsBlock;
+  EXPECT_EQ(d.SettingsBlock.MovieFrameNo, 0);
+  EXPECT_EQ(d.SettingsBlock.LoadDone, 0);
+  EXPECT_EQ(d.SettingsBlock.ColourBackground, (Rgb{10, 20, 70}));
+}
+
+TEST(Settings, PersistedEntriesMapOntoTheFieldsInOrder) {
+  SettingsRecord r;
+  struct Case {
+    int entry;
+    double SettingsRecord::*field;
+  } cases[] = {{0, &SettingsRecord::OptNoEarth},     {10, &SettingsRecord::LabelPositionFactor},
+               {29, &SettingsRecord::MoonFactor},    {33, &SettingsRecord::OptSolarPanel},
+               {34, &SettingsRecord::SunRayLength},  {36, &SettingsRecord::SatShapeIndex},
+               {37, &SettingsRecord::OptCubicView}};
+  for (const auto& c : cases) {
+    SetSettingsField(r, c.entry, 100 + c.entry);
+    EXPECT_EQ(r.*c.field, 100 + c.entry) << c.entry;
+    EXPECT_EQ(SettingsField(r, c.entry), 100 + c.entry);
+  }
+  SetSettingsField(r, 11, 1);
+  SetSettingsField(r, 16, 2);
+  SetSettingsField(r, 28, 3);
+  EXPECT_EQ(r.ColourAxisLabels[0], 1);
+  EXPECT_EQ(r.ColourAxis[2], 2);
+  EXPECT_EQ(r.ColourBackground[2], 3);
+  EXPECT_EQ(SettingsField(r, 38), 0);
+}
+
+TEST(Services, LogLinesAppendAfterTheLineBreakAndTheFakeRunsHandlersOnChange) {
+  auto main = std::make_shared<FakeMainWindow>();
+  ScopedStore s(main);
+  AddLogLine(Store().Main(), "one");
+  AddLogLine(Store().Main(), "two");
+  EXPECT_EQ(main->text20, "\r\none\r\ntwo");
+  int runs = 0;
+  main->handlers["HScroll2"] = [&] { ++runs; };
+  Store().Main().SetHScroll2Value(9);
+  Store().Main().SetHScroll2Value(9);
+  EXPECT_EQ(runs, 1);
+}
+
+TEST(Services, LogTextStaysBounded) {
+  auto main = std::make_shared<FakeMainWindow>();
+  std::string line(1000, 'x');
+  for (int i = 0; i < 400; ++i) AddLogLine(*main, line);
+  EXPECT_LE(main->text20.size(), kMaxLogText);
+  EXPECT_EQ(main->text20.substr(main->text20.size() - 1002), "\r\n" + line);
+}
+
+}  // namespace
+}  // namespace vantrel::datastore
