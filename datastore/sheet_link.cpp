@@ -1,0 +1,26 @@
+#include "datastore/sheet_link.h"
+
+#include "platform/runtime/rterror.h"
+
+namespace vantrel::datastore {
+
+// The spreadsheet layer's running spreadsheet behind SheetLink (sheet_link_spreadsheet.cpp);
+// nullptr when the program is built without that layer.
+std::shared_ptr<SheetLink> AttachSpreadsheetLayer();
+
+namespace {
+SheetConnector& Connector() {
+  static SheetConnector c;
+  return c;
+}
+}  // namespace
+
+void SetSheetConnector(SheetConnector connector) { Connector() = std::move(connector); }
+
+std::shared_ptr<SheetLink> AttachRunningSheet() {
+  std::shared_ptr<SheetLink> link = Connector() ? Connector()() : AttachSpreadsheetLayer();
+  if (!link) throw rt::RtError(rt::kErrCannotCreate);
+  return link;
+}
+
+}  // namespace vantrel::datastore
