@@ -85,9 +85,17 @@ class SpreadsheetLink : public SheetLink {
   void CloseWorkbook(BookId b) override { Book(b).Close(false); }
 
  private:
+  // Handles of one workbook are told by its name, unique among the open workbooks.
   BookId Keep(const ss::Workbook& wb) {
-    for (size_t i = 0; i < books_.size(); ++i)
-      if (books_[i].get() == wb.get()) return static_cast<BookId>(i + 1);
+    const std::string name = wb.Name();
+    for (size_t i = 0; i < books_.size(); ++i) {
+      std::string other;
+      rt::Try([&] { other = books_[i].Name(); });
+      if (other == name) {
+        books_[i] = wb;
+        return static_cast<BookId>(i + 1);
+      }
+    }
     books_.push_back(wb);
     return static_cast<BookId>(books_.size());
   }
