@@ -7,24 +7,13 @@
 #include "datastore/local_frames.h"
 #include "datastore/sample.h"
 #include "datastore/state.h"
+#include "datastore/title_keywords.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::datastore {
 
 namespace {
-
-// Replaces the first occurrence of word, written exactly so, by one blank (or removes it when
-// it ends the text).
-void CutWord(const std::string& word, std::string& text) {
-  const int64_t p = rt::InStr(text, word);
-  if (p == 0) return;
-  if (rt::Len(text) >= p + rt::Len(word)) {
-    text = rt::Left(text, p - 1) + " " + rt::Mid(text, p + rt::Len(word));
-  } else {
-    text = rt::Left(text, p - 1);
-  }
-}
 
 bool InLower(const std::string& title, const char* word) { return rt::InStr(rt::LCase(title), word) > 0; }
 bool InUpper(const std::string& title, const char* word) { return rt::InStr(rt::UCase(title), word) > 0; }
@@ -99,7 +88,7 @@ void DisplayPass(LoadWork& w) {
       if (!InLower(title, v.word)) continue;
       s.ValuesMode = 1;
       s.ValAxis = v.axis;
-      CutWord(v.word, title);
+      CutWordW(v.word, title);
       main.SetCheckVisible(CheckBox::Check5, true);
       main.SetCheckVisible(CheckBox::Check11, true);
       break;
@@ -110,7 +99,7 @@ void DisplayPass(LoadWork& w) {
   s.SettingsBlock.LogoMode = 0;
   if (InLower(title, "quorvel")) {
     s.SettingsBlock.LogoMode = 0.5;
-    CutWord("quorvel", title);
+    CutWordW("quorvel", title);
   }
 
   // 4. The -Y solar array as the value series.
@@ -138,7 +127,7 @@ void DisplayPass(LoadWork& w) {
     s.QuaterOrderAlt = 1;
   } else if (InLower(title, "xyzw")) {
     s.QuaterOrderAlt = 1;
-    CutWord("xyzw", title);
+    CutWordW("xyzw", title);
   }
   if (s.QuaterOrderAlt == 1) {
     Step([&] {
@@ -167,15 +156,15 @@ void DisplayPass(LoadWork& w) {
   s.MoonMode = 0;
   if (InExact(title, "moon")) {
     s.MoonMode = 1;
-    CutWord("moon", title);
+    CutWordW("moon", title);
   } else if (InExact(title, "lune")) {
     s.MoonMode = 1;
-    CutWord("lune", title);
+    CutWordW("lune", title);
   }
 
   // 8. The central body: Earth unless a body word says otherwise; the last found wins.
   s.CentralBody = 4;
-  for (const char* w0 : {"Focus ", "earth", "terre"}) CutWord(w0, title);
+  for (const char* w0 : {"Focus ", "earth", "terre"}) CutWordW(w0, title);
   static const struct {
     const char* word;
     double body;
@@ -183,12 +172,13 @@ void DisplayPass(LoadWork& w) {
   for (const auto& b : bodies) {
     if (InExact(title, b.word)) {
       s.CentralBody = b.body;
-      CutWord(b.word, title);
+      CutWordW(b.word, title);
     }
   }
 
-  // 9. Event count until the events step.
+  // 9. Event count until the events step; the data file the reader left open is closed.
   s.EventCount = 1;
+  Step([&] { w.File1.Close(); });
 
   // 10. ISO scale and the "no Plot Earth..." box.
   Step([&] {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <queue>
 
@@ -98,6 +99,10 @@ void Sheet::AppendCell(uint32_t col, const Cell& c) {
   Column& k = Col(col);
   if (!k.cells.empty() && k.cells.back().row >= c.row) k.unsorted = true;
   k.cells.push_back(c);
+}
+
+void Sheet::Reserve(int64_t c1, int64_t c2, size_t rows) {
+  for (int64_t c = c1; c <= c2; ++c) Col(c).cells.reserve(rows);
 }
 
 void Sheet::AppendNumber(uint32_t row, uint32_t col, double x, uint32_t fmt, bool f) {
@@ -265,7 +270,15 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
     }
   }
   switch (KindOf(c)) {
-    case kNumber: return numfmt::EnglishNumber(c.num);
+    case kNumber:
+      // A date constant reads as its date, to the second.
+      if (book()->FormatIsDate(EffectiveFormat(col, c)) && c.num >= 0) {
+        std::string t = rt::FormatDate(c.num, "yyyy\\-mm\\-dd");
+        double secs = rt::RoundHalfEven((c.num - std::floor(c.num)) * 86400);
+        if (secs > 0 && secs < 86400) t += rt::FormatDate(c.num, " hh\\:nn\\:ss");
+        return t;
+      }
+      return numfmt::EnglishNumber(c.num);
     case kText:
     case kError: return book()->strings()[Bits(c.num)];
     case kBoolean: return c.num != 0 ? "TRUE" : "FALSE";
@@ -713,7 +726,10 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
     if (c <= static_cast<int64_t>(src.columns().size())) {
       auto& v = src.columns()[c - 1].cells;
       auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(sr.r1), LessRow);
-      for (auto it = a; it != v.end() && it->row <= sr.r2; ++it) {
+      auto b = std::upper_bound(a, v.end(), static_cast<uint32_t>(sr.r2),
+                                [](uint32_t r, const Cell& x) { return r < x.row; });
+      t.cells.reserve(static_cast<size_t>(b - a));
+      for (auto it = a; it != b; ++it) {
         uint32_t kind = KindOf(*it);
         if (kind == kFormatOnly) continue;
         Cell x = *it;
@@ -721,13 +737,15 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
           uint64_t idx = Bits(x.num);
           x.num = sbook == dbook ? x.num : FromBits(dbook->AddString(sbook->strings()[idx]));
         }
-        std::string f;
-        if (withFormulas && FormulaFlag(x)) f = src.FormulaOf(c, x);
+        if (withFormulas) {
+          std::string f;
+          if (FormulaFlag(x)) f = src.FormulaOf(c, x);
+          t.formulas.push_back(std::move(f));
+        }
         uint32_t fmt = withFormulas ? FormatOf(x) : 0;
         if (withFormulas && sbook != dbook && fmt) fmt = dbook->FormatIndex(sbook->FormatCode(fmt));
         x.meta = Meta(kind, fmt, withFormulas && FormulaFlag(x));
         t.cells.push_back(x);
-        t.formulas.push_back(std::move(f));
       }
     }
     taken.push_back(std::move(t));
@@ -749,7 +767,8 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
           d.meta = withFormulas ? cells[k].meta : (cells[k].meta & 7u) | (d.meta & ~15u);
         }
       } else {
-        std::vector<Cell> keep = cells;
+        std::vector<Cell> keep;
+        if (withFormulas) keep = cells;
         dst.ReplaceSpan(dc, r_.r1, r_.r1 + (sr.r2 - sr.r1), std::move(cells));
         if (withFormulas) {
           // Formats and formulas come with the cells.

@@ -127,6 +127,63 @@ std::string FormatDateSection(double x, std::string s) {
   return rt::FormatDate(x, s);
 }
 
+// "0" or "0.00...0": the format of the gathered columns, rendered without the general pattern
+// machinery, with the same rounding (15 significant digits, then half away from zero).
+int FixedDecimals(std::string_view code) {
+  if (code == "0") return 0;
+  if (code.size() < 3 || code.size() > 22 || code[0] != '0' || code[1] != '.') return -1;
+  for (size_t k = 2; k < code.size(); ++k)
+    if (code[k] != '0') return -1;
+  return static_cast<int>(code.size() - 2);
+}
+
+std::string FormatFixed(double x, int frac) {
+  double v = std::fabs(x);
+  std::string digits;
+  int point = 0;  // digits before the decimal point
+  if (v != 0) {
+    char buf[48];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+    std::string_view t(buf, static_cast<size_t>(r.ptr - buf));
+    size_t e = t.find('e');
+    int exp10 = 0;
+    std::from_chars(t.data() + e + (t[e + 1] == '+' ? 2 : 1), t.data() + t.size(), exp10);
+    digits += t[0];
+    digits.append(t.substr(2, e - 2));
+    point = exp10 + 1;
+    int keep = point + frac;
+    if (keep < static_cast<int>(digits.size())) {
+      if (keep < 0) {
+        digits.clear();
+      } else {
+        bool up = digits[static_cast<size_t>(keep)] >= '5';
+        digits.resize(static_cast<size_t>(keep));
+        if (up) {
+          int k = keep - 1;
+          while (k >= 0 && digits[static_cast<size_t>(k)] == '9') digits[static_cast<size_t>(k--)] = '0';
+          if (k < 0) {
+            digits.insert(digits.begin(), '1');
+            ++point;
+          } else {
+            ++digits[static_cast<size_t>(k)];
+          }
+        }
+      }
+    }
+  }
+  std::string out = x < 0 ? "-" : "";
+  if (point <= 0) out += '0';
+  for (int k = 0; k < point; ++k) out += k < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(k)] : '0';
+  if (frac > 0) {
+    out += platform::UserLocale().decimal;
+    for (int k = 0; k < frac; ++k) {
+      int idx = point + k;
+      out += (idx >= 0 && idx < static_cast<int>(digits.size())) ? digits[static_cast<size_t>(idx)] : '0';
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool IsDateFormat(std::string_view code) { return HasDateLetters(Sections(code)[0]); }
@@ -145,6 +202,7 @@ std::string EnglishNumber(double x) {
 
 std::string FormatNumber(double x, std::string_view code) {
   if (!std::isfinite(x)) return "#NUM!";
+  if (int frac = FixedDecimals(code); frac >= 0 && std::fabs(x) < 1e15) return FormatFixed(x, frac);
   std::vector<std::string_view> secs = Sections(code);
   if (secs.size() == 1 && IsGeneral(secs[0])) return GeneralNumber(x);
   if (HasDateLetters(secs[0])) {

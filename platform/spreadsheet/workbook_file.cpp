@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -296,6 +297,25 @@ struct SheetXml : Parser {
   bool inIs = false;
   int rph = 0;
   std::unordered_map<int64_t, uint32_t> sharedIndex;
+  // Room for the columns, estimated from the first rows when the sheet states no dimension.
+  bool reserved = false;
+  int64_t rowsSeen = 0;
+  void ReserveByEstimate() {
+    reserved = true;
+    int64_t used = ByteIndex();
+    uint64_t size = src.zip->Size(part_);
+    if (used <= 0 || size == 0) return;
+    double scale = static_cast<double>(size) / static_cast<double>(used);
+    uint64_t total = 0;
+    auto& cols = sheet.columns();
+    for (auto& c : cols) total += static_cast<uint64_t>(c.cells.size() * scale);
+    uint64_t cap = std::min<uint64_t>(src.limits.maxCells, 32'000'000);
+    if (total == 0 || total > cap) return;
+    for (auto& c : cols) {
+      size_t want = std::min<size_t>(static_cast<size_t>(c.cells.size() * scale * 1.02) + 16, formula::kMaxRows);
+      if (!c.cells.empty()) c.cells.reserve(want);
+    }
+  }
   // The view.
   bool firstView = true, inView = false;
   std::string activePane;
@@ -351,6 +371,7 @@ struct SheetXml : Parser {
     } else if (name == "t" && inIs && !rph) {
       collect = T;
     } else if (name == "row") {
+      if (++rowsSeen == 256 && !reserved) ReserveByEstimate();
       const char* r = Attr(atts, "r");
       int64_t k = 0;
       if (r) {
@@ -361,6 +382,20 @@ struct SheetXml : Parser {
         if (row > formula::kMaxRows) return Stop("a row beyond the last row");
       }
       col = 0;
+    } else if (name == "dimension") {
+      // Room for the cells the sheet says it holds, as far as the part's size allows.
+      const char* ref = Attr(atts, "ref");
+      auto rect = ref ? formula::ParseRange(ref) : std::nullopt;
+      if (rect) {
+        uint64_t ncols = static_cast<uint64_t>(rect->c2 - rect->c1 + 1);
+        uint64_t rows = static_cast<uint64_t>(rect->r2 - rect->r1 + 1);
+        uint64_t byBytes = src.zip->Size(part_) / 20;
+        uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells, uint64_t{32'000'000}});
+        if (ncols <= 256 && total > 0) {
+          sheet.Reserve(rect->c1, rect->c2, static_cast<size_t>(total / ncols));
+          reserved = true;
+        }
+      }
     } else if (name == "sheetView") {
       inView = firstView;
     } else if (name == "pane" && inView) {
@@ -876,6 +911,11 @@ struct OdsParser : Parser {
   void FinishRow() {
     int64_t first = row + 1;
     row += rowRepeat;
+    // Formatted empty cells of repeated rows are the sheet's unused area: not kept.
+    if (rowRepeat > 1)
+      rowCells.erase(std::remove_if(rowCells.begin(), rowCells.end(),
+                                    [](const Pending& p) { return (p.cell.meta & 7u) == model::kFormatOnly; }),
+                     rowCells.end());
     if (rowCells.empty()) return;
     if (first > formula::kMaxRows) return Stop("a row beyond the last row");
     int64_t last = std::min<int64_t>(row, formula::kMaxRows);

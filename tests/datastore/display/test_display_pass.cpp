@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "datastore/display_pass.h"
@@ -269,13 +271,30 @@ TEST_F(Pass, DataWithoutEventsClearTheEventsOfTheLastLoad) {
   EXPECT_EQ(s.EventCount, 3);
   s.EventsTable.Set(0, 0, 5);
   s.EventsTable.Set(1, 1, 1);
-  LoadWork next = w;
-  next.EventRows = 0;
+  LoadWork next;
+  next.ReadRows = 1;
+  next.SpecScale = next.ScaleBeforeNed = 1;
   DisplayPass(next);
   EXPECT_EQ(s.EventsGiven, 0);
   EXPECT_EQ(s.EventCount, 1);
   EXPECT_EQ(s.EventsTable.Get(0, 0), 0);
   EXPECT_EQ(s.EventsTable.Get(1, 1), 0);
+}
+
+}  // namespace
+}  // namespace vantrel::datastore
+
+namespace vantrel::datastore {
+namespace {
+
+TEST_F(Pass, ClosesTheDataFileTheReaderLeftOpen) {
+  const std::string path = std::string(std::getenv("XDG_DATA_HOME")) + "/open-by-reader.vnx";
+  { std::ofstream(path) << "header\r\n1\t2\t3\r\n"; }
+  ASSERT_EQ(w.File1.Open(path), 0);
+  DisplayPass(w);
+  EXPECT_FALSE(w.File1.IsOpen());
+  DisplayPass(w);  // nothing open: nothing happens
+  EXPECT_FALSE(w.File1.IsOpen());
 }
 
 }  // namespace

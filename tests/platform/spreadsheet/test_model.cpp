@@ -1,6 +1,8 @@
 // The calls the loader and the watcher make, on the in-memory spreadsheet.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/runtime/vb.h"
 #include "platform/spreadsheet/model.h"
 #include "tests/support/guards.h"
@@ -298,6 +300,35 @@ TEST(SpreadsheetModel, DisplayedTextOfNumbers) {
     Fixture f;
     f.data.SetNumber(20, 1, c.x, c.format);
     EXPECT_EQ(f.xl.Cells(20, 1).Text(), c.text) << c.format;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The gathered columns are rendered by a short road: it must give what the general pattern
+// routine gives, digit for digit.
+TEST(SpreadsheetModel, FixedDecimalsMatchTheFormatRoutine) {
+  vantrel::test::LocaleGuard locale(",", " ");
+  std::vector<double> xs = {0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.00000000005, 0.00000000004999, -0.00000000004,
+                            0.1 + 0.2, 1e14 + 0.5, 999999.99999999995, 45356.5881597222, 7000.123456789012,
+                            123456789.123456789, 0.30000000000000004, 1.0000000000049999, 9.99999999995};
+  uint64_t seed = 12345;
+  for (int k = 0; k < 20000; ++k) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    double m = static_cast<double>(seed >> 11) / 9007199254740992.0;
+    int e = static_cast<int>((seed >> 3) % 30) - 15;
+    xs.push_back((k % 2 ? -1 : 1) * m * std::pow(10.0, e));
+  }
+  for (const char* fmt : {"0.0000000000", "0.00", "0"}) {
+    for (double x : xs) {
+      auto app = ss::model::App::Create();
+      auto book = app->AddBook("b");
+      auto& s = book->AddSheet("s");
+      s.SetNumber(1, 1, x, fmt);
+      ASSERT_EQ(s.DisplayText(1, 1), vantrel::rt::Format(x, fmt)) << fmt << " " << x;
+    }
   }
 }
 
