@@ -1,0 +1,28 @@
+#pragma once
+// LoadExcelDataXls: the only routine that fills the data tables. One load takes the data from
+// the running spreadsheet (the worksheet road), or in data-file mode and for the demo from a data
+// file, registers the file type, reads the data file into the tables, applies the title
+// keywords and the transformations, and hands the tables to the view. It reaches the main window
+// and the view only through the services of the store.
+
+#include <functional>
+
+#include "datastore/load_work.h"
+#include "datastore/state.h"
+
+namespace vantrel::datastore {
+
+// Asks for a load: it runs now, or, when a load is running, once that load has returned.
+void LoadExcelDataXls();
+
+// One load, now (the load queue calls it).
+void RunOneLoad();
+
+// The reader and the display pass of a load, replaceable for tests (nullptr: the real steps).
+struct LoaderSteps {
+  std::function<void(DataStore&, LoadWork&)> reader;
+  std::function<void(DataStore&, LoadWork&)> displayPass;
+};
+void SetLoaderStepsForTesting(LoaderSteps steps);
+
+}  // namespace vantrel::datastore
