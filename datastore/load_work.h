@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "datastore/textfile.h"
+
 namespace vantrel::datastore {
 
 // The seven parts of a specification formula, in their fixed order.
@@ -70,6 +72,8 @@ struct LoadWork {
   double EventsListLast = 0;
   double DemoShown = 0;
   std::string FileInUse;
+  // File number 1: opened by the reader, left open for the display pass, which closes it.
+  InputFile File1;
   // Lines of the file past the last table row that were not stored.
   double DroppedRows = 0;
 };

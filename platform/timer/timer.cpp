@@ -1,5 +1,6 @@
 #include "platform/timer/timer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtGlobal>
@@ -50,6 +51,8 @@ void IntervalTimer::SetInterval(long interval) {
     impl_->timer.stop();
     return;
   }
+  // Without an event loop (a test without an application) only Fire() ticks.
+  if (QCoreApplication::instance() == nullptr) return;
   impl_->clock.start();
   impl_->next_due_ms = PeriodMs(interval);
   impl_->timer.start(int(std::round(impl_->next_due_ms)));

@@ -1,0 +1,345 @@
+#include "datastore/datafile_reader.h"
+
+#include <filesystem>
+
+#include "datastore/formula_parser.h"
+#include "datastore/line_split.h"
+#include "platform/forms/msgbox.h"
+#include "platform/runtime/rterror.h"
+#include "platform/runtime/vb.h"
+
+namespace vantrel::datastore {
+
+namespace {
+
+bool Tolerated(int e) {
+  switch (e) {
+    case 53: case 52: case 5: case 50290: case 91: case 448: case 75: case 70: case 1004:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string Num(double v) { return rt::CStr(v); }
+
+std::string CurrentFolder() {
+  std::error_code ec;
+  auto p = std::filesystem::current_path(ec);
+  return ec ? std::string() : p.string();
+}
+
+// Tells the user that a data file could not be opened and what is shown instead.
+void TellOpenFailure(const std::string& path, int err) {
+  forms::MsgBox("The data file could not be opened:\r\n" + path + "\r\n" +
+                    rt::ErrorDescription(err) + " (error " + std::to_string(err) +
+                    ").\r\nThe built-in sample is shown instead.",
+                48, "Data file");
+}
+
+}  // namespace
+
+void OpenfileW(DataStore& s, const std::string& name, InputFile& file, double& errNum) {
+  errNum = 0;
+  const int e = file.Open(name);
+  if (e == 0) {
+    AddLogLine(s.Main(), name + " is open");
+    return;
+  }
+  errNum = e;
+  const std::string desc = rt::ErrorDescription(e);
+  if (!Tolerated(e) && rt::UCase(rt::Trim(desc)).find("CLIPBOARD") != std::string::npos)
+    forms::MsgBox(desc, 16, "Error");
+  AddLogLine(s.Main(), name + " is NOT open, error:" + std::to_string(e) + " " + desc);
+}
+
+void LinInputW(DataStore& s, InputFile& file, std::string& line) {
+  std::string_view v;
+  if (file.NextLine(v)) {
+    line.assign(v.data(), v.size());
+    return;
+  }
+  const int e = file.error() ? file.error() : 62;
+  if (++s.LinInputFailures < 10)
+    AddLogLine(s.Main(), "error:" + std::to_string(e) + " " + rt::ErrorDescription(e));
+}
+
+void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
+  MainWindowServices& m = s.Main();
+  InputFile& file = w.File1;
+
+  // 1-3: the current data file, else the demo file.
+  m.SetProgressBar1Visible(true);
+  w.LastErrNumber = 0;
+  file.Close();
+  const std::string current =
+      w.CurrentDataFileMapped.empty() ? w.CurrentDataFile : w.CurrentDataFileMapped;
+  w.FileInUse = current;
+  AddLogLine(m, "NameTempo$ " + current);
+  OpenfileW(s, current, file, w.LastErrNumber);
+  if (w.LastErrNumber == 53 || w.LastErrNumber == 76 || s.SourceMode == 1) {
+    file.Close();
+    OpenfileW(s, w.DemoDataFile, file, w.LastErrNumber);
+    AddLogLine(m, "NameTempoDemo$ " + w.DemoDataFile);
+    w.FileInUse = w.DemoDataFile;
+  }
+  m.SetText21Text(w.FileInUse);
+  const std::string cf = CurrentFolder();
+  AddLogLine(m, "ccdir$ " + cf);
+
+  // 6: a named file replaces the one opened so far. Its quotes come off before a bare name
+  // is placed in the current folder.
+  const bool named = s.SourceMode == 2 || s.CmdLineInfo.DataFileMode == 1;
+  if (named) {
+    const std::string sep = cf.find('\\') != std::string::npos ? "\\" : "/";
+    std::string& name = s.CmdLineFirst;
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+      name = name.substr(1, name.size() - 2);
+    if (name.find('\\') == std::string::npos && name.find('/') == std::string::npos)
+      name = cf + sep + name;
+    m.SetText14Text(name);
+    m.SetText14Visible(true);
+    AddLogLine(m, "FILEcOMMANDnAME$ " + name);
+    AddLogLine(m, "FILEcOMMANDnAME$ cleaned " + name);
+    file.Close();
+    OpenfileW(s, name, file, w.LastErrNumber);
+  }
+
+  // 7: the "Demo default" box, or what failed.
+  const int openErr = static_cast<int>(w.LastErrNumber);
+  const bool demoTest = openErr == 53 || s.SourceMode == 1;
+  if (openErr != 0 && (named || openErr != 53)) {
+    TellOpenFailure(named ? s.CmdLineFirst : w.FileInUse, openErr);
+    if (demoTest) w.DemoShown = 1;
+  } else if (demoTest) {
+    forms::MsgBox("The demo will be shown.", 64, "Demo default");
+    w.DemoShown = 1;
+  }
+  AddLogLine(m, std::string(" The demo will be shown ") + (demoTest ? "True" : "False"));
+
+  // 8-9: line 1. A file with nothing after it changes nothing.
+  std::string line;
+  LinInputW(s, file, line);
+  AddLogLine(m, "frmMain.LinInputW  1, lin$ 'Line Input #1, lin " + line);
+  if (file.IsOpen() && file.Eof()) return;
+
+  // 10: the formula, from the first "=" at or after field 3 up to the next TAB.
+  {
+    const size_t t1 = line.find('\t');
+    const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+    const size_t from = t2 == std::string::npos ? 0 : t2 + 1;
+    const size_t eq = line.find('=', from);
+    if (eq != std::string::npos) {
+      const size_t tab = line.find('\t', eq);
+      if (tab != std::string::npos) w.cellFormula = line.substr(eq, tab - eq);
+    }
+  }
+
+  // 11-13: reset, formula, title keywords.
+  w.ReadRows = 0;
+  w.EventRows = 0;
+  s.QuaterRows = 0;
+  s.SApYRows = 0;
+  s.SAmYRows = 0;
+  s.ValZRows = 0;
+  s.PenUpMode = 0;
+  s.OneColumnMode = 0;
+  s.PenUpLabelMode = 0;
+  w.PenUpXyzOnly = 0;
+  AddLogLine(m, "Extraction_info cellFormula " + w.cellFormula);
+  rt::Try([&] {
+    Extraction_info(w.cellFormula, w.TitlePrefix, w.SpecScale, s.PlotTitle, w.ranges,
+                    s.StringSettings.FormulaKeyWord);
+  });
+  ReadingPassKeywords(s, w, hooks.convertA1);
+
+  // 14: the loop's state.
+  const bool seconds = w.TimeInSeconds != 0;
+  const bool metres = w.LengthsInMetres != 0;
+  const bool penUp = s.PenUpMode == 1;
+  const bool penUpLabel = s.PenUpLabelMode == 1;
+  const bool oneColumn = s.OneColumnMode == 1;
+  const bool valZ = !w.ranges[kPartValZ].empty();
+  const double scale = w.SpecScale;
+  const bool daysFromSeconds = seconds && !penUp;
+
+  int64_t r = 0;          // ReadRows
+  int64_t e = 0;          // EventRows
+  int64_t listLast = -1;  // EventsListLast
+  int64_t quaterRows = 0, apRows = 0, amRows = 0, vzRows = 0;
+  int64_t cycle = -1, point = -1;
+  int64_t lastDataRow = s.LastDataRow;
+  std::string refLabel;
+  bool storedAny = false;
+  bool truncated = false;
+  int readError = 0;
+
+  // Progress follows the part of the file read, from 30 up to 89, at most 60 writes.
+  int progress = 30;
+  const uint64_t size = file.size() ? file.size() : 1;
+  uint64_t nextMark = file.consumed() + size / 60 + 1;
+
+  SplitFields f;
+  auto length = [&](double v) { return metres ? v * scale / 1000 : v * scale; };
+
+  if (!file.IsOpen()) {
+    LinInputW(s, file, line);  // logs the failed read
+  } else {
+    std::string_view view;
+    while (!file.Eof()) {
+      if (!file.NextLine(view)) {
+        readError = file.error();
+        if (++s.LinInputFailures < 10)
+          AddLogLine(m, "error:" + std::to_string(readError) + " " +
+                            rt::ErrorDescription(readError));
+        break;
+      }
+      if (view.empty()) continue;
+      if (r > kLastTableRow) {
+        truncated = true;
+        break;
+      }
+      SplitTabLineW(view, f, penUpLabel);
+      const int count = f.count;
+      bool evFlag = false, qFlag = false, apFlag = false, amFlag = false, vzFlag = false;
+      if (oneColumn) {
+        cycle = (cycle + 1) % 3;
+        if (cycle == 0) {
+          ++point;
+          // A new point starts with no Y and Z of an earlier load.
+          s.DataTable.Set(point, 2, 0);
+          s.DataTable.Set(point, 3, 0);
+        }
+      }
+      const int last = count < 17 ? count : 17;
+      for (int k = 1; k <= last; ++k) {
+        const double v = f.values[k];
+        switch (k) {
+          case 1: case 2: case 3:
+            if (!oneColumn) {
+              s.DataTable.Set(r, k, length(v));
+              lastDataRow = r;
+            } else if (k == 1) {
+              s.DataTable.Set(point, cycle + 1, length(v));
+              lastDataRow = point;
+            }
+            break;
+          case 4:
+            s.DataTable.Set(r, 0, daysFromSeconds ? v / 86400 : v);
+            break;
+          case 5: {
+            evFlag = true;
+            const double t = daysFromSeconds ? v / 86400 : v;
+            s.EventsTable.Set(e, 0, t);
+            ++listLast;
+            s.EventsList.SetTime(listLast, t);
+            if (f.empty5) evFlag = false;
+            break;
+          }
+          case 6:
+            evFlag = true;
+            s.EventsTable.Set(e, 1, v);
+            s.EventsList.LabelAt(listLast) = f.label;
+            if (e > 0) {
+              if (f.label == refLabel) {
+                evFlag = false;
+              } else {
+                refLabel = f.label;
+              }
+            }
+            if (f.empty5) evFlag = false;
+            if (penUpLabel) s.PointLabels.At(r) = f.texts[6];
+            break;
+          case 7: case 8: case 9: case 10: case 11: {
+            double q = (k == 7 && daysFromSeconds) ? v / 86400 : v;
+            if (penUp && metres) q = (v / 1000) * scale;
+            s.QuaterTable.Set(r, k - 7, q);
+            qFlag = true;
+            break;
+          }
+          case 12: case 13:
+            s.SApYTable.Set(r, k - 12, (k == 12 && seconds) ? v / 86400 : v);
+            apFlag = true;
+            break;
+          case 14: case 15:
+            s.SAmYTable.Set(r, k - 14, (k == 14 && seconds) ? v / 86400 : v);
+            amFlag = true;
+            break;
+          case 16: case 17:
+            if (valZ) {
+              s.ValZTable.Set(r, k - 16, (k == 16 && seconds) ? v / 86400 : v);
+              vzFlag = true;
+            }
+            break;
+          default:
+            break;
+        }
+      }
+
+      // Cells of this line's rows that the line does not give hold nothing of an earlier load.
+      if (count < 4) {
+        s.DataTable.Set(r, 0, 0);
+        if (!oneColumn)
+          for (int k = count + 1; k <= 3; ++k) s.DataTable.Set(r, k, 0);
+      }
+      if (count == 5) {
+        s.EventsTable.Set(e, 1, 0);
+        s.EventsList.LabelAt(listLast).clear();
+      }
+      if (penUpLabel && count < 6) s.PointLabels.At(r).clear();
+      if (count >= 7 && count < 11)
+        for (int k = count + 1; k <= 11; ++k) s.QuaterTable.Set(r, k - 7, 0);
+      if (count == 12) s.SApYTable.Set(r, 1, 0);
+      if (count == 14) s.SAmYTable.Set(r, 1, 0);
+      if (count == 16 && valZ) s.ValZTable.Set(r, 1, 0);
+
+      // 19: break flags and counters.
+      s.DataTable.Set(r, 4, f.empty1 ? -1 : 0);
+      if (penUp) {
+        s.DataTable.Set(r, 4, -1);
+        s.QuaterTable.Set(r, 3, f.empty7 ? -1 : 0);
+      }
+      if (evFlag) ++e;
+      if (qFlag) ++quaterRows;
+      if (apFlag && !f.empty12) ++apRows;
+      if (amFlag && !f.empty14) ++amRows;
+      if (vzFlag) ++vzRows;
+      ++r;
+      storedAny = true;
+      if (file.consumed() >= nextMark && progress < 89) {
+        progress = static_cast<int>(30 + (59.0 * static_cast<double>(file.consumed())) /
+                                             static_cast<double>(size));
+        if (progress > 89) progress = 89;
+        m.SetProgressBar1Value(static_cast<float>(progress));
+        nextMark = file.consumed() + size / 60 + 1;
+      }
+    }
+  }
+
+  w.ReadRows = static_cast<double>(r);
+  w.EventRows = static_cast<double>(e);
+  w.EventsListLast = static_cast<double>(listLast);
+  s.QuaterRows = static_cast<double>(quaterRows);
+  s.SApYRows = static_cast<double>(apRows);
+  s.SAmYRows = static_cast<double>(amRows);
+  s.ValZRows = static_cast<double>(vzRows);
+  if (storedAny) s.LastDataRow = static_cast<int32_t>(lastDataRow);
+  m.SetProgressBar1Value(90);
+
+  const std::string& inUse = named ? s.CmdLineFirst : w.FileInUse;
+  if (truncated) {
+    AddLogLine(m, "Data lines past row " + Num(static_cast<double>(kLastTableRow + 1)) +
+                      " not read");
+    forms::MsgBox("The data file " + inUse + " holds more than " +
+                      std::to_string(kTableRows) + " data lines: only the first " +
+                      std::to_string(kTableRows) + " were read.",
+                  48, "Data file");
+  } else if (readError) {
+    forms::MsgBox("The data file " + inUse + " could not be read to its end: " +
+                      rt::ErrorDescription(readError) + " (error " + std::to_string(readError) +
+                      "). " + std::to_string(r) + " data lines were read.",
+                  48, "Data file");
+  }
+}
+
+}  // namespace vantrel::datastore

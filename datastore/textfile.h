@@ -1,0 +1,98 @@
+#pragma once
+// Text files of the data store. Reading: lines end at CR LF, CR or LF; the text is taken as
+// UTF-8 when the whole file is valid UTF-8, else as Windows-1252, and handed out as UTF-8.
+// Writing: a file is replaced by writing a temporary file beside it and renaming it over the
+// old one; the text is stored as Windows-1252 when every character fits, else as UTF-8.
+// Failures are reported as the run time's file error numbers (53 file not found, 76 path not
+// found, 70 permission denied, 75 path/file access error, 57 device I/O error, 61 disk full).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::datastore {
+
+// Run-time error number of a failed system call on `path` (errno value `err`).
+int FileErrorNumber(int err, const std::string& path);
+
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile() { Close(); }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens path for reading; 0 or a run-time error number. An open file is closed first.
+  int Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // True when no byte is left to read (also when no file is open).
+  bool Eof();
+
+  // The next line, without its line end, as UTF-8. The view stays valid until the next call.
+  // Returns false at the end of the file or on a read error; error() then tells which
+  // (62 input past end of file, 52 no file open, 57 device error).
+  bool NextLine(std::string_view& line);
+  int error() const { return error_; }
+
+  uint64_t size() const { return size_; }
+  uint64_t consumed() const { return consumed_; }
+  // False until a non-ASCII byte made the file's encoding decided, then its decision.
+  bool IsWindows1252() const { return cp1252_; }
+
+ private:
+  bool Fill();
+  void DecideEncoding();
+  int fd_ = -1;
+  std::vector<char> buf_;
+  size_t pos_ = 0, end_ = 0;
+  bool atEof_ = false;      // the descriptor has no more bytes
+  bool decided_ = false;    // encoding decided
+  bool cp1252_ = false;
+  bool bomChecked_ = false;
+  int error_ = 0;
+  uint64_t size_ = 0, consumed_ = 0;
+  std::string conv_;
+};
+
+// True when s is valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+bool IsStrictUtf8(std::string_view s);
+// Windows-1252 bytes to UTF-8.
+std::string Windows1252ToUtf8(std::string_view s);
+// UTF-8 to Windows-1252; false (out untouched) when a character does not fit.
+bool Utf8ToWindows1252(std::string_view s, std::string& out);
+
+// Writes a file through a temporary file beside it, renamed over the target by Commit.
+// Text is given as UTF-8; Commit stores it as Windows-1252 when every character fits.
+class AtomicTextWriter {
+ public:
+  AtomicTextWriter() = default;
+  ~AtomicTextWriter();
+  AtomicTextWriter(const AtomicTextWriter&) = delete;
+  AtomicTextWriter& operator=(const AtomicTextWriter&) = delete;
+
+  // Creates the temporary file; 0 or a run-time error number.
+  int Open(const std::string& path);
+  // Appends text (buffered). Errors are kept and reported by Commit.
+  void Write(std::string_view text);
+  // Flushes, converts when needed, and renames over the target; 0 or an error number. The
+  // target is untouched when anything failed.
+  int Commit();
+  // Drops the temporary file.
+  void Abort();
+
+ private:
+  void Flush();
+  std::string path_, temp_;
+  int fd_ = -1;
+  int error_ = 0;
+  std::string buf_;
+  bool nonAscii_ = false;
+  bool fits1252_ = true;
+};
+
+// Writes a whole file at once through AtomicTextWriter.
+int WriteTextFileAtomic(const std::string& path, std::string_view text);
+
+}  // namespace vantrel::datastore
