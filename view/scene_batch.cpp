@@ -60,8 +60,10 @@ PixelMapping PixelMapping::FromGl() {
   pm.depthTest = glIsEnabled(GL_DEPTH_TEST) != 0;
   GLint func = GL_LESS;
   glGetIntegerv(GL_DEPTH_FUNC, &func);
+  GLboolean writes = GL_TRUE;
+  glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
   pm.depthStrict = func == GL_LESS;
-  bool depthOk = !pm.depthTest || func == GL_LESS || func == GL_LEQUAL;
+  bool depthOk = !pm.depthTest || ((func == GL_LESS || func == GL_LEQUAL) && writes);
 
   // Only plain square points in a normal render pass are merged: selection and feedback
   // passes see every vertex.
@@ -207,18 +209,42 @@ void PointBatch::Add(float x, float y, float z, const double* clip, const Colour
     Emit(x, y, z, c, once);
     return;
   }
-  std::int64_t kx = Floor(map_.vx + (nx + 1) * 0.5 * map_.vw + map_.keyOffset);
-  std::int64_t ky = Floor(map_.vy + (ny + 1) * 0.5 * map_.vh + map_.keyOffset);
+  double wx = map_.vx + (nx + 1) * 0.5 * map_.vw + map_.keyOffset;
+  double wy = map_.vy + (ny + 1) * 0.5 * map_.vh + map_.keyOffset;
+  std::int64_t kx = Floor(wx), ky = Floor(wy);
+  // The GL snaps window positions to its sub-pixel grid: a point this close to a pixel's
+  // edge may land on the next pixel, so it is drawn as it is.
+  constexpr double kEdge = 1.0 / 32;
+  if (wx - double(kx) < kEdge || wx - double(kx) > 1 - kEdge || wy - double(ky) < kEdge ||
+      wy - double(ky) > 1 - kEdge) {
+    Flush();
+    Emit(x, y, z, c, once);
+    return;
+  }
   double depth = nz;
-  if (pending_ && kx == kx_ && ky == ky_ && c == pc_) {
-    if (!map_.depthTest) {
-      keep_ *= once;
-    } else if (map_.depthStrict ? depth < depth_ : depth <= depth_) {
-      // Passes the depth test after the earlier ones: blends again and is the new depth.
-      keep_ *= once;
-      depth_ = depth;
+  if (pending_ && kx == kx_ && ky == ky_) {
+    if (map_.depthTest) {
+      // A point behind one drawn before it on this pixel fails the depth test whatever the
+      // depth buffer held: it changes nothing.
+      if (map_.depthStrict ? depth >= depth_ : depth > depth_) return;
+      // In front: it passes wherever the earlier one did. Opaque, in the same colour, it
+      // leaves what the earlier one would have left.
+      if (c == pc_ && (!map_.blending || c.a >= 1)) {
+        depth_ = depth;
+        px_ = x, py_ = y, pz_ = z;
+        return;
+      }
+    } else if (c == pc_) {
+      // Without a depth test every point blends: one point with the alpha of all of them.
+      keep_ = map_.blending ? keep_ * once : once;
       px_ = x, py_ = y, pz_ = z;
+      return;
     }
+    Emit(px_, py_, pz_, pc_, keep_);
+    depth_ = depth;
+    px_ = x, py_ = y, pz_ = z;
+    pc_ = c;
+    keep_ = once;
     return;
   }
   Flush();

@@ -2,9 +2,10 @@
 // Vertex batches for the trajectory: the scene issues vertices, colours and breaks as it would
 // in immediate mode, and the batches draw them with vertex arrays (OpenGL 1.1) in far fewer
 // calls. Line strips are drawn per piece of one colour with the colour of each segment's
-// second vertex, as flat shading does. Points that fall on the same pixel one after the other
-// with the same colour are drawn once, with the alpha of as many blends as the original draws
-// would have made, so the picture stays as it was.
+// second vertex, as flat shading does. Of points that fall on the same pixel one after the
+// other, those that could not pass the depth test are dropped, and opaque ones of one colour
+// (or, without a depth test, blended ones with the alpha of all their blends) are drawn once:
+// the picture stays as it was.
 
 #include <array>
 #include <cstdint>
