@@ -68,7 +68,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   MainWindowServices& m = s.Main();
   InputFile& file = w.File1;
 
-  // 1-3: the current data file, else the demo file.
+  // The current data file, else the demo file.
   m.SetProgressBar1Visible(true);
   w.LastErrNumber = 0;
   file.Close();
@@ -87,7 +87,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   const std::string cf = CurrentFolder();
   AddLogLine(m, "ccdir$ " + cf);
 
-  // 6: a named file replaces the one opened so far. Its quotes come off before a bare name
+  // A named file replaces the one opened so far. Its quotes come off before a bare name
   // is placed in the current folder.
   const bool named = s.SourceMode == 2 || s.CmdLineInfo.DataFileMode == 1;
   if (named) {
@@ -105,7 +105,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
     OpenfileW(s, name, file, w.LastErrNumber);
   }
 
-  // 7: the "Demo default" box, or what failed.
+  // The "Demo default" box, or what failed.
   const int openErr = static_cast<int>(w.LastErrNumber);
   const bool demoTest = openErr == 53 || s.SourceMode == 1;
   if (openErr != 0 && (named || openErr != 53)) {
@@ -117,13 +117,13 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   }
   AddLogLine(m, std::string(" The demo will be shown ") + (demoTest ? "True" : "False"));
 
-  // 8-9: line 1. A file with nothing after it changes nothing.
+  // Line 1. A file with nothing after it changes nothing.
   std::string line;
   LinInputW(s, file, line);
   AddLogLine(m, "frmMain.LinInputW  1, lin$ 'Line Input #1, lin " + line);
   if (file.IsOpen() && file.Eof()) return;
 
-  // 10: the formula, from the first "=" at or after field 3 up to the next TAB.
+  // The formula, from the first "=" at or after field 3 up to the next TAB.
   {
     const size_t t1 = line.find('\t');
     const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
@@ -135,7 +135,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
     }
   }
 
-  // 11-13: reset, formula, title keywords.
+  // Reset, formula, title keywords.
   w.ReadRows = 0;
   w.EventRows = 0;
   s.QuaterRows = 0;
@@ -153,7 +153,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   });
   ReadingPassKeywords(s, w, hooks.convertA1);
 
-  // 14: the loop's state.
+  // The loop's state.
   const bool seconds = w.TimeInSeconds != 0;
   const bool metres = w.LengthsInMetres != 0;
   const bool penUp = s.PenUpMode == 1;
@@ -171,6 +171,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   int64_t lastDataRow = s.LastDataRow;
   std::string refLabel;
   bool storedAny = false;
+  uint64_t firstLineStart = 0;
   bool truncated = false;
   int readError = 0;
 
@@ -195,6 +196,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
         break;
       }
       if (view.empty()) continue;
+      if (r == 0) firstLineStart = file.consumed() - view.size();
       if (r > kLastTableRow) {
         truncated = true;
         break;
@@ -293,7 +295,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
       if (count == 14) s.SAmYTable.Set(r, 1, 0);
       if (count == 16 && valZ) s.ValZTable.Set(r, 1, 0);
 
-      // 19: break flags and counters.
+      // Break flags and counters.
       s.DataTable.Set(r, 4, f.empty1 ? -1 : 0);
       if (penUp) {
         s.DataTable.Set(r, 4, -1);
@@ -306,6 +308,21 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
       if (vzFlag) ++vzRows;
       ++r;
       storedAny = true;
+      if (r == 1) {
+        // Take the tables' storage at once for about as many rows as the file seems to hold,
+        // rather than growing it step by step.
+        const uint64_t lineBytes = file.consumed() - firstLineStart;
+        const uint64_t left = file.size() > file.consumed() ? file.size() - file.consumed() : 0;
+        int64_t est = static_cast<int64_t>(left / (lineBytes ? lineBytes : 1) * 21 / 20) + 1024;
+        if (est > kTableRows) est = kTableRows;
+        s.DataTable.Reserve(oneColumn ? est / 3 + 1 : est);
+        if (count >= 5) s.EventsList.Reserve(est);
+        if (penUpLabel) s.PointLabels.Reserve(est);
+        if (count >= 7 || penUp) s.QuaterTable.Reserve(est);
+        if (count >= 12) s.SApYTable.Reserve(est);
+        if (count >= 14) s.SAmYTable.Reserve(est);
+        if (count >= 16 && valZ) s.ValZTable.Reserve(est);
+      }
       if (file.consumed() >= nextMark && progress < 89) {
         progress = static_cast<int>(30 + (59.0 * static_cast<double>(file.consumed())) /
                                              static_cast<double>(size));

@@ -79,17 +79,25 @@ std::string FormatDataNumber(double x, std::string_view decimal) {
   return s;
 }
 
+namespace {
+// A cell text on one line of the file: a TAB or line break inside it would shift the fields or
+// cut the line, so each becomes a blank.
+void AppendCellText(std::string& out, std::string_view text) {
+  for (char c : text) out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+}
+}  // namespace
+
 std::string RenderHeaderLine(const HeaderFields& h, double now) {
   std::string s = "From: \t";
-  s += h.sourceCaption;
+  AppendCellText(s, h.sourceCaption);
   s += '\t';
-  s += h.sheetName;
+  AppendCellText(s, h.sheetName);
   s += '\t';
-  s += h.cellFormula;
+  AppendCellText(s, h.cellFormula);
   s += '\t';
   s += rt::Format(h.specScale, "#0.0000000000");
   s += '\t';
-  s += h.plotTitle;
+  AppendCellText(s, h.plotTitle);
   s += '\t';
   s += "Date " + rt::FormatDate(now, "yyyy/MM/dd hh:mm:ss");
   s += '\t';
@@ -142,7 +150,7 @@ void GatheredBlock::RenderRow(int64_t row, std::string& out, std::string_view de
     if (row >= static_cast<int64_t>(c.kinds.size())) continue;
     switch (c.kinds[row]) {
       case kNumber: AppendDataNumber(out, c.values[row], decimal); break;
-      case kText: out += c.texts.at(row); break;
+      case kText: AppendCellText(out, c.texts.at(row)); break;
       default: break;
     }
   }

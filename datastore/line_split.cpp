@@ -3,6 +3,7 @@
 #include <fast_float/fast_float.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "numerics/valloc.h"
@@ -19,8 +20,48 @@ void EnsureSeparators() {
     numerics::ValLoc(std::string_view("0"));
 }
 
+constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// One pass over the usual field: optional "-", digits, an optional separator and digits, at most
+// 15 digits in all. The digits then form an exact integer N < 10^15 and N / 10^decimals is the
+// correctly rounded value, as a full conversion gives it. False when the text has another shape.
+inline bool ShortNumber(std::string_view s, double& out) {
+  const char* p = s.data();
+  const char* e = p + s.size();
+  const bool neg = p < e && *p == '-';
+  p += neg;
+  uint64_t n = 0;
+  int digits = 0, intDigits = 0, frac = 0;
+  char sep = 0;
+  for (; p < e; ++p) {
+    const unsigned d = static_cast<unsigned char>(*p) - '0';
+    if (d <= 9) {
+      n = n * 10 + d;
+      ++digits;
+      if (sep) ++frac; else ++intDigits;
+    } else if (!sep && (*p == '.' || *p == ',')) {
+      sep = *p;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || digits > 15) return false;
+  const std::string& t = numerics::ThousandSep;
+  const char t0 = t.empty() ? '\0' : t[0];
+  if ((t0 >= '0' && t0 <= '9') || t0 == '-') return false;
+  if (sep && !(intDigits > 0 && frac == 10)) {
+    // Not the writer's form: "." is plain unless it is the grouping mark; "," is the locale's.
+    if (sep == ',' || t0 == '.') return false;
+  }
+  const double v = static_cast<double>(n) / kPow10[frac];
+  out = neg ? -v : v;
+  return true;
+}
+
 // Fast conversion of the common shapes; false when the locale parser must decide.
 bool FastNumber(std::string_view s, double& out) {
+  if (ShortNumber(s, out)) return true;
   const char* p = s.data();
   const char* e = p + s.size();
   const char* q = p;

@@ -84,6 +84,10 @@ class TextColumn {
   }
   void Set(int64_t row, std::string v) { At(row) = std::move(v); }
   int64_t StoredRows() const { return static_cast<int64_t>(cells_.size()); }
+  void Reserve(int64_t rows) {
+    if (rows > kTableRows) rows = kTableRows;
+    if (rows > StoredRows()) cells_.resize(static_cast<size_t>(rows));
+  }
 
  private:
   std::vector<std::string> cells_;
@@ -99,6 +103,10 @@ class EventsListTable {
   double& TimeAt(int64_t row) { return time_.At(row, 0); }
   std::string& LabelAt(int64_t row) { return label_.At(row); }
   int64_t StoredRows() const { return time_.StoredRows(); }
+  void Reserve(int64_t rows) {
+    time_.Reserve(rows);
+    label_.Reserve(rows);
+  }
 
  private:
   NumTable<1> time_;

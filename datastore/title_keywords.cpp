@@ -65,23 +65,23 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
   auto& parts = w.ranges;
   auto skip = [](auto&& f) { rt::Try(f); };
 
-  // 1-3: the XYZ range, its rows and columns, the time range flag.
+  // The XYZ range, its rows and columns, the time range flag.
   AddLogLine(s.Main(), " Check SpecialCasesPermutUnitsmoon rangeXYZ$ " + parts[kPartXYZ]);
   skip([&] { convertA1(parts[kPartXYZ], w.Ncol1, w.Ncol2, w.num1, w.num2); });
   s.SettingsBlock.TimeRangeGiven = parts[kPartT].empty() ? 0.0 : 1.0;
 
-  // 4: a one-row range that the row probe could not grow.
+  // A one-row range that the row probe could not grow.
   if (w.num1 == w.num2 && w.SpecFound == 1)
     forms::MsgBox("Strange <num1 = num2 And SpecFound = 1> , see Quorvel", 64, "");
 
-  // 5: the Events and Quater ranges.
+  // The Events and Quater ranges.
   for (int part : {kPartEvents, kPartQuater}) {
     if (parts[part].empty()) continue;
     RangeBounds& b = w.bounds[part];
     skip([&] { convertA1(parts[part], b.firstCol, b.lastCol, b.firstRow, b.lastRow); });
   }
 
-  // 6: pen-up, label and one-column modes.
+  // Pen-up, label and one-column modes.
   if (Has(title, "penuplabel")) {
     s.PenUpLabelMode = 1;
     s.PenUpMode = 1;
@@ -97,13 +97,13 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
     CutWordW("column", title);
   }
 
-  // 7: a pen-up specification with only a three-column XYZ range.
+  // A pen-up specification with only a three-column XYZ range.
   if (s.PenUpMode == 1 && w.Ncol2 - w.Ncol1 + 1 == 3 && parts[kPartT].empty() &&
       parts[kPartEvents].empty() && parts[kPartQuater].empty() && parts[kPartSApY].empty() &&
       parts[kPartSAmY].empty())
     w.PenUpXyzOnly = 1;
 
-  // 8: axis order; the last word found decides.
+  // Axis order; the last word found decides.
   w.AxisShiftCode.clear();
   w.AxisSwapCode.clear();
   struct AxisWord {
@@ -122,7 +122,7 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
     CutWordW(a.word, title);
   }
 
-  // 9-10: units. The order of the tests decides, not the order of the words in the title.
+  // Units. The order of the tests decides, not the order of the words in the title.
   constexpr double kTrue = -1, kFalse = 0;
   w.TimeInSeconds = kTrue;
   w.LengthsInMetres = kTrue;
@@ -149,14 +149,14 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
   }
   s.LengthsInKm = w.LengthsInMetres != 0 ? kFalse : kTrue;
 
-  // 11: the rotating Earth-Moon frame.
+  // The rotating Earth-Moon frame.
   s.EarthMoonMode = 0;
   if (Has(title, "em_system")) {
     s.EarthMoonMode = 1;
     CutWordW("em_system", title);
   }
 
-  // 12: the local site, " ned" followed by latitude, longitude and height.
+  // The local site, " ned" followed by latitude, longitude and height.
   s.SettingsBlock.NedViewOn = 0.0;
   w.NedSiteGiven = 0;
   w.ScaleBeforeNed = w.SpecScale;

@@ -140,6 +140,11 @@ class Texture {
  public:
   ~Texture();
   void Load(const std::string& path);
+  // The second argument of the program's call is not used.
+  template <class T>
+  void Load(const std::string& path, T&) {
+    Load(path);
+  }
   void Apply();
   bool Loaded() const { return !image_.isNull(); }
   int Width() const { return image_.width(); }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "datastore/line_split.h"
+#include "numerics/valloc.h"
 #include "tests/support/guards.h"
 
 namespace vantrel::datastore {
@@ -112,6 +114,29 @@ TEST(ValNumW, LocaleRulesAndTheWritersDecimalComma) {
     test::LocaleGuard loc(c.decimal, c.thousands);
     EXPECT_DOUBLE_EQ(ValNumW(c.text), c.value)
         << c.text << " decimal " << c.decimal << " thousands " << c.thousands;
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::datastore
+
+namespace vantrel::datastore {
+namespace {
+
+// The fast conversion must give the locale parser's value, to the last bit, outside the
+// writer's-form rule.
+TEST(ValNumW, AgreesWithTheLocaleParserOnPlainNumbers) {
+  test::LocaleGuard loc(".", ",");
+  std::mt19937 rng(7);
+  for (int i = 0; i < 50000; ++i) {
+    std::string t = rng() % 2 ? "-" : "";
+    for (int k = 1 + rng() % 9; k > 0; --k) t += static_cast<char>('0' + rng() % 10);
+    if (rng() % 4) {
+      t += '.';
+      for (int k = rng() % 13; k > 0; --k) t += static_cast<char>('0' + rng() % 10);
+    }
+    int flag;
+    ASSERT_EQ(ValNumW(t), numerics::ValLocV(t, flag)) << t;
   }
 }
 

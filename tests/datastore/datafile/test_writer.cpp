@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "datastore/datafile_writer.h"
@@ -112,6 +113,28 @@ TEST_F(ReaderTest, WrittenFilesReadBackToTheSameTablesInEveryLocale) {
       EXPECT_EQ(w->SpecScale, 2.5) << where;
     }
   }
+}
+
+}  // namespace
+}  // namespace vantrel::datastore
+
+namespace vantrel::datastore {
+namespace {
+
+TEST(DataFileWriter, TabsAndLineBreaksInsideTextsCannotShiftFieldsOrCutLines) {
+  HeaderFields h;
+  h.cellFormula = "=MAX(A2:C3)+\nLEN(\"a\tb\")";
+  h.plotTitle = "a\tb";
+  GatheredBlock b;
+  b.SetText(0, 5, "two\r\nlines\there");
+  b.SetNumber(0, 6, 1);
+  const std::string text = RenderDataFile(h, b, 45356.5, ".");
+  const size_t eol = text.find("\r\n");
+  EXPECT_EQ(std::count(text.begin(), text.begin() + eol, '\t'), 24);
+  EXPECT_NE(text.find("=MAX(A2:C3)+ LEN(\"a b\")\t"), std::string::npos);
+  const std::string row = text.substr(eol + 2, text.find("\r\n", eol + 2) - eol - 2);
+  EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 16);
+  EXPECT_NE(row.find("two  lines here\t1.0000000000"), std::string::npos);
 }
 
 }  // namespace
