@@ -1,0 +1,45 @@
+#pragma once
+// The file-type association written the freedesktop way: a shared-mime-info package that maps
+// the extension to a MIME type, a .desktop file that opens such files with the program, and the
+// user's default application for the type; the desktop's caches are then refreshed with
+// update-mime-database and update-desktop-database when these tools are installed.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::platform {
+
+struct DesktopAssociation {
+  std::string extension;    // ".vnx"
+  std::string mimeType;     // "application/x-vantrel-data"
+  std::string comment;      // description of the file type
+  std::string appName;      // Name= of the .desktop file
+  std::string desktopId;    // "vantrel.desktop"
+  std::string programPath;  // absolute path of the executable, may hold blanks
+};
+
+// Runs a tool with its arguments (argv[0] is the tool's name, looked up in PATH); returns its
+// exit code, or -1 when the tool is not installed.
+using ToolRunner = std::function<int(const std::vector<std::string>& argv)>;
+int RunTool(const std::vector<std::string>& argv);
+
+// The Exec= value that starts path with the file as its argument: the path quoted and escaped
+// as the Desktop Entry rules require (then escaped once more as a string value).
+std::string DesktopExecLine(std::string_view programPath);
+
+// The texts of the two files, and where they go under $XDG_DATA_HOME.
+std::string MimePackageText(const DesktopAssociation& a);
+std::string DesktopFileText(const DesktopAssociation& a);
+std::string MimePackagePath(const DesktopAssociation& a);
+std::string DesktopFilePath(const DesktopAssociation& a);
+std::string MimeAppsListPath();  // $XDG_CONFIG_HOME/mimeapps.list
+
+// Writes the files that are missing or differ and makes the program the default application
+// of the type (other entries of mimeapps.list are kept); refreshes the caches when something
+// was written. Returns true when something was written. Throws rt::RtError when a file cannot
+// be written.
+bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& run = RunTool);
+
+}  // namespace vantrel::platform

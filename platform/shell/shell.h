@@ -1,0 +1,85 @@
+#pragma once
+// The script shell's services: special folders, the running program's folder and name, and
+// the registry (RegRead / RegWrite / RegDelete over a key store of our own).
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::platform {
+
+// --- folders ------------------------------------------------------------------------------
+
+// $XDG_CONFIG_HOME, $XDG_DATA_HOME (their defaults under $HOME when unset or not absolute).
+std::string ConfigHome();
+std::string DataHome();
+
+// The shell's special folder by index: 4 the desktop, 5 the user's application-data folder
+// (here $XDG_CONFIG_HOME), 16 the documents folder; "" for an index it does not know.
+std::string SpecialFolder(int index);
+
+// Folder (without a final "/") and executable name (without folder and extension) of the
+// running program, from /proc/self/exe unless a test set them.
+std::string ProgramFolder();
+std::string ProgramExeName();
+std::string ProgramPath();
+void SetProgramPathForTesting(std::string path);  // "" restores the real one
+
+// --- registry -----------------------------------------------------------------------------
+
+// A path that ends with "\" names a key (read and written as its default value); any other
+// path names the value called by its last part, under the key before it. Paths compare
+// without regard to letter case. Failures throw rt::RtError: a missing key or value on read
+// or delete, a key that still has sub keys on delete, a refused write.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual std::string RegRead(std::string_view path) = 0;
+  virtual void RegWrite(std::string_view path, std::string_view value) = 0;
+  virtual void RegDelete(std::string_view path) = 0;
+};
+
+// Error numbers of the shell's registry methods.
+inline constexpr int kErrRegistryOpen = -2147024894;    // key or value not found
+inline constexpr int kErrRegistryDenied = -2147024891;  // access is denied
+
+// Keys and values in memory, optionally kept in a file (rewritten whole on every change,
+// through a temporary file renamed over the old one). Writes and deletes under a denied
+// prefix are refused, as a user's rights refuse them.
+class KeyStoreRegistry : public Registry {
+ public:
+  explicit KeyStoreRegistry(std::string file = "");
+  std::string RegRead(std::string_view path) override;
+  void RegWrite(std::string_view path, std::string_view value) override;
+  void RegDelete(std::string_view path) override;
+
+  void DenyPrefix(std::string_view prefix);
+  bool HasKey(std::string_view keyPath) const;  // keyPath ends with "\" or not
+  // Every change made, in order ("write <path>=<value>", "delete <path>"), refused ones included.
+  const std::vector<std::string>& log() const { return log_; }
+
+ private:
+  struct Key {
+    std::map<std::string, std::pair<std::string, std::string>> values;  // lower name -> (name, value)
+  };
+  void Load();
+  void Save() const;
+  bool Denied(const std::string& lowerPath) const;
+  void EnsureKey(const std::string& keyPath);
+
+  std::string file_;
+  std::map<std::string, Key> keys_;           // lower key path (ending "\") -> key
+  std::map<std::string, std::string> names_;  // lower key path -> key path as written
+  std::vector<std::string> denied_;
+  std::vector<std::string> log_;
+};
+
+// The registry in force: a KeyStoreRegistry kept in $XDG_CONFIG_HOME/Vantrel/registry.txt,
+// made on first use, unless the program or a test installed another.
+Registry& CurrentRegistry();
+void SetRegistry(std::shared_ptr<Registry> registry);  // nullptr: the file one again
+
+}  // namespace vantrel::platform

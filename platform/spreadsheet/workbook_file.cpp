@@ -1,0 +1,1094 @@
+#include "platform/spreadsheet/workbook_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/runtime/vb.h"
+#include "platform/spreadsheet/zipxml.h"
+
+namespace vantrel::spreadsheet {
+
+using model::Book;
+using model::Sheet;
+using zipxml::Archive;
+using zipxml::Parser;
+
+namespace {
+
+bool ParseDouble(std::string_view s, double& x) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\r' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r' || s.back() == '\t')) s.remove_suffix(1);
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  auto r = std::from_chars(s.data(), s.data() + s.size(), x);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+bool ParseInt(std::string_view s, int64_t& x) {
+  auto r = std::from_chars(s.data(), s.data() + s.size(), x);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+// "2024-03-05T14:07:25.5" or "2024-03-05" as a day serial.
+bool ParseIsoDate(std::string_view s, double& serial) {
+  int64_t y = 0, mo = 0, d = 0;
+  if (s.size() < 10 || s[4] != '-' || s[7] != '-') return false;
+  if (!ParseInt(s.substr(0, 4), y) || !ParseInt(s.substr(5, 2), mo) || !ParseInt(s.substr(8, 2), d)) return false;
+  serial = rt::DateSerial(static_cast<int>(y), static_cast<int>(mo), static_cast<int>(d));
+  if (s.size() > 10 && s[10] == 'T' && s.size() >= 19) {
+    int64_t h = 0, mi = 0;
+    double sec = 0;
+    size_t end = s.find_first_of("Z+", 17);
+    if (!ParseInt(s.substr(11, 2), h) || !ParseInt(s.substr(14, 2), mi) ||
+        !ParseDouble(s.substr(17, end == std::string_view::npos ? std::string_view::npos : end - 17), sec))
+      return false;
+    serial += (h * 3600.0 + mi * 60.0 + sec) / 86400.0;
+  }
+  return true;
+}
+
+// "PT14H07M25S" or "PT1234H00M00.5S" as a fraction of days.
+bool ParseIsoDuration(std::string_view s, double& days) {
+  if (s.substr(0, 2) != "PT") return false;
+  double total = 0, num = 0;
+  size_t i = 2, start = 2;
+  for (; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == 'H' || c == 'M' || c == 'S') {
+      if (!ParseDouble(s.substr(start, i - start), num)) return false;
+      total += num * (c == 'H' ? 3600.0 : c == 'M' ? 60.0 : 1.0);
+      start = i + 1;
+    }
+  }
+  days = total / 86400.0;
+  return true;
+}
+
+// The cell reference "AB12" as (row, column); false when malformed.
+bool ParseCellRef(const char* s, int64_t& row, int64_t& col) {
+  col = 0;
+  const char* p = s;
+  while (*p >= 'A' && *p <= 'Z') {
+    col = col * 26 + (*p - 'A' + 1);
+    if (col > formula::kMaxColumns) return false;
+    ++p;
+  }
+  if (p == s || !*p) return false;
+  row = 0;
+  for (; *p; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    row = row * 10 + (*p - '0');
+    if (row > formula::kMaxRows) return false;
+  }
+  return row >= 1;
+}
+
+std::string JoinPath(std::string_view base, std::string_view target) {
+  if (!target.empty() && target[0] == '/') return std::string(target.substr(1));
+  std::vector<std::string> parts;
+  auto push = [&](std::string_view s) {
+    size_t i = 0;
+    while (i <= s.size()) {
+      size_t j = s.find('/', i);
+      if (j == std::string_view::npos) j = s.size();
+      std::string_view seg = s.substr(i, j - i);
+      if (seg == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else if (!seg.empty() && seg != ".") {
+        parts.emplace_back(seg);
+      }
+      i = j + 1;
+    }
+  };
+  push(base);
+  push(target);
+  std::string out;
+  for (auto& p : parts) {
+    if (!out.empty()) out += '/';
+    out += p;
+  }
+  return out;
+}
+
+std::string DirOf(std::string_view part) {
+  size_t s = part.rfind('/');
+  return s == std::string_view::npos ? std::string() : std::string(part.substr(0, s));
+}
+
+// --- xlsx ------------------------------------------------------------------------------------
+
+// Relationships: id -> target part, and type -> first target.
+struct Rels : Parser {
+  Rels(const Archive& a, std::string part, std::string base) : Parser(a, std::move(part)), base_(std::move(base)) {}
+  void Start(std::string_view name, const char** atts) override {
+    if (name != "Relationship") return;
+    const char* id = Attr(atts, "Id");
+    const char* target = Attr(atts, "Target");
+    const char* type = Attr(atts, "Type");
+    const char* mode = Attr(atts, "TargetMode");
+    if (!target || (mode && std::string_view(mode) == "External")) return;
+    std::string t = JoinPath(base_, target);
+    if (id) byId[id] = t;
+    if (type) {
+      std::string_view ty(type);
+      size_t s = ty.rfind('/');
+      std::string key(s == std::string_view::npos ? ty : ty.substr(s + 1));
+      byType.emplace(key, t);
+    }
+  }
+  void End(std::string_view) override {}
+  std::string base_;
+  std::map<std::string, std::string> byId;
+  std::multimap<std::string, std::string> byType;
+};
+
+struct WorkbookXml : Parser {
+  using Parser::Parser;
+  struct SheetRef {
+    std::string name, rid;
+  };
+  std::vector<SheetRef> sheets;
+  int64_t activeTab = 0;
+  bool views = false;
+  bool date1904 = false;
+  void Start(std::string_view name, const char** atts) override {
+    if (name == "sheet") {
+      const char* n = Attr(atts, "name");
+      const char* id = Attr(atts, "id");
+      if (!n || !id) Stop("a sheet without name or relationship");
+      else sheets.push_back({n, id});
+    } else if (name == "workbookView" && !views) {
+      views = true;
+      if (const char* t = Attr(atts, "activeTab")) ParseInt(t, activeTab);
+    } else if (name == "workbookPr") {
+      const char* d = Attr(atts, "date1904");
+      date1904 = d && (std::string_view(d) == "1" || std::string_view(d) == "true");
+    }
+  }
+  void End(std::string_view) override {}
+};
+
+struct SharedStrings : Parser {
+  SharedStrings(const Archive& a, std::string part, Book& b) : Parser(a, std::move(part)), book(b) {}
+  Book& book;
+  std::string cur;
+  int depthRph = 0;
+  bool inSi = false, inT = false;
+  void Start(std::string_view name, const char**) override {
+    if (name == "si") {
+      inSi = true;
+      cur.clear();
+    } else if (name == "rPh") {
+      ++depthRph;  // phonetic runs are not part of the text
+    } else if (name == "t" && inSi && !depthRph) {
+      inT = true;
+    }
+  }
+  void End(std::string_view name) override {
+    if (name == "si") {
+      book.AddString(cur);
+      inSi = false;
+    } else if (name == "rPh") {
+      --depthRph;
+    } else if (name == "t") {
+      inT = false;
+    }
+  }
+  void Text(const char* s, int n) override {
+    if (inT) cur.append(s, n);
+  }
+};
+
+const char* BuiltinFormat(int64_t id) {
+  switch (id) {
+    case 0: return "General";
+    case 1: return "0";
+    case 2: return "0.00";
+    case 3: return "#,##0";
+    case 4: return "#,##0.00";
+    case 9: return "0%";
+    case 10: return "0.00%";
+    case 11: return "0.00E+00";
+    case 12: return "# ?/?";
+    case 13: return "# ?\?/??";
+    case 14: return "mm-dd-yy";
+    case 15: return "d-mmm-yy";
+    case 16: return "d-mmm";
+    case 17: return "mmm-yy";
+    case 18: return "h:mm AM/PM";
+    case 19: return "h:mm:ss AM/PM";
+    case 20: return "h:mm";
+    case 21: return "h:mm:ss";
+    case 22: return "m/d/yy h:mm";
+    case 37: return "#,##0 ;(#,##0)";
+    case 38: return "#,##0 ;[Red](#,##0)";
+    case 39: return "#,##0.00;(#,##0.00)";
+    case 40: return "#,##0.00;[Red](#,##0.00)";
+    case 45: return "mm:ss";
+    case 46: return "[h]:mm:ss";
+    case 47: return "mmss.0";
+    case 48: return "##0.0E+0";
+    case 49: return "@";
+    default: return "General";
+  }
+}
+
+struct Styles : Parser {
+  Styles(const Archive& a, std::string part, Book& b) : Parser(a, std::move(part)), book(b) {}
+  Book& book;
+  std::unordered_map<int64_t, std::string> custom;
+  std::vector<uint32_t> xf;  // cellXfs index -> book format index
+  bool inCellXfs = false;
+  void Start(std::string_view name, const char** atts) override {
+    if (name == "numFmt") {
+      const char* id = Attr(atts, "numFmtId");
+      const char* code = Attr(atts, "formatCode");
+      int64_t k = 0;
+      if (id && code && ParseInt(id, k)) custom[k] = code;
+    } else if (name == "cellXfs") {
+      inCellXfs = true;
+    } else if (name == "xf" && inCellXfs) {
+      int64_t k = 0;
+      const char* id = Attr(atts, "numFmtId");
+      if (id) ParseInt(id, k);
+      auto it = custom.find(k);
+      std::string code = it != custom.end() ? it->second : BuiltinFormat(k);
+      xf.push_back(book.FormatIndex(code == "General" ? std::string_view() : std::string_view(code)));
+    }
+  }
+  void End(std::string_view name) override {
+    if (name == "cellXfs") inCellXfs = false;
+  }
+};
+
+struct XlsxSource {
+  std::unique_ptr<Archive> zip;
+  std::string wbDir;
+  std::string sstPart, stylesPart;
+  bool shared = false;  // strings and styles read
+  std::vector<uint32_t> xf;
+  uint64_t sstCount = 0;
+  bool date1904 = false;
+  ReadLimits limits;
+  uint64_t cells = 0;
+};
+
+struct SheetXml : Parser {
+  SheetXml(XlsxSource& src, std::string part, Sheet& s, Book& b) : Parser(*src.zip, std::move(part)), src(src), sheet(s), book(b) {}
+  XlsxSource& src;
+  Sheet& sheet;
+  Book& book;
+
+  int64_t row = 0, col = 0;
+  // The cell being read.
+  char type = 'n';  // n s b e i(nline) t(str) d
+  uint32_t fmt = 0;
+  std::string v, f, is;
+  bool hasV = false, hasF = false, sharedF = false;
+  int64_t si = -1;
+  enum { None, V, F, T } collect = None;
+  bool inIs = false;
+  int rph = 0;
+  std::unordered_map<int64_t, uint32_t> sharedIndex;
+  // Room for the columns, estimated from the first rows when the sheet states no dimension.
+  bool reserved = false;
+  int64_t rowsSeen = 0;
+  void ReserveByEstimate() {
+    reserved = true;
+    int64_t used = ByteIndex();
+    uint64_t size = src.zip->Size(part_);
+    if (used <= 0 || size == 0) return;
+    double scale = static_cast<double>(size) / static_cast<double>(used);
+    uint64_t total = 0;
+    auto& cols = sheet.columns();
+    for (auto& c : cols) total += static_cast<uint64_t>(c.cells.size() * scale);
+    uint64_t cap = std::min<uint64_t>(src.limits.maxCells, 32'000'000);
+    if (total == 0 || total > cap) return;
+    for (auto& c : cols) {
+      size_t want = std::min<size_t>(static_cast<size_t>(c.cells.size() * scale * 1.02) + 16, formula::kMaxRows);
+      if (!c.cells.empty()) c.cells.reserve(want);
+    }
+  }
+  // The view.
+  bool firstView = true, inView = false;
+  std::string activePane;
+  std::string selActive;
+  bool selFound = false;
+
+  void Start(std::string_view name, const char** atts) override {
+    if (name == "c") {
+      // One pass over the attributes: this runs for every cell.
+      const char *r = nullptr, *t = nullptr, *sty = nullptr;
+      for (const char** a = atts; *a; a += 2) {
+        std::string_view an = Local(a[0]);
+        if (an.size() != 1) continue;
+        if (an[0] == 'r') r = a[1];
+        else if (an[0] == 't') t = a[1];
+        else if (an[0] == 's') sty = a[1];
+      }
+      if (r) {
+        if (!ParseCellRef(r, row, col) || row == 0) return Stop(std::string("a bad cell reference ") + r);
+      } else {
+        ++col;
+        if (col > formula::kMaxColumns) return Stop("a cell beyond the last column");
+      }
+      if (row < 1) row = 1;
+      type = 'n';
+      if (t) {
+        std::string_view ts(t);
+        if (ts == "s") type = 's';
+        else if (ts == "b") type = 'b';
+        else if (ts == "e") type = 'e';
+        else if (ts == "inlineStr") type = 'i';
+        else if (ts == "str") type = 't';
+        else if (ts == "d") type = 'd';
+      }
+      fmt = 0;
+      if (sty) {
+        int64_t k = 0;
+        if (ParseInt(sty, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) fmt = src.xf[k];
+      }
+      v.clear();
+      f.clear();
+      is.clear();
+      hasV = hasF = sharedF = false;
+      si = -1;
+    } else if (name == "v") {
+      collect = V;
+      hasV = true;
+    } else if (name == "f") {
+      collect = F;
+      hasF = true;
+      const char* t = Attr(atts, "t");
+      if (t && std::string_view(t) == "shared") {
+        sharedF = true;
+        if (const char* s = Attr(atts, "si")) ParseInt(s, si);
+      }
+    } else if (name == "is") {
+      inIs = true;
+    } else if (name == "rPh") {
+      ++rph;
+    } else if (name == "t" && inIs && !rph) {
+      collect = T;
+    } else if (name == "row") {
+      if (++rowsSeen == 256 && !reserved) ReserveByEstimate();
+      const char* r = Attr(atts, "r");
+      int64_t k = 0;
+      if (r) {
+        if (!ParseInt(r, k) || k < 1 || k > formula::kMaxRows) return Stop(std::string("a bad row number ") + r);
+        row = k;
+      } else {
+        ++row;
+        if (row > formula::kMaxRows) return Stop("a row beyond the last row");
+      }
+      col = 0;
+    } else if (name == "dimension") {
+      // Room for the cells the sheet says it holds, as far as the part's size allows.
+      const char* ref = Attr(atts, "ref");
+      auto rect = ref ? formula::ParseRange(ref) : std::nullopt;
+      if (rect) {
+        uint64_t ncols = static_cast<uint64_t>(rect->c2 - rect->c1 + 1);
+        uint64_t rows = static_cast<uint64_t>(rect->r2 - rect->r1 + 1);
+        uint64_t byBytes = src.zip->Size(part_) / 20;
+        uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells, uint64_t{32'000'000}});
+        if (ncols <= 256 && total > 0) {
+          sheet.Reserve(rect->c1, rect->c2, static_cast<size_t>(total / ncols));
+          reserved = true;
+        }
+      }
+    } else if (name == "sheetView") {
+      inView = firstView;
+    } else if (name == "pane" && inView) {
+      if (const char* p = Attr(atts, "activePane")) activePane = p;
+    } else if (name == "selection" && inView) {
+      const char* pane = Attr(atts, "pane");
+      const char* ac = Attr(atts, "activeCell");
+      bool match = activePane.empty() ? true : (pane && activePane == pane);
+      if (ac && (!selFound || match)) {
+        selActive = ac;
+        if (match) selFound = true;
+      }
+    } else if (name == "col") {
+      // Column formats: <col min max style>.
+      const char* mn = Attr(atts, "min");
+      const char* mx = Attr(atts, "max");
+      const char* st = Attr(atts, "style");
+      int64_t a = 0, b = 0, s = 0;
+      if (mn && mx && st && ParseInt(mn, a) && ParseInt(mx, b) && ParseInt(st, s) && a >= 1 &&
+          b <= formula::kMaxColumns && s >= 0 && static_cast<size_t>(s) < src.xf.size() && src.xf[s] && b - a < 20000)
+        for (int64_t c = a; c <= b; ++c) sheet.SetColumnFormat(c, src.xf[s]);
+    }
+  }
+
+  void End(std::string_view name) override {
+    if (name == "v" || name == "f" || name == "t") {
+      collect = None;
+      return;
+    }
+    if (name == "is") {
+      inIs = false;
+      return;
+    }
+    if (name == "rPh") {
+      --rph;
+      return;
+    }
+    if (name == "sheetView") {
+      inView = false;
+      firstView = false;
+      return;
+    }
+    if (name != "c") return;
+    if (++src.cells > src.limits.maxCells) return Stop("more cells than the reader accepts");
+    uint32_t r = static_cast<uint32_t>(row), c = static_cast<uint32_t>(col);
+    bool formulaCell = false;
+    if (hasF) {
+      if (!f.empty()) {
+        std::string text = "=" + f;
+        if (sharedF && si >= 0) sharedIndex[si] = sheet.AddSharedMaster(r, c, text);
+        sheet.SetFormulaText(r, c, std::move(text));
+        formulaCell = true;
+      } else if (sharedF && si >= 0) {
+        auto it = sharedIndex.find(si);
+        if (it != sharedIndex.end()) {
+          sheet.SetSharedFormula(r, c, it->second);
+          formulaCell = true;
+        }
+      }
+    }
+    double x = 0;
+    switch (type) {
+      case 's': {
+        int64_t k = -1;
+        if (!hasV) break;
+        if (!ParseInt(v, k) || k < 0 || static_cast<uint64_t>(k) >= src.sstCount)
+          return Stop("a shared string index out of range in " + formula::ColumnLetters(col) + std::to_string(row));
+        sheet.AppendText(r, c, static_cast<uint32_t>(k), fmt, formulaCell);
+        return;
+      }
+      case 'i':
+        sheet.AppendText(r, c, book.AddString(is), fmt, formulaCell);
+        return;
+      case 't':
+        sheet.AppendText(r, c, book.AddString(v), fmt, formulaCell);
+        return;
+      case 'b':
+        sheet.AppendCell(c, model::Cell{(v == "1" || v == "true") ? 1.0 : 0.0, r,
+                                        model::kBoolean | (formulaCell ? 8u : 0u) | (fmt << 4)});
+        return;
+      case 'e':
+        sheet.AppendCell(c, model::Cell{std::bit_cast<double>(static_cast<uint64_t>(book.AddString(v))), r,
+                                        model::kError | (formulaCell ? 8u : 0u) | (fmt << 4)});
+        return;
+      case 'd':
+        if (hasV && ParseIsoDate(v, x)) {
+          sheet.AppendNumber(r, c, x, fmt, formulaCell);
+          return;
+        }
+        break;
+      default:
+        if (hasV && !v.empty()) {
+          if (!ParseDouble(v, x)) return Stop("a bad number in " + formula::ColumnLetters(col) + std::to_string(row));
+          if (src.date1904 && book.FormatIsDate(fmt)) x += 1462;
+          sheet.AppendNumber(r, c, x, fmt, formulaCell);
+          return;
+        }
+    }
+    if (formulaCell) sheet.AppendNumber(r, c, 0, fmt, true);
+    else if (fmt) sheet.AppendCell(c, model::Cell{0, r, fmt << 4});
+  }
+
+  void Text(const char* s, int n) override {
+    switch (collect) {
+      case V: v.append(s, n); break;
+      case F: f.append(s, n); break;
+      case T: is.append(s, n); break;
+      default: break;
+    }
+  }
+};
+
+void LoadXlsxShared(XlsxSource& src, Book& book) {
+  if (src.shared) return;
+  src.shared = true;
+  if (!src.sstPart.empty() && src.zip->Has(src.sstPart)) {
+    SharedStrings p(*src.zip, src.sstPart, book);
+    p.Run(src.limits.maxPartBytes);
+    src.sstCount = book.strings().size();
+  }
+  if (!src.stylesPart.empty() && src.zip->Has(src.stylesPart)) {
+    Styles p(*src.zip, src.stylesPart, book);
+    p.Run(src.limits.maxSmallPartBytes);
+    src.xf = std::move(p.xf);
+  }
+}
+
+void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits) {
+  auto src = std::make_shared<XlsxSource>();
+  src->limits = limits;
+  std::string wbPart = "xl/workbook.xml";
+  if (zip->Has("_rels/.rels")) {
+    Rels root(*zip, "_rels/.rels", "");
+    root.Run(limits.maxSmallPartBytes);
+    auto it = root.byType.find("officeDocument");
+    if (it != root.byType.end()) wbPart = it->second;
+  }
+  if (!zip->Has(wbPart)) zip->Fail(wbPart, "the workbook part is missing");
+  src->wbDir = DirOf(wbPart);
+  std::string relsPart = JoinPath(src->wbDir, "_rels/" + wbPart.substr(wbPart.rfind('/') + 1) + ".rels");
+  if (!zip->Has(relsPart)) zip->Fail(relsPart, "the workbook relationships are missing");
+  Rels rels(*zip, relsPart, src->wbDir);
+  rels.Run(limits.maxSmallPartBytes);
+  WorkbookXml wb(*zip, wbPart);
+  wb.Run(limits.maxSmallPartBytes);
+  if (wb.sheets.empty()) zip->Fail(wbPart, "the workbook has no sheet");
+  src->date1904 = wb.date1904;
+  auto sst = rels.byType.find("sharedStrings");
+  src->sstPart = sst != rels.byType.end() ? sst->second : JoinPath(src->wbDir, "sharedStrings.xml");
+  auto sty = rels.byType.find("styles");
+  src->stylesPart = sty != rels.byType.end() ? sty->second : JoinPath(src->wbDir, "styles.xml");
+  src->zip = std::move(zip);
+  for (auto& ref : wb.sheets) {
+    Sheet& s = book.AddSheet(ref.name);
+    auto it = rels.byId.find(ref.rid);
+    std::string part = it != rels.byId.end() ? it->second : std::string();
+    std::weak_ptr<Book> wbook = book.shared_from_this();
+    s.SetLoader([src, part, &s, wbook]() {
+      auto b = wbook.lock();
+      if (!b) return;
+      if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
+      LoadXlsxShared(*src, *b);
+      SheetXml p(*src, part, s, *b);
+      p.Run(src->limits.maxPartBytes);
+      s.Finish();
+      int64_t r = 1, c = 1;
+      if (!p.selActive.empty()) {
+        auto rect = formula::ParseRange(p.selActive);
+        if (rect) {
+          r = rect->r1;
+          c = rect->c1;
+        }
+      }
+      s.SetActiveCell(r, c);
+    });
+  }
+  int64_t tab = wb.activeTab;
+  book.SetActiveSheet(tab >= 0 && tab < static_cast<int64_t>(wb.sheets.size()) ? static_cast<size_t>(tab) : 0);
+}
+
+// --- ods -------------------------------------------------------------------------------------
+
+// Number styles and cell styles of styles.xml and content.xml.
+struct OdsStyles {
+  std::unordered_map<std::string, std::string> dataStyle;  // number style name -> format code
+  std::unordered_map<std::string, std::string> cellData;   // cell style name -> data style name
+  std::unordered_map<std::string, std::string> cellParent;
+  std::unordered_map<std::string, uint32_t> resolved;
+};
+
+struct OdsParser : Parser {
+  OdsParser(const Archive& a, std::string part, Book& b, OdsStyles& st, const ReadLimits& lim)
+      : Parser(a, std::move(part)), book(b), styles(st), limits(lim) {}
+  Book& book;
+  OdsStyles& styles;
+  const ReadLimits& limits;
+  uint64_t cells = 0;
+
+  // Number style under construction.
+  std::string styleName, code, mapCode;
+  bool inNumberStyle = false, inText = false, inCurrency = false;
+  std::string literal;
+  bool truncate = true;
+
+  // Tables.
+  Sheet* sheet = nullptr;
+  int64_t row = 0, col = 0;
+  std::vector<uint32_t> colStyle;  // column default formats of the current table
+  struct Pending {
+    uint32_t col;
+    model::Cell cell;
+    std::string formula;
+    std::string text;
+    bool isText;
+  };
+  std::vector<Pending> rowCells;
+  int64_t rowRepeat = 1;
+  // Cell under construction.
+  bool inCell = false;
+  int64_t cellRepeat = 1;
+  std::string vtype, value, dateValue, timeValue, boolValue, stringValue, formulaText, cellText;
+  uint32_t cellFmt = 0;
+  int pDepth = 0, pCount = 0;
+  bool hasStringValue = false;
+  int annotation = 0;
+
+  uint32_t FormatOfStyle(const std::string& cellStyle) {
+    auto it = styles.resolved.find(cellStyle);
+    if (it != styles.resolved.end()) return it->second;
+    std::string s = cellStyle;
+    uint32_t f = 0;
+    for (int depth = 0; depth < 16 && !s.empty(); ++depth) {
+      auto d = styles.cellData.find(s);
+      if (d != styles.cellData.end()) {
+        auto ds = styles.dataStyle.find(d->second);
+        if (ds != styles.dataStyle.end() && ds->second != "General") f = book.FormatIndex(ds->second);
+        break;
+      }
+      auto p = styles.cellParent.find(s);
+      if (p == styles.cellParent.end()) break;
+      s = p->second;
+    }
+    styles.resolved[cellStyle] = f;
+    return f;
+  }
+
+  static std::string Quote(const std::string& t) {
+    if (t.empty()) return t;
+    std::string out = "\"";
+    for (char c : t) out += c == '"' ? std::string("\\\"") : std::string(1, c);
+    return out + "\"";
+  }
+
+  void Start(std::string_view name, const char** atts) override {
+    if (inCell) return CellChild(name, atts);
+    if (name == "number-style" || name == "percentage-style" || name == "currency-style" || name == "date-style" ||
+        name == "time-style" || name == "text-style" || name == "boolean-style") {
+      const char* n = Attr(atts, "name");
+      styleName = n ? n : "";
+      code.clear();
+      mapCode.clear();
+      inNumberStyle = true;
+      const char* tr = Attr(atts, "truncate-on-overflow");
+      truncate = !(tr && std::string_view(tr) == "false");
+      if (name == "text-style") code = "@";
+      if (name == "boolean-style") code = "General";
+      return;
+    }
+    if (inNumberStyle) return NumberChild(name, atts);
+    if (name == "style") {
+      const char* n = Attr(atts, "name");
+      const char* fam = Attr(atts, "family");
+      if (!n || !fam || std::string_view(fam) != "table-cell") return;
+      if (const char* d = Attr(atts, "data-style-name")) styles.cellData[n] = d;
+      if (const char* p = Attr(atts, "parent-style-name")) styles.cellParent[n] = p;
+      return;
+    }
+    if (name == "default-style") return;
+    if (name == "table") {
+      const char* n = Attr(atts, "name");
+      std::string nm = n ? n : "Sheet" + std::to_string(book.sheets().size() + 1);
+      sheet = &book.AddSheet(nm);
+      row = 0;
+      colStyle.clear();
+      return;
+    }
+    if (!sheet) return;
+    if (name == "table-column") {
+      int64_t rep = 1;
+      if (const char* r = Attr(atts, "number-columns-repeated")) ParseInt(r, rep);
+      const char* ds = Attr(atts, "default-cell-style-name");
+      uint32_t f = ds ? FormatOfStyle(ds) : 0;
+      rep = std::clamp<int64_t>(rep, 1, formula::kMaxColumns);
+      if (static_cast<int64_t>(colStyle.size()) + rep > formula::kMaxColumns) rep = formula::kMaxColumns - colStyle.size();
+      colStyle.insert(colStyle.end(), static_cast<size_t>(rep), f);
+      return;
+    }
+    if (name == "table-row") {
+      rowRepeat = 1;
+      if (const char* r = Attr(atts, "number-rows-repeated")) ParseInt(r, rowRepeat);
+      if (rowRepeat < 1) rowRepeat = 1;
+      col = 0;
+      rowCells.clear();
+      return;
+    }
+    if (name == "table-cell" || name == "covered-table-cell") {
+      inCell = true;
+      cellRepeat = 1;
+      if (const char* r = Attr(atts, "number-columns-repeated")) ParseInt(r, cellRepeat);
+      if (cellRepeat < 1) cellRepeat = 1;
+      const char* vt = Attr(atts, "value-type");
+      vtype = vt ? vt : "";
+      for (const char** a = atts; *a; a += 2)
+        if (Local(a[0]) == "value-type" && std::string_view(a[1]) == "error") vtype = "error";
+      auto get = [&](const char* a) {
+        const char* x = Attr(atts, a);
+        return std::string(x ? x : "");
+      };
+      value = get("value");
+      dateValue = get("date-value");
+      timeValue = get("time-value");
+      boolValue = get("boolean-value");
+      const char* sv = Attr(atts, "string-value");
+      hasStringValue = sv != nullptr;
+      stringValue = sv ? sv : "";
+      formulaText = get("formula");
+      const char* st = Attr(atts, "style-name");
+      int64_t c0 = col;
+      cellFmt = st ? FormatOfStyle(st) : (c0 < static_cast<int64_t>(colStyle.size()) ? colStyle[c0] : 0);
+      cellText.clear();
+      pDepth = 0;
+      pCount = 0;
+      annotation = 0;
+      return;
+    }
+  }
+
+  void NumberChild(std::string_view name, const char** atts) {
+    auto attr = [&](const char* a) {
+      const char* x = Attr(atts, a);
+      return std::string(x ? x : "");
+    };
+    bool longStyle = attr("style") == "long";
+    if (name == "number" || name == "scientific-number") {
+      int64_t dec = 0, minDec = -1, minInt = 1, minExp = 2;
+      ParseInt(attr("decimal-places"), dec);
+      std::string md = attr("min-decimal-places");
+      if (!md.empty()) ParseInt(md, minDec);
+      ParseInt(attr("min-integer-digits"), minInt);
+      ParseInt(attr("min-exponent-digits"), minExp);
+      if (minDec < 0 || minDec > dec) minDec = dec;
+      std::string ip = std::string(static_cast<size_t>(std::clamp<int64_t>(minInt, 0, 30)), '0');
+      if (attr("grouping") == "true") {
+        while (ip.size() < 4) ip.insert(ip.begin(), '#');
+        ip.insert(ip.size() - 3, ",");
+      }
+      if (ip.empty()) ip = "#";
+      code += ip;
+      if (dec > 0) code += "." + std::string(static_cast<size_t>(std::min<int64_t>(minDec, 30)), '0') +
+                           std::string(static_cast<size_t>(std::min<int64_t>(dec - minDec, 30)), '#');
+      if (name == "scientific-number") code += "E+" + std::string(static_cast<size_t>(std::clamp<int64_t>(minExp, 1, 5)), '0');
+    } else if (name == "text" || name == "currency-symbol") {
+      inText = true;
+      literal.clear();
+    } else if (name == "year") {
+      code += longStyle ? "yyyy" : "yy";
+    } else if (name == "month") {
+      bool textual = attr("textual") == "true";
+      code += textual ? (longStyle ? "mmmm" : "mmm") : (longStyle ? "mm" : "m");
+    } else if (name == "day") {
+      code += longStyle ? "dd" : "d";
+    } else if (name == "day-of-week") {
+      code += longStyle ? "dddd" : "ddd";
+    } else if (name == "hours") {
+      std::string h = longStyle ? "hh" : "h";
+      code += truncate ? h : "[" + h + "]";
+    } else if (name == "minutes") {
+      code += longStyle ? "mm" : "m";
+    } else if (name == "seconds") {
+      code += longStyle ? "ss" : "s";
+      int64_t dec = 0;
+      ParseInt(attr("decimal-places"), dec);
+      if (dec > 0) code += "." + std::string(static_cast<size_t>(std::min<int64_t>(dec, 9)), '0');
+    } else if (name == "am-pm") {
+      code += "AM/PM";
+    } else if (name == "map") {
+      std::string cond = attr("condition");
+      std::string apply = attr("apply-style-name");
+      auto it = styles.dataStyle.find(apply);
+      if (it != styles.dataStyle.end() && (cond == "value()>=0" || cond == "value()>0")) mapCode = it->second;
+    } else if (name == "fraction") {
+      code += "0";
+    }
+  }
+
+  void CellChild(std::string_view name, const char**) {
+    if (name == "p") {
+      if (pDepth == 0 && annotation == 0) {
+        if (pCount++) cellText += '\n';
+      }
+      ++pDepth;
+    } else if (name == "annotation") {
+      ++annotation;
+    } else if (annotation == 0 && pDepth > 0) {
+      if (name == "tab") cellText += '\t';
+      else if (name == "line-break") cellText += '\n';
+    }
+  }
+
+  void SpaceElement(const char** atts) {
+    int64_t n = 1;
+    if (const char* c = Attr(atts, "c")) ParseInt(c, n);
+    cellText.append(static_cast<size_t>(std::clamp<int64_t>(n, 1, 1000)), ' ');
+  }
+
+  void End(std::string_view name) override {
+    if (inNumberStyle) {
+      if ((name == "text" || name == "currency-symbol") && inText) {
+        inText = false;
+        if (literal == "%" && name == "text") code += "%";
+        else code += Quote(literal);
+        return;
+      }
+      if (name == "number-style" || name == "percentage-style" || name == "currency-style" || name == "date-style" ||
+          name == "time-style" || name == "text-style" || name == "boolean-style") {
+        inNumberStyle = false;
+        if (code.empty()) code = "General";
+        if (!mapCode.empty()) code = mapCode + ";" + code;
+        styles.dataStyle[styleName] = code;
+      }
+      return;
+    }
+    if (inCell) {
+      if (name == "p") --pDepth;
+      else if (name == "annotation") --annotation;
+      else if (name == "table-cell" || name == "covered-table-cell") FinishCell();
+      return;
+    }
+    if (name == "table-row" && sheet) FinishRow();
+    if (name == "table" && sheet) {
+      sheet->Finish();
+      sheet = nullptr;
+    }
+  }
+
+  void Text(const char* s, int n) override {
+    if (inNumberStyle && inText) literal.append(s, n);
+    else if (inCell && pDepth > 0 && annotation == 0) cellText.append(s, n);
+  }
+
+  void FinishCell() {
+    inCell = false;
+    bool content = !vtype.empty() || !formulaText.empty() || !cellText.empty();
+    int64_t c0 = col;
+    col += cellRepeat;
+    if (!content) {
+      if (cellFmt == 0 || cellRepeat > 1) return;
+    }
+    if (c0 >= formula::kMaxColumns) {
+      if (content) Stop("a cell beyond the last column");
+      return;
+    }
+    Pending p{static_cast<uint32_t>(c0 + 1), model::Cell{0, 0, 0}, {}, {}, false};
+    uint32_t kind = model::kFormatOnly;
+    double x = 0;
+    if (vtype == "float" || vtype == "percentage" || vtype == "currency") {
+      if (!ParseDouble(value, x)) return Stop("a bad number \"" + value + "\"");
+      kind = model::kNumber;
+    } else if (vtype == "date") {
+      if (!ParseIsoDate(dateValue, x)) return Stop("a bad date \"" + dateValue + "\"");
+      kind = model::kNumber;
+    } else if (vtype == "time") {
+      if (!ParseIsoDuration(timeValue, x)) return Stop("a bad time \"" + timeValue + "\"");
+      kind = model::kNumber;
+    } else if (vtype == "boolean") {
+      x = (boolValue == "true" || boolValue == "1") ? 1 : 0;
+      kind = model::kBoolean;
+    } else if (vtype == "error") {
+      p.isText = true;
+      p.text = cellText.empty() ? "#N/A" : cellText;
+      kind = model::kError;
+    } else if (vtype == "string") {
+      p.isText = true;
+      p.text = hasStringValue ? stringValue : cellText;
+      kind = model::kText;
+    } else if (!formulaText.empty() && !cellText.empty()) {
+      // A formula whose result is an error shows the error code as its text.
+      p.isText = true;
+      p.text = cellText;
+      kind = cellText[0] == '#' || cellText.substr(0, 4) == "Err:" ? model::kError : model::kText;
+    } else if (!cellText.empty()) {
+      p.isText = true;
+      p.text = cellText;
+      kind = model::kText;
+    } else if (!formulaText.empty()) {
+      kind = model::kNumber;
+    }
+    bool hasFormula = !formulaText.empty();
+    if (hasFormula) {
+      auto a1 = formula::OdfToA1(formulaText);
+      p.formula = a1 ? *a1 : "\x01" + formulaText;
+    }
+    p.cell = model::Cell{x, 0, kind | (hasFormula ? 8u : 0u) | (cellFmt << 4)};
+    int64_t rep = std::min<int64_t>(cellRepeat, formula::kMaxColumns - c0);
+    for (int64_t k = 0; k < rep; ++k) {
+      Pending q = p;
+      q.col = static_cast<uint32_t>(c0 + 1 + k);
+      rowCells.push_back(std::move(q));
+      if (++cells > limits.maxCells) return Stop("more cells than the reader accepts");
+    }
+  }
+
+  void FinishRow() {
+    int64_t first = row + 1;
+    row += rowRepeat;
+    // Formatted empty cells of repeated rows are the sheet's unused area: not kept.
+    if (rowRepeat > 1)
+      rowCells.erase(std::remove_if(rowCells.begin(), rowCells.end(),
+                                    [](const Pending& p) { return (p.cell.meta & 7u) == model::kFormatOnly; }),
+                     rowCells.end());
+    if (rowCells.empty()) return;
+    if (first > formula::kMaxRows) return Stop("a row beyond the last row");
+    int64_t last = std::min<int64_t>(row, formula::kMaxRows);
+    if (static_cast<uint64_t>(last - first + 1) * rowCells.size() + cells > limits.maxCells)
+      return Stop("more cells than the reader accepts");
+    cells += static_cast<uint64_t>(last - first) * rowCells.size();
+    for (int64_t r = first; r <= last; ++r)
+      for (auto& p : rowCells) {
+        model::Cell c = p.cell;
+        c.row = static_cast<uint32_t>(r);
+        if (p.isText) c.num = std::bit_cast<double>(static_cast<uint64_t>(book.AddString(p.text)));
+        sheet->AppendCell(p.col, c);
+        if (!p.formula.empty()) sheet->SetFormulaText(c.row, p.col, p.formula);
+      }
+    rowCells.clear();
+  }
+
+};
+
+struct OdsContent : OdsParser {
+  using OdsParser::OdsParser;
+  void Start(std::string_view name, const char** atts) override {
+    if (inCell && name == "s" && pDepth > 0 && annotation == 0) return SpaceElement(atts);
+    OdsParser::Start(name, atts);
+  }
+};
+
+// settings.xml: the active table and each table's cursor.
+struct OdsSettings : Parser {
+  using Parser::Parser;
+  int depth = 0;
+  int viewsDepth = -1;   // depth of the "Views" map
+  int entryDepth = -1;   // depth of its first entry
+  bool firstEntryDone = false;
+  int tablesDepth = -1;
+  std::string table;
+  int tableDepth = -1;
+  std::string item;
+  std::string text;
+  std::string activeTable;
+  std::map<std::string, std::pair<int64_t, int64_t>> cursor;  // name -> (x, y), 0-based
+
+  void Start(std::string_view name, const char** atts) override {
+    ++depth;
+    const char* n = Attr(atts, "name");
+    if (name == "config-item-map-indexed" && n && std::string_view(n) == "Views" && viewsDepth < 0) viewsDepth = depth;
+    else if (name == "config-item-map-entry" && viewsDepth >= 0 && depth == viewsDepth + 1 && !firstEntryDone && entryDepth < 0)
+      entryDepth = depth;
+    else if (name == "config-item-map-named" && entryDepth >= 0 && n && std::string_view(n) == "Tables") tablesDepth = depth;
+    else if (name == "config-item-map-entry" && tablesDepth >= 0 && depth == tablesDepth + 1) {
+      table = n ? n : "";
+      tableDepth = depth;
+    } else if (name == "config-item" && entryDepth >= 0) {
+      item = n ? n : "";
+      text.clear();
+    }
+  }
+  void End(std::string_view name) override {
+    if (name == "config-item" && entryDepth >= 0) {
+      if (tableDepth >= 0 && depth == tableDepth + 1) {
+        int64_t v = 0;
+        if (ParseInt(text, v)) {
+          if (item == "CursorPositionX") cursor[table].first = v;
+          else if (item == "CursorPositionY") cursor[table].second = v;
+        }
+      } else if (tablesDepth < 0 && depth == entryDepth + 1 && item == "ActiveTable") {
+        activeTable = text;
+      }
+      item.clear();
+    }
+    if (depth == tableDepth) tableDepth = -1;
+    else if (depth == tablesDepth) tablesDepth = -1;
+    else if (depth == entryDepth) {
+      entryDepth = -1;
+      firstEntryDone = true;
+    } else if (depth == viewsDepth) viewsDepth = -1;
+    --depth;
+  }
+  void Text(const char* s, int n) override {
+    if (!item.empty()) text.append(s, n);
+  }
+};
+
+void OpenOds(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits) {
+  if (!zip->Has("content.xml")) zip->Fail("content.xml", "the part is missing");
+  OdsStyles styles;
+  if (zip->Has("styles.xml")) {
+    OdsContent s(*zip, "styles.xml", book, styles, limits);
+    s.Run(limits.maxSmallPartBytes);
+  }
+  OdsContent c(*zip, "content.xml", book, styles, limits);
+  c.Run(limits.maxPartBytes);
+  if (book.sheets().empty()) zip->Fail("content.xml", "the workbook has no sheet");
+  if (zip->Has("settings.xml")) {
+    OdsSettings st(*zip, "settings.xml");
+    st.Run(limits.maxSmallPartBytes);
+    for (size_t k = 0; k < book.sheets().size(); ++k) {
+      Sheet& s = *book.sheets()[k];
+      if (s.name() == st.activeTable) book.SetActiveSheet(k);
+      auto it = st.cursor.find(s.name());
+      if (it != st.cursor.end()) {
+        int64_t col = it->second.first + 1, row = it->second.second + 1;
+        if (row >= 1 && row <= formula::kMaxRows && col >= 1 && col <= formula::kMaxColumns) s.SetActiveCell(row, col);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<Book> OpenWorkbookFile(model::App& app, const std::string& path, const ReadLimits& limits) {
+  std::string name = std::filesystem::path(path).filename().string();
+  auto zip = std::make_unique<Archive>(path, name);
+  bool ods = false;
+  if (zip->Has("mimetype")) {
+    std::string mt = zip->Read("mimetype", 4096);
+    ods = mt.find("opendocument.spreadsheet") != std::string::npos;
+    if (!ods && !zip->Has("content.xml")) zip->Fail("mimetype", "not a spreadsheet (" + mt + ")");
+  } else if (!zip->Has("[Content_Types].xml") && zip->Has("content.xml")) {
+    ods = true;
+  }
+  if (!ods && !zip->Has("[Content_Types].xml") && !zip->Has("xl/workbook.xml"))
+    zip->Fail("[Content_Types].xml", "not an xlsx or ods workbook");
+  // A name already open gets a number, as a second copy would.
+  std::string bookName = name;
+  for (int k = 2; app.BookNamed(bookName); ++k) bookName = name + " (" + std::to_string(k) + ")";
+  auto book = app.AddBook(bookName);
+  try {
+    if (ods) OpenOds(*book, std::move(zip), limits);
+    else OpenXlsx(*book, std::move(zip), limits);
+  } catch (...) {
+    app.CloseBook(book);
+    throw;
+  }
+  return book;
+}
+
+// --- the running spreadsheet -------------------------------------------------------------------
+
+Application WorkbookFileConnector::Attach() {
+  std::string path;
+  if (const char* env = std::getenv("VANTREL_WORKBOOK"); env && *env) path = env;
+  else if (o_.lastAttached) path = o_.lastAttached();
+  if (path.empty())
+    throw rt::RtError(rt::kErrCannotCreate, "No workbook to attach: name one in VANTREL_WORKBOOK or open one");
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    throw rt::RtError(rt::kErrCannotCreate, "The workbook " + path + " cannot be found");
+  Stamp now{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  if (app_ && !app_->quit && path == path_ && now == stamp_) return app_->handle();
+  auto app = model::App::Create();
+  try {
+    OpenWorkbookFile(*app, path, o_.limits);
+  } catch (const rt::RtError& e) {
+    // A save under way: go on with what was read before.
+    if (app_ && !app_->quit && path == path_) return app_->handle();
+    throw rt::RtError(rt::kErrCannotCreate, e.description());
+  }
+  bool newPath = path != path_;
+  app_ = app;
+  path_ = path;
+  stamp_ = now;
+  ++revision_;
+  if (newPath && o_.rememberAttached) o_.rememberAttached(path);
+  return app_->handle();
+}
+
+}  // namespace vantrel::spreadsheet

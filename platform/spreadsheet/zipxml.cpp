@@ -1,0 +1,265 @@
+#include "platform/spreadsheet/zipxml.h"
+
+#include <expat.h>
+#include <zip.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <new>
+#include <vector>
+
+#include "platform/runtime/rterror.h"
+
+namespace vantrel::spreadsheet::zipxml {
+
+namespace {
+constexpr size_t kChunk = 256 * 1024;
+constexpr uint64_t kPipelineBytes = 8u << 20;
+}
+
+Archive::Archive(const std::string& path, std::string displayName) : name_(std::move(displayName)) {
+  int err = 0;
+  z_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+  if (!z_) {
+    zip_error_t e;
+    zip_error_init_with_code(&e, err);
+    std::string what = zip_error_strerror(&e);
+    zip_error_fini(&e);
+    throw rt::RtError(rt::kErrRejected, "Cannot read the workbook " + name_ + ": not a readable zip archive (" + what + ")");
+  }
+}
+
+Archive::~Archive() {
+  if (z_) zip_discard(z_);
+}
+
+void Archive::Fail(std::string_view part, std::string_view what) const {
+  throw rt::RtError(rt::kErrRejected,
+                    "Cannot read the workbook " + name_ + ": " + std::string(part) + ": " + std::string(what));
+}
+
+int64_t Archive::Locate(std::string_view name) const {
+  std::string n(name);
+  while (!n.empty() && n[0] == '/') n.erase(0, 1);
+  return zip_name_locate(z_, n.c_str(), ZIP_FL_NOCASE);
+}
+
+bool Archive::Has(std::string_view name) const { return Locate(name) >= 0; }
+
+uint64_t Archive::Size(std::string_view name) const {
+  int64_t idx = Locate(name);
+  zip_stat_t st;
+  if (idx < 0 || zip_stat_index(z_, static_cast<zip_uint64_t>(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+  return st.size;
+}
+
+void Archive::StreamImpl(std::string_view name, uint64_t limit, void* ctx, void (*sink)(void*, const char*, size_t),
+                         char* (*buffer)(void*, size_t), void*) const {
+  int64_t idx = Locate(name);
+  if (idx < 0) Fail(name, "the part is missing");
+  zip_file_t* f = zip_fopen_index(z_, static_cast<zip_uint64_t>(idx), 0);
+  if (!f) Fail(name, std::string("cannot open the part (") + zip_strerror(z_) + ")");
+  uint64_t total = 0;
+  // Reads one chunk; "" on success, else the fault.
+  auto readChunk = [&](char* into, zip_int64_t& n) -> std::string {
+    n = zip_fread(f, into, kChunk);
+    if (n < 0) return std::string("the archive is damaged (") + zip_file_strerror(f) + ")";
+    total += static_cast<uint64_t>(n);
+    if (total > limit) return "the part expands beyond " + std::to_string(limit >> 20) + " MB";
+    return {};
+  };
+  if (Size(name) < kPipelineBytes) {
+    std::vector<char> buf(kChunk);
+    try {
+      for (;;) {
+        char* into = buffer ? buffer(ctx, kChunk) : buf.data();
+        zip_int64_t n = 0;
+        std::string fault = readChunk(into, n);
+        if (!fault.empty()) Fail(name, fault);
+        if (n == 0) break;
+        sink(ctx, into, static_cast<size_t>(n));
+      }
+    } catch (...) {
+      zip_fclose(f);
+      throw;
+    }
+    zip_fclose(f);
+    return;
+  }
+  // A large part: decompression runs on a second thread, a few chunks ahead of the parser.
+  struct Chunk {
+    std::vector<char> data;
+    size_t size = 0;
+  };
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<Chunk> full;
+  std::vector<Chunk> spare;
+  bool done = false, stop = false;
+  std::string fault;
+  std::thread worker([&] {
+    for (;;) {
+      Chunk c;
+      {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return stop || full.size() < 4; });
+        if (stop) return;
+        if (!spare.empty()) {
+          c = std::move(spare.back());
+          spare.pop_back();
+        }
+      }
+      if (c.data.size() < kChunk) c.data.resize(kChunk);
+      zip_int64_t n = 0;
+      std::string err = readChunk(c.data.data(), n);
+      std::lock_guard lock(m);
+      if (!err.empty() || n == 0) {
+        fault = err;
+        done = true;
+        cv.notify_all();
+        return;
+      }
+      c.size = static_cast<size_t>(n);
+      full.push_back(std::move(c));
+      if (full.size() == 1) cv.notify_all();  // the parser may wait for data
+    }
+  });
+  auto finish = [&] {
+    {
+      std::lock_guard lock(m);
+      stop = true;
+    }
+    cv.notify_all();
+    worker.join();
+    zip_fclose(f);
+  };
+  try {
+    for (;;) {
+      Chunk c;
+      {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return !full.empty() || done; });
+        if (full.empty()) break;
+        c = std::move(full.front());
+        full.pop_front();
+        if (full.size() == 3) cv.notify_all();  // the reader may wait for room
+      }
+      if (buffer) {
+        char* into = buffer(ctx, c.size);
+        std::memcpy(into, c.data.data(), c.size);
+        sink(ctx, into, c.size);
+      } else {
+        sink(ctx, c.data.data(), c.size);
+      }
+      std::lock_guard lock(m);
+      spare.push_back(std::move(c));
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  if (!fault.empty()) Fail(name, fault);
+}
+
+std::string Archive::Read(std::string_view name, uint64_t limit) const {
+  std::string out;
+  Stream(name, limit, [&](const char* p, size_t n) { out.append(p, n); });
+  return out;
+}
+
+// --- Parser ----------------------------------------------------------------------------------
+
+namespace {
+
+void XMLCALL OnStart(void* u, const XML_Char* name, const XML_Char** atts) {
+  auto* p = static_cast<Parser*>(u);
+  p->Start(Parser::Local(name), atts);
+}
+void XMLCALL OnEnd(void* u, const XML_Char* name) { static_cast<Parser*>(u)->End(Parser::Local(name)); }
+void XMLCALL OnText(void* u, const XML_Char* s, int len) { static_cast<Parser*>(u)->Text(s, len); }
+void XMLCALL OnDoctype(void* u, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+  static_cast<Parser*>(u)->Stop("a document type declaration is not allowed");
+}
+void XMLCALL OnEntity(void* u, const XML_Char*, int, const XML_Char*, int, const XML_Char*, const XML_Char*,
+                      const XML_Char*, const XML_Char*) {
+  static_cast<Parser*>(u)->Stop("an entity declaration is not allowed");
+}
+
+}  // namespace
+
+Parser::Parser(const Archive& a, std::string part) : archive_(a), part_(std::move(part)) {
+  XML_Parser x = XML_ParserCreate(nullptr);
+  if (!x) throw std::bad_alloc();
+  p_ = x;
+  XML_SetUserData(x, this);
+  XML_SetElementHandler(x, OnStart, OnEnd);
+  XML_SetCharacterDataHandler(x, OnText);
+  XML_SetStartDoctypeDeclHandler(x, OnDoctype);
+  XML_SetEntityDeclHandler(x, OnEntity);
+  XML_SetParamEntityParsing(x, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+Parser::~Parser() { XML_ParserFree(static_cast<XML_Parser>(p_)); }
+
+std::string_view Parser::Local(const char* name) {
+  // Prefixes are dropped: "table:table-cell" and "x:c" read as "table-cell" and "c".
+  const char* p = name;
+  const char* local = name;
+  for (; *p; ++p)
+    if (*p == ':') local = p + 1;
+  return std::string_view(local, static_cast<size_t>(p - local));
+}
+
+const char* Parser::Attr(const char** atts, std::string_view local) {
+  for (; *atts; atts += 2) {
+    if (std::strncmp(atts[0], "xmlns", 5) == 0) continue;
+    if (Local(atts[0]) == local) return atts[1];
+  }
+  return nullptr;
+}
+
+void Parser::Stop(std::string what) {
+  if (!hasStop_) {
+    hasStop_ = true;
+    stopped_ = std::move(what);
+  }
+  XML_StopParser(static_cast<XML_Parser>(p_), XML_FALSE);
+}
+
+void Parser::Feed(const char* p, size_t n, bool last) {
+  if (hasStop_) archive_.Fail(part_, stopped_);
+  XML_Parser x = static_cast<XML_Parser>(p_);
+  // No data: report the error of the last parse.
+  if (!p || XML_Parse(x, p, static_cast<int>(n), last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
+    if (hasStop_) archive_.Fail(part_, stopped_);
+    archive_.Fail(part_, std::string("malformed XML at line ") + std::to_string(XML_GetCurrentLineNumber(x)) + " (" +
+                             XML_ErrorString(XML_GetErrorCode(x)) + ")");
+  }
+}
+
+int64_t Parser::ByteIndex() const { return XML_GetCurrentByteIndex(static_cast<XML_Parser>(p_)); }
+
+void Parser::Run(uint64_t limit) {
+  // Each chunk is read straight into the parser's own buffer.
+  archive_.StreamInto(
+      part_, limit, this,
+      [](void* self, size_t n) -> char* {
+        auto* me = static_cast<Parser*>(self);
+        void* b = XML_GetBuffer(static_cast<XML_Parser>(me->p_), static_cast<int>(n));
+        if (!b) throw std::bad_alloc();
+        return static_cast<char*>(b);
+      },
+      [](void* self, const char*, size_t n) {
+        auto* me = static_cast<Parser*>(self);
+        XML_Parser x = static_cast<XML_Parser>(me->p_);
+        if (me->hasStop_) me->archive_.Fail(me->part_, me->stopped_);
+        if (XML_ParseBuffer(x, static_cast<int>(n), XML_FALSE) == XML_STATUS_ERROR) me->Feed(nullptr, 0, false);
+      });
+  Feed("", 0, true);
+}
+
+}  // namespace vantrel::spreadsheet::zipxml

@@ -1,0 +1,80 @@
+#pragma once
+// Bounded reading of zip archives (libzip) and streaming XML (expat) for the workbook readers.
+// Faults throw RtError 1004 with a description naming the file and the part.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct zip;
+
+namespace vantrel::spreadsheet::zipxml {
+
+class Archive {
+ public:
+  Archive(const std::string& path, std::string displayName);
+  ~Archive();
+  Archive(const Archive&) = delete;
+  Archive& operator=(const Archive&) = delete;
+
+  bool Has(std::string_view name) const;
+  // The uncompressed size the archive states for the part (0 when unknown).
+  uint64_t Size(std::string_view name) const;
+  // The whole part as text (at most limit bytes).
+  std::string Read(std::string_view name, uint64_t limit) const;
+  // Hands the part to sink in chunks; stops at limit bytes with an error.
+  template <class F>
+  void Stream(std::string_view name, uint64_t limit, F&& sink) const {
+    StreamImpl(name, limit, &sink, [](void* s, const char* p, size_t n) { (*static_cast<F*>(s))(p, n); }, nullptr, nullptr);
+  }
+  // As Stream, reading each chunk straight into the buffer that buffer(ctx, size) gives.
+  void StreamInto(std::string_view name, uint64_t limit, void* ctx, char* (*buffer)(void*, size_t),
+                  void (*done)(void*, const char*, size_t)) const {
+    StreamImpl(name, limit, ctx, done, buffer, nullptr);
+  }
+  [[noreturn]] void Fail(std::string_view part, std::string_view what) const;
+  const std::string& displayName() const { return name_; }
+
+ private:
+  void StreamImpl(std::string_view name, uint64_t limit, void* ctx, void (*sink)(void*, const char*, size_t),
+                  char* (*buffer)(void*, size_t), void*) const;
+  int64_t Locate(std::string_view name) const;
+  zip* z_ = nullptr;
+  std::string name_;
+};
+
+// An expat parser with local element and attribute names (prefixes dropped), no document
+// type declarations (so no entity expansion), fed in chunks.
+class Parser {
+ public:
+  explicit Parser(const Archive& a, std::string part);
+  virtual ~Parser();
+  Parser(const Parser&) = delete;
+  Parser& operator=(const Parser&) = delete;
+
+  void Feed(const char* p, size_t n, bool last);
+  void Run(uint64_t limit);  // streams the part through the parser
+  // Stops the parse with a fault (from a handler).
+  void Stop(std::string what);
+
+  virtual void Start(std::string_view name, const char** atts) = 0;
+  virtual void End(std::string_view name) = 0;
+  virtual void Text(const char*, int) {}
+
+  // Bytes of the part parsed so far.
+  int64_t ByteIndex() const;
+
+  static std::string_view Local(const char* name);
+  static const char* Attr(const char** atts, std::string_view local);
+
+ protected:
+  const Archive& archive_;
+  std::string part_;
+
+ private:
+  void* p_ = nullptr;
+  std::string stopped_;
+  bool hasStop_ = false;
+};
+
+}  // namespace vantrel::spreadsheet::zipxml

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/runtime/rterror.h"
+#include "platform/settings/qt/qt_settings.h"
+#include "platform/settings/settings.h"
+
+namespace vantrel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the test's XDG config folder.
+std::string FreshFolder(const std::string& name) {
+  const char* cfg = std::getenv("XDG_CONFIG_HOME");
+  fs::path p = fs::path(cfg ? cfg : "/tmp") / "settings-tests" / name;
+  fs::remove_all(p);
+  return p.string();
+}
+
+class StoreGuard {
+ public:
+  explicit StoreGuard(std::shared_ptr<SettingsStore> s) { SetSettingsStore(std::move(s)); }
+  ~StoreGuard() { SetSettingsStore(nullptr); }
+};
+
+TEST(Settings, KeysAndSectionsAreCaseInsensitive) {
+  for (auto store : {std::shared_ptr<SettingsStore>(std::make_shared<MemorySettingsStore>()),
+                     std::shared_ptr<SettingsStore>(std::make_shared<QtSettingsStore>(FreshFolder("case")))}) {
+    StoreGuard g(store);
+    SaveSetting(kSettingsApp, "Use", "Set08,00", "0,3");
+    EXPECT_EQ(GetSetting(kSettingsApp, "USE", "set08,00"), "0,3");
+    EXPECT_EQ(GetSetting(kSettingsApp, "use", "SET08,00"), "0,3");
+    // The separator is part of the key: the point key is another key.
+    EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Set08.00", "0"), "0");
+    SaveSetting(kSettingsApp, "use", "SET08,00", "1,5");
+    EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Set08,00"), "1,5");
+  }
+}
+
+TEST(Settings, MissingKeyGivesTheDefaultAndEmptyIsKept) {
+  StoreGuard g(std::make_shared<QtSettingsStore>(FreshFolder("missing")));
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "SpecsMax03.00"), "");
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Set99.00", "0"), "0");
+  SaveSetting(kSettingsApp, "Use", "Set99.00", "");
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Set99.00", "0"), "");
+  DeleteSetting(kSettingsApp, "Use", "Set99.00");
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Set99.00", "0"), "0");
+  DeleteSetting(kSettingsApp, "Use", "NeverWritten");  // no error
+}
+
+TEST(Settings, ValuesRoundTripAsWritten) {
+  auto store = std::make_shared<QtSettingsStore>(FreshFolder("values"));
+  StoreGuard g(store);
+  const char* values[] = {"0,3",  "a, b, c", "@Invalid()", "=MAX(A2:C60;LEN(\"Orbit ned 1, 2\"))",
+                          " lead and trail ", "été \xE2\x80\xAF 1", "x=y;z", "back\\slash", "-1.5E-07"};
+  int i = 0;
+  for (const char* v : values) SaveSetting(kSettingsApp, "Use", "K" + std::to_string(i++), v);
+  QtSettingsStore other(fs::path(store->FilePath(kSettingsApp)).parent_path().string());
+  i = 0;
+  for (const char* v : values) {
+    auto got = other.Read(kSettingsApp, "use", "k" + std::to_string(i++));
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, v);
+  }
+}
+
+TEST(Settings, FileLiesUnderTheConfigFolderOfTheEnvironment) {
+  QtSettingsStore store;
+  const char* cfg = std::getenv("XDG_CONFIG_HOME");
+  ASSERT_NE(cfg, nullptr);
+  EXPECT_EQ(store.FilePath(kSettingsApp), std::string(cfg) + "/Vantrel/Vantrel.ini");
+}
+
+TEST(Settings, WrittenByOneProcessReadByAnother) {
+  const std::string folder = FreshFolder("process");
+  QtSettingsStore early(folder);  // opened before the other process writes
+  EXPECT_FALSE(early.Read(kSettingsApp, "use", "set05,00").has_value());
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    QtSettingsStore writer(folder);
+    writer.Write(kSettingsApp, "use", "set05,00", "0,25");
+    writer.Write(kSettingsApp, "app", "associateext", ".vnx");
+    std::_Exit(0);  // no destructor runs: the values must already be on disk
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  QtSettingsStore late(folder);
+  EXPECT_EQ(late.Read(kSettingsApp, "use", "set05,00").value_or("?"), "0,25");
+  EXPECT_EQ(early.Read(kSettingsApp, "use", "set05,00").value_or("?"), "0,25");
+  EXPECT_EQ(early.Read(kSettingsApp, "app", "associateext").value_or("?"), ".vnx");
+}
+
+TEST(Settings, RefusedWritesAndEmptyKeysRaiseRunTimeErrors) {
+  auto mem = std::make_shared<MemorySettingsStore>();
+  StoreGuard g(mem);
+  EXPECT_EQ(rt::Try([] { SaveSetting(kSettingsApp, "Use", "", "1"); }), rt::kErrInvalidCall);
+  mem->SetReadOnly(true);
+  EXPECT_NE(rt::Try([] { SaveSetting(kSettingsApp, "Use", "Set00.00", "1"); }), 0);
+
+  // A folder that cannot be created: a plain file stands where it should be.
+  const std::string base = FreshFolder("blocked");
+  fs::create_directories(fs::path(base).parent_path());
+  { FILE* f = std::fopen(base.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  QtSettingsStore blocked(base + "/sub");
+  EXPECT_NE(rt::Try([&] { blocked.Write(kSettingsApp, "use", "k", "v"); }), 0);
+}
+
+}  // namespace
+}  // namespace vantrel::platform

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/runtime/rterror.h"
+#include "platform/shell/desktop.h"
+#include "platform/shell/shell.h"
+
+namespace vantrel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& p) {
+  std::ifstream f(p);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+TEST(ShellFolders, FollowTheEnvironmentOfTheTest) {
+  const char* cfg = std::getenv("XDG_CONFIG_HOME");
+  const char* data = std::getenv("XDG_DATA_HOME");
+  ASSERT_TRUE(cfg && data);
+  EXPECT_EQ(SpecialFolder(5), cfg);
+  EXPECT_EQ(ConfigHome(), cfg);
+  EXPECT_EQ(DataHome(), data);
+  EXPECT_EQ(SpecialFolder(99), "");
+  SetProgramPathForTesting("/opt/My Apps/bin/vantrel.bin");
+  EXPECT_EQ(ProgramFolder(), "/opt/My Apps/bin");
+  EXPECT_EQ(ProgramExeName(), "vantrel");
+  SetProgramPathForTesting("");
+  EXPECT_FALSE(ProgramPath().empty());
+}
+
+TEST(Registry, KeysDefaultValuesAndNamedValues) {
+  KeyStoreRegistry r;
+  r.RegWrite("HKCR\\.vnx\\", "VanexExcelFile");
+  r.RegWrite("HKCU\\Soft\\FileExts\\.vnx\\Application", "/opt/v/vantrel");
+  EXPECT_EQ(r.RegRead("HKCR\\.vnx\\"), "VanexExcelFile");
+  EXPECT_EQ(r.RegRead("hkcr\\.VNX\\"), "VanexExcelFile");  // letter case does not matter
+  EXPECT_EQ(r.RegRead("HKCU\\Soft\\FileExts\\.vnx\\application"), "/opt/v/vantrel");
+  EXPECT_TRUE(r.HasKey("HKCU\\Soft\\FileExts\\"));  // parents exist
+  const struct {
+    const char* path;
+    bool read;  // whether RegRead succeeds
+  } cases[] = {
+      {"HKCR\\.vnx", false},                      // a value named ".vnx" under HKCR
+      {"HKCR\\Missing\\", false},                 // no such key
+      {"HKCU\\Soft\\FileExts\\.vnx\\", false},    // key exists, default value never set
+      {"HKCU\\Soft\\FileExts\\.vnx\\Other", false},
+  };
+  for (const auto& c : cases) {
+    int err = rt::Try([&] { r.RegRead(c.path); });
+    EXPECT_EQ(err == 0, c.read) << c.path;
+    if (!c.read) {
+      EXPECT_EQ(err, kErrRegistryOpen) << c.path;
+    }
+  }
+}
+
+TEST(Registry, DeleteRules) {
+  KeyStoreRegistry r;
+  r.RegWrite("HKCU\\A\\B\\Value", "1");
+  // Missing value, missing key: errors; a key with sub keys: refused.
+  EXPECT_EQ(rt::Try([&] { r.RegDelete("HKCU\\A\\B\\Nothing"); }), kErrRegistryOpen);
+  EXPECT_EQ(rt::Try([&] { r.RegDelete("HKCU\\Z\\"); }), kErrRegistryOpen);
+  EXPECT_NE(rt::Try([&] { r.RegDelete("HKCU\\A\\"); }), 0);
+  EXPECT_TRUE(r.HasKey("HKCU\\A\\B\\"));
+  EXPECT_EQ(rt::Try([&] { r.RegDelete("HKCU\\A\\B\\VALUE"); }), 0);
+  EXPECT_NE(rt::Try([&] { r.RegRead("HKCU\\A\\B\\Value"); }), 0);
+  EXPECT_EQ(rt::Try([&] { r.RegDelete("HKCU\\A\\B\\"); }), 0);
+  EXPECT_FALSE(r.HasKey("HKCU\\A\\B\\"));
+  EXPECT_EQ(rt::Try([&] { r.RegDelete("HKCU\\A\\"); }), 0);
+}
+
+TEST(Registry, DeniedPrefixRefusesWritesOnly) {
+  KeyStoreRegistry r;
+  r.DenyPrefix("HKCR\\");
+  EXPECT_EQ(rt::Try([&] { r.RegWrite("hkcr\\.vnx\\", "X"); }), kErrRegistryDenied);
+  EXPECT_EQ(rt::Try([&] { r.RegWrite("HKCU\\ok\\v", "X"); }), 0);
+  EXPECT_NE(rt::Try([&] { r.RegRead("HKCR\\.vnx\\"); }), 0);
+}
+
+TEST(Registry, KeptInItsFileAcrossInstances) {
+  const std::string file = (fs::path(ConfigHome()) / "reg-test" / "registry.txt").string();
+  fs::remove_all(fs::path(file).parent_path());
+  {
+    KeyStoreRegistry r(file);
+    r.RegWrite("HKCR\\VanexExcelFile\\shell\\open\\command\\", "\"/opt/My Apps/vantrel\" %L");
+    r.RegWrite("HKCU\\X\\tab\tname", "line1\nline2\\end");
+  }
+  KeyStoreRegistry again(file);
+  EXPECT_EQ(again.RegRead("HKCR\\VanexExcelFile\\shell\\open\\command\\"), "\"/opt/My Apps/vantrel\" %L");
+  EXPECT_EQ(again.RegRead("HKCU\\X\\tab\tname"), "line1\nline2\\end");
+}
+
+TEST(DesktopAssociation, ExecLineQuotesThePath) {
+  const struct {
+    const char* path;
+    const char* exec;  // as it stands in the file
+  } cases[] = {
+      {"/usr/bin/vantrel", "\"/usr/bin/vantrel\" %f"},
+      {"/opt/My Apps/vantrel", "\"/opt/My Apps/vantrel\" %f"},
+      {"/opt/a\"b/$x/100%", "\"/opt/a\\\\\"b/\\\\$x/100%%\" %f"},
+      {"/opt/back\\slash", "\"/opt/back\\\\\\\\slash\" %f"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DesktopExecLine(c.path), c.exec) << c.path;
+}
+
+DesktopAssociation Sample() {
+  return {".vnx", "application/x-vantrel-data", "Vantrel trajectory data", "Vantrel", "vantrel.desktop",
+          "/opt/My Apps/vantrel"};
+}
+
+TEST(DesktopAssociation, WritesUnderTheUsersDataFolderAndRefreshesOnce) {
+  fs::remove_all(fs::path(DataHome()) / "applications");
+  fs::remove_all(fs::path(DataHome()) / "mime");
+  fs::remove(MimeAppsListPath());
+  {
+    std::ofstream f(MimeAppsListPath());
+    f << "[Default Applications]\ntext/plain=editor.desktop;\n\n[Added Associations]\nimage/png=viewer.desktop;\n";
+  }
+  std::vector<std::vector<std::string>> runs;
+  auto recorder = [&](const std::vector<std::string>& argv) {
+    runs.push_back(argv);
+    return 0;
+  };
+  const DesktopAssociation a = Sample();
+  EXPECT_TRUE(RegisterDesktopAssociation(a, recorder));
+  EXPECT_EQ(DesktopFilePath(a), (fs::path(DataHome()) / "applications" / "vantrel.desktop").string());
+  const std::string desktop = Slurp(DesktopFilePath(a));
+  EXPECT_NE(desktop.find("Exec=\"/opt/My Apps/vantrel\" %f\n"), std::string::npos) << desktop;
+  EXPECT_NE(desktop.find("MimeType=application/x-vantrel-data;\n"), std::string::npos);
+  const std::string mime = Slurp(MimePackagePath(a));
+  EXPECT_NE(mime.find("<glob pattern=\"*.vnx\"/>"), std::string::npos) << mime;
+  EXPECT_EQ(Slurp(MimeAppsListPath()),
+            "[Default Applications]\ntext/plain=editor.desktop;\napplication/x-vantrel-data=vantrel.desktop;\n\n"
+            "[Added Associations]\nimage/png=viewer.desktop;\n");
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0][0], "update-mime-database");
+  EXPECT_EQ(runs[0][1], (fs::path(DataHome()) / "mime").string());
+  EXPECT_EQ(runs[1][0], "update-desktop-database");
+
+  // Nothing changed: nothing written, no tool run.
+  runs.clear();
+  EXPECT_FALSE(RegisterDesktopAssociation(a, recorder));
+  EXPECT_TRUE(runs.empty());
+
+  // The program moved: the .desktop file is rewritten, the mime package is not.
+  DesktopAssociation moved = a;
+  moved.programPath = "/usr/local/bin/vantrel";
+  EXPECT_TRUE(RegisterDesktopAssociation(moved, recorder));
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0][0], "update-desktop-database");
+}
+
+TEST(DesktopAssociation, RealMimeDatabaseLearnsTheExtension) {
+  if (RunTool({"update-mime-database", "-v"}) < 0) GTEST_SKIP() << "update-mime-database not installed";
+  // A data folder of its own: other cases of this program may run at the same time.
+  const std::string own = (fs::path(DataHome()) / "real-mime").string();
+  fs::remove_all(own);
+  setenv("XDG_DATA_HOME", own.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (own + "/config").c_str(), 1);
+  ASSERT_TRUE(RegisterDesktopAssociation(Sample()));
+  const std::string globs = Slurp((fs::path(DataHome()) / "mime" / "globs2").string());
+  EXPECT_NE(globs.find("application/x-vantrel-data:*.vnx"), std::string::npos) << globs;
+}
+
+TEST(DesktopAssociation, MissingToolIsNotAnError) {
+  EXPECT_EQ(RunTool({"no-such-tool-vantrel"}), -1);
+}
+
+}  // namespace
+}  // namespace vantrel::platform
