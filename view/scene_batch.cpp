@@ -163,17 +163,20 @@ void VertexBatch::Draw(unsigned mode) {
 
 void PointBatch::Reset(const PixelMapping& map) {
   map_ = map;
-  pos_.clear();
-  col_.clear();
+  out_.Clear();
   pending_ = false;
 }
 
 void PointBatch::Emit(float x, float y, float z, const Colour4& c, double keep) {
-  pos_.insert(pos_.end(), {x, y, z});
   // n blends of alpha a leave keep = (1 - a)^n of what was there: one blend of alpha
   // 1 - keep does the same.
-  float a = map_.blending ? float(1 - keep) : c.a;
-  col_.insert(col_.end(), {Byte(c.r), Byte(c.g), Byte(c.b), Byte(a)});
+  if (map_.blending && keep != 1 - double(c.a)) {
+    Colour4 merged = c;
+    merged.a = float(1 - keep);
+    out_.Vertex(x, y, z, merged);
+  } else {
+    out_.Vertex(x, y, z, c);
+  }
 }
 
 void PointBatch::Flush() {
@@ -258,16 +261,10 @@ void PointBatch::Add(float x, float y, float z, const double* clip, const Colour
 
 void PointBatch::Draw() {
   Flush();
-  if (pos_.empty()) return;
+  if (out_.Size() == 0) return;
   GLfloat cur[4] = {1, 1, 1, 1};
   glGetFloatv(GL_CURRENT_COLOR, cur);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, pos_.data());
-  glColorPointer(4, GL_UNSIGNED_BYTE, 0, col_.data());
-  glDrawArrays(GL_POINTS, 0, GLsizei(pos_.size() / 3));
-  glDisableClientState(GL_COLOR_ARRAY);
-  glDisableClientState(GL_VERTEX_ARRAY);
+  out_.Draw(GL_POINTS);
   glColor4f(cur[0], cur[1], cur[2], cur[3]);
 }
 

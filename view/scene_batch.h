@@ -73,15 +73,14 @@ class PointBatch {
   void Add(float x, float y, float z, const double* clip, const Colour4& c);
   void Add(float x, float y, float z, const Colour4& c);
   void Draw();
-  std::size_t Size() const { return pos_.size() / 3; }
+  std::size_t Size() const { return out_.Size(); }
 
  private:
   void Flush();
   void Emit(float x, float y, float z, const Colour4& c, double keep);
 
   PixelMapping map_;
-  std::vector<float> pos_;
-  std::vector<std::uint8_t> col_;
+  VertexBatch out_;  // the points drawn
   bool pending_ = false;
   std::int64_t kx_ = 0, ky_ = 0;
   double depth_ = 0;

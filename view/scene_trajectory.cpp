@@ -196,6 +196,16 @@ void ClassGl::DrawTrajectory() {
   };
   auto Et = [&](double e) { return ev(std::int64_t(e), 0); };
   auto Ev = [&](double e) { return ev(std::int64_t(e), 1); };
+  // The two event times around eventRow, read again only when it moves.
+  double cachedRow = -1, etHere = 0, etNext = 0;
+  auto around = [&] {
+    if (eventRow != cachedRow) {
+      cachedRow = eventRow;
+      etHere = Et(eventRow);
+      etNext = Et(eventRow + 1);
+    }
+  };
+  static constexpr double kEmptyRow[5] = {0, 0, 0, 0, 0};
 
   const datastore::NumTable<2>& vz = st.ValZTable;
   const double valueRows = st.ValZRows;
@@ -206,7 +216,8 @@ void ClassGl::DrawTrajectory() {
   bool drewPoint = false;
 
   for (std::int64_t row = from; row <= to; ++row) {
-    const double t = data(row, 0);
+    const double* cells = row < data.stored ? data.base + row * 5 : kEmptyRow;
+    const double t = cells[0];
     // Event colouring, outside pen-up mode.
     if (row == from) {
       eventRow = 0;
@@ -223,10 +234,11 @@ void ClassGl::DrawTrajectory() {
       ColorScale(t, r, g, b, a, st.Col0Min, st.Col0Max);
       cur = {float(r), float(g), float(b), float(a)};
     } else {
-      if (t < Et(eventRow)) {
+      around();
+      if (t < etHere) {
         eventValue = eventRow > 0 ? Ev(eventRow - 1) : 0;
         apply(eventValue);
-      } else if (t <= Et(eventRow + 1)) {
+      } else if (t <= etNext) {
         eventValue = Ev(eventRow);
         apply(eventValue);
       } else {
@@ -243,11 +255,11 @@ void ClassGl::DrawTrajectory() {
     }
     pointTime = t;
 
-    if (data(row, 4) == -1 && !penUp) {
+    if (cells[4] == -1 && !penUp) {
       tb.main.Break();
       continue;
     }
-    const float x = float(data(row, 1)), y = float(data(row, 2)), z = float(data(row, 3));
+    const float x = float(cells[1]), y = float(cells[2]), z = float(cells[3]);
     if (labels) tb.labels.push_back({x, y, z, row, cur});
     plotDate = pointTime;
     drewPoint = true;
