@@ -115,5 +115,26 @@ TEST_F(Overlay, ShownWithATimeRangeHiddenInPenUpModeAndByTheOption) {
   EXPECT_GT(SecondLinePixels(), 20);
 }
 
+TEST_F(Overlay, CameraIsResetWhileTheCurrentRowIsNegative) {
+  glview::GlCamera& cam = ctl_->Camera();
+  cam.SetEye(1, 2, 3);
+  cam.SetUp(0, 1, 0);
+  gl_->CURRINDEXI = 0;
+  SecondLinePixels();
+  EXPECT_EQ(cam.Eye().x, 1) << "a current row of 0 leaves the camera";
+  gl_->CURRINDEXI = -1;
+  SecondLinePixels();
+  glview::Vec3f eye = cam.Eye(), up = cam.Up(), target = cam.Target();
+  EXPECT_EQ(eye.x, 80);
+  EXPECT_EQ(eye.y, 80);
+  EXPECT_EQ(eye.z, 80);
+  EXPECT_EQ(up.z, 1);
+  EXPECT_EQ(up.y, 0);
+  EXPECT_EQ(target.x, 0);
+  EXPECT_EQ(cam.ProjectionType(), 1);
+  EXPECT_EQ(cam.FarPlane(), 1000);
+  EXPECT_EQ(cam.NearPlane(), -1000);
+}
+
 }  // namespace
 }  // namespace vantrel::test

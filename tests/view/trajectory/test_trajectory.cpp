@@ -241,10 +241,11 @@ TEST_F(TrajectoryPass, PenUpPolylineBreaksOnItsOwnFlagsAndTheMainPassDrawsPoints
   EXPECT_EQ(trajectoryDots, 2) << "both rows drawn as points, the break flag ignored";
 }
 
-TEST_F(TrajectoryPass, NegativeCurrentRowResetsTheCameraOnlyWithAControl) {
+TEST_F(TrajectoryPass, NegativeCurrentRowDrawsNothing) {
+  Row(0, 1, 5, 5, 5);
   view->CURRINDEXI = -1;
-  EXPECT_NO_THROW(Trajectory());
   EXPECT_TRUE(Trajectory().empty());
+  EXPECT_EQ(view->Traj.DrawRow, 0);
 }
 
 }  // namespace
