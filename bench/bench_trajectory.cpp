@@ -2,7 +2,9 @@
 // GL line strip of the same vertices, in the view control on the X server of xvfb-run:
 //   xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/bench_trajectory
 // Each frame clears the view, draws and waits for the GL to finish. The scene figures carry a
-// counter "x_bare": their time over the bare strip's (vertex array).
+// counter "x_bare": their time over the bare strip's (vertex array). With the cubic view the
+// scene issues four times the vertices: BM_BareStripAndWallPoints draws those same vertices
+// bare. The software renderer works on threads of its own: run on an idle machine.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
