@@ -417,6 +417,22 @@ std::string FormatSection(double v, bool negative, std::string_view pattern) {
     if (!intWritten) out += ip;
     intWritten = true;
   };
+  // Literals between the integer places ("# ### ###"): digits fill the places from the right,
+  // the literals stay where they stand, surplus digits go to the leftmost place.
+  bool positional = false;
+  if (!grouping && firstIntDigit >= 0) {
+    for (int k = firstIntDigit + 1; k < lastIntDigit; ++k)
+      if (items[k].kind == Item::Literal) positional = true;
+  }
+  std::vector<std::string> placeText;
+  if (positional) {
+    placeText.assign(intPlaces, "");
+    int j = static_cast<int>(ip.size()) - 1;
+    for (int p = intPlaces - 1; p >= 0; --p, --j)
+      if (j >= 0) placeText[p] = ip[j];
+    if (j >= 0) placeText[0] = ip.substr(0, j + 1) + placeText[0];
+  }
+  int placeIndex = 0;
   for (int k = 0; k < static_cast<int>(items.size()); ++k) {
     const Item& it = items[k];
     switch (it.kind) {
@@ -424,7 +440,10 @@ std::string FormatSection(double v, bool negative, std::string_view pattern) {
       case Item::Percent: out += '%'; break;
       case Item::Comma: break;
       case Item::Digit:
-        if (k < intEnd) {
+        if (k < intEnd && positional) {
+          out += placeText[placeIndex++];
+          intWritten = true;
+        } else if (k < intEnd) {
           writeInt();
         } else if (k < mantEnd) {
           if (fracUsed < fp.size()) out += fp[fracUsed];

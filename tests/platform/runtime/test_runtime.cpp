@@ -110,6 +110,10 @@ TEST(Format, PatternsUnderTwoLocales) {
       {0, "0;(0);\"zero\"", "zero", "zero"},
       {-3, "0;(0)", "(3)", "(3)"},
       {3.14159, "", "3.14159", "3,14159"},
+      {5, "# ### ### ###", "   5", "   5"},  // literals between places stay in place
+      {1234567, "# ### ### ###", " 1 234 567", " 1 234 567"},
+      {12345678901234.0, "# ### ### ###", "12345 678 901 234", "12345 678 901 234"},  // surplus digits at the leftmost place
+      {42, "0-0-0", "0-4-2", "0-4-2"},
   };
   for (const FormatCase& c : cases) {
     {
