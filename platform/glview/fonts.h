@@ -1,0 +1,62 @@
+#pragma once
+// Fonts of the view control. Outline fonts are glyph outlines tessellated into polygons and
+// drawn in the scene's XY plane at a scene position (one unit of size = one em); bitmap fonts
+// are drawn as pixels at the window position of a scene point. Colours are packed as
+// red x 65536 + green x 256 + blue. Every draw saves and restores the GL state it changes.
+// Draws need the control's GL context current and must not come between glBegin and glEnd.
+
+#include <QFont>
+#include <QImage>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::glview {
+
+// The family used for a face name: the face itself when installed, else DejaVu or Liberation.
+QString ResolveFace(const std::string& face);
+
+class FontSet {
+ public:
+  FontSet();
+  ~FontSet();
+
+  // Fill id with a new font id (ids start at 1). hdc is accepted and not used; extrusion
+  // other than 0 is drawn flat.
+  void CreateOutlineFont(long hdc, int& id, const std::string& face, bool bold, bool italic,
+                         double deviation, double extrusion = 0);
+  void CreateBitmapFont(long hdc, int& id, const std::string& face, bool bold, bool italic,
+                        int size);
+
+  // Without a colour the current GL colour is used. An unknown id raises error 5.
+  void DrawText3D(int id, const std::string& text, float x, float y, float z, double size,
+                  std::optional<long> colour = std::nullopt);
+  void DrawTextAt(int id, const std::string& text, float x, float y, float z,
+                  std::optional<long> colour = std::nullopt);
+
+  // Window text: top-left corner at pixel (x, y) from the top left of a w x h view.
+  void DrawWindowText(int x, int y, const std::string& text, long colour, int viewW, int viewH);
+
+  // Width and height in pixels of a bitmap font's text, and of the window-text font.
+  QSize BitmapTextSize(int id, const std::string& text) const;
+  QSize WindowTextSize(const std::string& text) const;
+
+  // Forgets the display lists of a lost context (the next draw builds them again).
+  void ResetGL();
+
+ private:
+  struct Font;
+  struct Glyph;
+  Font& Get(int id);
+  const Glyph& GlyphOf(Font& f, char32_t cp);
+  const QImage& TextImage(Font& f, const std::string& text, long colour);
+
+  std::map<int, std::unique_ptr<Font>> fonts_;
+  std::unique_ptr<Font> window_font_;
+  int next_id_ = 1;
+};
+
+}  // namespace vantrel::glview

@@ -1,0 +1,366 @@
+// Frames drawn by the real view control on the X server of the test run, read back as pixels.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTest>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "datastore/state.h"
+#include "platform/glview/glview.h"
+#include "platform/runtime/rterror.h"
+#include "tests/support/guards.h"
+#include "view/class_gl.h"
+#include "view/event_bridge.h"
+#include "view/view_shared.h"
+
+namespace vantrel::view {
+namespace {
+
+// Pixels of the frame being drawn that are plainly yellow (the X axis).
+int CountYellowInFrame() {
+  GLint vp[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, vp);
+  std::vector<unsigned char> px(size_t(vp[2]) * size_t(vp[3]) * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, vp[2], vp[3], GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+  int n = 0;
+  for (size_t i = 0; i + 3 < px.size(); i += 4)
+    n += px[i] > 200 && px[i + 1] > 200 && px[i + 2] < 60;
+  return n;
+}
+
+// A view object whose value legend fails on demand and whose sections count their runs.
+class ProbeGl : public ClassGl {
+ public:
+  using ClassGl::ClassGl;
+  int fail = 0;            // error number the value legend raises, 0 none
+  int pointTexts = 0;      // runs of the section after it
+  int spacecraft = 0;
+  double centralRadius = 0;
+
+ protected:
+  void DrawValueLegend() override {
+    if (fail) throw rt::RtError(fail);
+  }
+  void DrawPointTexts() override { ++pointTexts; }
+  void DrawSpacecraft() override { ++spacecraft; }
+  void MainFocus(double& r, double, double) override { r = centralRadius; }
+};
+
+class FakeTexts : public BridgeTexts {
+ public:
+  std::map<int, CaptionBox> main{{2, {"main2", "tip2"}}, {3, {"main3", "tip3"}}};
+  std::map<int, CaptionBox> movie;
+  CaptionBox MainBox(int n) override { return main[n]; }
+  void SetMainBox(int n, const CaptionBox& b) override { main[n] = b; }
+  void SetMovieBox(int n, const CaptionBox& b) override { movie[n] = b; }
+};
+
+// The bridge, counting the yellow pixels of each frame once its scene is drawn.
+class RecordingBridge : public GlEventBridge {
+ public:
+  using GlEventBridge::GlEventBridge;
+  std::vector<int> yellow;
+  void DrawGDIEvent() override {
+    GlEventBridge::DrawGDIEvent();
+    yellow.push_back(CountYellowInFrame());
+  }
+};
+
+class ViewFrames : public ::testing::Test {
+ protected:
+  ViewFrames() {
+    st().SettingsBlock.OptNoLogoLabel = 1;
+    view_.resize(320, 240);
+    view_.SetEvents(&bridge_);
+  }
+  ~ViewFrames() override { view_.SetEvents(nullptr); }
+
+  datastore::DataStore& st() { return store_.store(); }
+  datastore::SettingsRecord& sb() { return st().SettingsBlock; }
+
+  void Show() {
+    view_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+  }
+  // Runs the event loop until n more frames have been drawn.
+  void Frames(size_t n) {
+    size_t want = bridge_.yellow.size() + n;
+    QElapsedTimer t;
+    t.start();
+    while (bridge_.yellow.size() < want && t.elapsed() < 10000) {
+      view_.update();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    ASSERT_GE(bridge_.yellow.size(), want) << "frames not drawn";
+  }
+  // Bright pixels of the shown frame: (count, min x, min y, max y).
+  std::array<int, 4> BrightBox(int w, int h) {
+    QImage img = view_.ReadFrame();
+    std::array<int, 4> box{0, 1 << 20, 1 << 20, -1};
+    for (int y = 0; y < std::min(h, img.height()); ++y)
+      for (int x = 0; x < std::min(w, img.width()); ++x) {
+        QColor c = img.pixelColor(x, y);
+        if (c.red() > 180 && c.green() > 180 && c.blue() > 180) {
+          ++box[0];
+          box[1] = std::min(box[1], x);
+          box[2] = std::min(box[2], y);
+          box[3] = std::max(box[3], y);
+        }
+      }
+    return box;
+  }
+
+  datastore::ScopedStore store_;
+  ScopedViewShared shared_;
+  test::MsgBoxGuard boxes_;
+  FakeTexts texts_;
+  glview::GlView view_;
+  ProbeGl gl_{&view_};
+  RecordingBridge bridge_{view_, gl_, &texts_};
+};
+
+// --- axes -----------------------------------------------------------------------------------
+
+TEST_F(ViewFrames, FirstFrameHasNoAxesTheSecondHasThem) {
+  Show();
+  Frames(3);
+  EXPECT_EQ(bridge_.yellow[0], 0);
+  EXPECT_GT(bridge_.yellow[1], 20);
+  EXPECT_GT(bridge_.yellow[2], 20);
+}
+
+TEST_F(ViewFrames, AxesFollowTheOptionOneFrameLateWithOneList) {
+  Show();
+  Frames(2);
+  unsigned list = gl_.AxesList;
+  ASSERT_NE(list, 0u);
+  sb().OptNoPlotAxis = 1;
+  size_t k = bridge_.yellow.size();
+  Frames(3);
+  EXPECT_GT(bridge_.yellow[k], 20);  // still the list of the frame before the switch
+  EXPECT_EQ(bridge_.yellow[k + 1], 0);
+  EXPECT_EQ(bridge_.yellow[k + 2], 0);
+  sb().OptNoPlotAxis = 0;
+  Frames(3);
+  EXPECT_GT(bridge_.yellow.back(), 20);
+  EXPECT_EQ(gl_.AxesList, list);  // the same list compiled again, no new one per frame
+}
+
+TEST_F(ViewFrames, XAxisTakesTheAxisColourWhenAsked) {
+  sb().OptNoColourAxisX = 1;
+  Show();
+  Frames(3);
+  EXPECT_EQ(bridge_.yellow[2], 0);
+}
+
+// --- logo mode and title --------------------------------------------------------------------
+
+TEST_F(ViewFrames, LogoModeGivesAWhiteBackground) {
+  sb().LogoMode = 0.5;
+  sb().ColourBackground = {10, 20, 70};
+  Show();
+  Frames(3);
+  QImage img = view_.ReadFrame();
+  ASSERT_FALSE(img.isNull());
+  for (QPoint p : {QPoint(2, img.height() - 3), QPoint(img.width() - 3, img.height() - 3)}) {
+    QColor c = img.pixelColor(p);
+    EXPECT_GE(c.red(), 250) << p.x();
+    EXPECT_GE(c.green(), 250);
+    EXPECT_GE(c.blue(), 250);
+  }
+  EXPECT_EQ(sb().LogoMode, 1.0);
+  EXPECT_EQ(sb().ColourAxis, (datastore::Rgb{128, 0, 128}));
+  EXPECT_EQ(sb().AxisLengthFactor, 0.0002);
+}
+
+TEST_F(ViewFrames, TitleIsDrawnAtTheTopLeftCorner) {
+  st().PlotTitle = "";
+  Show();
+  Frames(2);
+  EXPECT_EQ(BrightBox(200, 60)[0], 0);
+  st().PlotTitle = "TITLE";
+  Frames(2);
+  auto box = BrightBox(200, 60);
+  EXPECT_GT(box[0], 10);
+  EXPECT_GT(box[1], 8);   // three blanks before the title
+  EXPECT_GE(box[2], 3);
+  EXPECT_LT(box[2], 12);
+  EXPECT_LT(box[3], 3 + 30);
+}
+
+// --- set-up ---------------------------------------------------------------------------------
+
+TEST_F(ViewFrames, AxisLengthAndCubeWallsFollowTheExtent) {
+  Show();
+  gl_.SceneExtent = 80;
+  struct Case {
+    double factor, length;
+  };
+  for (Case c : {Case{0, 88}, Case{2, 160}}) {
+    sb().AxisLengthFactor = c.factor;
+    Frames(1);
+    EXPECT_DOUBLE_EQ(gl_.Scene.AxisLength, c.length);
+    EXPECT_DOUBLE_EQ(gl_.Scene.CubeWallX, -c.length);
+    EXPECT_DOUBLE_EQ(gl_.Scene.CubeWallZ, -c.length);
+  }
+}
+
+TEST_F(ViewFrames, CentralRadiusInThousandsOfKmWhenTooLarge) {
+  Show();
+  gl_.SceneExtent = 80;
+  sb().AxisLengthFactor = 0;
+  sb().SunRayLength = 1.0;  // no ray, values still computed
+  st().IsoScaleMode = 1;
+  st().CentralBody = 4;
+  st().ScaleFactor = 1;
+  gl_.centralRadius = 6378;
+  Frames(1);
+  EXPECT_DOUBLE_EQ(gl_.Scene.CentralRadius, 6.378);
+  EXPECT_DOUBLE_EQ(gl_.Scene.SunRayScale, 6.378 * 1000 / 150000000 * 1.1 * 2);
+}
+
+TEST_F(ViewFrames, SpacecraftModelConditions) {
+  Show();
+  struct Case {
+    double sat, quaterRows, penUp, ned;
+    bool drawn;
+  };
+  const Case cases[] = {
+      {1, 0, 0, 0, true},
+      {1, 0, 0, 1.0, false},
+      {1, 5, 0, 1.0, true},
+      {1, 5, 1, 0, true},
+      {0, 5, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    sb().OptSatellite = c.sat;
+    st().QuaterRows = c.quaterRows;
+    st().PenUpMode = c.penUp;
+    sb().NedViewOn = c.ned;
+    gl_.spacecraft = 0;
+    Frames(2);
+    EXPECT_EQ(gl_.spacecraft > 0, c.drawn) << c.sat << c.quaterRows << c.penUp << c.ned;
+  }
+}
+
+// --- the error policy -----------------------------------------------------------------------
+
+TEST_F(ViewFrames, SilentErrorsSkipOnlyTheFailingStep) {
+  Show();
+  for (int code : {94, 6, 53, 52, 5, 75, 9}) {
+    gl_.fail = code;
+    int before = gl_.pointTexts;
+    Frames(2);
+    EXPECT_EQ(gl_.Scene.ErrNumber, code);
+    EXPECT_GE(gl_.pointTexts, before + 2) << code;
+    EXPECT_FALSE(gl_.SceneErrorsPending()) << code;
+  }
+  EXPECT_TRUE(boxes_.boxes().boxes().empty());
+}
+
+TEST_F(ViewFrames, OtherErrorShowsOneBoxAfterTheFrame) {
+  Show();
+  int drawnWhileOpen = -1;
+  bool openSeen = false;
+  boxes_.boxes().SetWhileOpen([&] {
+    openSeen = gl_.SceneErrorBoxOpen();
+    int before = gl_.pointTexts;
+    gl_.Draw();  // a frame requested while the box is open draws nothing
+    drawnWhileOpen = gl_.pointTexts - before;
+  });
+  gl_.fail = 13;
+  int before = gl_.pointTexts;
+  Frames(4);
+  EXPECT_GE(gl_.pointTexts, before + 4);  // OK lets every frame finish
+  const auto& shown = boxes_.boxes().boxes();
+  ASSERT_EQ(shown.size(), 1u);  // the same error, frame after frame, is shown once
+  EXPECT_EQ(shown[0].text, rt::ErrorDescription(13) + "fauteComSuiteDrawBrokenLine");
+  EXPECT_EQ(shown[0].style, 1);
+  EXPECT_EQ(shown[0].title, "Error");
+  EXPECT_EQ(gl_.Scene.ErrAnswer, 1);
+  EXPECT_TRUE(openSeen);
+  EXPECT_EQ(drawnWhileOpen, 0);
+
+  // After frames without the error it is shown again when it comes back.
+  gl_.fail = 0;
+  Frames(2);
+  gl_.fail = 13;
+  Frames(3);
+  EXPECT_EQ(boxes_.boxes().boxes().size(), 2u);
+}
+
+TEST_F(ViewFrames, CancelEndsTheProgram) {
+  Show();
+  Frames(1);
+  test::EndGuard end;
+  boxes_.boxes().Answer({2});
+  gl_.fail = 1004;
+  // One frame drawn here, so that the box is not shown by the event loop.
+  ASSERT_TRUE(view_.MakeCurrent());
+  gl_.Draw();
+  view_.DoneCurrent();
+  ASSERT_TRUE(gl_.SceneErrorsPending());
+  EXPECT_THROW(gl_.ShowSceneErrors(), test::EndCalled);
+  EXPECT_FALSE(gl_.SceneErrorBoxOpen());
+  gl_.fail = 0;
+}
+
+// --- the bridge -----------------------------------------------------------------------------
+
+TEST_F(ViewFrames, ResizeReachesTheViewAndTheTrackballSize) {
+  bool handled = false;
+  bridge_.glxCtl1_ReshapeEvent(640, 480, handled);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(gl_.ViewportW, 640);
+  EXPECT_EQ(gl_.ViewportH, 480);
+  EXPECT_EQ(bridge_.GlViewW, 640);
+  EXPECT_EQ(bridge_.GlViewH, 480);
+  bridge_.glxCtl1_ReshapeEvent(0, 0, handled);  // a view of no area keeps the camera
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(gl_.ViewportW, 0);
+}
+
+TEST_F(ViewFrames, DoubleClickTogglesTheAnimation) {
+  bridge_.glxCtl1_DblClick();
+  EXPECT_TRUE(view_.Animation().Running());
+  EXPECT_EQ(view_.Tag(), "Animate");
+  bridge_.glxCtl1_FirstViewEvent();  // during the animation: only a repaint
+  EXPECT_EQ(bridge_.FirstViewDone, 0);
+  EXPECT_EQ(view_.Tag(), "Animate");
+  bridge_.glxCtl1_DblClick();
+  EXPECT_FALSE(view_.Animation().Running());
+  EXPECT_EQ(view_.Tag(), "");
+  bridge_.glxCtl1_FirstViewEvent();
+  EXPECT_EQ(bridge_.FirstViewDone, 1);
+  EXPECT_EQ(view_.Tag(), "Done one time");
+}
+
+TEST_F(ViewFrames, MovieCounterDuringAndAfterARecording) {
+  Show();
+  Frames(1);
+  sb().MovieFrameNo = 1;
+  sb().MovieMaxFrames = 20;
+  sb().MovieInterval = 0.3;
+  Frames(1);
+  EXPECT_EQ(texts_.movie[3].text, " / 20 Frames ");
+  EXPECT_EQ(texts_.movie[2].text, ".3 seconds between Frames");
+  texts_.main[3] = {"changed", "x"};
+  sb().MovieFrameNo = 2;
+  Frames(1);
+  EXPECT_EQ(texts_.movie[3].text, "1 / 20 Frames ");
+  sb().MovieFrameNo = 0;
+  Frames(1);
+  EXPECT_EQ(texts_.main[3], (CaptionBox{"main3", "tip3"}));
+  EXPECT_EQ(texts_.main[2], (CaptionBox{"main2", "tip2"}));
+  EXPECT_EQ(bridge_.LastMovieFrame, 0);
+}
+
+}  // namespace
+}  // namespace vantrel::view

@@ -1,0 +1,211 @@
+#pragma once
+// The view object: the state of the 3-D view, the frame pipeline the view control's events
+// drive (InitGL, Draw, DrawGDI, Reshape), the one-time fit of loaded data into the scene, the
+// axes list, the animation timer that moves the current row, and the scene routine with its
+// sections in a fixed order. One object for the whole run; it reads and writes the data
+// store's shared values in place (datastore::Store()).
+//
+// The scene's sections are members declared here and defined each in its own file
+// (scene_*.cpp); until a section is built its member draws nothing.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QObject>
+
+#include "datastore/services.h"
+#include "platform/runtime/rterror.h"
+#include "platform/timer/timer.h"
+
+namespace vantrel::glview {
+class GlView;
+class Material;
+class Texture;
+}  // namespace vantrel::glview
+
+namespace vantrel::view {
+
+// Per-axis fit of the data: filled by the fit, read by the scene.
+struct AxisFitRecord {
+  double Min = 0, Max = 0, Range = 0, Offset = 0, Scale = 0;
+};
+
+// Values the scene's sections hand to one another and to the next frame. Each starts at 0
+// and keeps its content until a section writes it again.
+struct SceneValues {
+  double AxisLength = 0;
+  double CubeWallX = 0, CubeWallY = 0, CubeWallZ = 0;
+  double CentralRadius = 0;      // km
+  double SunRayScale = 0;
+  std::array<float, 4> SunLightPos{};  // the Sun's position in 1000 km, elements 0 to 3
+  std::array<double, 3> SunVector{};   // unit vector towards the Sun (elements 1 to 3 as 0 to 2)
+  double PointTime = 0;          // day number of the last point visited
+  double ThrustOn = 0;           // 1 while an event is in force
+  double CentralTextureLoaded = 0, MoonTextureLoaded = 0;
+  double ErrNumber = 0;          // number of the last error of the scene
+  double ErrAnswer = 0;          // answer of the last error box
+};
+
+class ClassGl : public datastore::ViewServices {
+ public:
+  // Error numbers the scene skips without a message.
+  static bool SilentSceneError(int number);
+
+  // control: the view control (GlCtlRef); may be null in tests that need no drawing, in which
+  // case the statements on the control are skipped.
+  explicit ClassGl(glview::GlView* control = nullptr);
+  ~ClassGl() override;
+  ClassGl(const ClassGl&) = delete;
+  ClassGl& operator=(const ClassGl&) = delete;
+
+  // --- public members -------------------------------------------------------------------
+  std::shared_ptr<glview::Texture> planet_texture;   // the central body's texture
+  double MeridienDeg = 0;                             // turning angle of the central body
+  double yyear = 0;
+  double MeridienDegl = 0;                            // turning angle of the Moon
+  std::shared_ptr<glview::Texture> planet_texturel;  // the Moon's texture
+
+  // --- operations, in the order of the view control's needs ------------------------------
+  void init();
+  // Camera presets ("isonew", "isonewPlus", "proj", "projinverse").
+  void CameraSet(const std::string& mode, double a, double b) override;
+  void InitGL();
+  void Draw();
+  void DrawGDI();
+  void Reshape(long Width, long Height, bool& handled);
+  void KeyDown(int& KeyCode, int& Shift);
+  void noSteps();
+  void KeyPress(int& KeyAscii);
+  void MouseDown(int& Button, int& Shift, float& X, float& Y);
+  void MouseMove(int& Button, int& Shift, float& X, float& Y);
+  void MouseUp(int& Button, int& Shift, float& X, float& Y);
+  void Pick(std::vector<std::int32_t>& buffer);
+  long GetEditState() const { return EditState; }
+  void SetEditState(long state);
+  bool GetGrids() const { return Grids; }
+  void SetGrids(bool on);
+  void SetCursor(long ID);
+
+  // The animation indices. Both arguments are by reference and may be the same variable:
+  // ChangeCURRINDEXI(v, v) reads the current row into v and holds the animation.
+  // RtError 6 when Nbre_in does not fit a Long.
+  void ChangeCURRINDEXI(double& Nbre_in, double& currentCURRINDEXI);
+  void ChangeCURRINDEXMINI(double& Nbre_in, double& currentCURRINDEXMINI);
+  void ChangeSTEPPT(double& step);
+
+  // A line from the scene origin to (posxd, posyd, poszd), coloured from col01 at the origin
+  // to col02 with alpha 0.6 at the end, drawn at once; the line width goes back to the plot's.
+  void AddAxisFromCenter(double lineSized, double col01rd, double col01gd, double col01bd,
+                         double col02rd, double col02gd, double col02bd, double posxd,
+                         double posyd, double poszd);
+
+  // Saves the next movie frame when one is due (the timer's movie step).
+  virtual void MovieSaveAs();
+
+  // The worksheet watcher the timer runs once in a hundred ticks; installed by the program.
+  std::function<void()> ExcelWatchXls;
+
+  // Shows the error boxes of the last frames' scene errors (posted after the frame by Draw;
+  // tests call it directly). Cancel ends the program.
+  void ShowSceneErrors();
+  bool SceneErrorBoxOpen() const { return errorBoxOpen_; }
+  bool SceneErrorsPending() const { return !pendingErrors_.empty(); }
+
+  // The timer tick (connected to THEUPDATETIMER at creation).
+  void TheUpdateTimer_ThatTime();
+
+  // Fits the loaded tables into the scene (called by Draw).
+  void ScaleDataToScene();
+
+  // --- state, readable by the sections and the tests ------------------------------------
+  glview::GlView* GlCtlRef() const { return control_; }
+  timer::IntervalTimer& THEUPDATETIMER() { return timer_; }
+
+  long EditState = 0;
+  std::array<AxisFitRecord, 3> AxisFit{};
+  bool Dragging = false;
+  bool Grids = false;
+  long MouseX = 0, MouseY = 0;
+  long PressX = 0, PressY = 0;
+  float PressNdcX = 0, PressNdcY = 0;
+  long ViewDC = 0;
+  long ViewportW = 0, ViewportH = 0;
+  std::shared_ptr<glview::Material> SceneMaterial;
+  std::array<glview::Material*, 4> MaterialRefs{};
+  long PickedName = 0;
+  double SceneExtent = 100;
+  std::int32_t CURRINDEXI = 0;
+  long TimerInterval = 1;
+  std::int32_t CURRINDEXMINI = 0;
+  int FontOutline = 0, FontLabels = 0, FontSmall = 0;
+  unsigned AxesList = 0;          // display list of the axes, rebuilt in place every frame
+  double MouseStep = 0;
+  std::array<void*, 2> SceneQuadric{};
+
+  // Remembered values.
+  double LabelDistance = 0;                 // of Draw
+  double TickCountA = 0, TickCountB = 0;    // of the timer tick
+  SceneValues Scene;                        // of the scene routine
+
+ protected:
+  // The scene routine: its sections in their order, under one error policy.
+  void DrawScene(glview::GlView& control);
+  // Runs one step of the scene: a run-time error abandons the step and is handled by the
+  // scene's error policy; the following step runs.
+  template <class F>
+  void SceneStep(F&& f);
+  void SceneError(int number, const std::string& description);
+
+  // Sections of the scene, called by DrawScene in this order.
+  virtual void DrawSpacecraft();     // spacecraft model (set-up)
+  virtual void DrawTrajectory();     // clear values, trajectory, colours, cubic projections, labels
+  virtual void DrawValueLegend();    // value legend
+  virtual void DrawPointTexts();     // 3-D texts at the current point
+  virtual void DrawSunLighting();    // ephemeris and sun lighting
+  virtual void DrawCentralBodies();  // central body and other bodies
+  virtual void DrawMoon();           // the Moon
+  virtual void DrawDateOverlays();   // date and time overlays (end of frame)
+  virtual void ColorScaleLabels();   // colour-scale labels (end of frame)
+  // Radius in km of the central body (or of the Moon in Moon mode).
+  virtual void MainFocus(double& Rastre, double MOONONLY, double MAINnum);
+  // The cubic frame inside the axes list.
+  virtual void DrawAxisCubic(double width, double length);
+
+  // Draws the axes list of the previous frame and builds the one of the next.
+  void DrawAxesList(glview::GlView& control);
+
+ private:
+  void DrawAxisLetters(glview::GlView& control);
+  void SceneSetUp();
+  void ResetLightAndCamera();
+  void ReadFixedEventFile();
+  void ReadFixedTrajectoryFile();
+  void PostSceneErrors();
+
+  glview::GlView* control_;
+  timer::IntervalTimer timer_;
+  QObject posts_;  // context of calls posted after a frame; they die with the object
+
+  bool errorBoxOpen_ = false;
+  bool frameHadError_ = false;
+  bool errorsPosted_ = false;
+  std::vector<std::pair<int, std::string>> pendingErrors_;
+  std::set<std::pair<int, std::string>> shownErrors_;
+};
+
+template <class F>
+void ClassGl::SceneStep(F&& f) {
+  try {
+    f();
+  } catch (const rt::RtError& e) {
+    SceneError(e.number(), e.description());
+  }
+}
+
+}  // namespace vantrel::view

@@ -1,0 +1,37 @@
+#include "view/view_shared.h"
+
+#include <cstdlib>
+
+namespace vantrel::view {
+namespace {
+std::shared_ptr<ViewShared>& Current() {
+  static std::shared_ptr<ViewShared> s = std::make_shared<ViewShared>();
+  return s;
+}
+}  // namespace
+
+ViewShared& Shared() { return *Current(); }
+
+ScopedViewShared::ScopedViewShared()
+    : current_(std::make_shared<ViewShared>()), previous_(Current()) {
+  Current() = current_;
+}
+
+ScopedViewShared::~ScopedViewShared() { Current() = previous_; }
+
+std::filesystem::path UserDataFolder() {
+  namespace fs = std::filesystem;
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg) return fs::path(xdg) / "Vantrel";
+  const char* home = std::getenv("HOME");
+  fs::path base = home && *home ? fs::path(home) : fs::temp_directory_path();
+  return base / ".local" / "share" / "Vantrel";
+}
+
+std::filesystem::path FixedEventFile() { return UserDataFolder() / "VantrelEvents.txt"; }
+
+std::filesystem::path FixedTrajectoryFile() {
+  return UserDataFolder() / "VantrelTrajectory.txt";
+}
+
+}  // namespace vantrel::view

@@ -1,0 +1,56 @@
+#pragma once
+// Module-level values that the view reads and that the main window (or the view itself) owns:
+// one object for the whole run, reachable with Shared(). Tests install a fresh one with
+// ScopedViewShared.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+struct GLUquadric;
+
+namespace vantrel::view {
+
+struct ViewShared {
+  // Set by the main window's start-up.
+  double StartupFlag = 0;    // 1 from the start of the main window's load on
+  double OptMoonState = 0;   // 0 draws the Moon; the option toolbar's Moon button toggles it
+
+  // Written by the fit: 1 when the event flags hold only one kind of value, else 0.
+  double EventFlagState = 0;
+
+  // Set when the view object is created.
+  std::string ProductName;   // "Vantrel"
+  std::string TitleSuffix;   // " "
+
+  // The program's GLU quadric, made when the GL context is prepared.
+  GLUquadric* GluQuadric = nullptr;
+};
+
+ViewShared& Shared();
+
+class ScopedViewShared {
+ public:
+  ScopedViewShared();
+  ~ScopedViewShared();
+  ScopedViewShared(const ScopedViewShared&) = delete;
+  ScopedViewShared& operator=(const ScopedViewShared&) = delete;
+  ViewShared& shared() { return *current_; }
+
+ private:
+  std::shared_ptr<ViewShared> current_, previous_;
+};
+
+// The per-user data folder of the program ($XDG_DATA_HOME/Vantrel, else
+// ~/.local/share/Vantrel). Not created here.
+std::filesystem::path UserDataFolder();
+
+// The two text files the fit reads when a load left the events or the trajectory empty.
+std::filesystem::path FixedEventFile();
+std::filesystem::path FixedTrajectoryFile();
+
+// A number field of those files, read in the user's writing ("1.5" with a decimal point,
+// "1,5" with a decimal comma); 0 when the text holds no number.
+double FixedFileNumber(const std::string& field);
+
+}  // namespace vantrel::view
