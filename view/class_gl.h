@@ -22,6 +22,7 @@
 #include "datastore/services.h"
 #include "platform/runtime/rterror.h"
 #include "platform/timer/timer.h"
+#include "view/scene_model.h"
 
 namespace vantrel::glview {
 class GlView;
@@ -44,7 +45,7 @@ struct SceneValues {
   double CentralRadius = 0;      // km
   double SunRayScale = 0;
   std::array<float, 4> SunLightPos{};  // the Sun's position in 1000 km, elements 0 to 3
-  std::array<double, 3> SunVector{};   // unit vector towards the Sun (elements 1 to 3 as 0 to 2)
+  std::array<double, 3> SunVector{};   // minus the Sun's position in metres (elements 1 to 3 as 0 to 2)
   double PointTime = 0;          // day number of the last point visited
   double ThrustOn = 0;           // 1 while an event is in force
   double CentralTextureLoaded = 0, MoonTextureLoaded = 0;
@@ -80,12 +81,18 @@ class ClassGl : public datastore::ViewServices {
   void DrawGDI();
   void Reshape(long Width, long Height, bool& handled);
   void KeyDown(int& KeyCode, int& Shift);
-  void noSteps();
+  // A coordinate of the eye after a key turn, guarded against a jump across a plane: a change
+  // larger than 1 + 10 % of the old value is taken for a change of sign and undone.
+  static float noSteps(double old, double now);
   void KeyPress(int& KeyAscii);
   void MouseDown(int& Button, int& Shift, float& X, float& Y);
   void MouseMove(int& Button, int& Shift, float& X, float& Y);
   void MouseUp(int& Button, int& Shift, float& X, float& Y);
   void Pick(std::vector<std::int32_t>& buffer);
+  // The first usable name (not -1) of the hit with the smallest unsigned minimum depth among
+  // hitCount records of a selection buffer; 0 for none. RtError 9 when the buffer is shorter
+  // than its records announce.
+  static long PickNearest(const std::vector<std::int32_t>& buffer, long hitCount);
   long GetEditState() const { return EditState; }
   void SetEditState(long state);
   bool GetGrids() const { return Grids; }
@@ -131,6 +138,13 @@ class ClassGl : public datastore::ViewServices {
   std::array<AxisFitRecord, 3> AxisFit{};
   bool Dragging = false;
   bool Grids = false;
+  // Remembered values of the camera presets and of the tool modes.
+  long IsoStep = 0;       // 0 to 7 (45 degrees a step); 0 to 5 for the "plus" views
+  long IsoQuadrant = 0;   // quadrant 0 to 3 of the real isometric view
+  double IsoAxis = 0;     // vertical axis of the isometric views: 1 X, 2 Y, 3 Z; 0 until set
+  long ProjStep = 0;      // 0 to 7, the axis views
+  double OrthoZoom = 0;   // half-width of the square box of zminus / zplus; 0 until set
+  double LightBackOn = 0; // 1 while the lightback mode has set the white clear colour
   long MouseX = 0, MouseY = 0;
   long PressX = 0, PressY = 0;
   float PressNdcX = 0, PressNdcY = 0;
@@ -152,6 +166,20 @@ class ClassGl : public datastore::ViewServices {
   double LabelDistance = 0;                 // of Draw
   double TickCountA = 0, TickCountB = 0;    // of the timer tick
   SceneValues Scene;                        // of the scene routine
+  SpacecraftValues Craft;                   // of the spacecraft model
+  BoxValues Box;                            // of the box builder
+  BodyValues Bodies;                        // of the bodies and the sun lighting
+
+  // The box builder of the spacecraft model. A box of half-extents (epaisseurX, largY, hautZ)
+  // centred at the origin; monolitheNonCenter shifts it along the one axis whose offset is
+  // not 0 so that it lies against a centred body; face draws one face (xyz = +-1, +-2, +-3:
+  // its normal axis and side), counter-clockwise seen from outside; glVertex3fColor issues a
+  // corner coloured by the signs of its coordinates.
+  void monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX,
+                          double locY, double locZ);
+  void monolythe(double epaisseurX, double largY, double hautZ);
+  void face(double xyz, double positionAxe, double larg, double haut);
+  void glVertex3fColor(double A, double b, double C);
 
  protected:
   // The scene routine: its sections in their order, under one error policy.

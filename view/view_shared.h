@@ -4,6 +4,7 @@
 // ScopedViewShared.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,17 @@ struct ViewShared {
 
   // The program's GLU quadric, made when the GL context is prepared.
   GLUquadric* GluQuadric = nullptr;
+
+  // The spacecraft shape, set by the main window from the shape list (0 until a shape is
+  // applied), and its "Sat. Axis" box.
+  double SatShapeParam1 = 0, SatShapeParam2 = 0, SatShapeParam3 = 0, SatShapeParam4 = 0,
+         SatShapeParam5 = 0;
+  double SatAxisOpt = 0;
+  // Shows or hides the main window's "km" box (Text15); installed by the main window.
+  std::function<void(bool)> SetText15Visible;
+
+  // The program folder, where the textures are read; empty: the folder of the running program.
+  std::string AppPath;
 };
 
 ViewShared& Shared();
