@@ -13,6 +13,7 @@
 #include "platform/settings/settings.h"
 #include "ui/toolbar_images.h"
 #include "view/class_gl.h"
+#include "view/view_shared.h"
 
 namespace vantrel::ui {
 
@@ -59,6 +60,7 @@ MainWindow::~MainWindow() {
   datastore::DataStore& st = datastore::Store();
   if (st.MainWindow.get() == static_cast<datastore::MainWindowServices*>(this))
     st.MainWindow = std::make_shared<datastore::NullMainWindow>();
+  view::Shared().SetText15Visible = nullptr;
   if (GlInstance && st.View.get() == static_cast<datastore::ViewServices*>(GlInstance.get()))
     st.View = std::make_shared<datastore::NullView>();
 }
@@ -235,6 +237,12 @@ void MainWindow::BuildSideControls() {
   Text20->SetLocked(true);
   Text20->SetVisible(false);
   Text20->SetToolTipText("Log of the loads; double-click to hide it");
+
+  // The unit of the spacecraft model's size, shown by the view when it scales the model down.
+  Text15 = std::make_unique<TextBox>(c, "Text15", "km");
+  Place(*Text15, 2640, 120, 450, 285);
+  Text15->SetLocked(true);
+  Text15->SetVisible(false);
 
   Command8 = std::make_unique<CommandButton>(c, "Command8", "IconList");
   Command8->SetVisible(false);
