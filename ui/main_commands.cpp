@@ -212,7 +212,10 @@ void MainWindow::Combo2_Change() {
   const std::string text = Combo2->Text();
   for (int i = 0; i < 7; ++i) {
     if (text != kSatShapeTable[i].name) continue;
-    for (int j = 0; j < 5; ++j) MainShared().SatShapeParam[static_cast<size_t>(j)] = kSatShapeTable[i].p[j];
+    view::ViewShared& vs = view::Shared();
+    const double* p = kSatShapeTable[i].p;
+    vs.SatShapeParam1 = p[0], vs.SatShapeParam2 = p[1], vs.SatShapeParam3 = p[2];
+    vs.SatShapeParam4 = p[3], vs.SatShapeParam5 = p[4];
     datastore::Store().SettingsBlock.SatShapeIndex = i;
     return;
   }

@@ -79,6 +79,7 @@ void MainWindow::Form_Load() {
   ms.LineSep = "\r\n";
   vs.OptMoonState = 0;
   vs.StartupFlag = 1;
+  vs.SetText15Visible = [this](bool on) { Text15->SetVisible(on); };
   ms.VersionDigits = VersionDigitsOf(kVersionMajor, kVersionMinor, kVersionRevision);
   ReadCommandLine();
   ms.UserName = LoggedOnUser();

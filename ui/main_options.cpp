@@ -13,6 +13,7 @@
 #include "ui/main_shared.h"
 #include "ui/main_window.h"
 #include "ui/single_settings.h"
+#include "view/view_shared.h"
 
 namespace vantrel::ui {
 namespace {
@@ -172,7 +173,7 @@ void MainWindow::Check3_Click() {
   HScroll3->SetVisible(S);
   Check4->SetVisible(S);
   Check6->SetVisible(S);
-  MainShared().SatAxisOpt = Check6->Value();
+  view::Shared().SatAxisOpt = Check6->Value();
   if (st.ScaleFactor != 0 && S && st.SettingsBlock.NedViewOn != 1.0) {
     double v = 10 * std::pow(std::fabs((1 / st.ScaleFactor) / 3 / 80 * 6400 - 1), 1 / 1.5);
     if (v > HScroll3->Max()) v = HScroll3->Max();
@@ -193,7 +194,7 @@ void MainWindow::Check4_Click() {
   StoreUse(SingleSettingKey(kSolarPanelKey), rt::CStr(Check4->Value()));
 }
 
-void MainWindow::Check6_Click() { MainShared().SatAxisOpt = Check6->Value(); }
+void MainWindow::Check6_Click() { view::Shared().SatAxisOpt = Check6->Value(); }
 
 void MainWindow::Check7_Click() {
   for (int i = 15; i <= 17; ++i) {

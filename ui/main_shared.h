@@ -16,8 +16,6 @@ struct MainSharedValues {
   int LastKeyCode = 0;         // key being pressed in the main window, 0 when none
   int LastShift = 0;           // its shift state (Shift 1, Ctrl 2, Alt 4)
   double ShowLabels = 0;       // 1 draws the point labels of pen-up-label mode
-  double SatAxisOpt = 0;       // the "Sat. Axis" box: draw the spacecraft's body axes
-  std::array<double, 5> SatShapeParam{};  // SatShapeParam1 to SatShapeParam5
 };
 
 MainSharedValues& MainShared();

@@ -13,6 +13,7 @@
 #include "platform/settings/settings.h"
 #include "ui/toolbar_images.h"
 #include "view/class_gl.h"
+#include "view/view_shared.h"
 
 namespace vantrel::ui {
 
@@ -59,6 +60,7 @@ MainWindow::~MainWindow() {
   datastore::DataStore& st = datastore::Store();
   if (st.MainWindow.get() == static_cast<datastore::MainWindowServices*>(this))
     st.MainWindow = std::make_shared<datastore::NullMainWindow>();
+  view::Shared().SetText15Visible = nullptr;
   if (GlInstance && st.View.get() == static_cast<datastore::ViewServices*>(GlInstance.get()))
     st.View = std::make_shared<datastore::NullView>();
 }
@@ -236,6 +238,12 @@ void MainWindow::BuildSideControls() {
   Text20->SetVisible(false);
   Text20->SetToolTipText("Log of the loads; double-click to hide it");
 
+  // The unit of the spacecraft model's size, shown by the view when it scales the model down.
+  Text15 = std::make_unique<TextBox>(c, "Text15", "km");
+  Place(*Text15, 2640, 120, 450, 285);
+  Text15->SetLocked(true);
+  Text15->SetVisible(false);
+
   Command8 = std::make_unique<CommandButton>(c, "Command8", "IconList");
   Command8->SetVisible(false);
   Command9 = std::make_unique<CommandButton>(c, "Command9", "IconList");
@@ -273,10 +281,10 @@ void MainWindow::BuildOptionsPanel() {
   const char* factorCaptions[4] = {"Thickness LinePlot ", "Length Axis Factor", "Thickness LineAxis",
                                    "X,Y,Z position Factor"};
   for (int i = 0; i <= 3; ++i) {
-    Place(Label1.Load(i, p, "Label1", factorCaptions[i]), 2760, 1000 + 300.0 * i, 1900, 270);
-    Place(Text4.Load(i, p, "Text4", "1"), 4700, 1000 + 300.0 * i, 600, 270);
+    Place(Label1.Load(i, p, "Label1", factorCaptions[i]), 2760, 1000 + 300.0 * i, 2160, 270);
+    Place(Text4.Load(i, p, "Text4", "1"), 4950, 1000 + 300.0 * i, 540, 270);
   }
-  Place(Text4.Load(4, p, "Text4", "1.5"), 5380, 1300, 600, 270);
+  Place(Text4.Load(4, p, "Text4", "1.5"), 5550, 1300, 540, 270);
   Text4(4).SetVisible(false);
 
   Check3 = std::make_unique<CheckBox>(p, "Check3", "Satellite", 0);

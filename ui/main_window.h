@@ -188,7 +188,7 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
   std::unique_ptr<forms::TextBox> Text2, Text3, Text10, Text16, Text18;
   std::unique_ptr<forms::CommandButton> Command6, Command7, Command8, Command9;
   std::unique_ptr<forms::ComboBox> Combo1;
-  std::unique_ptr<forms::TextBox> Text14, TextTempo, Text20, Text21;
+  std::unique_ptr<forms::TextBox> Text14, TextTempo, Text15, Text20, Text21;
   std::unique_ptr<forms::ProgressBar> ProgressBar1;
 
   // PowerPoint panel.

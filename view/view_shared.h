@@ -16,6 +16,7 @@ struct ViewShared {
   // Set by the main window's start-up.
   double StartupFlag = 0;    // 1 from the start of the main window's load on
   double OptMoonState = 0;   // 0 draws the Moon; the option toolbar's Moon button toggles it
+  double ShowLabels = 0;     // 1 draws the point labels of pen-up-label mode (the "T" key swaps)
 
   // Written by the fit: 1 when the event flags hold only one kind of value, else 0.
   double EventFlagState = 0;

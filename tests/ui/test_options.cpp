@@ -131,7 +131,7 @@ TEST_F(UiTest, SatelliteBoxSizesTheModelFromTheScale) {
     EXPECT_EQ(Stored("Setstr14.00"), "1");
     EXPECT_TRUE(m.Check4->Visible());
     EXPECT_TRUE(m.HScroll10->Visible());
-    EXPECT_EQ(MainShared().SatAxisOpt, 1);  // "Sat. Axis" is on at design time
+    EXPECT_EQ(view::Shared().SatAxisOpt, 1);  // "Sat. Axis" is on at design time
     m.Check3->SetValue(0);
     EXPECT_FALSE(m.HScroll3->Visible());
     EXPECT_FALSE(m.Text18->Visible());
@@ -310,7 +310,10 @@ TEST_F(UiTest, SatelliteShapeList) {
   EXPECT_EQ(m.Combo2->ListCount(), 7);
   m.Combo2->SetText("CubeSat");
   EXPECT_EQ(sb().SatShapeIndex, 3);
-  EXPECT_EQ(MainShared().SatShapeParam, (std::array<double, 5>{1, 0, 0, 0, 1}));
+  const view::ViewShared& vs = view::Shared();
+  EXPECT_EQ((std::array<double, 5>{vs.SatShapeParam1, vs.SatShapeParam2, vs.SatShapeParam3, vs.SatShapeParam4,
+                                   vs.SatShapeParam5}),
+            (std::array<double, 5>{1, 0, 0, 0, 1}));
   m.Combo2->SetText("cubesat");  // not a name: nothing changes
   EXPECT_EQ(sb().SatShapeIndex, 3);
   sb().SatShapeIndex = 9;  // an edited store: the first shape

@@ -100,7 +100,15 @@ TEST_F(UiTest, EmptyStoreStartsWithTheDefaults) {
   EXPECT_TRUE(m.mnuFile->Enabled());
   EXPECT_EQ(platform::GetSetting(platform::kSettingsApp, "App", "Path", ""), platform::ProgramFolder());
   EXPECT_EQ(m.Combo2->Text(), "GEO satcom");
-  EXPECT_EQ(MainShared().SatShapeParam, (std::array<double, 5>{2, 2, 0, 0, 1}));
+  ASSERT_TRUE(view::Shared().SetText15Visible);
+  EXPECT_FALSE(m.Text15->Visible());
+  view::Shared().SetText15Visible(true);
+  EXPECT_TRUE(m.Text15->Visible());
+  EXPECT_EQ(m.Text15->Text(), "km");
+  const view::ViewShared& vs = view::Shared();
+  EXPECT_EQ((std::array<double, 5>{vs.SatShapeParam1, vs.SatShapeParam2, vs.SatShapeParam3, vs.SatShapeParam4,
+                                   vs.SatShapeParam5}),
+            (std::array<double, 5>{2, 2, 0, 0, 1}));
 }
 
 TEST_F(UiTest, FactorySettingsAreThePanelsDesignValues) {
