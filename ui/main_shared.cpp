@@ -1,0 +1,70 @@
+#include "ui/main_shared.h"
+
+#include "platform/runtime/utf8.h"
+#include "platform/runtime/vb.h"
+
+namespace vantrel::ui {
+namespace {
+
+std::shared_ptr<MainSharedValues>& Current() {
+  static std::shared_ptr<MainSharedValues> v = std::make_shared<MainSharedValues>();
+  return v;
+}
+
+}  // namespace
+
+MainSharedValues& MainShared() { return *Current(); }
+
+ScopedMainShared::ScopedMainShared()
+    : current_(std::make_shared<MainSharedValues>()), previous_(Current()) {
+  Current() = current_;
+}
+
+ScopedMainShared::~ScopedMainShared() { Current() = previous_; }
+
+std::string VersionDigitsOf(int major, int minor, int revision) {
+  return rt::Format(major, "000") + rt::Format(minor, "000") + rt::Format(revision, "000");
+}
+
+std::string MainCaption(const std::string& comment, const std::string& banner, int year) {
+  const std::string product = "Vantrel";
+  if (year <= 1989) return product + std::string(30, ' ') + banner;
+  // The second "--" of the comment, searched from its third character.
+  const int64_t p = rt::InStr(3, comment, "--");
+  std::string release, tag;
+  if (p >= 3) {
+    release = rt::Mid(comment, p - 2, 2);
+    tag = rt::Left(comment, p + 2);
+  }
+  return product + "   " + release + std::string(23, ' ') + banner + "   " + tag;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  const std::string t = rt::Trim(text);
+  if (t.empty()) return items;
+  const char cut = t.find(',') != std::string::npos ? ',' : ' ';
+  size_t start = 0;
+  while (start <= t.size()) {
+    size_t end = t.find(cut, start);
+    if (end == std::string::npos) end = t.size();
+    std::string piece = rt::Trim(std::string_view(t).substr(start, end - start));
+    if (!piece.empty()) items.push_back(piece);
+    start = end + 1;
+  }
+  return items;
+}
+
+CommandLineValues ReadCommandLineArgs(const std::vector<std::string>& arguments) {
+  CommandLineValues v;
+  if (arguments.empty()) return v;
+  std::string first = arguments.front();
+  if (first.size() >= 2 && first.front() == '"' && first.back() == '"') first = first.substr(1, first.size() - 2);
+  v.DataFilePath = first;
+  // An argument of only blanks or commas names nothing.
+  if (!SplitList(first).empty()) v.CmdLineFirst = rt::Trim(first);
+  v.DataFileMode = rt::Len(v.CmdLineFirst) >= 8 ? 1 : 0;
+  return v;
+}
+
+}  // namespace vantrel::ui

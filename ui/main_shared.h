@@ -1,0 +1,59 @@
+#pragma once
+// Module values of the main window that other parts of the program read: one object for the
+// run, reachable with MainShared(); tests install a fresh one with ScopedMainShared.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vantrel::ui {
+
+struct MainSharedValues {
+  std::string LineSep = "\r\n";
+  std::string VersionDigits;   // "002008006" for version 2.8, revision 6
+  std::string UserName;        // the logged-on user's name (toolbar layout key)
+  int LastKeyCode = 0;         // key being pressed in the main window, 0 when none
+  int LastShift = 0;           // its shift state (Shift 1, Ctrl 2, Alt 4)
+  double ShowLabels = 0;       // 1 draws the point labels of pen-up-label mode
+};
+
+MainSharedValues& MainShared();
+
+class ScopedMainShared {
+ public:
+  ScopedMainShared();
+  ~ScopedMainShared();
+  ScopedMainShared(const ScopedMainShared&) = delete;
+  ScopedMainShared& operator=(const ScopedMainShared&) = delete;
+
+ private:
+  std::shared_ptr<MainSharedValues> current_, previous_;
+};
+
+// The program's version and the comment whose tag the caption shows.
+inline constexpr int kVersionMajor = 2, kVersionMinor = 8, kVersionRevision = 6;
+inline constexpr const char* kVersionComment = "--2.8 0 6p1-- trajectory and attitude viewer";
+inline constexpr const char* kMakerBanner = "Vantrel Space Software";
+
+// VersionDigits of a version: each number with three digits.
+std::string VersionDigitsOf(int major, int minor, int revision);
+// The window caption for a version comment and the clock's year.
+std::string MainCaption(const std::string& comment, const std::string& banner, int year);
+
+// The items of a command line: trimmed of blanks, cut at every comma when it holds one, else at
+// every blank; pieces trimmed, empty ones dropped.
+std::vector<std::string> SplitList(const std::string& text);
+
+// What the command line sets.
+struct CommandLineValues {
+  std::string DataFilePath;
+  std::string CmdLineFirst;
+  int DataFileMode = 0;
+};
+// The arguments after the program's path, as the system hands them over (already split): the
+// first is the data file, its surrounding quotes removed; data-file mode when it has at least
+// 8 characters.
+CommandLineValues ReadCommandLineArgs(const std::vector<std::string>& arguments);
+
+}  // namespace vantrel::ui
