@@ -4,10 +4,6 @@
 
 namespace vantrel::datastore {
 
-// The spreadsheet layer's running spreadsheet behind SheetLink (sheet_link_spreadsheet.cpp);
-// nullptr when the program is built without that layer.
-std::shared_ptr<SheetLink> AttachSpreadsheetLayer();
-
 namespace {
 SheetConnector& Connector() {
   static SheetConnector c;

@@ -79,5 +79,8 @@ using SheetConnector = std::function<std::shared_ptr<SheetLink>()>;
 // The connector in force (nullptr: the spreadsheet layer's running spreadsheet).
 void SetSheetConnector(SheetConnector connector);
 std::shared_ptr<SheetLink> AttachRunningSheet();
+// The spreadsheet layer's running spreadsheet as a SheetLink (RtError 429 when none runs);
+// nullptr when the program is built without that layer.
+std::shared_ptr<SheetLink> AttachSpreadsheetLayer();
 
 }  // namespace vantrel::datastore

@@ -140,10 +140,11 @@ bool SpecCellStep(DataStore& s, LoadWork& w, RoadWork& r) {
       PauseSleepW(0.1f, 50.0f);
       main.DoEvents();
       w.cellFormula = s.UserSpecText;
-    } while (main.Command6Tag() != "demo" && w.cellFormula.empty() && !QuitRequested());
+      // A load asked for meanwhile (File Open, the demo) takes over from this one.
+    } while (main.Command6Tag() != "demo" && w.cellFormula.empty() && !QuitRequested() && QueuedLoads() == 0);
     main.SetTextTempoVisible(false);
     main.SetCommand6Visible(false);
-    if (QuitRequested()) return false;
+    if (QuitRequested() || (w.cellFormula.empty() && QueuedLoads() > 0)) return false;
   }
   // 12. No workbook: the wait of a later load ends at once.
   if (w.LastErrNumber == 91 && w.NoSpecFlag == 1) main.SetCommand6Tag("demo");

@@ -37,7 +37,7 @@ RoadEnd WorksheetRoad(DataStore& s, LoadWork& w, RoadWork& r);
 
 // The specification cell, the LEN step, the title cell and the wait for a typed specification.
 // Sets w.cellFormula, w.TitlePrefix, w.NoSpecFlag, s.LastFormula; returns false when the wait
-// ended because the program is ending.
+// ended because the program is ending or another load was asked for (which then runs).
 bool SpecCellStep(DataStore& s, LoadWork& w, RoadWork& r);
 // The LEN step on w.cellFormula: a term LEN(arg)+... becomes LEN("value")+... with the value the
 // spreadsheet gives arg; no cell is written.

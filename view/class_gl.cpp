@@ -96,6 +96,7 @@ void ClassGl::ChangeSTEPPT(double& step) { datastore::Store().STEPPT = step; }
 // --- GL context and frames ----------------------------------------------------------------
 
 void ClassGl::InitGL() {
+  if (!control_) return;
   glview::GlView& c = *control_;
   datastore::SettingsRecord& sb = datastore::Store().SettingsBlock;
   glClearColor(float(sb.ColourBackground[0] / 256), float(sb.ColourBackground[1] / 256),
@@ -163,7 +164,7 @@ void ClassGl::InitGL() {
 
 void ClassGl::Draw() {
   // While an error box of the scene is open no frame is drawn.
-  if (errorBoxOpen_) return;
+  if (errorBoxOpen_ || !control_) return;
   glview::GlView& c = *control_;
   datastore::DataStore& st = datastore::Store();
   datastore::SettingsRecord& sb = st.SettingsBlock;
@@ -252,18 +253,19 @@ void ClassGl::DrawAxisLetters(glview::GlView& c) {
 }
 
 void ClassGl::DrawGDI() {
-  if (errorBoxOpen_) return;
+  if (errorBoxOpen_ || !control_) return;
   control_->DrawText2D(8, 3, Shared().TitleSuffix + "  " + datastore::Store().PlotTitle);
 }
 
 void ClassGl::Reshape(long Width, long Height, bool& handled) {
-  glview::GlCamera& cam = control_->Camera();
-  glview::Vec3f eye = cam.Eye(), target = cam.Target(), up = cam.Up();
   ViewportW = Width;
   ViewportH = Height;
   // A view of no area has no camera to re-apply.
-  if (Width > 0 && Height > 0)
+  if (control_ && Width > 0 && Height > 0) {
+    glview::GlCamera& cam = control_->Camera();
+    glview::Vec3f eye = cam.Eye(), target = cam.Target(), up = cam.Up();
     cam.LookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
+  }
   handled = true;
 }
 

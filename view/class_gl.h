@@ -80,12 +80,18 @@ class ClassGl : public datastore::ViewServices {
   void DrawGDI();
   void Reshape(long Width, long Height, bool& handled);
   void KeyDown(int& KeyCode, int& Shift);
-  void noSteps();
+  // A coordinate of the eye after a key turn, guarded against a jump across a plane: a change
+  // larger than 1 + 10 % of the old value is taken for a change of sign and undone.
+  static float noSteps(double old, double now);
   void KeyPress(int& KeyAscii);
   void MouseDown(int& Button, int& Shift, float& X, float& Y);
   void MouseMove(int& Button, int& Shift, float& X, float& Y);
   void MouseUp(int& Button, int& Shift, float& X, float& Y);
   void Pick(std::vector<std::int32_t>& buffer);
+  // The first usable name (not -1) of the hit with the smallest unsigned minimum depth among
+  // hitCount records of a selection buffer; 0 for none. RtError 9 when the buffer is shorter
+  // than its records announce.
+  static long PickNearest(const std::vector<std::int32_t>& buffer, long hitCount);
   long GetEditState() const { return EditState; }
   void SetEditState(long state);
   bool GetGrids() const { return Grids; }
@@ -131,6 +137,13 @@ class ClassGl : public datastore::ViewServices {
   std::array<AxisFitRecord, 3> AxisFit{};
   bool Dragging = false;
   bool Grids = false;
+  // Remembered values of the camera presets and of the tool modes.
+  long IsoStep = 0;       // 0 to 7 (45 degrees a step); 0 to 5 for the "plus" views
+  long IsoQuadrant = 0;   // quadrant 0 to 3 of the real isometric view
+  double IsoAxis = 0;     // vertical axis of the isometric views: 1 X, 2 Y, 3 Z; 0 until set
+  long ProjStep = 0;      // 0 to 7, the axis views
+  double OrthoZoom = 0;   // half-width of the square box of zminus / zplus; 0 until set
+  double LightBackOn = 0; // 1 while the lightback mode has set the white clear colour
   long MouseX = 0, MouseY = 0;
   long PressX = 0, PressY = 0;
   float PressNdcX = 0, PressNdcY = 0;

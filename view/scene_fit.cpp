@@ -120,7 +120,7 @@ void ClassGl::ReadFixedTrajectoryFile() {
   datastore::DataStore& st = datastore::Store();
   int64_t n = 0;
   for (size_t i = 3; i < lines.size(); ++i, ++n) {
-    if (n > kLastTableRow) continue;
+    if (n > kLastTableRow || lines[i].empty()) continue;  // an empty line has no fields
     std::vector<std::string> f = SplitTabs(lines[i]);
     st.DataTable.Set(n, 0, FixedFileNumber(f[0]));
     for (int k = 1; k <= 3; ++k)

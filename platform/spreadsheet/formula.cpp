@@ -132,7 +132,6 @@ std::optional<std::string> OdfToA1(std::string_view odf) {
       std::string_view ref = body.substr(i + 1, j - i - 1);
       // Parts split by ":", each "[$]sheet.cell" or ".cell".
       std::string conv;
-      std::string sheet;
       size_t k = 0;
       bool first = true;
       while (k <= ref.size()) {
@@ -166,7 +165,6 @@ std::optional<std::string> OdfToA1(std::string_view odf) {
         if (colon >= ref.size()) break;
         k = colon + 1;
       }
-      (void)sheet;
       out += conv;
       i = j;
     } else if (c == ';') {

@@ -222,12 +222,7 @@ void Sheet::SetActiveCell(int64_t row, int64_t col) {
 CellValue Sheet::ValueOf(const Cell& c) {
   auto b = book();
   switch (KindOf(c)) {
-    case kNumber: {
-      uint32_t f = FormatOf(c);
-      if (f == 0 && c.row) {
-      }
-      return CellValue::Num(c.num);
-    }
+    case kNumber: return CellValue::Num(c.num);
     case kText: return CellValue::Str(b->strings()[Bits(c.num)]);
     case kBoolean: return CellValue::Bool(c.num != 0);
     case kError: return CellValue::Err(b->strings()[Bits(c.num)]);
@@ -273,6 +268,7 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
     case kNumber:
       // A date constant reads as its date, to the second.
       if (book()->FormatIsDate(EffectiveFormat(col, c)) && c.num >= 0) {
+        if (c.num < 1) return rt::FormatDate(c.num, "hh\\:nn\\:ss");
         std::string t = rt::FormatDate(c.num, "yyyy\\-mm\\-dd");
         double secs = rt::RoundHalfEven((c.num - std::floor(c.num)) * 86400);
         if (secs > 0 && secs < 86400) t += rt::FormatDate(c.num, " hh\\:nn\\:ss");
@@ -1052,7 +1048,7 @@ void App::ActivateWindow(const std::shared_ptr<Book>& b, int64_t index) {
   zorder_.insert(zorder_.begin(), w);
 }
 
-void App::CloseBook(const std::shared_ptr<Book>& b) {
+void App::CloseBook(std::shared_ptr<Book> b) {
   zorder_.erase(std::remove_if(zorder_.begin(), zorder_.end(), [&](const WindowRef& w) { return w.book == b; }), zorder_.end());
   books_.erase(std::remove(books_.begin(), books_.end(), b), books_.end());
   b->closed = true;
@@ -1070,7 +1066,7 @@ void App::InjectError(int number, int calls, std::string description) {
 
 void App::Enter() {
   ++calls_;
-  if (quit) throw rt::RtError(static_cast<int>(0x800706BAu), "The remote procedure call failed: the spreadsheet has quit");
+  if (quit) throw rt::RtError(static_cast<int>(0x800706BEu), "The remote procedure call failed: the spreadsheet has quit");
   if (faultCalls_ != 0) {
     if (faultCalls_ > 0) --faultCalls_;
     if (faultDescription_.empty()) throw rt::RtError(faultNumber_);

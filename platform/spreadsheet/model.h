@@ -182,7 +182,7 @@ class App : public std::enable_shared_from_this<App> {
   std::vector<WindowRef>& zorder() { return zorder_; }
   std::vector<std::shared_ptr<Book>>& books() { return books_; }
   void ActivateWindow(const std::shared_ptr<Book>& b, int64_t index);
-  void CloseBook(const std::shared_ptr<Book>& b);
+  void CloseBook(std::shared_ptr<Book> b);  // by value: b may be an element of books()
   struct CopySource {
     std::shared_ptr<Sheet> sheet;
     formula::Rect rect;

@@ -184,6 +184,21 @@ std::string FormatFixed(double x, int frac) {
   return out;
 }
 
+// "[h]" / "[hh]" (elapsed hours, also past 24) as the literal count of whole hours.
+std::string Elapsed(double x, std::string_view sec) {
+  std::string out(sec);
+  for (const char* tag : {"[hh]", "[HH]", "[h]", "[H]"}) {
+    size_t p = out.find(tag);
+    if (p == std::string::npos) continue;
+    double seconds = rt::RoundHalfEven(x * 86400);
+    std::string h = std::to_string(static_cast<int64_t>(seconds / 3600));
+    if (std::string_view(tag).size() == 4 && h.size() < 2) h.insert(h.begin(), '0');
+    out.replace(p, std::string_view(tag).size(), "\"" + h + "\"");
+    break;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool IsDateFormat(std::string_view code) { return HasDateLetters(Sections(code)[0]); }
@@ -210,7 +225,7 @@ std::string FormatNumber(double x, std::string_view code) {
     if (x < 0 && secs.size() > 1) sec = secs[1];
     if (x < 0 && !HasDateLetters(sec)) return rt::Format(x, Clean(sec));
     if (x < 0) return "#######";
-    return FormatDateSection(x, Clean(sec));
+    return FormatDateSection(x, Clean(Elapsed(x, sec)));
   }
   std::string pattern;
   for (size_t k = 0; k < secs.size() && k < 3; ++k) {

@@ -324,7 +324,15 @@ struct SheetXml : Parser {
 
   void Start(std::string_view name, const char** atts) override {
     if (name == "c") {
-      const char* r = Attr(atts, "r");
+      // One pass over the attributes: this runs for every cell.
+      const char *r = nullptr, *t = nullptr, *sty = nullptr;
+      for (const char** a = atts; *a; a += 2) {
+        std::string_view an = Local(a[0]);
+        if (an.size() != 1) continue;
+        if (an[0] == 'r') r = a[1];
+        else if (an[0] == 't') t = a[1];
+        else if (an[0] == 's') sty = a[1];
+      }
       if (r) {
         if (!ParseCellRef(r, row, col) || row == 0) return Stop(std::string("a bad cell reference ") + r);
       } else {
@@ -332,7 +340,6 @@ struct SheetXml : Parser {
         if (col > formula::kMaxColumns) return Stop("a cell beyond the last column");
       }
       if (row < 1) row = 1;
-      const char* t = Attr(atts, "t");
       type = 'n';
       if (t) {
         std::string_view ts(t);
@@ -344,9 +351,9 @@ struct SheetXml : Parser {
         else if (ts == "d") type = 'd';
       }
       fmt = 0;
-      if (const char* s = Attr(atts, "s")) {
+      if (sty) {
         int64_t k = 0;
-        if (ParseInt(s, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) fmt = src.xf[k];
+        if (ParseInt(sty, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) fmt = src.xf[k];
       }
       v.clear();
       f.clear();
@@ -933,12 +940,6 @@ struct OdsParser : Parser {
     rowCells.clear();
   }
 
- public:
-  // text:s is a cell child that needs its attributes.
-  void StartWithSpaces(std::string_view name, const char** atts) {
-    if (inCell && name == "s" && pDepth > 0 && annotation == 0) SpaceElement(atts);
-    else Start(name, atts);
-  }
 };
 
 struct OdsContent : OdsParser {

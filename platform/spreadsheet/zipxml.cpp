@@ -124,7 +124,7 @@ void Archive::StreamImpl(std::string_view name, uint64_t limit, void* ctx, void 
       }
       c.size = static_cast<size_t>(n);
       full.push_back(std::move(c));
-      cv.notify_all();
+      if (full.size() == 1) cv.notify_all();  // the parser may wait for data
     }
   });
   auto finish = [&] {
@@ -145,7 +145,7 @@ void Archive::StreamImpl(std::string_view name, uint64_t limit, void* ctx, void 
         if (full.empty()) break;
         c = std::move(full.front());
         full.pop_front();
-        cv.notify_all();
+        if (full.size() == 3) cv.notify_all();  // the reader may wait for room
       }
       if (buffer) {
         char* into = buffer(ctx, c.size);

@@ -240,6 +240,24 @@ TEST_F(TypedSpecification, QuittingEndsTheWaitAndTheLoad) {
   EXPECT_EQ(ReadCurrent(), DataFile(3000));
 }
 
+TEST_F(TypedSpecification, FileOpenDuringTheWaitTakesOver) {
+  const std::string named = dir.Write("trip.vnx", DataFile(5000));
+  main->onDoEvents = [&] {
+    if (++passes == 3)
+      RequestLoad([&] {
+        s().CmdLineInfo.DataFileMode = 1;
+        s().CmdLineInfo.DataFilePath = named;
+      });
+  };
+  LoadExcelDataXls();
+  EXPECT_LT(passes, 10);
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_FALSE(main->textTempoVisible);
+  EXPECT_EQ(s().DataTable.Get(0, 1), 5);
+  EXPECT_EQ(view->cameraSets.size(), 2u);  // only the File Open load reached its end
+  EXPECT_EQ(s().SettingsBlock.LoadDone, 1.0);
+}
+
 TEST_F(TypedSpecification, TheWaitSleepsBetweenItsLooks) {
   const double t0 = clock.clock().Monotonic();
   main->onDoEvents = [&] {

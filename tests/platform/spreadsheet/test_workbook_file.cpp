@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "platform/runtime/vb.h"
 #include "platform/spreadsheet/workbook_file.h"
 #include "tests/support/guards.h"
 
@@ -21,7 +22,18 @@ namespace {
 const std::string kFixtures = std::string(VANTREL_FIXTURES) + "/spreadsheet/";
 
 fs::path TempDir() {
-  fs::path d = fs::temp_directory_path() / ("vantrel_ss_" + std::to_string(::getpid()));
+  static const fs::path d = [] {
+    fs::path p = fs::temp_directory_path() / ("vantrel_ss_" + std::to_string(::getpid()));
+    fs::create_directories(p);
+    return p;
+  }();
+  // Removed when the tests end.
+  static const struct Cleanup {
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(d, ec);
+    }
+  } cleanup;
   fs::create_directories(d);
   return d;
 }
@@ -73,6 +85,16 @@ std::map<std::string, std::string> XlsxParts(const std::string& sheet) {
           {"xl/workbook.xml", kWorkbook},
           {"xl/_rels/workbook.xml.rels", kWorkbookRels},
           {"xl/worksheets/sheet1.xml", sheet}};
+}
+
+std::string Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& p, const std::string& s) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << s;
 }
 
 // --- the fixtures saved by a spreadsheet program ----------------------------------------------
@@ -131,6 +153,9 @@ TEST_P(SavedWorkbook, ActiveSheetCellFormulasValuesAndTexts) {
   EXPECT_EQ(notes.Cells(2, 2).Text(), "2024/03/05 14:07:25");
   EXPECT_EQ(notes.Cells(4, 2).Text(), "12.50%");
   EXPECT_EQ(notes.Cells(5, 1).Value().AsString(), "Line\nbreak");
+  const char* shown[] = {"1,234,567.89", "1.23E+04", "36:30:00", "-3.3", "06:00 PM", "05/03/2024", "Mar 5, 2024",
+                         "2.50 km", "007"};
+  for (int r = 1; r <= 9; ++r) EXPECT_EQ(notes.Cells(r, 3).Text(), shown[r - 1]) << notes.Cells(r, 3).NumberFormat();
   EXPECT_EQ(xl.Evaluate("\"Orbit of \"&Notes!B1").AsString(), "Orbit of Smart probe");
 
   // The specification is found from another cell, and the empty sheet has none.
@@ -142,6 +167,79 @@ TEST_P(SavedWorkbook, ActiveSheetCellFormulasValuesAndTexts) {
   // Constants are searched by their text too.
   EXPECT_EQ(xl.Cells().Find("MAX", ss::kLookInFormulas, ss::kLookAtPart, true).Address(), "$C$5");
   EXPECT_TRUE(xl.Cells().Find("MAX(", ss::kLookInFormulas, ss::kLookAtPart, true).IsNothing());
+}
+
+// The gathering road on a saved workbook: ranges pasted as values into an added workbook,
+// formatted and copied as text.
+std::string GatheredText(const std::string& file) {
+  ss::Application xl = Open(kFixtures + file);
+  const std::string source = xl.ActiveWorkbook().Windows()(1).Caption();
+  ss::Workbook gather = xl.GetWorkbooks().Add();
+  const std::string caption = xl.Windows()(1).Caption();
+  xl.GetRange("A1").Select();
+  xl.ActiveCell().SetValue("From: \t" + source + "\t" + xl.GetWorkbooks()(source).ActiveSheet().Name() + "\t");
+  for (auto [from, to] : {std::pair{"A2:C21", "A2"}, {"D2:D21", "D2"}, {"D2:D21", "E2"}, {"E2:E21", "F2"}}) {
+    xl.GetWorkbooks()(source).Activate();
+    xl.GetRange(from).Copy();
+    xl.GetWorkbooks()(caption).Activate();
+    xl.GetRange(to).PasteSpecial(ss::kPasteValues, ss::kPasteOperationNone, false, false);
+    xl.SetCutCopyMode(false);
+  }
+  for (const char* cols : {"A:R", "D:E", "G:G", "L:L", "N:N", "P:P"}) {
+    xl.Columns(cols).Select();
+    xl.Selection().SetColumnWidth(20);
+    xl.SetCutCopyMode(false);
+    xl.Selection().SetNumberFormat("0.0000000000");
+  }
+  xl.GetRange("A1:Q21").Copy();
+  std::string text = xl.CopiedText();
+  xl.ActiveWindow().Close(false, false);
+  EXPECT_EQ(xl.ActiveWorkbook().Name(), source);
+  EXPECT_EQ(xl.GetWorkbooks().Count(), 1);
+  return text;
+}
+
+TEST_P(SavedWorkbook, GatheringRoadGivesTheDataBlock) {
+  vantrel::test::LocaleGuard locale(".", ",");
+  std::string text = GatheredText(GetParam());
+  std::string header = std::string("From: \t") + GetParam() + "\tOrbit\t" + std::string(16, '\t') + "\r\n";
+  ASSERT_EQ(text.substr(0, header.size()), header);
+  std::string line2 = text.substr(header.size(), text.find("\r\n", header.size()) + 2 - header.size());
+  EXPECT_EQ(line2, "7000.1234567890\t0.0000000000\t0.0000123457\t45356.5000000000\t45356.5000000000\tburn 1" +
+                       std::string(11, '\t') + "\r\n");
+  size_t lines = 0, tabs = 0;
+  for (char c : text) {
+    lines += c == '\n';
+    tabs += c == '\t';
+  }
+  EXPECT_EQ(lines, 21u);
+  EXPECT_EQ(tabs, 3u + 21u * 16u);
+}
+
+TEST(SavedWorkbook, GatheringRoadIsTheSameFromXlsxAndOds) {
+  vantrel::test::LocaleGuard locale(",", " ");
+  std::string a = GatheredText("orbit.xlsx"), b = GatheredText("orbit.ods");
+  auto fields = [](const std::string& t) {
+    std::vector<std::string> out(1);
+    for (char c : t) {
+      if (c == '\t' || c == '\n') out.emplace_back();
+      else if (c != '\r') out.back() += c;
+    }
+    return out;
+  };
+  std::vector<std::string> fa = fields(a.substr(a.find("\r\n"))), fb = fields(b.substr(b.find("\r\n")));
+  ASSERT_EQ(fa.size(), fb.size());
+  for (size_t k = 0; k < fa.size(); ++k) {
+    // The time columns: an ods keeps a date to the second, an xlsx to 15 digits.
+    size_t field = (k - 1) % 17;
+    if (field == 3 || field == 4) {
+      EXPECT_NEAR(vantrel::rt::Val(vantrel::rt::Replace(fa[k], ",", ".")),
+                  vantrel::rt::Val(vantrel::rt::Replace(fb[k], ",", ".")), 2e-10) << k;
+    } else {
+      EXPECT_EQ(fa[k], fb[k]) << k;
+    }
+  }
+  EXPECT_NE(a.find("45356,5131944444"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SavedWorkbook, ::testing::Values("orbit.xlsx", "orbit.ods"));
@@ -262,16 +360,6 @@ TEST(WrittenWorkbook, OdsReferencesTurnIntoA1Form) {
 }
 
 // --- bad files ----------------------------------------------------------------------------------------
-
-std::string Bytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& p, const std::string& s) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << s;
-}
 
 TEST(BadWorkbook, OpeningFailsWithAClearError) {
   fs::path dir = TempDir();
@@ -412,6 +500,32 @@ TEST(BadWorkbook, OdsFormulaInAnUnknownSyntax) {
   EXPECT_EQ(xl.Cells(1, 1).Value(), CellValue::Num(3));
   EXPECT_EQ(xl.Cells(1, 3).Value(), CellValue::Str("a   b\nc\td"));
   EXPECT_TRUE(xl.Cells().Find("MAX", ss::kLookInFormulas, ss::kLookAtPart, true).IsNothing());
+}
+
+TEST(SavedWorkbook, TheFileIsNeverWritten) {
+  fs::path dir = TempDir() / "readonly";
+  fs::create_directories(dir);
+  for (const char* name : {"orbit.xlsx", "orbit.ods"}) {
+    fs::path p = dir / name;
+    fs::copy_file(kFixtures + name, p, fs::copy_options::overwrite_existing);
+    std::string before = Bytes(p);
+    auto stamp = fs::last_write_time(p);
+    {
+      ss::Application xl = Open(p.string());
+      xl.ActiveCell().SetFormula("=1+1");
+      xl.GetRange("A2:C21").Copy();
+      xl.GetWorkbooks().Add();
+      xl.GetRange("A2").PasteSpecial();
+      xl.ActiveWindow().Close(true, false);
+      xl.ActiveWindow().Close(true, false);
+      xl.Quit();
+    }
+    EXPECT_EQ(Bytes(p), before) << name;
+    EXPECT_EQ(fs::last_write_time(p), stamp) << name;
+    std::vector<std::string> files;
+    for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().filename().string());
+    EXPECT_LE(files.size(), 2u);
+  }
 }
 
 // --- the running workbook file ------------------------------------------------------------------

@@ -160,6 +160,53 @@ TEST_F(ViewFrames, XAxisTakesTheAxisColourWhenAsked) {
   EXPECT_EQ(bridge_.yellow[2], 0);
 }
 
+TEST_F(ViewFrames, LocalViewRowOutsideTheTableKeepsTheAxes) {
+  sb().NedViewOn = 1.0;
+  sb().LocalViewIndex = 2000000;
+  Show();
+  Frames(3);
+  EXPECT_GT(bridge_.yellow[2], 20);
+  sb().LocalViewIndex = -1;
+  gl_.CURRINDEXI = -5;
+  Frames(2);
+  EXPECT_GT(bridge_.yellow.back(), 20);
+}
+
+// --- the fit at the next frame ----------------------------------------------------------------
+
+TEST_F(ViewFrames, EmptyTablesAreNotFitted) {
+  Show();
+  Frames(2);
+  EXPECT_EQ(st().DataFitted, 0);
+  EXPECT_EQ(st().SceneFitDone, 0);
+  EXPECT_FALSE(gl_.THEUPDATETIMER().Active());
+  EXPECT_EQ(gl_.SceneExtent, 100);
+}
+
+TEST_F(ViewFrames, LoadedTablesAreFittedOnceAtTheNextFrame) {
+  Show();
+  Frames(1);
+  st().DataTable.Set(0, 1, 0);
+  st().DataTable.Set(1, 1, 10);
+  st().DataTable.Set(1, 2, 20);
+  st().DataTable.Set(1, 3, 40);
+  st().LastDataRow = 1;
+  st().EventCount = 1;
+  sb().LoadDone = 0;  // the load is still running: no fit yet
+  Frames(2);
+  EXPECT_EQ(st().DataFitted, 0);
+  EXPECT_EQ(st().SceneFitDone, 0);
+  sb().LoadDone = 1.0;
+  Frames(2);
+  EXPECT_EQ(st().DataFitted, 1);
+  EXPECT_EQ(st().SceneFitDone, 1);
+  EXPECT_EQ(st().DataTable(1, 3), 80);  // fitted once only
+  EXPECT_TRUE(gl_.THEUPDATETIMER().Active());
+  glview::Vec3f eye = view_.Camera().Eye();
+  EXPECT_FLOAT_EQ(eye.z, float(6 * gl_.SceneExtent));
+  EXPECT_FLOAT_EQ(view_.Lights().Item(1).Position().z, float(0.01 * gl_.SceneExtent) * 150);
+}
+
 // --- logo mode and title --------------------------------------------------------------------
 
 TEST_F(ViewFrames, LogoModeGivesAWhiteBackground) {
@@ -209,6 +256,20 @@ TEST_F(ViewFrames, AxisLengthAndCubeWallsFollowTheExtent) {
     EXPECT_DOUBLE_EQ(gl_.Scene.AxisLength, c.length);
     EXPECT_DOUBLE_EQ(gl_.Scene.CubeWallX, -c.length);
     EXPECT_DOUBLE_EQ(gl_.Scene.CubeWallZ, -c.length);
+  }
+}
+
+TEST_F(ViewFrames, AxisLettersDistance) {
+  Show();
+  gl_.SceneExtent = 80;
+  struct Case {
+    double position, length, distance;
+  };
+  for (Case c : {Case{0, 0, 80}, Case{1, 1, 52}, Case{1, 0, 48}, Case{0, 2, 104}}) {
+    sb().LabelPositionFactor = c.position;
+    sb().AxisLengthFactor = c.length;
+    Frames(1);
+    EXPECT_DOUBLE_EQ(gl_.LabelDistance, c.distance) << c.position << " " << c.length;
   }
 }
 
@@ -315,8 +376,12 @@ TEST_F(ViewFrames, CancelEndsTheProgram) {
 // --- the bridge -----------------------------------------------------------------------------
 
 TEST_F(ViewFrames, ResizeReachesTheViewAndTheTrackballSize) {
+  view_.Camera().SetEye(1, 2, 3);
+  view_.Camera().SetUp(0, 0, 1);
   bool handled = false;
   bridge_.glxCtl1_ReshapeEvent(640, 480, handled);
+  EXPECT_FLOAT_EQ(view_.Camera().Eye().y, 2);  // the camera stays as it was
+  EXPECT_FLOAT_EQ(view_.Camera().Up().z, 1);
   EXPECT_TRUE(handled);
   EXPECT_EQ(gl_.ViewportW, 640);
   EXPECT_EQ(gl_.ViewportH, 480);
