@@ -4,6 +4,7 @@
 
 #include "datastore/a1.h"
 #include "datastore/association.h"
+#include "datastore/demo_file.h"
 #include "datastore/display_pass.h"
 #include "datastore/load_errors.h"
 #include "datastore/load_queue.h"
@@ -50,13 +51,13 @@ namespace fs = std::filesystem;
 
 // The demo file: in the working folder, else the one installed beside the program.
 std::string DemoFile(const std::string& folder) {
-  const fs::path own = fs::path(folder) / "VantrelDemo.vnx";
+  const fs::path own = fs::path(folder) / kDemoFileName;
   std::error_code ec;
   if (fs::exists(own, ec)) return own.string();
   std::string programFolder;
   rt::Try([&] { programFolder = platform::ProgramFolder(); });
   if (!programFolder.empty()) {
-    const fs::path installed = fs::path(programFolder) / "VantrelDemo.vnx";
+    const fs::path installed = fs::path(programFolder) / kDemoFileName;
     if (fs::exists(installed, ec)) return installed.string();
   }
   return own.string();

@@ -235,7 +235,9 @@ void MainWindow::Form_Resize() {
   const double top = ClientTop();
   if (glxCtl1) {
     const double k = glxCtl1->TwipsPerPixel();
-    glxCtl1->Move(0, forms::TwipsToPixels(t - top) * k, forms::TwipsToPixels(w) * k, forms::TwipsToPixels(h) * k);
+    // At least one pixel each way, however small the window.
+    const int pw = std::max(1, forms::TwipsToPixels(w)), ph = std::max(1, forms::TwipsToPixels(h));
+    glxCtl1->Move(0, forms::TwipsToPixels(t - top) * k, pw * k, ph * k);
     glxCtl1->Redraw();
     glxCtl1->lower();
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -117,6 +118,17 @@ TEST_P(WorksheetLoad, AllGroupsFillEveryTable) {
   EXPECT_EQ(st.ValZTable.Get(4, 1), 6);
   EXPECT_EQ(st.EventsList.Label(0), "burn 1");
   EXPECT_EQ(st.SettingsBlock.TimeRangeGiven, 1.0);
+  // Progress of the ranges step and of every group of the gathering, in order.
+  const std::vector<float> steps{10, 15, 20, 25, 27, 28, 30, 32};
+  auto it = main->progressValues.begin();
+  for (float v : steps) {
+    it = std::find(it, main->progressValues.end(), v);
+    EXPECT_NE(it, main->progressValues.end()) << v;
+  }
+  for (const char* line : {"\r\n part NcolumnsUpdated rangeXYZ$A2:C6", "\r\n part rangeT$ D2:D6",
+                           "\r\n part rangeEvents$ E2:E6", "\r\n part rangeQuater$ G2:J6",
+                           "\r\n part rangeSApY$ L2:M6", "\r\n part rangeSAmY$ N2:O6", "\r\n part rangeValZ$ P2:P6"})
+    EXPECT_NE(main->text20.find(line), std::string::npos) << line;
 }
 
 TEST_P(WorksheetLoad, AFormulaFoundBySearchWhenTheActiveCellHoldsNone) {

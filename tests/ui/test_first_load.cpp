@@ -1,0 +1,70 @@
+// The whole start: a data file named on the command line, loaded by the first activation into
+// the tables and drawn by the view control.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "datastore/association.h"
+#include "datastore/demo_file.h"
+#include "platform/glview/glview.h"
+#include "platform/shell/shell.h"
+#include "tests/ui/ui_fixture.h"
+
+namespace vantrel::ui {
+namespace {
+
+class FirstLoadTest : public UiTest {
+ protected:
+  FirstLoadTest() {
+    datastore::SetLoadBody(nullptr);
+    datastore::SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
+    datastore::ResetAssociationRecordsForTesting();
+    platform::SetRegistry(std::make_shared<platform::KeyStoreRegistry>());
+    std::filesystem::create_directories(folder);
+    std::ofstream(file, std::ios::binary) << datastore::DemoFileText();
+  }
+  ~FirstLoadTest() override {
+    w.reset();
+    platform::SetRegistry(nullptr);
+    datastore::SetAssociationToolRunner(nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  }
+  std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("vantrel_ui_first_load_" + std::to_string(::getpid()));
+  std::string file = (folder / "transfer.vnx").string();
+};
+
+TEST_F(FirstLoadTest, DataFileOnTheCommandLineIsLoadedAndDrawn) {
+  Store("SetDirBMP", folder.string() + "/");
+  MainWindow& m = Start({file}, true);
+  m.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+  for (int i = 0; i < 50 && m.FirstActivationDone != 1; ++i) QTest::qWait(20);
+  ASSERT_EQ(m.FirstActivationDone, 1);
+  EXPECT_EQ(st().SettingsBlock.LoadDone, 1.0);
+  EXPECT_GT(st().LastDataRow, 100);
+  EXPECT_EQ(st().WorkDir, folder.string() + "/");
+  EXPECT_TRUE(m.Text14->Visible());   // the named file is shown under the view
+  EXPECT_EQ(m.Text2->Text(), "Redraw speed 512");
+  EXPECT_FALSE(m.ProgressBar1->Visible());
+  EXPECT_TRUE(boxes().empty()) << boxes().front().text;
+  // A few frames later the view shows more than its background colour.
+  QTest::qWait(300);
+  QImage frame = m.glxCtl1->ReadFrame();
+  ASSERT_FALSE(frame.isNull());
+  const QRgb background = frame.pixel(1, frame.height() - 2);
+  int other = 0;
+  for (int y = 0; y < frame.height(); y += 2)
+    for (int x = 0; x < frame.width(); x += 2) other += frame.pixel(x, y) != background;
+  EXPECT_GT(other, 50);
+  EXPECT_EQ(qRed(background), 10 * 256 / 256);
+}
+
+}  // namespace
+}  // namespace vantrel::ui
