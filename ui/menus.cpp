@@ -40,16 +40,16 @@ void MenuCommands::mnuOinteractive_Click() {
   box.SetValue(1 - box.Value());
 }
 
+// Without a view object or control (a failed start), the statements on them are passed over.
 void MenuCommands::mnuVGrids_Click() {
-  const bool on = !host_.ViewGrids();
-  host_.SetViewGrids(on);
-  host_.mnuVGridsRef().SetChecked(host_.ViewGrids());
-  host_.ViewRedraw();
+  rt::Try([&] { host_.SetViewGrids(!host_.ViewGrids()); });
+  rt::Try([&] { host_.mnuVGridsRef().SetChecked(host_.ViewGrids()); });
+  rt::Try([&] { host_.ViewRedraw(); });
 }
 
 void MenuCommands::mnuVReset_Click() {
-  host_.ViewCameraLookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
-  host_.ViewRedraw();
+  rt::Try([&] { host_.ViewCameraLookAt(0, 0, 0, 0, 0, -1, 0, 1, 0); });
+  rt::Try([&] { host_.ViewRedraw(); });
 }
 
 void MenuCommands::mnuHAbout_Click() { forms::MsgBox(AboutText(MainShared().VersionDigits), 64, kAboutTitle); }

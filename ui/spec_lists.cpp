@@ -3,6 +3,7 @@
 #include "datastore/recent_specs.h"
 #include "datastore/state.h"
 #include "platform/forms/qt/controls.h"
+#include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 #include "ui/command_host.h"
 #include "ui/main_shared.h"
@@ -46,7 +47,7 @@ void SpecLists::Combo1_KeyPress(int& KeyAscii) {
 void SpecLists::Combo1_Validate(int& /*Cancel*/) { ApplyTypedSpec(); }
 
 void SpecLists::Combo1_KeyDown(int& KeyCode, int /*Shift*/) {
-  if (KeyCode == 33 || KeyCode == 34 || (KeyCode >= 37 && KeyCode <= 40)) host_.ViewSetFocus();
+  if (KeyCode == 33 || KeyCode == 34 || (KeyCode >= 37 && KeyCode <= 40)) rt::Try([&] { host_.ViewSetFocus(); });
 }
 
 void SpecLists::Combo2_InitList(double /*arg*/) {
