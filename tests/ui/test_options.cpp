@@ -288,3 +288,36 @@ TEST_F(UiTest, LogBoxFromTheStatusBar) {
 
 }  // namespace
 }  // namespace vantrel::ui
+
+namespace vantrel::ui {
+namespace {
+
+TEST_F(UiTest, ThrusterListLongerThanTheTableIsRefused) {
+  MainWindow& m = Start();
+  std::string list;
+  for (int i = 0; i < 26 * 6; ++i) list += std::to_string(i % 7) + ",";
+  m.Check8->SetValue(1);
+  m.Text13->SetText(list);
+  m.Check8->SetValue(0);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes().back().title, "Error");
+  EXPECT_TRUE(m.Text13->Visible());
+  EXPECT_EQ(m.ThrusterTable[0][0], 0);
+}
+
+TEST_F(UiTest, SatelliteShapeList) {
+  MainWindow& m = Start();
+  EXPECT_EQ(m.Combo2->ListCount(), 7);
+  m.Combo2->SetText("CubeSat");
+  EXPECT_EQ(sb().SatShapeIndex, 3);
+  EXPECT_EQ(MainShared().SatShapeParam, (std::array<double, 5>{1, 0, 0, 0, 1}));
+  m.Combo2->SetText("cubesat");  // not a name: nothing changes
+  EXPECT_EQ(sb().SatShapeIndex, 3);
+  sb().SatShapeIndex = 9;  // an edited store: the first shape
+  m.Combo2_InitList(0);
+  EXPECT_EQ(m.Combo2->Text(), "GEO satcom");
+  EXPECT_EQ(sb().SatShapeIndex, 0);
+}
+
+}  // namespace
+}  // namespace vantrel::ui

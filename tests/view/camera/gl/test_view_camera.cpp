@@ -501,7 +501,7 @@ TEST_F(ViewCamera, EachToolModeSetsItsCursor) {
   EXPECT_EQ(view->MousePointer(), 0);
 }
 
-TEST_F(ViewCamera, LightbackSwapsWhiteAndTheBackgroundOverTwoSixtyFive) {
+TEST_F(ViewCamera, LightbackSwapsWhiteAndTheBackgroundOverTwoFiftySix) {
   store.store().SettingsBlock.ColourBackground = {200, 100, 64};
   auto clear = [&] {
     GLfloat c[4] = {-1, -1, -1, -1};
