@@ -273,10 +273,10 @@ void MainWindow::BuildOptionsPanel() {
   const char* factorCaptions[4] = {"Thickness LinePlot ", "Length Axis Factor", "Thickness LineAxis",
                                    "X,Y,Z position Factor"};
   for (int i = 0; i <= 3; ++i) {
-    Place(Label1.Load(i, p, "Label1", factorCaptions[i]), 2760, 1000 + 300.0 * i, 1900, 270);
-    Place(Text4.Load(i, p, "Text4", "1"), 4700, 1000 + 300.0 * i, 600, 270);
+    Place(Label1.Load(i, p, "Label1", factorCaptions[i]), 2760, 1000 + 300.0 * i, 2160, 270);
+    Place(Text4.Load(i, p, "Text4", "1"), 4950, 1000 + 300.0 * i, 540, 270);
   }
-  Place(Text4.Load(4, p, "Text4", "1.5"), 5380, 1300, 600, 270);
+  Place(Text4.Load(4, p, "Text4", "1.5"), 5550, 1300, 540, 270);
   Text4(4).SetVisible(false);
 
   Check3 = std::make_unique<CheckBox>(p, "Check3", "Satellite", 0);

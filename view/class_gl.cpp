@@ -63,6 +63,11 @@ ClassGl::~ClassGl() {
     gluDeleteQuadric(vs.GluQuadric);
     vs.GluQuadric = nullptr;
   }
+  // The bodies' quadrics (made once, at their first frame).
+  for (void*& q : SceneQuadric) {
+    if (q) gluDeleteQuadric(static_cast<GLUquadric*>(q));
+    q = nullptr;
+  }
   if (AxesList != 0 && control_ && control_->MakeCurrent()) {
     glDeleteLists(AxesList, 1);
     control_->DoneCurrent();

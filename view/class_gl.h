@@ -20,8 +20,10 @@
 #include <QObject>
 
 #include "datastore/services.h"
+#include "datastore/tables.h"
 #include "platform/runtime/rterror.h"
 #include "platform/timer/timer.h"
+#include "view/scene_model.h"
 
 namespace vantrel::glview {
 class GlView;
@@ -44,13 +46,33 @@ struct SceneValues {
   double CentralRadius = 0;      // km
   double SunRayScale = 0;
   std::array<float, 4> SunLightPos{};  // the Sun's position in 1000 km, elements 0 to 3
-  std::array<double, 3> SunVector{};   // unit vector towards the Sun (elements 1 to 3 as 0 to 2)
+  std::array<double, 3> SunVector{};   // minus the Sun's position in metres (elements 1 to 3 as 0 to 2)
   double PointTime = 0;          // day number of the last point visited
   double ThrustOn = 0;           // 1 while an event is in force
   double CentralTextureLoaded = 0, MoonTextureLoaded = 0;
   double ErrNumber = 0;          // number of the last error of the scene
   double ErrAnswer = 0;          // answer of the last error box
 };
+
+// Remembered values of the trajectory pass, the colour scale and the texts at the current
+// point (each starts at 0 and keeps its content until the scene writes it again).
+struct TrajectoryValues {
+  std::int64_t DrawRow = 0;      // after the main pass: one past the last row visited
+  double EventRow = 0;           // row of EventsTable walked by the event steps
+  double EventValue = 0;         // event value in force at the current row
+  double LastEventValue = 0;     // event value whose colour was last applied
+  double ValueRow = 0;           // row of ValZTable walked by the values pass
+  double ValueFound = 0;         // 1 when a ValZTable row after the current time exists
+  double ValueBase = 0;          // base of the value bars
+  double ValueScale = 0;         // scene length per value unit of the bars
+  std::array<float, 3> ValueOffset{};  // the current bar's tip along X, Y, Z
+  unsigned TrajPrimitive = 0;    // GL_LINE_STRIP or GL_POINTS
+  std::string LegendText;        // first line of the value legend
+  long LabelColour = 0;          // colour of the 3-D texts at the current point
+  double PointX = 0, PointY = 0, PointZ = 0;  // the current point
+};
+
+struct TrajectoryBatches;
 
 class ClassGl : public datastore::ViewServices {
  public:
@@ -111,6 +133,18 @@ class ClassGl : public datastore::ViewServices {
                          double col02rd, double col02gd, double col02bd, double posxd,
                          double posyd, double poszd);
 
+  // The colour of value colorNorm on the five-segment ramp from magenta (miniVALPen) to red
+  // (maxiVALPen); an empty range first becomes one unit wide, also in the caller's variable.
+  void ColorScale(double colorNorm, double& rred, double& ggreen, double& bblue,
+                  double& aalpha, double miniVALPen, double& maxiVALPen);
+  // The 32 colour-scale dots along the value axis; leaves the point size for the trajectory.
+  void ScaleColorDot();
+  // The three wall projections of row i of RAYT (X, Y, Z in columns 1 to 3), inside the
+  // caller's GL_POINTS primitive. The two sizes are accepted and not applied.
+  void DrawCubic(const datastore::NumTable<5>& RAYT, double minCubicX, double minCubicY,
+                 double minCubicZ, std::int64_t i, double Specific_SizePoint,
+                 double USERFLAG_SizePoint);
+
   // Saves the next movie frame when one is due (the timer's movie step).
   virtual void MovieSaveAs();
 
@@ -165,6 +199,21 @@ class ClassGl : public datastore::ViewServices {
   double LabelDistance = 0;                 // of Draw
   double TickCountA = 0, TickCountB = 0;    // of the timer tick
   SceneValues Scene;                        // of the scene routine
+  SpacecraftValues Craft;                   // of the spacecraft model
+  BoxValues Box;                            // of the box builder
+  BodyValues Bodies;                        // of the bodies and the sun lighting
+  TrajectoryValues Traj;                    // of the trajectory, colour scale and texts
+
+  // The box builder of the spacecraft model. A box of half-extents (epaisseurX, largY, hautZ)
+  // centred at the origin; monolitheNonCenter shifts it along the one axis whose offset is
+  // not 0 so that it lies against a centred body; face draws one face (xyz = +-1, +-2, +-3:
+  // its normal axis and side), counter-clockwise seen from outside; glVertex3fColor issues a
+  // corner coloured by the signs of its coordinates.
+  void monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX,
+                          double locY, double locZ);
+  void monolythe(double epaisseurX, double largY, double hautZ);
+  void face(double xyz, double positionAxe, double larg, double haut);
+  void glVertex3fColor(double A, double b, double C);
 
  protected:
   // The scene routine: its sections in their order, under one error policy.
@@ -204,6 +253,7 @@ class ClassGl : public datastore::ViewServices {
   glview::GlView* control_;
   timer::IntervalTimer timer_;
   QObject posts_;  // context of calls posted after a frame; they die with the object
+  std::shared_ptr<TrajectoryBatches> trajBatches_;  // vertex arrays kept from frame to frame
 
   bool errorBoxOpen_ = false;
   bool frameHadError_ = false;

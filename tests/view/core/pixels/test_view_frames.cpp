@@ -282,6 +282,7 @@ TEST_F(ViewFrames, CentralRadiusInThousandsOfKmWhenTooLarge) {
   st().CentralBody = 4;
   st().ScaleFactor = 1;
   gl_.centralRadius = 6378;
+  shared_.shared().OptMoonState = 1;  // the Moon's axis leaves its own radius there
   Frames(1);
   EXPECT_DOUBLE_EQ(gl_.Scene.CentralRadius, 6.378);
   EXPECT_DOUBLE_EQ(gl_.Scene.SunRayScale, 6.378 * 1000 / 150000000 * 1.1 * 2);
