@@ -132,6 +132,13 @@ double Sheet::ColumnWidthAt(int64_t col) {
   return 8.43;
 }
 
+void Sheet::DropCells() {
+  cols_.clear();
+  formulaOf_.clear();
+  formulas_.clear();
+  shared_.clear();
+}
+
 void Sheet::Finish() {
   for (auto& c : cols_) {
     if (!c.unsorted) continue;

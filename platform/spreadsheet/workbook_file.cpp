@@ -565,12 +565,31 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
       if (!b) return;
       if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
       LoadXlsxShared(*src, *b);
-      SheetXml p(*src, part, s, *b);
-      p.Run(src->limits.maxPartBytes);
+      std::string selActive;
+      // The scanner first; what it leaves to expat is read again from the start.
+      bool done = false;
+      if (zipxml::FastScan()) {
+        size_t strings = b->strings().size();
+        uint64_t cells = src->cells;
+        SheetXml p(*src, part, s, *b);
+        done = p.RunFast(src->limits.maxPartBytes);
+        if (done) {
+          selActive = p.selActive;
+        } else {
+          s.DropCells();
+          b->strings().resize(strings);
+          src->cells = cells;
+        }
+      }
+      if (!done) {
+        SheetXml p(*src, part, s, *b);
+        p.Run(src->limits.maxPartBytes);
+        selActive = p.selActive;
+      }
       s.Finish();
       int64_t r = 1, c = 1;
-      if (!p.selActive.empty()) {
-        auto rect = formula::ParseRange(p.selActive);
+      if (!selActive.empty()) {
+        auto rect = formula::ParseRange(selActive);
         if (rect) {
           r = rect->r1;
           c = rect->c1;
