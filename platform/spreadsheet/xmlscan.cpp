@@ -244,11 +244,18 @@ class Scanner {
     if (q == end) return nullptr;
     if (*q != '>') Unsupported();
     std::string_view name(n, static_cast<size_t>(ne - n));
-    if (depth_ == 0 || stack_[depth_ - 1] != name) Unsupported();
+    if (depth_ == 0 || !Same(stack_[depth_ - 1], name)) Unsupported();
     --depth_;
     if (depth_ == 0) rootDone_ = true;
     EmitEnd(stack_[depth_]);
     return q + 1;
+  }
+
+  static bool Same(const std::string& a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < b.size(); ++k)
+      if (a[k] != b[k]) return false;
+    return true;
   }
 
   void EmitEnd(const std::string& name) {
