@@ -16,6 +16,7 @@ namespace vantrel::spreadsheet::zipxml {
 namespace {
 
 std::atomic<bool> gFastScan{true};
+constexpr size_t kMaxToken = 16u << 20;
 
 struct GiveUp {};
 
@@ -406,6 +407,8 @@ void ScanChunk(ScanState& s, bool last) {
   const char* rest = s.scan.Scan(b + start, b + s.used, last, s.base + static_cast<int64_t>(start));
   size_t consumed = static_cast<size_t>(rest - b);
   if (last && consumed != s.used) Unsupported();
+  // A token this long (a huge text or tag) is left to expat, which reads it in pieces.
+  if (s.used - consumed > kMaxToken) Unsupported();
   std::memmove(s.buf.data(), rest, s.used - consumed);
   s.used -= consumed;
   s.base += static_cast<int64_t>(consumed);

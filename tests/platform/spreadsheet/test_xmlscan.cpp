@@ -146,6 +146,7 @@ TEST(SheetScanner, GivesExpatsCallsOrHandsOver) {
       {"a NUL byte", std::string("<a>\0</a>", 8), false},
       {"']]>' in text", "<a>]]></a>", false},
       {"an empty part", "", false},
+      {"a text longer than the scanner holds", "<a>" + std::string(20u << 20, 'x') + "</a>", false},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.what);
