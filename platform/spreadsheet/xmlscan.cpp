@@ -17,6 +17,7 @@ namespace {
 
 std::atomic<bool> gFastScan{true};
 constexpr size_t kMaxToken = 16u << 20;
+constexpr size_t kJoin = 64u << 10;
 
 struct GiveUp {};
 
@@ -414,6 +415,42 @@ void ScanChunk(ScanState& s, bool last) {
   s.base += static_cast<int64_t>(consumed);
 }
 
+void Append(ScanState& s, const char* p, size_t n) {
+  if (s.buf.size() < s.used + n) s.buf.resize(std::max(s.used + n, s.buf.size() * 2));
+  std::memcpy(s.buf.data() + s.used, p, n);
+  s.used += n;
+}
+
+// Scans a chunk where it lies; only the token left unfinished at its end is copied (and the
+// token left from the chunk before is completed with a copy of the start of this one).
+void ScanFrom(ScanState& s, const char* p, size_t n) {
+  if (s.first) {
+    Append(s, p, n);
+    ScanChunk(s, false);
+    return;
+  }
+  if (s.used > 0) {
+    size_t take = std::min(n, kJoin);
+    Append(s, p, take);
+    ScanChunk(s, false);
+    if (s.used > take) {  // the token is longer still
+      Append(s, p + take, n - take);
+      ScanChunk(s, false);
+      return;
+    }
+    // What is left lies in this chunk: go on scanning it there.
+    size_t off = take - s.used;
+    s.used = 0;
+    p += off;
+    n -= off;
+  }
+  const char* rest = s.scan.Scan(p, p + n, false, s.base);
+  size_t consumed = static_cast<size_t>(rest - p);
+  if (n - consumed > kMaxToken) Unsupported();
+  s.base += static_cast<int64_t>(consumed);
+  Append(s, rest, n - consumed);
+}
+
 }  // namespace
 
 void SetFastScan(bool on) { gFastScan = on; }
@@ -422,18 +459,7 @@ bool FastScan() { return gFastScan; }
 bool Parser::RunFast(uint64_t limit) {
   ScanState st{Scanner(*this), {}, 0, 0, true};
   try {
-    archive_.StreamInto(
-        part_, limit, &st,
-        [](void* ctx, size_t n) -> char* {
-          auto& s = *static_cast<ScanState*>(ctx);
-          if (s.buf.size() < s.used + n) s.buf.resize(std::max(s.used + n, s.buf.size() * 2));
-          return s.buf.data() + s.used;
-        },
-        [](void* ctx, const char*, size_t n) {
-          auto& s = *static_cast<ScanState*>(ctx);
-          s.used += n;
-          ScanChunk(s, false);
-        });
+    archive_.Stream(part_, limit, [&st](const char* p, size_t n) { ScanFrom(st, p, n); });
     ScanChunk(st, true);
     st.scan.Finish();
   } catch (const GiveUp&) {

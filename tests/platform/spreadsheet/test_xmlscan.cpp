@@ -120,6 +120,8 @@ TEST(SheetScanner, GivesExpatsCallsOrHandsOver) {
       {"a byte order mark", "\xEF\xBB\xBF<a>1</a>", true},
       {"no declaration, whitespace first", "\n  <a/>", true},
       {"a '>' in an attribute", "<a b=\"1>2\">t</a>", true},
+      {"a text across chunks", "<a>" + std::string(700000, 'y') + "&amp;<b c=\"" + std::string(300000, 'z') + "\"/></a>",
+       true},
       {"a comment", "<a><!-- note --></a>", false},
       {"a CDATA section", "<a><![CDATA[x]]></a>", false},
       {"a processing instruction", "<a><?pi x?></a>", false},
@@ -175,7 +177,7 @@ TEST(SheetScanner, AStopFromAHandlerEndsTheReadAsWithExpat) {
 // Tags, references and multi-byte characters cut across the chunks the part is read in.
 TEST(SheetScanner, LongPartsAcrossChunks) {
   std::string xml = kHead + "<worksheet><sheetData>";
-  for (int r = 1; r <= 30000; ++r) {
+  for (int r = 1; r <= 100000; ++r) {  // beyond 8 MB: decompressed on a second thread
     std::string rs = std::to_string(r);
     xml += "<row r=\"" + rs + "\"><c r=\"A" + rs + "\" s=\"2\"><v>" + rs + ".25</v></c><c r=\"B" + rs +
            "\" t=\"inlineStr\"><is><t>&#233;\xe2\x82\xac &amp; " + rs + "</t></is></c></row>";
