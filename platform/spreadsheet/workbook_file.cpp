@@ -628,6 +628,7 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
         if (done) {
           selActive = p.selActive;
         } else {
+          p.prefault.Join();
           s.DropCells();
           b->strings().resize(strings);
           src->cells = cells;

@@ -111,8 +111,7 @@ const char* Reference(const char* p, const char* end, std::string& out) {
   return semi + 1;
 }
 
-// Character data [p, end) decoded into out (appended). Carriage returns (which XML turns into
-// line feeds) and "]]>" are left to expat.
+// Character data [p, end) decoded into out (appended); "]]>" is left to expat.
 void DecodeText(const char* p, const char* end, std::string& out) {
   while (p < end) {
     const char* run = p;
@@ -131,8 +130,12 @@ void DecodeText(const char* p, const char* end, std::string& out) {
       if (!n) Unsupported();
       out.append(p, n);
       p += n;
+    } else if (c == '\r') {
+      // Line ends read as line feeds: CR LF and a lone CR alike.
+      if (p + 1 == end || p[1] != '\n') out += '\n';
+      ++p;
     } else {
-      Unsupported();  // a control character or '\r'
+      Unsupported();  // a control character
     }
   }
 }
@@ -176,7 +179,7 @@ class Scanner {
   void Text(const char* p, const char* end) {
     if (depth_ == 0) {
       for (; p < end; ++p)
-        if (!IsSpace(*p) || *p == '\r') Unsupported();
+        if (!IsSpace(*p)) Unsupported();
       return;
     }
     text_.clear();
@@ -340,7 +343,7 @@ class Scanner {
   // An attribute value: references decoded, tabs and line feeds read as spaces.
   void AttrValue(const char* p, const char* end) {
     for (const char* s = p; s < end; ++s)
-      if (*s == '<' || *s == '\r') Unsupported();
+      if (*s == '<') Unsupported();
     size_t from = buf_.size();
     DecodeTextInAttr(p, end);
     for (size_t k = from; k < buf_.size(); ++k)
@@ -360,6 +363,10 @@ class Scanner {
         p = Reference(p, end, buf_);
       } else if (c == '\t' || c == '\n') {
         buf_ += ' ';
+        ++p;
+      } else if (c == '\r') {
+        // CR LF is one line end: one space.
+        if (p + 1 == end || p[1] != '\n') buf_ += ' ';
         ++p;
       } else if (c >= 0x80) {
         size_t n = Utf8Length(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end));
