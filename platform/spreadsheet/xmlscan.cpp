@@ -417,12 +417,13 @@ void ScanChunk(ScanState& s, bool last) {
   if (last && consumed != s.used) Unsupported();
   // A token this long (a huge text or tag) is left to expat, which reads it in pieces.
   if (s.used - consumed > kMaxToken) Unsupported();
-  std::memmove(s.buf.data(), rest, s.used - consumed);
+  if (s.used > consumed) std::memmove(s.buf.data(), rest, s.used - consumed);
   s.used -= consumed;
   s.base += static_cast<int64_t>(consumed);
 }
 
 void Append(ScanState& s, const char* p, size_t n) {
+  if (n == 0) return;
   if (s.buf.size() < s.used + n) s.buf.resize(std::max(s.used + n, s.buf.size() * 2));
   std::memcpy(s.buf.data() + s.used, p, n);
   s.used += n;
