@@ -5,6 +5,7 @@
 #include <zip.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,11 +89,20 @@ const std::string& BigWorkbook() {
   return path;
 }
 
+// The best times of an iteration (wall clock, ms): the machine may be busy with other work.
+double gBestDecompressMs = 0;
+
+double MsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
 void BM_DecompressSheetOnly(benchmark::State& st) {
   const std::string& path = BigWorkbook();
   std::vector<char> buf(256 * 1024);
   uint64_t bytes = 0;
+  double best = 0;
   for (auto _ : st) {
+    auto t0 = std::chrono::steady_clock::now();
     int err = 0;
     zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &err);
     zip_file_t* f = zip_fopen(z, "xl/worksheets/sheet1.xml", 0);
@@ -101,15 +111,21 @@ void BM_DecompressSheetOnly(benchmark::State& st) {
     zip_fclose(f);
     zip_discard(z);
     benchmark::DoNotOptimize(bytes);
+    double ms = MsSince(t0);
+    if (best == 0 || ms < best) best = ms;
   }
   st.counters["MB"] = static_cast<double>(bytes) / (1 << 20);
+  st.counters["best_ms"] = best;
+  gBestDecompressMs = best;
 }
 BENCHMARK(BM_DecompressSheetOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Attach, read the specification cell, find it, and take its ranges into a gathering workbook.
 void BM_ReadSpecificationRanges(benchmark::State& st) {
   const std::string& path = BigWorkbook();
+  double best = 0;
   for (auto _ : st) {
+    auto t0 = std::chrono::steady_clock::now();
     auto app = ss::model::App::Create();
     ss::OpenWorkbookFile(*app, path);
     ss::Application xl = app->handle();
@@ -127,9 +143,17 @@ void BM_ReadSpecificationRanges(benchmark::State& st) {
       xl.SetCutCopyMode(false);
     }
     benchmark::DoNotOptimize(f);
+    double ms = MsSince(t0);
+    if (best == 0 || ms < best) best = ms;
     st.PauseTiming();
     app.reset();
     st.ResumeTiming();
+  }
+  // Against the best bare decompression of the sheet (the goal: at most 2).
+  st.counters["best_ms"] = best;
+  if (gBestDecompressMs > 0) {
+    st.counters["decompress_ms"] = gBestDecompressMs;
+    st.counters["x_decompress"] = best / gBestDecompressMs;
   }
 }
 BENCHMARK(BM_ReadSpecificationRanges)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -132,6 +132,13 @@ double Sheet::ColumnWidthAt(int64_t col) {
   return 8.43;
 }
 
+void Sheet::DropCells() {
+  cols_.clear();
+  formulaOf_.clear();
+  formulas_.clear();
+  shared_.clear();
+}
+
 void Sheet::Finish() {
   for (auto& c : cols_) {
     if (!c.unsorted) continue;
@@ -363,6 +370,10 @@ void Sheet::ReplaceSpan(int64_t col, int64_t r1, int64_t r2, std::vector<Cell> c
   for (auto it = a; it != b; ++it) {
     while (k < cells.size() && cells[k].row < it->row) ++k;
     if (k < cells.size() && cells[k].row == it->row) cells[k].meta = (cells[k].meta & 15u) | (it->meta & ~15u);
+  }
+  if (a == v.begin() && b == v.end()) {
+    v.swap(cells);  // the span was the whole column
+    return;
   }
   size_t pos = a - v.begin();
   v.erase(a, b);
@@ -749,12 +760,11 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
   if (!transpose) {
     for (auto& t : taken) {
       int64_t dc = r_.c1 + (t.col - sr.c1);
+      // The taken cells are moved to their rows in place unless they are needed again below.
       std::vector<Cell> cells;
-      cells.reserve(t.cells.size());
-      for (Cell x : t.cells) {
-        x.row = static_cast<uint32_t>(r_.r1 + (x.row - sr.r1));
-        cells.push_back(x);
-      }
+      if (withFormulas) cells = t.cells;
+      else cells.swap(t.cells);
+      for (Cell& x : cells) x.row = static_cast<uint32_t>(r_.r1 + (x.row - sr.r1));
       if (skipBlanks) {
         for (size_t k = 0; k < cells.size(); ++k) {
           Cell& d = dst.Put(cells[k].row, dc);

@@ -77,6 +77,8 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   void SetColumnFormat(int64_t col, uint32_t fmt);
   void SetColumnWidthAt(int64_t col, double w);
   double ColumnWidthAt(int64_t col);
+  // Forgets every cell and formula (a reader that starts over).
+  void DropCells();
   // Sorts columns whose rows came out of order (after filling).
   void Finish();
   // The loader runs on first use; its RtError stays the sheet's answer to every later use.

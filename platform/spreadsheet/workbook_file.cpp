@@ -1,13 +1,17 @@
 #include "platform/spreadsheet/workbook_file.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -280,8 +284,54 @@ struct XlsxSource {
   uint64_t cells = 0;
 };
 
+// Maps the pages of the room reserved for a sheet's columns on a second thread, a slice of
+// every column at a time, so that the reader finds them ready. It only asks the kernel to map
+// them: a column that moves meanwhile costs nothing but a wasted call.
+class Prefault {
+ public:
+  ~Prefault() { Join(); }
+  void Start(Sheet& sheet) {
+    Join();
+    std::vector<std::pair<char*, size_t>> spans;
+    for (auto& c : sheet.columns()) {
+      size_t bytes = c.cells.capacity() * sizeof(model::Cell);
+      if (bytes >= (1u << 20)) spans.emplace_back(reinterpret_cast<char*>(c.cells.data()), bytes);
+    }
+    if (spans.empty()) return;
+    worker_ = std::thread([spans = std::move(spans), this] {
+      const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+      constexpr size_t kSlice = 1u << 20;
+      for (size_t off = 0; !stop_; off += kSlice) {
+        bool any = false;
+        for (auto [p, n] : spans) {
+          if (off >= n || stop_) continue;
+          any = true;
+          auto a = (reinterpret_cast<uintptr_t>(p) + off + page - 1) / page * page;
+          auto b = std::min(reinterpret_cast<uintptr_t>(p) + n, reinterpret_cast<uintptr_t>(p) + off + kSlice) / page * page;
+          if (b > a) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_POPULATE_WRITE);
+        }
+        if (!any) break;
+      }
+    });
+  }
+  void Join() {
+    if (!worker_.joinable()) return;
+    stop_ = true;
+    worker_.join();
+    stop_ = false;
+  }
+
+ private:
+  std::thread worker_;
+  std::atomic<bool> stop_{false};
+};
+
 struct SheetXml : Parser {
   SheetXml(XlsxSource& src, std::string part, Sheet& s, Book& b) : Parser(*src.zip, std::move(part)), src(src), sheet(s), book(b) {}
+  ~SheetXml() override { prefault.Join(); }
+  Prefault prefault;
+  // The one-letter names of the cells, compared without a call.
+  static bool Is(std::string_view name, char c) { return name.size() == 1 && name[0] == c; }
   XlsxSource& src;
   Sheet& sheet;
   Book& book;
@@ -315,6 +365,7 @@ struct SheetXml : Parser {
       size_t want = std::min<size_t>(static_cast<size_t>(c.cells.size() * scale * 1.02) + 16, formula::kMaxRows);
       if (!c.cells.empty()) c.cells.reserve(want);
     }
+    prefault.Start(sheet);
   }
   // The view.
   bool firstView = true, inView = false;
@@ -323,7 +374,7 @@ struct SheetXml : Parser {
   bool selFound = false;
 
   void Start(std::string_view name, const char** atts) override {
-    if (name == "c") {
+    if (Is(name, 'c')) {
       // One pass over the attributes: this runs for every cell.
       const char *r = nullptr, *t = nullptr, *sty = nullptr;
       for (const char** a = atts; *a; a += 2) {
@@ -360,10 +411,10 @@ struct SheetXml : Parser {
       is.clear();
       hasV = hasF = sharedF = false;
       si = -1;
-    } else if (name == "v") {
+    } else if (Is(name, 'v')) {
       collect = V;
       hasV = true;
-    } else if (name == "f") {
+    } else if (Is(name, 'f')) {
       collect = F;
       hasF = true;
       const char* t = Attr(atts, "t");
@@ -375,7 +426,7 @@ struct SheetXml : Parser {
       inIs = true;
     } else if (name == "rPh") {
       ++rph;
-    } else if (name == "t" && inIs && !rph) {
+    } else if (Is(name, 't') && inIs && !rph) {
       collect = T;
     } else if (name == "row") {
       if (++rowsSeen == 256 && !reserved) ReserveByEstimate();
@@ -401,6 +452,7 @@ struct SheetXml : Parser {
         if (ncols <= 256 && total > 0) {
           sheet.Reserve(rect->c1, rect->c2, static_cast<size_t>(total / ncols));
           reserved = true;
+          prefault.Start(sheet);
         }
       }
     } else if (name == "sheetView") {
@@ -428,7 +480,7 @@ struct SheetXml : Parser {
   }
 
   void End(std::string_view name) override {
-    if (name == "v" || name == "f" || name == "t") {
+    if (Is(name, 'v') || Is(name, 'f') || Is(name, 't')) {
       collect = None;
       return;
     }
@@ -445,7 +497,7 @@ struct SheetXml : Parser {
       firstView = false;
       return;
     }
-    if (name != "c") return;
+    if (!Is(name, 'c')) return;
     if (++src.cells > src.limits.maxCells) return Stop("more cells than the reader accepts");
     uint32_t r = static_cast<uint32_t>(row), c = static_cast<uint32_t>(col);
     bool formulaCell = false;
@@ -565,12 +617,32 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
       if (!b) return;
       if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
       LoadXlsxShared(*src, *b);
-      SheetXml p(*src, part, s, *b);
-      p.Run(src->limits.maxPartBytes);
+      std::string selActive;
+      // The scanner first; what it leaves to expat is read again from the start.
+      bool done = false;
+      if (zipxml::FastScan()) {
+        size_t strings = b->strings().size();
+        uint64_t cells = src->cells;
+        SheetXml p(*src, part, s, *b);
+        done = p.RunFast(src->limits.maxPartBytes);
+        if (done) {
+          selActive = p.selActive;
+        } else {
+          p.prefault.Join();
+          s.DropCells();
+          b->strings().resize(strings);
+          src->cells = cells;
+        }
+      }
+      if (!done) {
+        SheetXml p(*src, part, s, *b);
+        p.Run(src->limits.maxPartBytes);
+        selActive = p.selActive;
+      }
       s.Finish();
       int64_t r = 1, c = 1;
-      if (!p.selActive.empty()) {
-        auto rect = formula::ParseRange(p.selActive);
+      if (!selActive.empty()) {
+        auto rect = formula::ParseRange(selActive);
         if (rect) {
           r = rect->r1;
           c = rect->c1;

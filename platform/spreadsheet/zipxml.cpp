@@ -241,7 +241,9 @@ void Parser::Feed(const char* p, size_t n, bool last) {
   }
 }
 
-int64_t Parser::ByteIndex() const { return XML_GetCurrentByteIndex(static_cast<XML_Parser>(p_)); }
+int64_t Parser::ByteIndex() const {
+  return scanIndex_ >= 0 ? scanIndex_ : XML_GetCurrentByteIndex(static_cast<XML_Parser>(p_));
+}
 
 void Parser::Run(uint64_t limit) {
   // Each chunk is read straight into the parser's own buffer.

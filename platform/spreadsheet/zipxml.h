@@ -64,6 +64,17 @@ class Parser {
   // Bytes of the part parsed so far.
   int64_t ByteIndex() const;
 
+  // Reads the part with the scanner of xmlscan.cpp instead of expat, calling the same
+  // handlers. False (with handlers called for a prefix of the part) when the part holds
+  // something the scanner leaves to expat: anything but plain elements, attributes, text and
+  // the predefined and numeric references, or anything malformed. The caller then drops what
+  // the handlers built and reads the part again with Run.
+  bool RunFast(uint64_t limit);
+  // For the scanner: the stop a handler asked for, and the position it has reached.
+  bool stopped() const { return hasStop_; }
+  [[noreturn]] void ThrowStopped() const { archive_.Fail(part_, stopped_); }
+  void SetScanIndex(int64_t i) { scanIndex_ = i; }
+
   static std::string_view Local(const char* name);
   static const char* Attr(const char** atts, std::string_view local);
 
@@ -75,6 +86,11 @@ class Parser {
   void* p_ = nullptr;
   std::string stopped_;
   bool hasStop_ = false;
+  int64_t scanIndex_ = -1;  // ByteIndex while the scanner runs
 };
+
+// Whether sheet parts go through the scanner first (on unless a test turns it off).
+void SetFastScan(bool on);
+bool FastScan();
 
 }  // namespace vantrel::spreadsheet::zipxml

@@ -1,0 +1,481 @@
+// A hand-written scanner for the large parts of a workbook (the sheets): it reads plain XML
+// (elements, attributes, text, the five predefined entities and numeric character references,
+// UTF-8) several times faster than expat and calls the parser's handlers exactly as expat would.
+// Whatever lies outside that subset, malformed input included, is left to expat: the scanner
+// gives up and the caller reads the part again with Run, which then gives expat's answer.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/spreadsheet/zipxml.h"
+
+namespace vantrel::spreadsheet::zipxml {
+
+namespace {
+
+std::atomic<bool> gFastScan{true};
+constexpr size_t kMaxToken = 16u << 20;
+constexpr size_t kJoin = 64u << 10;
+
+struct GiveUp {};
+
+[[noreturn]] void Unsupported() { throw GiveUp{}; }
+
+// Byte classes: 0 plain, 1 needs a look (markup, references, control bytes, non-ASCII).
+struct Table {
+  unsigned char text[256]{};
+  unsigned char name[256]{};
+  constexpr Table() {
+    for (int c = 0; c < 256; ++c) {
+      text[c] = (c < 0x20 || c >= 0x80 || c == '&' || c == '<' || c == ']') ? 1 : 0;
+      bool start = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+      bool rest = start || (c >= '0' && c <= '9') || c == '.' || c == '-';
+      name[c] = start ? 2 : rest ? 1 : 0;
+    }
+    text[static_cast<unsigned char>('\t')] = 0;
+    text[static_cast<unsigned char>('\n')] = 0;
+  }
+};
+constexpr Table kT;
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// The length of the valid UTF-8 sequence of an XML character at p (0: give up).
+size_t Utf8Length(const unsigned char* p, const unsigned char* end) {
+  unsigned char c = p[0];
+  if (c < 0xC2 || c > 0xF4) return 0;
+  size_t n = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  if (static_cast<size_t>(end - p) < n) return 0;
+  uint32_t cp = c & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
+  for (size_t k = 1; k < n; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (p[k] & 0x3F);
+  }
+  if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
+  if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return 0;
+  return n;
+}
+
+// Decodes the reference at p ('&'), appending its character; returns the byte after ';'.
+const char* Reference(const char* p, const char* end, std::string& out) {
+  const char* semi = static_cast<const char*>(std::memchr(p, ';', static_cast<size_t>(end - p)));
+  if (!semi || semi - p > 12) Unsupported();
+  std::string_view r(p + 1, static_cast<size_t>(semi - p - 1));
+  if (r == "amp") out += '&';
+  else if (r == "lt") out += '<';
+  else if (r == "gt") out += '>';
+  else if (r == "quot") out += '"';
+  else if (r == "apos") out += '\'';
+  else if (r.size() >= 2 && r[0] == '#') {
+    uint32_t cp = 0;
+    bool hex = r[1] == 'x';
+    size_t i = hex ? 2 : 1;
+    if (i >= r.size()) Unsupported();
+    for (; i < r.size(); ++i) {
+      char c = r[i];
+      uint32_t d;
+      if (c >= '0' && c <= '9') d = static_cast<uint32_t>(c - '0');
+      else if (hex && c >= 'a' && c <= 'f') d = static_cast<uint32_t>(c - 'a' + 10);
+      else if (hex && c >= 'A' && c <= 'F') d = static_cast<uint32_t>(c - 'A' + 10);
+      else Unsupported();
+      cp = cp * (hex ? 16 : 10) + d;
+      if (cp > 0x10FFFF) Unsupported();
+    }
+    bool legal = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+                 (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
+    if (!legal) Unsupported();
+    AppendUtf8(out, cp);
+  } else {
+    Unsupported();
+  }
+  return semi + 1;
+}
+
+// Character data [p, end) decoded into out (appended); "]]>" is left to expat.
+void DecodeText(const char* p, const char* end, std::string& out) {
+  while (p < end) {
+    const char* run = p;
+    while (p < end && !kT.text[static_cast<unsigned char>(*p)]) ++p;
+    out.append(run, static_cast<size_t>(p - run));
+    if (p == end) break;
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '&') {
+      p = Reference(p, end, out);
+    } else if (c == ']') {
+      if (end - p >= 3 && p[1] == ']' && p[2] == '>') Unsupported();
+      out += ']';
+      ++p;
+    } else if (c >= 0x80) {
+      size_t n = Utf8Length(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end));
+      if (!n) Unsupported();
+      out.append(p, n);
+      p += n;
+    } else if (c == '\r') {
+      // Line ends read as line feeds: CR LF and a lone CR alike.
+      if (p + 1 == end || p[1] != '\n') out += '\n';
+      ++p;
+    } else {
+      Unsupported();  // a control character
+    }
+  }
+}
+
+class Scanner {
+ public:
+  explicit Scanner(Parser& h) : h_(h) {}
+
+  // Scans the complete tokens of [p, end); returns where the unfinished one begins.
+  const char* Scan(const char* p, const char* end, bool last, int64_t base) {
+    const char* const begin = p;
+    while (p < end) {
+      if (*p != '<') {
+        const char* lt = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)));
+        if (!lt) {
+          if (!last) return p;
+          lt = end;
+        }
+        Text(p, lt);
+        p = lt;
+        continue;
+      }
+      int64_t at = base + (p - begin);
+      h_.SetScanIndex(at);
+      const char* next = Tag(p, end, at);
+      if (!next) return p;  // the tag goes on in the next chunk
+      p = next;
+    }
+    return p;
+  }
+
+  void Finish() {
+    if (!rootDone_ || depth_ != 0) Unsupported();
+  }
+
+ private:
+  void Check() {
+    if (h_.stopped()) h_.ThrowStopped();
+  }
+
+  void Text(const char* p, const char* end) {
+    if (depth_ == 0) {
+      for (; p < end; ++p)
+        if (!IsSpace(*p)) Unsupported();
+      return;
+    }
+    text_.clear();
+    DecodeText(p, end, text_);
+    if (text_.empty()) return;
+    h_.Text(text_.data(), static_cast<int>(text_.size()));
+    Check();
+  }
+
+  // A name at p; returns its end (p when there is none).
+  static const char* Name(const char* p, const char* end) {
+    if (p == end || kT.name[static_cast<unsigned char>(*p)] != 2) return p;
+    ++p;
+    while (p < end && kT.name[static_cast<unsigned char>(*p)]) ++p;
+    return p;
+  }
+
+  // The tag at p ('<'); nullptr when it is not complete in the buffer.
+  const char* Tag(const char* p, const char* end, int64_t base) {
+    if (end - p < 2) return nullptr;
+    char c1 = p[1];
+    if (c1 == '/') return EndTag(p, end);
+    if (c1 == '?') return Declaration(p, end, base);
+    if (c1 == '!') Unsupported();  // comments, CDATA sections, document types
+    return StartTag(p, end);
+  }
+
+  const char* Declaration(const char* p, const char* end, int64_t base) {
+    // Only the XML declaration, in its usual form, at the start of the part.
+    if (base != 0 && !(base == 3 && bom_)) Unsupported();
+    const char* q = p + 2;
+    const char* close = nullptr;
+    for (const char* s = q; s + 1 < end; ++s)
+      if (s[0] == '?' && s[1] == '>') {
+        close = s;
+        break;
+      }
+    if (!close) {
+      if (end - p > 4096) Unsupported();
+      return nullptr;
+    }
+    std::string_view d(q, static_cast<size_t>(close - q));
+    static constexpr std::string_view kForms[] = {
+        "xml version=\"1.0\"",
+        "xml version=\"1.0\" encoding=\"UTF-8\"",
+        "xml version=\"1.0\" encoding=\"utf-8\"",
+        "xml version=\"1.0\" standalone=\"yes\"",
+        "xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"",
+        "xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"",
+        "xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"",
+        "xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"",
+    };
+    while (!d.empty() && d.back() == ' ') d.remove_suffix(1);
+    bool known = false;
+    for (auto f : kForms) known = known || d == f;
+    if (!known) Unsupported();
+    return close + 2;
+  }
+
+  const char* EndTag(const char* p, const char* end) {
+    const char* n = p + 2;
+    const char* ne = Name(n, end);
+    if (ne == end) return nullptr;
+    if (ne == n) Unsupported();
+    const char* q = ne;
+    while (q < end && IsSpace(*q)) ++q;
+    if (q == end) return nullptr;
+    if (*q != '>') Unsupported();
+    std::string_view name(n, static_cast<size_t>(ne - n));
+    if (depth_ == 0 || !Same(stack_[depth_ - 1], name)) Unsupported();
+    --depth_;
+    if (depth_ == 0) rootDone_ = true;
+    EmitEnd(stack_[depth_]);
+    return q + 1;
+  }
+
+  static bool Same(const std::string& a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < b.size(); ++k)
+      if (a[k] != b[k]) return false;
+    return true;
+  }
+
+  void EmitEnd(const std::string& name) {
+    h_.End(Parser::Local(name.c_str()));
+    Check();
+  }
+
+  const char* StartTag(const char* p, const char* end) {
+    const char* n = p + 1;
+    const char* ne = Name(n, end);
+    if (ne == end) return nullptr;
+    if (ne == n) Unsupported();
+    if (rootDone_) Unsupported();  // a second root element
+    // Attributes go to buf_ as NUL-terminated name and value strings.
+    buf_.clear();
+    buf_.append(n, static_cast<size_t>(ne - n));
+    buf_ += '\0';
+    offs_.clear();
+    const char* q = ne;
+    bool empty = false;
+    for (;;) {
+      const char* ws = q;
+      while (q < end && IsSpace(*q)) ++q;
+      if (q == end) return nullptr;
+      if (*q == '>') {
+        ++q;
+        break;
+      }
+      if (*q == '/') {
+        if (q + 1 == end) return nullptr;
+        if (q[1] != '>') Unsupported();
+        q += 2;
+        empty = true;
+        break;
+      }
+      if (q == ws) Unsupported();  // attributes must be apart
+      const char* an = q;
+      const char* ae = Name(an, end);
+      if (ae == end) return nullptr;
+      if (ae == an) Unsupported();
+      q = ae;
+      while (q < end && IsSpace(*q)) ++q;
+      if (q == end) return nullptr;
+      if (*q != '=') Unsupported();
+      ++q;
+      while (q < end && IsSpace(*q)) ++q;
+      if (q == end) return nullptr;
+      char quote = *q;
+      if (quote != '"' && quote != '\'') Unsupported();
+      const char* vs = q + 1;
+      const char* ve = static_cast<const char*>(std::memchr(vs, quote, static_cast<size_t>(end - vs)));
+      if (!ve) return nullptr;
+      std::string_view aname(an, static_cast<size_t>(ae - an));
+      for (size_t k = 0; k < offs_.size(); k += 2)
+        if (std::string_view(buf_.data() + offs_[k]) == aname) Unsupported();  // a repeated attribute
+      offs_.push_back(buf_.size());
+      buf_.append(an, static_cast<size_t>(ae - an));
+      buf_ += '\0';
+      offs_.push_back(buf_.size());
+      AttrValue(vs, ve);
+      buf_ += '\0';
+      q = ve + 1;
+    }
+    atts_.clear();
+    for (size_t o : offs_) atts_.push_back(buf_.data() + o);
+    atts_.push_back(nullptr);
+    if (depth_ == stack_.size()) stack_.emplace_back();
+    stack_[depth_].assign(n, static_cast<size_t>(ne - n));
+    ++depth_;
+    h_.Start(Parser::Local(buf_.data()), atts_.data());
+    Check();
+    if (empty) {
+      --depth_;
+      if (depth_ == 0) rootDone_ = true;
+      EmitEnd(stack_[depth_]);
+    }
+    return q;
+  }
+
+  // An attribute value: references decoded, tabs and line feeds read as spaces.
+  void AttrValue(const char* p, const char* end) {
+    for (const char* s = p; s < end; ++s)
+      if (*s == '<') Unsupported();
+    size_t from = buf_.size();
+    DecodeTextInAttr(p, end);
+    for (size_t k = from; k < buf_.size(); ++k)
+      if (buf_[k] == '\0') Unsupported();
+  }
+
+  void DecodeTextInAttr(const char* p, const char* end) {
+    while (p < end) {
+      const char* run = p;
+      while (p < end && *p != '&' && *p != '\t' && *p != '\n' && static_cast<unsigned char>(*p) >= 0x20 &&
+             static_cast<unsigned char>(*p) < 0x80)
+        ++p;
+      buf_.append(run, static_cast<size_t>(p - run));
+      if (p == end) break;
+      unsigned char c = static_cast<unsigned char>(*p);
+      if (c == '&') {
+        p = Reference(p, end, buf_);
+      } else if (c == '\t' || c == '\n') {
+        buf_ += ' ';
+        ++p;
+      } else if (c == '\r') {
+        // CR LF is one line end: one space.
+        if (p + 1 == end || p[1] != '\n') buf_ += ' ';
+        ++p;
+      } else if (c >= 0x80) {
+        size_t n = Utf8Length(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end));
+        if (!n) Unsupported();
+        buf_.append(p, n);
+        p += n;
+      } else {
+        Unsupported();
+      }
+    }
+  }
+
+ public:
+  bool bom_ = false;
+
+ private:
+  Parser& h_;
+  std::vector<std::string> stack_;
+  size_t depth_ = 0;
+  bool rootDone_ = false;
+  std::string text_, buf_;
+  std::vector<size_t> offs_;
+  std::vector<const char*> atts_;
+};
+
+struct ScanState {
+  Scanner scan;
+  std::vector<char> buf;
+  size_t used = 0;   // bytes of buf not yet scanned
+  int64_t base = 0;  // offset in the part of buf[0]
+  bool first = true;
+};
+
+// Scans what the buffer holds, keeping an unfinished token for the next chunk.
+void ScanChunk(ScanState& s, bool last) {
+  const char* b = s.buf.data();
+  size_t start = 0;
+  if (s.first) {
+    if (s.used < 3 && !last) return;
+    s.first = false;
+    if (s.used >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0) {
+      start = 3;
+      s.scan.bom_ = true;
+    }
+  }
+  const char* rest = s.scan.Scan(b + start, b + s.used, last, s.base + static_cast<int64_t>(start));
+  size_t consumed = static_cast<size_t>(rest - b);
+  if (last && consumed != s.used) Unsupported();
+  // A token this long (a huge text or tag) is left to expat, which reads it in pieces.
+  if (s.used - consumed > kMaxToken) Unsupported();
+  if (s.used > consumed) std::memmove(s.buf.data(), rest, s.used - consumed);
+  s.used -= consumed;
+  s.base += static_cast<int64_t>(consumed);
+}
+
+void Append(ScanState& s, const char* p, size_t n) {
+  if (n == 0) return;
+  if (s.buf.size() < s.used + n) s.buf.resize(std::max(s.used + n, s.buf.size() * 2));
+  std::memcpy(s.buf.data() + s.used, p, n);
+  s.used += n;
+}
+
+// Scans a chunk where it lies; only the token left unfinished at its end is copied (and the
+// token left from the chunk before is completed with a copy of the start of this one).
+void ScanFrom(ScanState& s, const char* p, size_t n) {
+  if (s.first) {
+    Append(s, p, n);
+    ScanChunk(s, false);
+    return;
+  }
+  if (s.used > 0) {
+    size_t take = std::min(n, kJoin);
+    Append(s, p, take);
+    ScanChunk(s, false);
+    if (s.used > take) {  // the token is longer still
+      Append(s, p + take, n - take);
+      ScanChunk(s, false);
+      return;
+    }
+    // What is left lies in this chunk: go on scanning it there.
+    size_t off = take - s.used;
+    s.used = 0;
+    p += off;
+    n -= off;
+  }
+  const char* rest = s.scan.Scan(p, p + n, false, s.base);
+  size_t consumed = static_cast<size_t>(rest - p);
+  if (n - consumed > kMaxToken) Unsupported();
+  s.base += static_cast<int64_t>(consumed);
+  Append(s, rest, n - consumed);
+}
+
+}  // namespace
+
+void SetFastScan(bool on) { gFastScan = on; }
+bool FastScan() { return gFastScan; }
+
+bool Parser::RunFast(uint64_t limit) {
+  ScanState st{Scanner(*this), {}, 0, 0, true};
+  try {
+    archive_.Stream(part_, limit, [&st](const char* p, size_t n) { ScanFrom(st, p, n); });
+    ScanChunk(st, true);
+    st.scan.Finish();
+  } catch (const GiveUp&) {
+    scanIndex_ = -1;
+    return false;
+  }
+  scanIndex_ = -1;
+  return true;
+}
+
+}  // namespace vantrel::spreadsheet::zipxml
