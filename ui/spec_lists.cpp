@@ -7,6 +7,7 @@
 #include "platform/runtime/vb.h"
 #include "ui/command_host.h"
 #include "ui/main_shared.h"
+#include "view/view_shared.h"
 
 namespace vantrel::ui {
 
@@ -65,11 +66,23 @@ void SpecLists::Combo2_InitList(double /*arg*/) {
     box.SetListIndex(i);
 }
 
+std::array<double, 5> ShapeParams() {
+  const view::ViewShared& vs = view::Shared();
+  return {vs.SatShapeParam1, vs.SatShapeParam2, vs.SatShapeParam3, vs.SatShapeParam4,
+          vs.SatShapeParam5};
+}
+
+void SetShapeParams(const std::array<double, 5>& p) {
+  view::ViewShared& vs = view::Shared();
+  vs.SatShapeParam1 = p[0], vs.SatShapeParam2 = p[1], vs.SatShapeParam3 = p[2];
+  vs.SatShapeParam4 = p[3], vs.SatShapeParam5 = p[4];
+}
+
 void SpecLists::Combo2_Change() {
   const std::string text = host_.Combo2Ref().Text();
   for (size_t i = 0; i < kSatShapeTable.size(); ++i) {
     if (text != kSatShapeTable[i].name) continue;
-    MainShared().SatShapeParam = kSatShapeTable[i].param;
+    SetShapeParams(kSatShapeTable[i].param);
     datastore::Store().SettingsBlock.SatShapeIndex = static_cast<double>(i);
     return;
   }

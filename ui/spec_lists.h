@@ -26,6 +26,11 @@ inline constexpr std::array<SatShape, 7> kSatShapeTable{{
     {"CubeSat3U5", {3, 1, 0, 0, 1}},
 }};
 
+// The shape parameters the spacecraft model draws with (kept in the view's shared values).
+std::array<double, 5> ShapeParams();
+void SetShapeParams(const std::array<double, 5>& p);
+
+
 class SpecLists {
  public:
   explicit SpecLists(CommandHost& host) : host_(host) {}

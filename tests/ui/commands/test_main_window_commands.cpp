@@ -72,7 +72,7 @@ TEST_F(MainCommandsTest, MenusListsAndButtonsOfTheMainWindow) {
 
   main->Combo2->SetText("CubeSat");
   EXPECT_EQ(st().SettingsBlock.SatShapeIndex, 3);
-  EXPECT_EQ(MainShared().SatShapeParam, (std::array<double, 5>{1, 0, 0, 0, 1}));
+  EXPECT_EQ(ShapeParams(), (std::array<double, 5>{1, 0, 0, 0, 1}));
 
   main->Command6->PerformClick();
   EXPECT_EQ(main->Command6->Tag, "demo");

@@ -82,20 +82,20 @@ TEST_F(SpecListsTest, ShapeNamesSetTheIndexAndParametersExactly) {
     SCOPED_TRACE(c.text);
     st().SettingsBlock.SatShapeIndex = 99;
     w->Combo2->SetText("-");
-    MainShared().SatShapeParam = {7, 7, 7, 7, 7};
+    SetShapeParams(std::array<double, 5>{7, 7, 7, 7, 7});
     w->Combo2->SetText(c.text);  // the change handler applies it
     EXPECT_EQ(st().SettingsBlock.SatShapeIndex, c.index);
-    EXPECT_EQ(MainShared().SatShapeParam, c.param);
+    EXPECT_EQ(ShapeParams(), c.param);
   }
   // Another case or a blank: nothing changes.
   for (const char* text : {"cubesat", "CubeSat ", "GEO  satcom", ""}) {
     SCOPED_TRACE(text);
     w->Combo2->SetText("-");
     st().SettingsBlock.SatShapeIndex = 3;
-    MainShared().SatShapeParam = {7, 7, 7, 7, 7};
+    SetShapeParams(std::array<double, 5>{7, 7, 7, 7, 7});
     w->Combo2->SetText(text);
     EXPECT_EQ(st().SettingsBlock.SatShapeIndex, 3);
-    EXPECT_EQ(MainShared().SatShapeParam, (std::array<double, 5>{7, 7, 7, 7, 7}));
+    EXPECT_EQ(ShapeParams(), (std::array<double, 5>{7, 7, 7, 7, 7}));
   }
 }
 
@@ -108,13 +108,13 @@ TEST_F(SpecListsTest, ShapeListSelectsTheStoredIndex) {
   for (const Case& c : {Case{3, 3}, Case{2.5, 2}, Case{6, 6}, Case{7, 0}, Case{-1, 0}}) {
     SCOPED_TRACE(c.stored);
     st().SettingsBlock.SatShapeIndex = c.stored;
-    MainShared().SatShapeParam = {};
+    SetShapeParams(std::array<double, 5>{});
     w->lists.Combo2_InitList(0);
     EXPECT_EQ(w->Combo2->ListCount(), 7);
     EXPECT_EQ(w->Combo2->ListIndex(), c.selected);
     EXPECT_EQ(w->Combo2->Text(), kSatShapeTable[static_cast<size_t>(c.selected)].name);
     EXPECT_EQ(st().SettingsBlock.SatShapeIndex, c.selected);
-    EXPECT_EQ(MainShared().SatShapeParam, kSatShapeTable[static_cast<size_t>(c.selected)].param);
+    EXPECT_EQ(ShapeParams(), kSatShapeTable[static_cast<size_t>(c.selected)].param);
   }
 }
 
