@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/utf8.h"
 #include "platform/spreadsheet/zipxml.h"
 
 namespace vantrel::spreadsheet::zipxml {
@@ -41,24 +42,6 @@ struct Table {
 constexpr Table kT;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // The length of the valid UTF-8 sequence of an XML character at p (0: give up).
 size_t Utf8Length(const unsigned char* p, const unsigned char* end) {
@@ -104,7 +87,7 @@ const char* Reference(const char* p, const char* end, std::string& out) {
     bool legal = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
                  (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
     if (!legal) Unsupported();
-    AppendUtf8(out, cp);
+    rt::utf8::Append(out, cp);
   } else {
     Unsupported();
   }
