@@ -13,35 +13,16 @@
 #include "platform/settings/qt/qt_settings.h"
 #include "platform/settings/settings.h"
 #include "ui/main_window.h"
+#include "ui/toolbar_layout.h"
 
 namespace vantrel::ui {
-namespace {
-
-// Toolbar layouts kept in the settings store, section "Toolbars".
-class SettingsLayoutStore : public forms::LayoutStore {
- public:
-  std::string Read(const std::string& key, const std::string& subkey, const std::string& value) override {
-    return platform::GetSetting(platform::kSettingsApp, "Toolbars", Name(key, subkey, value), "");
-  }
-  void Write(const std::string& key, const std::string& subkey, const std::string& value,
-             const std::string& text) override {
-    platform::SaveSetting(platform::kSettingsApp, "Toolbars", Name(key, subkey, value), text);
-  }
-
- private:
-  static std::string Name(const std::string& key, const std::string& subkey, const std::string& value) {
-    return key + "." + subkey + "." + value;
-  }
-};
-
-}  // namespace
 
 void InstallPlatformServices() {
   platform::InstallSystemLocale();
   forms::SetMessageBoxService(std::make_shared<forms::QtMessageBoxes>());
   platform::InstallQtSettings();
   platform::InstallQtEvents();
-  forms::SetLayoutStore(std::make_shared<SettingsLayoutStore>());
+  forms::SetLayoutStore(std::make_shared<SettingsToolbarLayouts>());
 }
 
 int RunProgram(int argc, char** argv) {

@@ -2,6 +2,7 @@
 
 #include <QMenu>
 
+#include "datastore/state.h"
 #include "platform/forms/qt/form.h"
 #include "platform/glview/glview.h"
 #include "platform/runtime/rterror.h"
@@ -65,8 +66,9 @@ void MainWindowCommands::Connect() {
 // --- the view object and the view control ---------------------------------------------------
 
 void MainWindowCommands::ViewSetEditState(long state) { Need(main_.GlInstance.get()).SetEditState(state); }
+// Through the store's view services, which the view object serves once it exists.
 void MainWindowCommands::ViewCameraSet(const std::string& mode, double& a, double& b) {
-  Need(main_.GlInstance.get()).CameraSet(mode, a, b);
+  datastore::Store().GlView().CameraSet(mode, a, b);
 }
 void MainWindowCommands::ViewChangeCURRINDEXI(double& value, double& previous) {
   Need(main_.GlInstance.get()).ChangeCURRINDEXI(value, previous);

@@ -189,7 +189,7 @@ void MainWindow::Form_Activate() {
     // A nested activation while the first load runs must not start it again.
     firstLoadStarted_ = true;
     SetImageDirectory();
-    rt::Try([&] { Toolbar1->RestoreToolbar("User" + view::Shared().ProductName + ms.UserName, "ToolBars", "5"); });
+    commands_.toolbar.RestoreToolbarLayout();
     RunFirstLoad();
     FirstActivationDone = 1;
   }
@@ -263,7 +263,7 @@ void MainWindow::Form_KeyDown(int& KeyCode, int Shift) {
   const bool typing = forms::FocusInTextEntry();
   if (!typing) {
     std::string key;
-    ToolbarCommand(key);
+    commands_.toolbar.ToolbarCommand(key);
   }
   if (ms.LastKeyCode == forms::kKeyReturn && Options->Visible()) {
     ms.LastKeyCode = 0;
@@ -298,9 +298,5 @@ void MainWindow::Form_Unload(int& /*Cancel*/) {
 
 void MainWindow::Form_Terminate() { rt::End(); }
 
-void MainWindow::mnuFExit_Click() {
-  const int err = rt::Try([&] { close(); });
-  if (err != 0 && err != 53 && err != 52 && err != 5) forms::MsgBox("Error " + std::to_string(err), 16, "Error");
-}
 
 }  // namespace vantrel::ui

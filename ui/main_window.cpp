@@ -11,7 +11,10 @@
 #include "platform/forms/twips.h"
 #include "platform/runtime/rterror.h"
 #include "platform/settings/settings.h"
+#include "ui/menus.h"
+#include "ui/presentation.h"
 #include "ui/toolbar_images.h"
+#include "view/capture.h"
 #include "view/class_gl.h"
 #include "view/view_shared.h"
 
@@ -49,6 +52,18 @@ MainWindow::MainWindow(MainWindowOptions options)
   BuildSideControls();
   BuildOptionsPanel();
   BuildPowerPointPanel();
+  // The movie sliders stand in the column beside the view, under the local-view row.
+  movieSliders_ = std::make_unique<MovieSliders>(Client());
+  Place(*movieSliders_->Text11, 120, 3600, 2400, 285).SetLocked(true);
+  Place(*movieSliders_->HScroll5, 120, 3885, 2400, 255);
+  Place(*movieSliders_->Text12, 120, 4200, 2400, 285).SetLocked(true);
+  Place(*movieSliders_->HScroll6, 120, 4485, 2400, 255);
+  capture_ = std::make_unique<CaptureCommands>(
+      *Text6,
+      [this](std::string& n, std::string& f) {
+        if (glxCtl1) view::SaveBMP(*glxCtl1, n, f);
+      },
+      this);
   ConnectHandlers();
   Move(600, 300, 13800, 10800);
 }
@@ -464,58 +479,17 @@ void MainWindow::ConnectHandlers() {
   HScroll7->Change = [this] { HScroll7_Change(); };
   HScroll8->Change = [this] { HScroll8_Change(); };
 
-  Toolbar1->ButtonClick = [this](forms::ToolbarButton& b) { Toolbar1_ButtonClick(b); };
-  Toolbar1->Change = [this] { SaveToolbarLayout(); };
-  Toolbar1->DblClick = [this] { SaveToolbarLayout(); };
-  ToolBoptions->ButtonClick = [this](forms::ToolbarButton& b) { ToolBoptions_ButtonClick(b); };
+  // The File and Help menus' dialog commands.
+  mnuHContents->Click = [this] { helpDemo_.mnuHContents_Click(kAboutTitle); };
+  mnuFOpen->Click = [this] { fileOpen_.mnuFOpen_Click(); };
+  mnuFRunPowerPoint->Click = [this] { mnuFRunPowerPoint_Click(*Frame1, *Text1); };
+  mnuFSaveAs->Click = [this] { capture_->mnuFSaveAs_Click(); };
+  mnuFMovieSaveAs->Click = [this] { capture_->mnuFMovieSaveAs_Click(); };
+  commands_.SaveImage = [this] { capture_->mnuFSaveAs_Click(); };
+  commands_.SaveMovieFrames = [this] { capture_->mnuFMovieSaveAs_Click(); };
 
-  Combo2->Change = [this] { Combo2_Change(); };
-  Combo2->Click = [this] { Combo2_Change(); };
-  auto apply = [this] {
-    datastore::DataStore& st = datastore::Store();
-    st.UserSpecText = Combo1->Text();
-    st.UserSpecGiven = 1;
-  };
-  Combo1->DblClick = apply;
-  Combo1->KeyPress = [apply](int& ascii) {
-    if (ascii == 13) apply();
-  };
-  Combo1->Validate = [apply](int&) { apply(); };
-  Combo1->GotFocus = [this] { Combo1_GotFocusRoutine(); };
-  Combo1->LostFocus = [this] { Combo1->SetBackColor(forms::RGB(192, 255, 255)); };
-  Combo1->KeyDown = [this](int& code, int) {
-    if (code == 33 || code == 34 || (code >= 37 && code <= 40)) {
-      if (glxCtl1) glxCtl1->SetFocus();
-    }
-  };
-
-  Command1->Click = [this] {
-    Options_Click();
-    double none = 0;
-    datastore::UseSettingsW(1, none);
-    platform::SaveSetting(platform::kSettingsApp, "Use", "SetDirBMP", Text6->Text());
-    datastore::Store().SettingsBlock.SceneInitDone = 0;
-  };
-  Command2->Click = [this] { Command2_Click(); };
-  Command3->Click = [this] {
-    datastore::DataStore& st = datastore::Store();
-    st.SettingsBlock = st.FactorySettingsBlock;
-    datastore::SettingsTableW(1);
-    OptionAffecteUser();
-    Text6->SetText("");
-    Text9->SetText("MAX");
-  };
-  Command5->Click = [this] {
-    Frame1->ZOrder(1);
-    Frame1->SetVisible(false);
-  };
-  Command6->Click = [this] { Command6_Click(); };
-
-  mnuFOptions->Click = [this] { mnuFOptions_Click(); };
-  mnuFExit->Click = [this] { mnuFExit_Click(); };
-  mnuOinteractive->Click = [this] { mnuOinteractive_Click(); };
-  mnuVGrids->Click = [this] { mnuVGrids_Click(); };
-  mnuHAbout->Click = [this] { mnuHAbout_Click(); };
+  // The toolbars, the two lists, the panel buttons and the other menus.
+  commands_.Connect();
 }
 
 }  // namespace vantrel::ui

@@ -22,6 +22,12 @@
 #include "platform/forms/qt/controls.h"
 #include "platform/forms/qt/form.h"
 #include "platform/forms/qt/menu.h"
+#include "ui/file_open.h"
+#include "ui/frm_dialog.h"
+#include "ui/frm_video.h"
+#include "ui/help_pages.h"
+#include "ui/main_commands_host.h"
+#include "ui/save_image.h"
 #include "view/event_bridge.h"
 
 namespace vantrel::glview {
@@ -207,11 +213,13 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
   double SavedFormWidth = 0;
   std::array<std::string, 3> SavedBackground;
   std::array<std::array<double, 4>, 26> ThrusterTable{};
-  // Toolbar dispatcher state.
-  std::array<double, 6> ToolRadio{};
-  double VerticalAxis = 0;
-  double ToolbarInitDone = 0;
-  double FrozenStartArmed = 0;
+
+  // --- command units over the controls -------------------------------------------------------
+  MainWindowCommands commands_{*this};
+  HelpDemo helpDemo_;
+  FileOpenCommand fileOpen_{this};
+  std::unique_ptr<MovieSliders> movieSliders_;
+  std::unique_ptr<CaptureCommands> capture_;
 
  private:
   void BuildMenus();
@@ -220,7 +228,6 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
   void BuildSideControls();
   void BuildPowerPointPanel();
   void ConnectHandlers();
-  void ToolbarCommand(std::string& key);
   forms::CheckBox& Box(datastore::CheckBox box);
   forms::TextBox& CaptionTextBox(int n);
   double ClientTop() const;  // top of the controls' area in the window's inner area, twips
