@@ -15,6 +15,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "platform/forms/qt/cursors.h"
 #include "platform/glview/keys.h"
 #include "platform/runtime/rterror.h"
 
@@ -35,21 +36,9 @@ void Materialv(GLenum face, GLenum what, Colour4f c) {
   glMaterialfv(face, what, v);
 }
 
+// The tool cursors (200 and up), else the standard ones.
 Qt::CursorShape CursorFor(int id) {
   switch (id) {
-    case 1: return Qt::ArrowCursor;
-    case 2: return Qt::CrossCursor;
-    case 3: return Qt::IBeamCursor;
-    case 5: case 15: return Qt::SizeAllCursor;
-    case 6: return Qt::SizeBDiagCursor;
-    case 7: return Qt::SizeVerCursor;
-    case 8: return Qt::SizeFDiagCursor;
-    case 9: return Qt::SizeHorCursor;
-    case 10: return Qt::UpArrowCursor;
-    case 11: return Qt::WaitCursor;
-    case 12: return Qt::ForbiddenCursor;
-    case 13: return Qt::BusyCursor;
-    case 14: return Qt::WhatsThisCursor;
     case 200: return Qt::SizeVerCursor;     // zoom
     case 201: return Qt::OpenHandCursor;    // pan
     case 202: return Qt::SizeVerCursor;     // dolly
@@ -61,7 +50,7 @@ Qt::CursorShape CursorFor(int id) {
     case 210: return Qt::SizeAllCursor;     // move
     case 211: return Qt::PointingHandCursor;  // rotate
     case 212: return Qt::SizeFDiagCursor;   // scale
-    default: return Qt::ArrowCursor;
+    default: return forms::StandardCursor(id);
   }
 }
 

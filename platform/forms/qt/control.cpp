@@ -1,4 +1,5 @@
 #include "platform/forms/qt/control.h"
+#include "platform/forms/qt/cursors.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,24 +28,6 @@ std::unordered_map<const QWidget*, Control*>& Registry() {
 Control*& Bounce() {
   static Control* c = nullptr;
   return c;
-}
-
-Qt::CursorShape CursorOf(int pointer) {
-  switch (pointer) {
-    case 2: return Qt::CrossCursor;
-    case 3: return Qt::IBeamCursor;
-    case 5: case 15: return Qt::SizeAllCursor;
-    case 6: return Qt::SizeBDiagCursor;
-    case 7: return Qt::SizeVerCursor;
-    case 8: return Qt::SizeFDiagCursor;
-    case 9: return Qt::SizeHorCursor;
-    case 10: return Qt::UpArrowCursor;
-    case 11: return Qt::WaitCursor;
-    case 12: return Qt::ForbiddenCursor;
-    case 13: return Qt::BusyCursor;
-    case 14: return Qt::WhatsThisCursor;
-    default: return Qt::ArrowCursor;
-  }
 }
 
 }  // namespace
@@ -182,7 +165,7 @@ void Control::SetMousePointer(int pointer) {
   if (pointer == 0)
     widget()->unsetCursor();
   else
-    widget()->setCursor(QCursor(CursorOf(pointer)));
+    widget()->setCursor(QCursor(StandardCursor(pointer)));
 }
 
 bool Control::eventFilter(QObject* watched, QEvent* event) {
