@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "datastore/a1.h"
 #include "datastore/load_errors.h"
@@ -14,14 +12,8 @@
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
-#if __has_include("datastore/datafile_writer.h")
 #include "datastore/datafile_writer.h"
-#define VANTREL_HAVE_DATAFILE_WRITER 1
-#endif
-#if __has_include("datastore/textfile.h")
 #include "datastore/textfile.h"
-#define VANTREL_HAVE_TEXTFILE 1
-#endif
 
 namespace vantrel::datastore {
 
@@ -47,7 +39,6 @@ constexpr const char* kNumberFormat = "0.0000000000";
 // Line 1 of the data file: the eight header fields, each followed by a TAB, then the 16 empty
 // cells B1 to Q1.
 std::string HeaderLine(const DataStore& s, const LoadWork& w) {
-#ifdef VANTREL_HAVE_DATAFILE_WRITER
   HeaderFields h;
   h.sourceCaption = w.sourceCaption;
   h.sheetName = w.sheetName;
@@ -55,44 +46,6 @@ std::string HeaderLine(const DataStore& s, const LoadWork& w) {
   h.specScale = w.SpecScale;
   h.plotTitle = s.PlotTitle;
   return RenderHeaderLine(h, rt::Now());
-#else
-  const double now = rt::Now();
-  std::string t = "From: \t" + w.sourceCaption + "\t" + w.sheetName + "\t" + w.cellFormula + "\t" +
-                  rt::Format(w.SpecScale, "#0.0000000000") + "\t" + s.PlotTitle + "\t" + "Date " +
-                  rt::FormatDate(now, "yyyy/MM/dd hh:mm:ss") + "\t" + "Vantrel data file " +
-                  rt::FormatDate(now, "yyyy") + "\t";
-  t.append(16, '\t');
-  return t;
-#endif
-}
-
-// Replaces the file at path with text through a temporary file renamed over it, so that a
-// failure leaves the previous file whole. 0 or a run-time error number.
-int ReplaceFile(const std::string& path, const std::string& text) {
-#ifdef VANTREL_HAVE_TEXTFILE
-  return WriteTextFileAtomic(path, text);
-#else
-  namespace fs = std::filesystem;
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return rt::kErrPathAccess;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(temp, ec);
-      return rt::kErrPathAccess;
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return rt::kErrPathAccess;
-  }
-  return 0;
-#endif
 }
 
 double Rows(double first, double last) { return last > first ? last - first + 1 : 1; }
@@ -158,11 +111,16 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   // 12. Header line, rows, and one more line end; written beside the old file and renamed over it.
   GatherEnd end = GatherEnd::kNotWritten;
   if (!block.empty()) {
-    const int err = ReplaceFile(w.CurrentDataFile, header + "\r\n" + block + "\r\n");
-    if (err == 0)
+    // Written beside the old file and renamed over it, so that a failure leaves the previous one whole.
+    const int err = WriteTextFileAtomic(w.CurrentDataFile, header + "\r\n" + block + "\r\n");
+    if (err == 0) {
       end = GatherEnd::kWritten;
-    else
+    } else {
+      // The previous data file (or the demo) is shown instead: the user is told why.
+      ReportFileFault(w, rt::FileFault(err, "The data file cannot be written in the folder " + w.workingFolder + ": " +
+                                                rt::ErrorDescription(err)));
       OnGeneralError(w, rt::RtError(err));
+    }
   }
 
   // 13. Close the gathering workbook, unsaved.

@@ -1,5 +1,8 @@
 #include "datastore/load_errors.h"
 
+#include <cstdio>
+
+#include "datastore/state.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/vb.h"
 
@@ -18,7 +21,16 @@ bool NamesClipboard(const std::string& description) {
   return rt::InStr(rt::UCase(rt::Trim(description)), "CLIPBOARD") > 0;
 }
 
+void ReportFileFault(LoadWork& w, const rt::FileFault& e) {
+  std::fprintf(stderr, "vantrel: %s\n", e.description().c_str());
+  if (w.fileFaultShown) return;
+  w.fileFaultShown = true;
+  rt::Try([&] { AddLogLine(Store().Main(), e.description()); });
+  forms::MsgBox(e.description(), 16, "Error");
+}
+
 void OnGeneralError(LoadWork& w, const rt::RtError& e) {
+  if (const auto* fault = dynamic_cast<const rt::FileFault*>(&e)) ReportFileFault(w, *fault);
   w.LastErrNumber = e.number();
   if (e.number() == rt::kErrRejected) {
     w.NoSpecFlag = 1;

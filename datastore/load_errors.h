@@ -17,7 +17,11 @@ bool IsToleratedError(int number);
 // True when the description holds "CLIPBOARD" once both are trimmed and upper-cased.
 bool NamesClipboard(const std::string& description);
 
-// The general rule applied to one error.
+// Tells the user, once per load, of a file that cannot be read: an "Error" box with the
+// description (which names the file and the reason) and a line in the log.
+void ReportFileFault(LoadWork& w, const rt::FileFault& e);
+
+// The general rule applied to one error. A file fault is told first (ReportFileFault).
 void OnGeneralError(LoadWork& w, const rt::RtError& e);
 
 // Runs one statement under the general rule; false when it failed.

@@ -31,6 +31,7 @@ struct LoadWork {
   double attachError = 0;     // 0, or 429 once the attachment failed for good
   double attachAttempts = 0;
   double boxAnswer = 0;       // answer of the last message box of the load
+  bool fileFaultShown = false;  // a workbook or file fault was told to the user in this load
 
   // File names.
   std::string workingFolder;

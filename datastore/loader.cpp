@@ -14,10 +14,7 @@
 #include "platform/runtime/vb.h"
 #include "platform/shell/shell.h"
 
-#if __has_include("datastore/datafile_reader.h")
 #include "datastore/datafile_reader.h"
-#define VANTREL_HAVE_READER 1
-#endif
 
 namespace vantrel::datastore {
 
@@ -30,16 +27,11 @@ LoaderSteps& Steps() {
 
 void ReaderStep(DataStore& s, LoadWork& w) {
   if (Steps().reader) return Steps().reader(s, w);
-#ifdef VANTREL_HAVE_READER
   ReaderHooks hooks;
   hooks.convertA1 = [](const std::string& range, double& c1, double& c2, double& r1, double& r2) {
     ConvertA1LC(range, c1, c2, r1, r2);
   };
   ReadDataFileStep(s, w, hooks);
-#else
-  (void)s;
-  (void)w;
-#endif
 }
 
 void DisplayStep(DataStore& s, LoadWork& w) {

@@ -7,7 +7,6 @@
 #include "datastore/sheet_link.h"
 #include "platform/runtime/rterror.h"
 
-#if __has_include("platform/spreadsheet/spreadsheet.h")
 #include "platform/spreadsheet/spreadsheet.h"
 
 namespace vantrel::datastore {
@@ -117,11 +116,3 @@ std::shared_ptr<SheetLink> AttachSpreadsheetLayer() {
 
 }  // namespace vantrel::datastore
 
-#else
-
-namespace vantrel::datastore {
-// Built without the spreadsheet layer: there is never a running spreadsheet.
-std::shared_ptr<SheetLink> AttachSpreadsheetLayer() { return nullptr; }
-}  // namespace vantrel::datastore
-
-#endif

@@ -6,10 +6,7 @@
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
-#if __has_include("datastore/formula_parser.h")
 #include "datastore/formula_parser.h"
-#define VANTREL_HAVE_FORMULA_PARSER 1
-#endif
 
 namespace vantrel::datastore {
 
@@ -34,6 +31,12 @@ void Attach(DataStore& s, LoadWork& w, RoadWork& r) {
     try {
       r.app = AttachRunningSheet();
       return;
+    } catch (const rt::FileFault& e) {
+      // The workbook is there but cannot be read: say why, then go on as after a failed attach.
+      r.app.reset();
+      ReportFileFault(w, e);
+      w.attachError = rt::kErrCannotCreate;
+      return;
     } catch (const rt::RtError&) {
       r.app.reset();
       w.attachAttempts += 1;
@@ -55,13 +58,7 @@ void Attach(DataStore& s, LoadWork& w, RoadWork& r) {
 }
 
 void ParseFormula(DataStore& s, LoadWork& w) {
-#ifdef VANTREL_HAVE_FORMULA_PARSER
   Extraction_info(w.cellFormula, w.TitlePrefix, w.SpecScale, s.PlotTitle, w.ranges, s.StringSettings.FormulaKeyWord);
-#else
-  (void)s;
-  (void)w;
-  throw rt::RtError(rt::kErrInvalidCall);
-#endif
 }
 
 }  // namespace

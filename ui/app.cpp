@@ -12,10 +12,24 @@
 #include "platform/runtime/rterror.h"
 #include "platform/settings/qt/qt_settings.h"
 #include "platform/settings/settings.h"
+#include "platform/spreadsheet/workbook_file.h"
 #include "ui/main_window.h"
 #include "ui/toolbar_layout.h"
 
 namespace vantrel::ui {
+
+namespace {
+
+std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
+  spreadsheet::WorkbookFileConnector::Options o;
+  o.lastAttached = [] { return platform::GetSetting(platform::kSettingsApp, "App", kLastWorkbookKey, ""); };
+  o.rememberAttached = [](const std::string& path) {
+    rt::Try([&] { platform::SaveSetting(platform::kSettingsApp, "App", kLastWorkbookKey, path); });
+  };
+  return std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o));
+}
+
+}  // namespace
 
 void InstallPlatformServices() {
   platform::InstallSystemLocale();
@@ -23,6 +37,16 @@ void InstallPlatformServices() {
   platform::InstallQtSettings();
   platform::InstallQtEvents();
   forms::SetLayoutStore(std::make_shared<SettingsToolbarLayouts>());
+  spreadsheet::SetConnector(MakeSpreadsheetConnector());
+}
+
+std::unique_ptr<MainWindow> StartMainWindow(std::vector<std::string> arguments) {
+  MainWindowOptions options;
+  options.arguments = std::move(arguments);
+  auto w = std::make_unique<MainWindow>(std::move(options));
+  w->Form_Load();
+  w->show();
+  return w;
 }
 
 int RunProgram(int argc, char** argv) {
@@ -30,12 +54,14 @@ int RunProgram(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Vantrel"));
   QApplication::setOrganizationName(QStringLiteral("Vantrel"));
   InstallPlatformServices();
-  MainWindowOptions options;
-  for (int i = 1; i < argc; ++i) options.arguments.emplace_back(argv[i]);
-  auto* w = new MainWindow(std::move(options));
-  w->Form_Load();
-  w->show();
-  return app.exec();
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  auto w = StartMainWindow(std::move(arguments));
+  const int code = app.exec();
+  // Closing the window ends the program at once: the window and its view go with the
+  // QApplication, not after it.
+  w.reset();
+  return code;
 }
 
 }  // namespace vantrel::ui

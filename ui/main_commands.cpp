@@ -21,20 +21,7 @@ namespace vantrel::ui {
 // --- toolbars, lists, buttons and menus: the command units serve them -----------------------
 
 void MainWindow::Toolbar1_ButtonClick(forms::ToolbarButton& Button) { commands_.toolbar.Toolbar1_ButtonClick(Button); }
-// The start-up's image folder: the program's folder when the box is empty. It fills the box
-// first, so the toolbar unit's later calls take the box's text.
-void MainWindow::SetImageDirectory() {
-  datastore::DataStore& st = datastore::Store();
-  if (Text6->Text().empty()) {
-    std::string folder;
-    rt::Try([&] { folder = platform::ProgramFolder(); });
-    st.WorkDir = folder + "/";
-    Text6->SetText(st.WorkDir);
-  } else {
-    st.WorkDir = Text6->Text();
-  }
-  rt::Try([&] { Toolbar1->Button("imagespot").SetToolTipText("Save Image " + st.WorkDir); });
-}
+void MainWindow::SetImageDirectory() { commands_.toolbar.SetImageDirectory(); }
 void MainWindow::SaveToolbarLayout() { commands_.toolbar.SaveToolbarLayout(); }
 void MainWindow::ToolBoptions_ButtonClick(forms::ToolbarButton& Button) {
   commands_.options.ToolBoptions_ButtonClick(Button);

@@ -61,7 +61,7 @@ MainWindow::MainWindow(MainWindowOptions options)
   capture_ = std::make_unique<CaptureCommands>(
       *Text6,
       [this](std::string& n, std::string& f) {
-        if (glxCtl1) view::SaveBMP(*glxCtl1, n, f);
+        return glxCtl1 ? view::SaveBMP(*glxCtl1, n, f) : std::string("The view is not shown: no image saved");
       },
       this);
   ConnectHandlers();

@@ -7,12 +7,14 @@
 #include "datastore/state.h"
 #include "datastore/waits.h"
 #include "platform/events/events.h"
+#include "platform/forms/msgbox.h"
 #include "platform/forms/qt/controls.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 #include "platform/shell/shell.h"
 #include "ui/frm_video.h"
+#include "view/view_shared.h"
 
 namespace vantrel::ui {
 
@@ -40,8 +42,7 @@ FrmVideo& CaptureCommands::frmVideo() {
 std::string CaptureCommands::ImageFolder() {
   std::string folder = Text6_.Text();
   if (folder.empty()) {
-    rt::Try([&] { folder = platform::ProgramFolder(); });
-    folder += "/";
+    folder = view::DefaultWorkFolder();
     Text6_.SetText(folder);
   }
   return folder;
@@ -50,7 +51,13 @@ std::string CaptureCommands::ImageFolder() {
 void CaptureCommands::mnuFSaveAs_Click() {
   std::string folder = ImageFolder();
   std::string name = ImageTimeStamp(rt::Now()) + ".bmp";
-  if (save_) save_(name, folder);
+  std::string fault = save_ ? save_(name, folder) : std::string();
+  if (!fault.empty()) {
+    // Nothing was written: say why, and never that the image was saved.
+    rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), fault); });
+    forms::MsgBox(fault, 16, "Error");
+    return;
+  }
   std::string note, shown;
   datastore::VirtualStorePath(note, folder, shown);
   if (shown.empty()) shown = folder;

@@ -27,8 +27,9 @@ void OpenFolderInFileManager(const std::string& folder);
 
 class CaptureCommands {
  public:
-  // Saves the view as folder + name (the view object's SaveBMP).
-  using SaveFn = std::function<void(std::string& name, std::string& folder)>;
+  // Saves the view as folder + name (the view object's SaveBMP): "" when written, else the
+  // message that tells why not.
+  using SaveFn = std::function<std::string(std::string& name, std::string& folder)>;
 
   // Text6: the image-folder box of the options panel. videoParent: parent of the movie window.
   CaptureCommands(forms::TextBox& Text6, SaveFn save, QWidget* videoParent = nullptr);

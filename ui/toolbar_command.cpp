@@ -168,14 +168,9 @@ void ToolbarDispatcher::SetImageDirectory() {
   datastore::DataStore& st = datastore::Store();
   forms::TextBox& box = host_.Text6Ref();
   if (box.Text().empty()) {
-    // The program's folder is read-only here: the data files, images and frames go to the
+    // The program's folder may be read-only: the data files, images and frames go to the
     // user's data folder.
-    const std::filesystem::path folder = view::UserDataFolder();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    std::string text = folder.string();
-    if (text.empty() || text.back() != '/') text += '/';
-    st.WorkDir = text;
+    st.WorkDir = view::DefaultWorkFolder();
     box.SetText(st.WorkDir);
   } else {
     st.WorkDir = box.Text();

@@ -6,11 +6,13 @@
 #include <QGuiApplication>
 #include <QOpenGLContext>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <limits>
-#include <system_error>
 
 #include "platform/glview/glview.h"
 #include "platform/runtime/clock.h"
@@ -45,30 +47,30 @@ class BusyPointer {
   bool on_;
 };
 
-// Writes bytes to a temporary file beside path and renames it over path.
-bool ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  namespace fs = std::filesystem;
-  fs::path target(path);
-  fs::path tmp = target;
-  tmp += ".tmp~";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      return false;
+// Writes bytes to a temporary file beside path and renames it over path. "" when written,
+// else the system's reason.
+std::string ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const std::string tmp = path + ".tmp~";
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return std::strerror(errno);
+  size_t done = 0;
+  int err = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
     }
+    done += size_t(n);
   }
-  std::error_code ec;
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    return false;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(tmp.c_str());
+    return std::strerror(err);
   }
-  return true;
+  return {};
 }
 
 }  // namespace
@@ -106,18 +108,22 @@ std::vector<std::uint8_t> EncodeBmp(std::int32_t w, std::int32_t h,
 }
 
 std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, std::int32_t w,
-                       std::int32_t h) {
+                       std::int32_t h, std::string* fault) {
   BusyPointer busy;
-  if (QOpenGLContext::currentContext() == nullptr) return 0;
+  auto fail = [&](std::string why) -> std::int16_t {
+    if (fault) *fault = std::move(why);
+    return 0;
+  };
+  if (QOpenGLContext::currentContext() == nullptr) return fail("the view has no drawing context");
   // One more column than asked, as far as the viewport goes.
   std::int64_t ww = std::int64_t(w) + 1, hh = h;
   GLint vp[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, vp);
   if (x + ww > vp[2]) ww = std::int64_t(vp[2]) - x;
   if (y + hh > vp[3]) hh = std::int64_t(vp[3]) - y;
-  if (ww <= 0 || hh <= 0 || x < 0 || y < 0) return 0;
+  if (ww <= 0 || hh <= 0 || x < 0 || y < 0) return fail("the view has no pixels to save");
   std::int64_t row = BmpRowSize(ww);
-  if (row * hh > std::numeric_limits<std::int32_t>::max() - kHeaderBytes) return 0;
+  if (row * hh > std::numeric_limits<std::int32_t>::max() - kHeaderBytes) return fail("the view is too large for a BMP file");
   std::vector<std::uint8_t> buf(size_t(row * hh), 0);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -131,11 +137,12 @@ std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, 
       size_t i = size_t(r * row + 3 * c);
       std::swap(buf[i], buf[i + 2]);
     }
-  ReplaceFile(path, EncodeBmp(std::int32_t(ww), std::int32_t(hh), buf));
+  std::string why = ReplaceFile(path, EncodeBmp(std::int32_t(ww), std::int32_t(hh), buf));
+  if (!why.empty()) return fail(std::move(why));
   return 0;
 }
 
-void SaveBMP(glview::GlView& control, std::string& name, std::string& folder) {
+std::string SaveBMP(glview::GlView& control, std::string& name, std::string& folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   std::string path = folder + (name.empty() ? std::string("ImageSaved.bmp") : name);
   auto w = std::int32_t(rt::RoundHalfEven(double(float(control.ViewWidth()))));
@@ -143,8 +150,11 @@ void SaveBMP(glview::GlView& control, std::string& name, std::string& folder) {
   // Outside the control's events its context is made current for the read.
   bool made = false;
   if (QOpenGLContext::currentContext() != control.context()) made = control.MakeCurrent();
-  WriteBMPW(path, 0, 0, w, h);
+  std::string why;
+  WriteBMPW(path, 0, 0, w, h, &why);
   if (made) control.DoneCurrent();
+  if (why.empty()) return {};
+  return "The image " + path + " cannot be written in the folder " + folder + ": " + why;
 }
 
 double MovieClock() { return rt::CurrentClock().Monotonic(); }

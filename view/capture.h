@@ -26,14 +26,15 @@ std::vector<std::uint8_t> EncodeBmp(std::int32_t w, std::int32_t h,
 
 // Reads the region (x, y, w + 1, h) of the current GL context's viewport (cut to the
 // viewport) and writes it to path, replacing any file there. Does nothing without a
-// current context; failures leave no file and no message. Shows the busy pointer meanwhile.
-// Always returns 0.
+// current context; a failure leaves no file, and its reason in *fault when given. Shows the
+// busy pointer meanwhile. Always returns 0.
 std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, std::int32_t w,
-                       std::int32_t h);
+                       std::int32_t h, std::string* fault = nullptr);
 
 // Saves the control's view as folder + name ("ImageSaved.bmp" when name is empty). A path
 // separator is appended to folder, in the caller's variable, when it does not end with one.
-void SaveBMP(glview::GlView& control, std::string& name, std::string& folder);
+// Returns "" when the file was written, else a message naming the file, folder and reason.
+std::string SaveBMP(glview::GlView& control, std::string& name, std::string& folder);
 
 // The clock of wall-clock movie timing: monotonic seconds, so a recording that passes
 // midnight keeps its pace. The movie window's start, pause and restart take it too.

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "datastore/state.h"
@@ -315,9 +316,18 @@ void ClassGl::MovieSaveAs() {
   MovieState s{sb.MovieFrameNo,  sb.MovieMaxFrames,         sb.MovieInterval,
                sb.MovieLastTime, sb.MoviePlotTime,          st.MovieFileParts.Prefix,
                st.MovieFileParts.Folder};
-  view::MovieSaveAs(s, sb.PlotDate, [this](std::string& name, std::string& folder) {
-    if (control_) SaveBMP(*control_, name, folder);
+  std::string fault;
+  view::MovieSaveAs(s, sb.PlotDate, [&](std::string& name, std::string& folder) {
+    if (control_) fault = SaveBMP(*control_, name, folder);
   });
+  if (!fault.empty()) {
+    // A frame that cannot be written ends the recording, with one box rather than one a frame.
+    sb.MovieFrameNo = 0;
+    sb.MovieLastTime = 0;
+    sb.MovieArmed = 0;
+    std::fprintf(stderr, "vantrel: %s\n", fault.c_str());
+    forms::MsgBox(fault, 16, "Error");
+  }
 }
 
 // --- the scene's error policy -------------------------------------------------------------

@@ -28,6 +28,15 @@ std::filesystem::path UserDataFolder() {
   return base / ".local" / "share" / "Vantrel";
 }
 
+std::string DefaultWorkFolder() {
+  const std::filesystem::path folder = UserDataFolder();
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  std::string text = folder.string();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
 std::filesystem::path FixedEventFile() { return UserDataFolder() / "VantrelEvents.txt"; }
 
 std::filesystem::path FixedTrajectoryFile() {

@@ -58,6 +58,10 @@ class ScopedViewShared {
 // ~/.local/share/Vantrel). Not created here.
 std::filesystem::path UserDataFolder();
 
+// The working folder when the user named none: UserDataFolder as text ending in "/", created
+// when missing. Never the program's folder, which may be read-only.
+std::string DefaultWorkFolder();
+
 // The two text files the fit reads when a load left the events or the trajectory empty.
 std::filesystem::path FixedEventFile();
 std::filesystem::path FixedTrajectoryFile();

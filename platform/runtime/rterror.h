@@ -42,6 +42,14 @@ class RtError : public std::runtime_error {
   std::string description_;
 };
 
+// A file that is there but cannot be read (not a zip archive, encrypted, malformed, over a limit,
+// out of memory): the description names the file and the reason, for the user to be told. The
+// number is the one the caller's error rule tests.
+class FileFault : public RtError {
+ public:
+  using RtError::RtError;
+};
+
 // Runs f; returns 0 when it succeeds, else the number of the RtError it threw. Other
 // exceptions propagate. This is the "skip the failing statement" rule in one call.
 template <class F>

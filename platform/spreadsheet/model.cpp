@@ -42,7 +42,7 @@ bool LessRow(const Cell& c, uint32_t row) { return c.row < row; }
 // --- Sheet -----------------------------------------------------------------------------------
 
 void Sheet::EnsureLoaded() {
-  if (loadError_) throw rt::RtError(loadError_, loadDescription_);
+  if (loadError_) throw rt::FileFault(loadError_, loadDescription_);
   if (!loader_ || loading_) return;
   auto f = std::move(loader_);
   loader_ = nullptr;
@@ -53,17 +53,17 @@ void Sheet::EnsureLoaded() {
   } catch (const rt::RtError& e) {
     loading_ = false;
     loadError_ = e.number();
-    loadDescription_ = e.description();
+    loadDescription_ = e.description() + " (sheet \"" + name_ + "\")";
     cols_.clear();
     formulaOf_.clear();
-    throw;
+    throw rt::FileFault(loadError_, loadDescription_);
   } catch (const std::bad_alloc&) {
     loading_ = false;
     loadError_ = 7;
-    loadDescription_ = "Out of memory while reading the sheet " + name_;
+    loadDescription_ = "Out of memory while reading the sheet \"" + name_ + "\"";
     cols_.clear();
     formulaOf_.clear();
-    throw rt::RtError(loadError_, loadDescription_);
+    throw rt::FileFault(loadError_, loadDescription_);
   }
 }
 

@@ -375,6 +375,8 @@ class Application {
 // --- the running spreadsheet -----------------------------------------------------------------
 
 // What GetRunning attaches to. The program installs one at start-up; tests install theirs.
+// A workbook that is there but cannot be read throws rt::FileFault: 429 at the attachment,
+// 1004 (or 7) when a sheet fails on use.
 class Connector {
  public:
   virtual ~Connector() = default;

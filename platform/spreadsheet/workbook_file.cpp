@@ -1147,12 +1147,20 @@ Application WorkbookFileConnector::Attach() {
             static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
   if (app_ && !app_->quit && path == path_ && now == stamp_) return app_->handle();
   auto app = model::App::Create();
+  // The file is there: whatever stops its reading is a fault of that workbook, told with its reason.
+  std::string fault;
   try {
     OpenWorkbookFile(*app, path, o_.limits);
   } catch (const rt::RtError& e) {
+    fault = e.description();
+  } catch (const std::bad_alloc&) {
+    fault = "Cannot read the workbook " + path + ": out of memory";
+  }
+  if (!fault.empty()) {
     // A save under way: go on with what was read before.
     if (app_ && !app_->quit && path == path_) return app_->handle();
-    throw rt::RtError(rt::kErrCannotCreate, e.description());
+    if (fault.find(path) == std::string::npos) fault += " (" + path + ")";
+    throw rt::FileFault(rt::kErrCannotCreate, fault);
   }
   bool newPath = path != path_;
   app_ = app;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -40,8 +42,10 @@ TEST_F(UiTest, FirstActivationLoadsOnceAndSetsTheKnownState) {
   EXPECT_EQ(m.Label1(1).Caption(), "Length Axis Factor/Cubic");
   EXPECT_EQ(m.ToolBoptions->Button(2).Value(), forms::kButtonPressed);
   EXPECT_EQ(MainShared().ShowLabels, 1);
-  // The working folder: the program's folder, shown in the image-folder box and the button tip.
-  EXPECT_EQ(st().WorkDir, platform::ProgramFolder() + "/");
+  // The working folder: the per-user data folder (never the program's, which may be
+  // read-only), created, shown in the image-folder box and the button tip.
+  EXPECT_EQ(st().WorkDir, view::UserDataFolder().string() + "/");
+  EXPECT_TRUE(std::filesystem::is_directory(view::UserDataFolder()));
   EXPECT_EQ(m.Text6->Text(), st().WorkDir);
   EXPECT_EQ(m.Toolbar1->Button("imagespot").ToolTipText(), "Save Image " + st().WorkDir);
   EXPECT_EQ(m.Combo1->Width(), 390);

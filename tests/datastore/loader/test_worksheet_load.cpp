@@ -161,6 +161,21 @@ TEST_P(WorksheetLoad, TooNarrowRangeEndsTheLoadAndKeepsThePreviousData) {
   EXPECT_TRUE(view->cameraSets.empty());
 }
 
+TEST_P(WorksheetLoad, ADataFileThatCannotBeWrittenIsToldNotPassedOver) {
+  // A working folder under a plain file: nobody, root included, can write there.
+  dir.Write("plain", "x");
+  Run(GetParam(), 0, 2, 20);
+  s().WorkDir = (dir.path() / "plain" / "work").string() + "/";
+  LoadExcelDataXls();
+  // The reason first; then the reader's own word on the file it shows instead.
+  ASSERT_EQ(boxes().size(), 2u);
+  EXPECT_EQ(boxes()[0].title, "Error");
+  EXPECT_EQ(boxes()[0].style, 16);
+  EXPECT_NE(boxes()[0].text.find(s().WorkDir), std::string::npos) << boxes()[0].text;
+  EXPECT_EQ(s().LoaderBusy, 0);
+  EXPECT_EQ(s().SettingsBlock.LoadDone, 1.0);
+}
+
 TEST_P(WorksheetLoad, TooWideRangeIsCutAlongTheColumnLayout) {
   Run(GetParam(), 0, 9, 20);  // =MAX(A2:R6)
   LoadExcelDataXls();

@@ -8,6 +8,7 @@
 #include "tests/ui/dialogs/dialog_fixture.h"
 #include "ui/frm_video.h"
 #include "ui/save_image.h"
+#include "view/view_shared.h"
 #include "view/capture.h"
 
 namespace vantrel::test {
@@ -24,6 +25,7 @@ class Movie : public DialogTest {
       if (folder.empty() || folder.back() != '/') folder += '/';
       saved.push_back(folder + name);
       WriteFile(folder + name, "BM");
+      return std::string();
     });
     capture->openFolder = [this](const std::string& f) { opened.push_back(f); };
   }
@@ -43,6 +45,7 @@ class Movie : public DialogTest {
     view::MovieSaveAs(s, sb().PlotDate, [this](std::string& name, std::string& folder) {
       saved.push_back(folder + name);
       WriteFile(folder + name, "BM");
+      return std::string();
     });
   }
   QWidget host;
@@ -187,15 +190,17 @@ TEST_F(Movie, SavedImageNameAndTheFileManagerOnce) {
   EXPECT_EQ(main->text21, "");
 }
 
-TEST_F(Movie, AnEmptyImageFolderTakesTheProgramFolder) {
+TEST_F(Movie, AnEmptyImageFolderTakesTheUserDataFolderNeverTheProgramFolder) {
   ClockGuard clock(Now0());
   platform::SetProgramPathForTesting((dir / "prog" / "vantrel").string());
   fs::create_directories(dir / "prog");
   Text6->SetText("");
   capture->mnuFSaveAs_Click();
-  EXPECT_EQ(Text6->Text(), (dir / "prog").string() + "/");
+  const std::string folder = view::UserDataFolder().string() + "/";
+  EXPECT_EQ(Text6->Text(), folder);
   ASSERT_EQ(saved.size(), 1u);
-  EXPECT_EQ(saved[0], (dir / "prog" / "Vanex20240306_194125.bmp").string());
+  EXPECT_EQ(saved[0], folder + "Vanex20240306_194125.bmp");
+  EXPECT_FALSE(fs::exists(dir / "prog" / "Vanex20240306_194125.bmp"));
 }
 
 TEST_F(Movie, MainWindowSliders) {

@@ -1,0 +1,206 @@
+#pragma once
+// The assembled program on its users' journeys: the services and the main window built by the
+// same calls as main(), the real view drawing the real scene, driven by real input events on
+// the X server of xvfb-run. Each test runs in a process of its own (CTest runs one test a
+// process) with a fresh home folder and fresh run-wide state, as at a launch.
+//
+// Message boxes are the program's real modal boxes: a watcher answers each one as it opens,
+// by the button the test scripted, and keeps its title and text.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "datastore/load_queue.h"
+#include "datastore/state.h"
+#include "datastore/watcher.h"
+#include "platform/glview/glview.h"
+#include "platform/runtime/clock.h"
+#include "platform/runtime/vb.h"
+#include "ui/app.h"
+#include "ui/main_shared.h"
+#include "ui/main_window.h"
+#include "view/class_gl.h"
+#include "view/view_shared.h"
+
+namespace vantrel::journey {
+
+namespace fs = std::filesystem;
+
+// Local time fixed at 2026/03/05 14:07:09 (the data file's header carries it); waits and the
+// animation run on the real monotonic clock.
+class FixedDateClock : public rt::Clock {
+ public:
+  double Now() const override { return rt::DateSerial(2026, 3, 5) + rt::TimeSerial(14, 7, 9); }
+  double Timer() const override { return 14 * 3600 + 7 * 60 + 9; }
+  double Monotonic() const override {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
+  void Sleep(long ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+struct SeenBox {
+  std::string title, text;
+};
+
+inline std::string ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const fs::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// CPU time of the process (user + system), seconds.
+inline double ProcessCpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+}
+
+class JourneyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vantrel-journey-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    home = tmpl;
+    for (const char* d : {"config", "data", "cache", "runtime"}) fs::create_directories(home / d);
+    fs::permissions(home / "runtime", fs::perms::owner_all);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
+    unsetenv("VANTREL_WORKBOOK");
+    unsetenv("VANTREL_CALC");
+    datastore::ResetLoadQueueForTesting();
+    datastore::ResetWatcherForTesting();
+    boxTimer.setInterval(50);
+    QObject::connect(&boxTimer, &QTimer::timeout, [this] { AnswerOpenBox(); });
+    boxTimer.start();
+  }
+
+  void TearDown() override {
+    if (window) window->hide();
+    window.reset();
+    boxTimer.stop();
+    std::error_code ec;
+    for (auto& p : fs::recursive_directory_iterator(home, fs::directory_options::skip_permission_denied, ec))
+      fs::permissions(p.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(home, ec);
+  }
+
+  // main()'s start: the services, then the main window with the command line.
+  void StartProgram(std::vector<std::string> args = {}) {
+    InstallServices();
+    window = ui::StartMainWindow(std::move(args));
+    ASSERT_TRUE(WaitFor([] { return datastore::Store().SettingsBlock.LoadDone == 1.0; }, 60))
+        << "the first load did not end";
+    ASSERT_NE(View(), nullptr);
+    Settle();
+  }
+
+  void InstallServices() {
+    ui::InstallPlatformServices();
+    rt::SetClock(std::make_shared<FixedDateClock>());
+  }
+
+  // The next boxes are answered by these buttons, in order; then by OK.
+  void Answer(std::vector<QMessageBox::StandardButton> buttons) {
+    for (auto b : buttons) answers.push_back(b);
+  }
+
+  void AnswerOpenBox() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+    QMessageBox::StandardButton want = QMessageBox::Ok;
+    if (!answers.empty()) {
+      want = answers.front();
+      answers.pop_front();
+    }
+    QAbstractButton* b = box->button(want);
+    if (!b) b = box->buttons().isEmpty() ? nullptr : box->buttons().first();
+    if (b) QTest::mouseClick(b, Qt::LeftButton);
+  }
+
+  bool SawBox(const std::string& title) const {
+    for (const auto& b : boxes)
+      if (b.title == title) return true;
+    return false;
+  }
+
+  // Runs the event loop until pred holds or the time is up.
+  static bool WaitFor(const std::function<bool()>& pred, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!pred()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      QTest::qWait(20);
+    }
+    return true;
+  }
+
+  // Lets the view draw what the last change asks for.
+  void Settle(int ms = 400) {
+    QTest::qWait(ms);
+    if (View()) View()->update();
+    QTest::qWait(100);
+  }
+
+  glview::GlView* View() const { return window ? window->glxCtl1 : nullptr; }
+  view::ClassGl& Gl() const { return *window->GlInstance; }
+
+  // The view's last frame, as drawn.
+  QImage Frame() const { return View()->grabFramebuffer(); }
+
+  // Pixels of the nominal plot colour (green, the factory setting), the trajectory's lines.
+  static int PlotPixels(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        const QRgb c = img.pixel(x, y);
+        if (qGreen(c) > 120 && qGreen(c) > 2 * qRed(c) && qGreen(c) > 2 * qBlue(c)) ++n;
+      }
+    return n;
+  }
+
+  fs::path DataFolder() const { return home / "data" / "Vantrel"; }
+  fs::path CurrentDataFile() const { return DataFolder() / "_Vantrel.vnx"; }
+
+  static fs::path Fixture(const std::string& rel) { return fs::path(VANTREL_FIXTURES) / rel; }
+
+  fs::path home;
+  datastore::ScopedStore store;
+  view::ScopedViewShared viewShared;
+  ui::ScopedMainShared mainShared;
+  QTimer boxTimer;
+  std::deque<QMessageBox::StandardButton> answers;
+  std::vector<SeenBox> boxes;
+  std::unique_ptr<ui::MainWindow> window;
+};
+
+}  // namespace vantrel::journey
