@@ -12,6 +12,8 @@
 #include "platform/runtime/rterror.h"
 #include "platform/settings/qt/qt_settings.h"
 #include "platform/settings/settings.h"
+#include "platform/spreadsheet/calc.h"
+#include "platform/spreadsheet/workbook_file.h"
 #include "ui/main_window.h"
 #include "ui/toolbar_layout.h"
 
@@ -23,6 +25,9 @@ void InstallPlatformServices() {
   platform::InstallQtSettings();
   platform::InstallQtEvents();
   forms::SetLayoutStore(std::make_shared<SettingsToolbarLayouts>());
+  // The running spreadsheet: the workbook named by VANTREL_WORKBOOK, else a listening Calc.
+  spreadsheet::SetConnector(std::make_shared<spreadsheet::ChoosingConnector>(
+      std::make_shared<spreadsheet::WorkbookFileConnector>(), std::make_shared<spreadsheet::CalcConnector>()));
 }
 
 int RunProgram(int argc, char** argv) {
