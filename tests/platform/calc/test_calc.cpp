@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/spreadsheet/calc.h"
 #include "tests/datastore/loader/loader_harness.h"
@@ -180,6 +181,59 @@ TEST_F(LiveCalc, CalcClosedWhileRunningIsTheNotRunningRoad) {
   ASSERT_FALSE(boxes().empty());
   EXPECT_EQ(boxes()[0].title, "Excel not running!");
   EXPECT_EQ(ReadCurrent(), data);
+}
+
+// The real program started beside the running Calc, from a folder of its own (where it writes its
+// data file): its first load shows the specification of Calc's active cell.
+TEST_F(LiveCalc, TheProgramBesideCalcShowsTheActiveSpecification) {
+  const fs::path folder = dir.File("program");
+  fs::create_directories(folder);
+  const fs::path built = fs::path(VANTREL_PROGRAM).parent_path();
+  // The program, the Calc module and the textures with their licence text.
+  for (const auto& e : fs::directory_iterator(built)) {
+    const std::string name = e.path().filename().string(), ext = e.path().extension().string();
+    if (name == "vantrel" || name == "libvantrel_calc.so" || ext == ".jpg" || name == "LICENSES.txt")
+      fs::copy_file(e.path(), folder / name);
+  }
+  calc->Do("open " + dir.File("loader.ods"));
+  calc->Do("unmodified");
+
+  const std::string pipe = "vantrel_test_" + std::to_string(getpid());
+  const pid_t program = fork();
+  if (program == 0) {
+    setenv("VANTREL_CALC", ("pipe,name=" + pipe + ";urp;StarOffice.ComponentContext").c_str(), 1);
+    unsetenv("VANTREL_WORKBOOK");
+    // A first start: settings of its own.
+    const std::string home = (folder / "home").string();
+    for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) setenv(v, home.c_str(), 1);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    const std::string exe = (folder / "vantrel").string();
+    execl(exe.c_str(), exe.c_str(), nullptr);
+    _exit(127);
+  }
+  ASSERT_GT(program, 0);
+  calc->Do("select Orbit T3");
+  // The header of the data file the program wrote, once it names `formula`.
+  const std::string dataFile = (folder / "_Vantrel.vnx").string();
+  auto shows = [&](const std::string& formula) {
+    const std::string field = "\tOrbit\t" + formula + "\t";
+    for (int i = 0; i < 600; ++i) {
+      std::error_code ec;
+      if (fs::exists(dataFile, ec)) {
+        const std::string text = test::TempDir::Read(dataFile);
+        if (text.find(field) != std::string::npos && text.find("1004.0000000000") != std::string::npos) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  };
+  EXPECT_TRUE(shows("=MAX(A2:C6)+MAX(D2:D6)")) << test::TempDir::Read(dataFile);
+  EXPECT_EQ(waitpid(program, nullptr, WNOHANG), 0);  // still running
+  kill(program, SIGTERM);
+  waitpid(program, nullptr, 0);
+  EXPECT_EQ(calc->Do("modified"), "0");
 }
 
 }  // namespace
