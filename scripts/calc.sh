@@ -21,6 +21,7 @@ Start the program beside it, without a workbook argument:
 
     bash scripts/run.sh
 
-It reads the active cell of the active Calc document: click a specification cell
+It shows the specification of the active cell of the active Calc document. Check
+OptionsInteractive > Interactive in the program, then click another specification cell
 (for example =MAX(A2:C60)) and the view follows within a few seconds.
 TEXT
