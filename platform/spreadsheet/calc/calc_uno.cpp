@@ -47,6 +47,7 @@
 #include <com/sun/star/util/XSearchable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -64,6 +65,26 @@ using css::uno::Sequence;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 using rtl::OUString;
+
+// Set once the process exits: UNO's own state may be gone before the last of our references, so
+// those still held then are left, not released.
+std::atomic<bool> exiting{false};
+
+template <class I>
+class Kept {
+ public:
+  explicit Kept(Reference<I> r) : p_(new Reference<I>(std::move(r))) {}
+  Kept(const Kept&) = delete;
+  Kept& operator=(const Kept&) = delete;
+  ~Kept() {
+    if (!exiting) delete p_;
+  }
+  const Reference<I>& get() const { return *p_; }
+  I* operator->() const { return p_->get(); }
+
+ private:
+  Reference<I>* p_;
+};
 
 std::string Utf8(const OUString& s) { return rtl::OUStringToOString(s, RTL_TEXTENCODING_UTF8).getStr(); }
 OUString U(const std::string& s) { return OUString::fromUtf8(s.c_str()); }
@@ -92,7 +113,7 @@ class UnoDocument : public Document {
 
   std::string Title() override {
     return Call([&] {
-      Reference<css::frame::XTitle> t(model_, UNO_QUERY);
+      Reference<css::frame::XTitle> t(model_.get(), UNO_QUERY);
       if (t.is()) return Utf8(t->getTitle());
       return Utf8(model_->getURL());
     });
@@ -231,7 +252,7 @@ class UnoDocument : public Document {
   }
   bool Modified() override {
     return Call([&] {
-      Reference<css::util::XModifiable> m(model_, UNO_QUERY_THROW);
+      Reference<css::util::XModifiable> m(model_.get(), UNO_QUERY_THROW);
       return static_cast<bool>(m->isModified());
     });
   }
@@ -242,7 +263,7 @@ class UnoDocument : public Document {
     return Utf8(t->getString());
   }
   Reference<css::container::XIndexAccess> Sheets() {
-    Reference<css::sheet::XSpreadsheetDocument> d(model_, UNO_QUERY_THROW);
+    Reference<css::sheet::XSpreadsheetDocument> d(model_.get(), UNO_QUERY_THROW);
     return Reference<css::container::XIndexAccess>(d->getSheets(), UNO_QUERY_THROW);
   }
   Reference<css::sheet::XSpreadsheet> Sheet(int64_t sheet) {
@@ -260,7 +281,7 @@ class UnoDocument : public Document {
     return v;
   }
 
-  Reference<css::frame::XModel> model_;
+  Kept<css::frame::XModel> model_;
 };
 
 bool IsSpreadsheet(const Reference<css::uno::XInterface>& x) {
@@ -276,7 +297,7 @@ class UnoSession : public Session {
 
   std::string ProductVersion() override {
     return Call([&] {
-      Reference<css::lang::XMultiServiceFactory> provider = css::configuration::theDefaultProvider::get(ctx_);
+      Reference<css::lang::XMultiServiceFactory> provider = css::configuration::theDefaultProvider::get(ctx_.get());
       css::beans::PropertyValue path;
       path.Name = "nodepath";
       path.Value <<= OUString("/org.openoffice.Setup/Product");
@@ -321,15 +342,16 @@ class UnoSession : public Session {
   }
 
  private:
-  Reference<css::uno::XComponentContext> ctx_;
-  Reference<css::frame::XDesktop2> desktop_;
+  Kept<css::uno::XComponentContext> ctx_;
+  Kept<css::frame::XDesktop2> desktop_;
 };
 
-// The local UNO environment, made once: the type and service libraries of the installed
-// LibreOffice.
+// The local UNO environment, made once and kept to the end of the process: the type and service
+// libraries of the installed LibreOffice.
 Reference<css::uno::XComponentContext> LocalContext() {
   static std::mutex m;
-  static Reference<css::uno::XComponentContext> ctx;
+  static auto* kept = new Reference<css::uno::XComponentContext>;
+  Reference<css::uno::XComponentContext>& ctx = *kept;
   std::lock_guard<std::mutex> lock(m);
   if (!ctx.is()) {
     // The installed LibreOffice's bootstrap file names its type and service libraries.
@@ -353,6 +375,8 @@ vantrel_calc_connect(const std::string& connection) {
   const std::string notRunning = "Calc does not answer on " + connection;
   try {
     Reference<css::uno::XComponentContext> local = LocalContext();
+    static std::once_flag atExit;
+    std::call_once(atExit, [] { std::atexit([] { exiting = true; }); });
     Reference<css::bridge::XUnoUrlResolver> resolver = css::bridge::UnoUrlResolver::create(local);
     const std::string url = connection.rfind("uno:", 0) == 0 ? connection : "uno:" + connection;
     Reference<css::uno::XComponentContext> remote(resolver->resolve(U(url)), UNO_QUERY);
