@@ -108,6 +108,7 @@ std::optional<Rect> ParseRange(std::string_view text) {
 }
 
 std::string ApiToA1(std::string_view f) {
+  if (f.empty() || f[0] != '=') return std::string(f);  // a constant
   std::string out;
   out.reserve(f.size());
   // After a sheet name, a reference part: [$]letters[$]digits.

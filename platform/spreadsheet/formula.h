@@ -32,7 +32,8 @@ std::optional<Rect> ParseRange(std::string_view text);
 std::optional<std::string> OdfToA1(std::string_view odf);
 
 // A formula as the Calc API gives it, in the form above: "=SUM(A2;B2)" -> "=SUM(A2,B2)",
-// "=$Sheet2.B1" -> "=Sheet2!B1", "='My sheet'.B1" -> "='My sheet'!B1". Text literals stay as they are.
+// "=$Sheet2.B1" -> "=Sheet2!B1", "='My sheet'.B1" -> "='My sheet'!B1". Text literals and
+// constants stay as they are.
 std::string ApiToA1(std::string_view api);
 
 // A formula moved by (rows, columns): the relative references shift, "$" parts stay.

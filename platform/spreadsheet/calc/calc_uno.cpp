@@ -42,7 +42,10 @@
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <com/sun/star/util/XSearchDescriptor.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
@@ -155,7 +158,7 @@ class UnoDocument : public Document {
       Reference<css::table::XCell> cell = Cell(c);
       switch (cell->getType()) {
         case css::table::CellContentType_EMPTY: return CellValue{};
-        case css::table::CellContentType_VALUE: return CellValue::Num(cell->getValue());
+        case css::table::CellContentType_VALUE: return Number(cell);
         case css::table::CellContentType_TEXT: return CellValue::Str(CellText(cell));
         default: break;
       }
@@ -164,7 +167,7 @@ class UnoDocument : public Document {
       sal_Int32 kind = 0;
       p->getPropertyValue("FormulaResultType2") >>= kind;
       if (kind == css::sheet::FormulaResult::STRING) return CellValue::Str(CellText(cell));
-      return CellValue::Num(cell->getValue());
+      return Number(cell);
     });
   }
   std::string Text(const CellAt& c) override { return Call([&] { return CellText(Cell(c)); }); }
@@ -258,6 +261,20 @@ class UnoDocument : public Document {
   }
 
  private:
+  // A number, a date or time, or a boolean, as the cell's number format tells.
+  CellValue Number(const Reference<css::table::XCell>& cell) {
+    const double x = cell->getValue();
+    Reference<css::beans::XPropertySet> p(cell, UNO_QUERY_THROW);
+    sal_Int32 key = 0;
+    p->getPropertyValue("NumberFormat") >>= key;
+    Reference<css::util::XNumberFormatsSupplier> supplier(model_.get(), UNO_QUERY_THROW);
+    Reference<css::beans::XPropertySet> format = supplier->getNumberFormats()->getByKey(key);
+    sal_Int16 type = 0;
+    if (format.is()) format->getPropertyValue("Type") >>= type;
+    if (type & css::util::NumberFormat::LOGICAL) return CellValue::Bool(x != 0);
+    if (type & (css::util::NumberFormat::DATE | css::util::NumberFormat::TIME)) return CellValue::DateSerial(x);
+    return CellValue::Num(x);
+  }
   static std::string CellText(const Reference<css::table::XCell>& cell) {
     Reference<css::text::XTextRange> t(cell, UNO_QUERY_THROW);
     return Utf8(t->getString());

@@ -4,7 +4,7 @@ stdin, one answer a line on stdout ("ok [value]" or "err message"):
 
     open PATH              close every document, open PATH in a window
     select SHEET CELL      show SHEET and put the cell cursor on CELL
-    set SHEET CELL NUMBER  type a number into a cell
+    set SHEET CELL NUMBER [FORMAT]  type a number into a cell, shown in a number format
     unmodified             mark the document saved
     modified               0 or 1
     cells SHEET RANGE      the formulas of a range, as one line
@@ -72,7 +72,12 @@ def main():
                 doc.CurrentController.setActiveSheet(sheet)
                 doc.CurrentController.select(sheet.getCellRangeByName(words[2]))
             elif cmd == "set":
-                doc.Sheets.getByName(words[1]).getCellRangeByName(words[2]).setValue(float(words[3]))
+                cell = doc.Sheets.getByName(words[1]).getCellRangeByName(words[2])
+                cell.setValue(float(words[3]))
+                if len(words) > 4:
+                    formats, locale = doc.NumberFormats, uno.createUnoStruct("com.sun.star.lang.Locale")
+                    key = formats.queryKey(words[4], locale, False)
+                    cell.NumberFormat = key if key >= 0 else formats.addNew(words[4], locale)
             elif cmd == "unmodified":
                 doc.setModified(False)
             elif cmd == "modified":

@@ -148,6 +148,15 @@ TEST_F(LiveCalc, ReadsAsTheWorkbookFileFollowsTheCursorAndEditsAndWritesNothing)
   // cells nor its modified flag.
   calc->Do("select Orbit T2");
   calc->Do("set Orbit B3 2345.5");
+  // A date and a boolean read as the workbook files give them.
+  calc->Do("set Orbit Z1 45356.5 YYYY-MM-DD");
+  calc->Do("set Orbit Z2 1 BOOLEAN");
+  {
+    ss::Worksheet sheet = live->Attach().ActiveWorkbook().ActiveSheet();
+    EXPECT_EQ(sheet.Cells(1, 26).Value(), ss::CellValue::DateSerial(45356.5));
+    EXPECT_EQ(sheet.Cells(2, 26).Value().AsString(), "True");
+    EXPECT_EQ(sheet.Cells(3, 26).Value(), ss::CellValue{});
+  }
   calc->Do("unmodified");
   const std::string before = calc->Do("cells Orbit A1:T12");
   const std::string edited = Load(live);

@@ -101,6 +101,7 @@ TEST(ApiFormula, TakesTheFormOfTheFileReaders) {
       {"=LEN(\"a;b Sheet2.B1\")+1.5", "=LEN(\"a;b Sheet2.B1\")+1.5"},
       {"=IF(A1;\"x\"\"y\";2.5E3)", "=IF(A1,\"x\"\"y\",2.5E3)"},
       {"1000", "1000"},
+      {"Sheet2.B1; notes", "Sheet2.B1; notes"},
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ss::formula::ApiToA1(c.api), c.a1) << c.api;
