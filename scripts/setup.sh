@@ -9,6 +9,7 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   libzip-dev libexpat1-dev libxlsxwriter-dev libfast-float-dev
+  libreoffice-calc libreoffice-dev python3-uno
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include "platform/runtime/rterror.h"
 #include "platform/settings/qt/qt_settings.h"
 #include "platform/settings/settings.h"
+#include "platform/spreadsheet/calc.h"
 #include "platform/spreadsheet/workbook_file.h"
 #include "ui/main_window.h"
 #include "ui/toolbar_layout.h"
@@ -20,13 +21,16 @@ namespace vantrel::ui {
 
 namespace {
 
+// The running spreadsheet: the workbook named by VANTREL_WORKBOOK, else a Calc listening on its
+// connection, else the workbook attached last (kept in the settings store).
 std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
   spreadsheet::WorkbookFileConnector::Options o;
   o.lastAttached = [] { return platform::GetSetting(platform::kSettingsApp, "App", kLastWorkbookKey, ""); };
   o.rememberAttached = [](const std::string& path) {
     rt::Try([&] { platform::SaveSetting(platform::kSettingsApp, "App", kLastWorkbookKey, path); });
   };
-  return std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o));
+  return std::make_shared<spreadsheet::ChoosingConnector>(
+      std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)), std::make_shared<spreadsheet::CalcConnector>());
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ inline constexpr const char* kLastWorkbookKey = "LastWorkbook";
 
 // Installs every service the program needs of its platform: the system locale, the real
 // message boxes, the settings store, the event pump, the toolbar layout store on the settings,
-// and the running spreadsheet (the workbook named by VANTREL_WORKBOOK, else the one attached
-// last, kept in the settings store). Call once the QApplication exists.
+// and the running spreadsheet (the workbook named by VANTREL_WORKBOOK, else a LibreOffice Calc
+// listening on VANTREL_CALC's connection, else the workbook attached last, kept in the settings
+// store). Call once the QApplication exists.
 void InstallPlatformServices();
 
 // Creates the main window with the command-line arguments (after the program's own path), runs

@@ -1,5 +1,6 @@
 #include "platform/spreadsheet/formula.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/runtime/utf8.h"
@@ -104,6 +105,63 @@ std::optional<Rect> ParseRange(std::string_view text) {
   if (r.r1 > r.r2) std::swap(r.r1, r.r2);
   if (r.c1 > r.c2) std::swap(r.c1, r.c2);
   return r;
+}
+
+std::string ApiToA1(std::string_view f) {
+  if (f.empty() || f[0] != '=') return std::string(f);  // a constant
+  std::string out;
+  out.reserve(f.size());
+  // After a sheet name, a reference part: [$]letters[$]digits.
+  auto refFollows = [&](size_t j) {
+    if (j < f.size() && f[j] == '$') ++j;
+    const size_t letters = j;
+    while (j < f.size() && IsLetter(f[j])) ++j;
+    if (j == letters) return false;
+    if (j < f.size() && f[j] == '$') ++j;
+    return j < f.size() && IsDigit(f[j]);
+  };
+  for (size_t i = 0; i < f.size();) {
+    const char c = f[i];
+    if (c == '"') {
+      size_t j = i + 1;
+      while (j < f.size() && !(f[j] == '"' && !(j + 1 < f.size() && f[j + 1] == '"'))) j += f[j] == '"' ? 2 : 1;
+      j = std::min(j + 1, f.size());
+      out.append(f.substr(i, j - i));
+      i = j;
+    } else if (c == ';') {
+      out += ',';
+      ++i;
+    } else if (c == '\'' || (c == '$' && i + 1 < f.size() && f[i + 1] == '\'')) {
+      // A quoted sheet name, '' inside it standing for one quote.
+      size_t j = f.find('\'', i) + 1;
+      while (j < f.size() && !(f[j] == '\'' && !(j + 1 < f.size() && f[j + 1] == '\''))) j += f[j] == '\'' ? 2 : 1;
+      j = std::min(j + 1, f.size());
+      const size_t from = c == '$' ? i + 1 : i;
+      out.append(f.substr(from, j - from));
+      if (j < f.size() && f[j] == '.' && refFollows(j + 1)) {
+        out += '!';
+        ++j;
+      }
+      i = j;
+    } else if (IsLetter(c) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80) {
+      size_t j = i + 1;
+      while (j < f.size() && (IsLetter(f[j]) || IsDigit(f[j]) || f[j] == '_' || f[j] == '$' ||
+                              static_cast<unsigned char>(f[j]) >= 0x80))
+        ++j;
+      if (j < f.size() && f[j] == '.' && refFollows(j + 1)) {
+        out.append(f.substr(c == '$' ? i + 1 : i, j - (c == '$' ? i + 1 : i)));
+        out += '!';
+        ++j;
+      } else {
+        out.append(f.substr(i, j - i));
+      }
+      i = j;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
 }
 
 std::optional<std::string> OdfToA1(std::string_view odf) {

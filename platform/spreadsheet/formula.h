@@ -31,6 +31,11 @@ std::optional<Rect> ParseRange(std::string_view text);
 // "'My sheet'!B1"; ";" between arguments -> ",". nullopt when the formula's syntax is unknown.
 std::optional<std::string> OdfToA1(std::string_view odf);
 
+// A formula as the Calc API gives it, in the form above: "=SUM(A2;B2)" -> "=SUM(A2,B2)",
+// "=$Sheet2.B1" -> "=Sheet2!B1", "='My sheet'.B1" -> "='My sheet'!B1". Text literals and
+// constants stay as they are.
+std::string ApiToA1(std::string_view api);
+
 // A formula moved by (rows, columns): the relative references shift, "$" parts stay.
 std::string ShiftFormula(std::string_view formula, int64_t rows, int64_t columns);
 

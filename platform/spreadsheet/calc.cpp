@@ -1,0 +1,363 @@
+#include "platform/spreadsheet/calc.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/runtime/rterror.h"
+#include "platform/runtime/vb.h"
+#include "platform/spreadsheet/formula.h"
+#include "platform/spreadsheet/model.h"
+
+namespace vantrel::spreadsheet {
+
+namespace {
+
+using calc::CellAt;
+using formula::Rect;
+
+[[noreturn]] void Refused(const std::string& what) {
+  throw rt::RtError(rt::kErrRejected, what + ": the document in Calc is only read");
+}
+
+// What the handles of one session share: the connection, the in-memory instance that holds the
+// workbooks the program adds, and the copy of the range last copied.
+struct Live {
+  std::shared_ptr<calc::Session> session;
+  std::shared_ptr<model::App> scratch = model::App::Create();
+  std::shared_ptr<model::Book> copied;
+  std::shared_ptr<calc::Document> focus;  // the workbook last activated
+  Application Scratch() { return scratch->handle(); }
+};
+using LiveP = std::shared_ptr<Live>;
+
+SheetP MakeSheet(const LiveP& live, std::shared_ptr<calc::Document> doc, int64_t sheet);
+
+class CalcRange : public IRange {
+ public:
+  CalcRange(LiveP live, std::shared_ptr<calc::Document> doc, int64_t sheet, Rect r)
+      : live_(std::move(live)), doc_(std::move(doc)), sheet_(sheet), r_(r) {}
+
+  std::string Formula() override { return formula::ApiToA1(doc_->Formula(TopLeft())); }
+  void SetFormula(std::string_view) override { Refused("Formula"); }
+  CellValue Value() override { return doc_->Value(TopLeft()); }
+  void SetValue(const CellValue&) override { Refused("Value"); }
+  std::string Text() override { return doc_->Text(TopLeft()); }
+  int64_t Row() override { return r_.r1; }
+  int64_t Column() override { return r_.c1; }
+  int64_t RowsCount() override { return r_.r2 - r_.r1 + 1; }
+  int64_t ColumnsCount() override { return r_.c2 - r_.c1 + 1; }
+  std::string Address() override {
+    auto cell = [](int64_t row, int64_t col) {
+      return "$" + formula::ColumnLetters(col) + "$" + std::to_string(row);
+    };
+    std::string a = cell(r_.r1, r_.c1);
+    if (r_.r2 != r_.r1 || r_.c2 != r_.c1) a += ":" + cell(r_.r2, r_.c2);
+    return a;
+  }
+  // The cell cursor moves to the range's top-left cell; the document is not changed.
+  void Activate() override { doc_->Select(TopLeft()); }
+  void Select() override { doc_->Select(TopLeft()); }
+  RangeP Cells(int64_t row, int64_t column) override {
+    const int64_t r = r_.r1 + row - 1, c = r_.c1 + column - 1;
+    if (r < 1 || r > formula::kMaxRows || c < 1 || c > formula::kMaxColumns)
+      throw rt::RtError(rt::kErrRejected, "The cell reference is outside the sheet");
+    return std::make_shared<CalcRange>(live_, doc_, sheet_, Rect{r, c, r, c});
+  }
+  RangeP Find(const FindArgs& a) override;
+  void Copy() override;
+  void PasteSpecial(int, int, bool, bool) override { Refused("PasteSpecial"); }
+  double ColumnWidth() override { Refused("ColumnWidth"); }
+  void SetColumnWidth(double) override { Refused("ColumnWidth"); }
+  std::string NumberFormat() override { Refused("NumberFormat"); }
+  void SetNumberFormat(std::string_view) override { Refused("NumberFormat"); }
+  SheetP Worksheet() override { return MakeSheet(live_, doc_, sheet_); }
+
+ private:
+  CellAt TopLeft() const { return CellAt{sheet_, r_.r1, r_.c1}; }
+  LiveP live_;
+  std::shared_ptr<calc::Document> doc_;
+  int64_t sheet_;
+  Rect r_;
+};
+
+// The first cell of x after (row, col) in the order of rows.
+std::optional<std::pair<int64_t, int64_t>> FirstAfter(const Rect& x, int64_t row, int64_t col) {
+  if (row < x.r1) return std::pair{x.r1, x.c1};
+  if (row > x.r2) return std::nullopt;
+  if (col < x.c1) return std::pair{row, x.c1};
+  if (col < x.c2) return std::pair{row, col + 1};
+  if (row < x.r2) return std::pair{row + 1, x.c1};
+  return std::nullopt;
+}
+
+RangeP CalcRange::Find(const FindArgs& a) {
+  // A range of one cell searches its whole sheet; the search starts after the top-left cell.
+  const bool whole = r_.r1 == r_.r2 && r_.c1 == r_.c2;
+  std::optional<std::pair<int64_t, int64_t>> best, first;
+  for (Rect x : doc_->FindAll(sheet_, a)) {
+    if (!whole) {
+      x = Rect{std::max(x.r1, r_.r1), std::max(x.c1, r_.c1), std::min(x.r2, r_.r2), std::min(x.c2, r_.c2)};
+      if (x.r1 > x.r2 || x.c1 > x.c2) continue;
+    }
+    auto f = FirstAfter(x, r_.r1, r_.c1);
+    if (f && (!best || *f < *best)) best = f;
+    const std::pair<int64_t, int64_t> top{x.r1, x.c1};
+    if (!first || top < *first) first = top;
+  }
+  if (!best) best = first;  // wraps round to the start
+  if (!best) return nullptr;
+  return std::make_shared<CalcRange>(live_, doc_, sheet_, Rect{best->first, best->second, best->first, best->second});
+}
+
+void CalcRange::Copy() {
+  // The values are read in one call into a sheet of our own, where PasteSpecial and the text
+  // copy of the in-memory workbooks find them.
+  auto book = std::make_shared<model::Book>(live_->scratch, "Copied");
+  model::Sheet& s = book->AddSheet("Copied");
+  const CellAt end = doc_->UsedEnd(sheet_);
+  const Rect read{r_.r1, r_.c1, std::min(r_.r2, end.row), std::min(r_.c2, end.column)};
+  if (read.r1 <= read.r2 && read.c1 <= read.c2) {
+    const std::vector<CellValue> values = doc_->Values(sheet_, read);
+    const int64_t width = read.c2 - read.c1 + 1;
+    for (size_t k = 0; k < values.size(); ++k) {
+      const CellValue& v = values[k];
+      if (v.IsEmpty()) continue;
+      s.SetValue(read.r1 + static_cast<int64_t>(k) / width, read.c1 + static_cast<int64_t>(k) % width, v);
+    }
+  }
+  live_->copied = book;
+  live_->scratch->copy = {book->sheets().front(), r_};
+  live_->scratch->copyMode = true;
+}
+
+class CalcSheet : public ISheet {
+ public:
+  CalcSheet(LiveP live, std::shared_ptr<calc::Document> doc, int64_t sheet)
+      : live_(std::move(live)), doc_(std::move(doc)), sheet_(sheet) {}
+  std::string Name() override { return doc_->SheetName(sheet_); }
+  RangeP Cells() override { return At(Rect{1, 1, formula::kMaxRows, formula::kMaxColumns}); }
+  RangeP Cells(int64_t row, int64_t column) override { return Cells()->Cells(row, column); }
+  RangeP Range(std::string_view a1) override {
+    auto r = formula::ParseRange(a1);
+    if (!r) throw rt::RtError(rt::kErrRejected, "Method 'Range' of object '_Worksheet' failed");
+    return At(*r);
+  }
+  RangeP Columns(std::string_view letters) override { return Range(letters); }
+  void Activate() override { Refused("Activate"); }
+
+ private:
+  RangeP At(const Rect& r) { return std::make_shared<CalcRange>(live_, doc_, sheet_, r); }
+  LiveP live_;
+  std::shared_ptr<calc::Document> doc_;
+  int64_t sheet_;
+};
+
+SheetP MakeSheet(const LiveP& live, std::shared_ptr<calc::Document> doc, int64_t sheet) {
+  return std::make_shared<CalcSheet>(live, std::move(doc), sheet);
+}
+
+class CalcWindow : public IWindow {
+ public:
+  CalcWindow(LiveP live, std::shared_ptr<calc::Document> doc) : live_(std::move(live)), doc_(std::move(doc)) {}
+  std::string Caption() override { return doc_->Title(); }
+  RangeP ActiveCell() override {
+    const CellAt c = doc_->ActiveCell();
+    return std::make_shared<CalcRange>(live_, doc_, c.sheet, Rect{c.row, c.column, c.row, c.column});
+  }
+  SheetP ActiveSheet() override { return MakeSheet(live_, doc_, doc_->ActiveSheet()); }
+  void Activate() override { live_->focus = doc_; }
+  void Close(bool, bool) override { Refused("Close"); }
+
+ private:
+  LiveP live_;
+  std::shared_ptr<calc::Document> doc_;
+};
+
+class CalcWorkbook : public IWorkbook {
+ public:
+  CalcWorkbook(LiveP live, std::shared_ptr<calc::Document> doc) : live_(std::move(live)), doc_(std::move(doc)) {}
+  std::string Name() override { return doc_->Title(); }
+  int64_t WindowsCount() override { return 1; }
+  WindowP Window(int64_t n) override {
+    if (n != 1) throw rt::RtError(rt::kErrSubscript);
+    return std::make_shared<CalcWindow>(live_, doc_);
+  }
+  SheetP ActiveSheet() override { return MakeSheet(live_, doc_, doc_->ActiveSheet()); }
+  int64_t SheetsCount() override { return doc_->SheetCount(); }
+  SheetP Sheet(int64_t n) override {
+    if (n < 1 || n > doc_->SheetCount()) throw rt::RtError(rt::kErrSubscript);
+    return MakeSheet(live_, doc_, n - 1);
+  }
+  SheetP Sheet(std::string_view name) override {
+    const std::string u = rt::UCase(name);
+    for (int64_t i = 0, n = doc_->SheetCount(); i < n; ++i)
+      if (rt::UCase(doc_->SheetName(i)) == u) return MakeSheet(live_, doc_, i);
+    throw rt::RtError(rt::kErrSubscript);
+  }
+  void Activate() override { live_->focus = doc_; }
+  void Close(bool) override { Refused("Close"); }
+
+ private:
+  LiveP live_;
+  std::shared_ptr<calc::Document> doc_;
+};
+
+class CalcApplication : public IApplication {
+ public:
+  explicit CalcApplication(LiveP live) : live_(std::move(live)) {}
+
+  std::string Name() override { return "LibreOffice Calc " + live_->session->ProductVersion(); }
+  // 12 and more: sheets of 1,048,576 rows, as every Calc of this connection has.
+  std::string Version() override {
+    auto doc = live_->session->ActiveDocument();
+    return !doc || doc->RowCount(0) >= formula::kMaxRows ? "12.0" : "11.0";
+  }
+  bool Visible() override { return true; }
+  void SetVisible(bool) override {}
+  // The user's Calc is never ended from here, their work unsaved: only the connection is dropped.
+  void Quit() override {}
+  WorkbookP ActiveWorkbook() override {
+    auto doc = live_->session->ActiveDocument();
+    if (!doc) return nullptr;
+    return std::make_shared<CalcWorkbook>(live_, doc);
+  }
+  WindowP ActiveWindow() override {
+    auto doc = live_->session->ActiveDocument();
+    if (!doc) return nullptr;
+    return std::make_shared<CalcWindow>(live_, doc);
+  }
+  int64_t WorkbooksCount() override { return static_cast<int64_t>(live_->session->Documents().size()); }
+  WorkbookP Workbook(std::string_view name) override {
+    const std::string u = rt::UCase(name);
+    for (auto& d : live_->session->Documents())
+      if (rt::UCase(d->Title()) == u) return std::make_shared<CalcWorkbook>(live_, d);
+    throw rt::RtError(rt::kErrSubscript);
+  }
+  WorkbookP Workbook(int64_t n) override {
+    auto docs = live_->session->Documents();
+    if (n < 1 || n > static_cast<int64_t>(docs.size())) throw rt::RtError(rt::kErrSubscript);
+    return std::make_shared<CalcWorkbook>(live_, docs[static_cast<size_t>(n - 1)]);
+  }
+  // A workbook of our own, in memory: nothing is created in Calc.
+  WorkbookP AddWorkbook() override { return live_->Scratch().GetWorkbooks().Add().get(); }
+  int64_t WindowsCount() override { return WorkbooksCount(); }
+  WindowP Window(int64_t n) override {
+    auto docs = live_->session->Documents();
+    if (n < 1 || n > static_cast<int64_t>(docs.size())) throw rt::RtError(rt::kErrSubscript);
+    return std::make_shared<CalcWindow>(live_, docs[static_cast<size_t>(n - 1)]);
+  }
+  RangeP Selection() override {
+    auto w = ActiveWindow();
+    return w ? w->ActiveCell() : nullptr;
+  }
+  bool CutCopyMode() override { return live_->Scratch().CutCopyMode(); }
+  void SetCutCopyMode(bool on) override {
+    live_->Scratch().SetCutCopyMode(on);
+    if (!on) live_->copied.reset();
+  }
+  std::string CopiedText() override { return live_->Scratch().CopiedText(); }
+  // Evaluated here, on the active sheet of the workbook last activated, reading the cells it names.
+  CellValue Evaluate(std::string_view expression) override {
+    auto doc = live_->focus ? live_->focus : live_->session->ActiveDocument();
+    if (!doc) throw rt::RtError(rt::kErrNoObject);
+    const int64_t active = doc->ActiveSheet();
+    return formula::EvaluateText(expression, [&](std::string_view sheet, int64_t row, int64_t col) {
+      int64_t index = active;
+      if (!sheet.empty()) {
+        index = -1;
+        const std::string u = rt::UCase(sheet);
+        for (int64_t i = 0, n = doc->SheetCount(); i < n && index < 0; ++i)
+          if (rt::UCase(doc->SheetName(i)) == u) index = i;
+        if (index < 0) throw rt::RtError(rt::kErrRejected);
+      }
+      return doc->Value(CellAt{index, row, col});
+    });
+  }
+
+ private:
+  LiveP live_;
+};
+
+// --- the module ---
+
+std::string ProgramFolder() {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  std::string p(buf, static_cast<size_t>(n));
+  return p.substr(0, p.find_last_of('/'));
+}
+
+calc::ConnectFunction LoadModule(const std::string& chosen) {
+  static std::mutex m;
+  static calc::ConnectFunction loaded = nullptr;
+  std::lock_guard<std::mutex> lock(m);
+  if (loaded) return loaded;
+  std::vector<std::string> paths;
+  if (!chosen.empty()) {
+    paths.push_back(chosen);
+  } else {
+    if (const char* e = std::getenv("VANTREL_CALC_MODULE"); e && *e) paths.emplace_back(e);
+    paths.push_back(ProgramFolder() + "/libvantrel_calc.so");
+#ifdef VANTREL_CALC_MODULE_PATH
+    paths.emplace_back(VANTREL_CALC_MODULE_PATH);
+#endif
+  }
+  for (const std::string& p : paths) {
+    if (access(p.c_str(), R_OK) != 0) continue;
+    void* h = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h) continue;  // LibreOffice's own libraries are missing
+    if (auto f = reinterpret_cast<calc::ConnectFunction>(dlsym(h, calc::kConnectSymbol))) return loaded = f;
+    dlclose(h);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string CalcConnector::Connection() const {
+  if (!o_.connection.empty()) return o_.connection;
+  if (const char* e = std::getenv("VANTREL_CALC"); e && *e) return e;
+  return kDefaultCalcConnection;
+}
+
+Application CalcConnector::Attach() {
+  auto live = std::static_pointer_cast<Live>(shared_);
+  if (fixed_) {
+    if (!session_ || !session_->Alive()) throw rt::RtError(rt::kErrCannotCreate);
+  } else if (!session_ || !session_->Alive()) {
+    session_.reset();
+    live.reset();
+    shared_.reset();
+    calc::ConnectFunction connect = LoadModule(o_.module);
+    if (!connect) throw rt::RtError(rt::kErrCannotCreate, "LibreOffice Calc is not installed");
+    session_ = connect(Connection());
+  }
+  if (!live) {
+    live = std::make_shared<Live>();
+    live->session = session_;
+    shared_ = live;
+  }
+  live->focus.reset();
+  return Application(std::make_shared<CalcApplication>(live));
+}
+
+Application ChoosingConnector::Attach() {
+  const char* named = std::getenv("VANTREL_WORKBOOK");
+  if (named && *named) return file_->Attach();
+  try {
+    return calc_->Attach();
+  } catch (const rt::RtError& e) {
+    if (e.number() != rt::kErrCannotCreate) throw;
+  }
+  return file_->Attach();
+}
+
+}  // namespace vantrel::spreadsheet

@@ -1,0 +1,249 @@
+// The Calc backend against a real LibreOffice Calc, started once per test with a profile and a
+// pipe of its own, and driven as its user would drive it (calc_driver.py).
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/spreadsheet/calc.h"
+#include "tests/datastore/loader/loader_harness.h"
+
+namespace vantrel::datastore {
+namespace {
+
+namespace fs = std::filesystem;
+namespace ss = vantrel::spreadsheet;
+
+// The driver process and the line protocol to it.
+class CalcDriver {
+ public:
+  CalcDriver(const std::string& pipe, const std::string& profile) {
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      const std::string script = std::string(VANTREL_FIXTURES) + "/../platform/calc/calc_driver.py";
+      execl("/usr/bin/python3", "python3", script.c_str(), pipe.c_str(), profile.c_str(), nullptr);
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    to_ = fdopen(in[1], "w");
+    from_ = fdopen(out[0], "r");
+    started_ = ReadLine() == "ok";
+  }
+  ~CalcDriver() {
+    if (to_) {
+      if (running_) Ask("close");
+      fclose(to_);
+    }
+    if (from_) fclose(from_);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  bool started() const { return started_; }
+  // The answer's value; a failed command fails the test.
+  std::string Do(const std::string& command) {
+    const std::string a = Ask(command);
+    EXPECT_EQ(a.substr(0, 2), "ok") << command << ": " << a;
+    return a.size() > 3 ? a.substr(3) : "";
+  }
+  void Close() {
+    Do("close");
+    running_ = false;
+  }
+
+ private:
+  std::string Ask(const std::string& command) {
+    fprintf(to_, "%s\n", command.c_str());
+    fflush(to_);
+    return ReadLine();
+  }
+  std::string ReadLine() {
+    if (!from_) return "";
+    std::string line;
+    for (int c; (c = fgetc(from_)) != EOF && c != '\n';) line += static_cast<char>(c);
+    return line;
+  }
+  pid_t pid_ = -1;
+  FILE* to_ = nullptr;
+  FILE* from_ = nullptr;
+  bool started_ = false;
+  bool running_ = true;
+};
+
+class LiveCalc : public LoaderTest {
+ protected:
+  void SetUp() override {
+    if (access("/usr/bin/soffice", X_OK) != 0) GTEST_SKIP() << "LibreOffice is not installed";
+    const std::string pipe = "vantrel_test_" + std::to_string(getpid());
+    calc = std::make_unique<CalcDriver>(pipe, dir.File("profile"));
+    ASSERT_TRUE(calc->started());
+    ss::CalcConnector::Options o;
+    o.connection = "pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
+    live = std::make_shared<ss::CalcConnector>(o);
+    for (const char* f : {"loader.xlsx", "loader.ods"}) fs::copy_file(LoaderFixture(f), dir.File(f));
+  }
+
+  // A load of the running spreadsheet that `connector` gives; the data file it writes.
+  std::string Load(std::shared_ptr<ss::Connector> c) {
+    ss::SetConnector(std::move(c));
+    s().SettingsBlock.LoadDone = 0;
+    LoadExcelDataXls();
+    return ReadCurrent();
+  }
+
+  std::unique_ptr<CalcDriver> calc;
+  std::shared_ptr<ss::CalcConnector> live;
+};
+
+TEST_F(LiveCalc, ReadsAsTheWorkbookFileFollowsTheCursorAndEditsAndWritesNothing) {
+  // The same data file as the workbook-file backend, for specifications of every kind and for
+  // one found by the search from a plain cell.
+  const struct {
+    int row, col;
+  } cells[] = {{2, 20}, {3, 20}, {4, 20}, {5, 20}, {6, 20}, {7, 20}, {10, 20}, {1, 1}};
+  for (const char* file : {"loader.xlsx", "loader.ods"}) {
+    calc->Do("open " + dir.File(file));
+    for (const auto& c : cells) {
+      SCOPED_TRACE(std::string(file) + " row " + std::to_string(c.row));
+      Run(file, 0, c.row, c.col);
+      const std::string fromFile = Load(connector);
+      calc->Do("select Orbit " + spreadsheet::formula::ColumnLetters(c.col) + std::to_string(c.row));
+      EXPECT_EQ(Load(live), fromFile);
+      EXPECT_TRUE(boxes().empty());
+    }
+  }
+
+  // The watcher: another specification cell reloads at the next call, a plain cell keeps the data.
+  ss::SetConnector(live);
+  calc->Do("select Orbit T2");
+  Load(live);
+  s().SettingsBlock.InteractiveOpt = 1.0;
+  ExcelWatchXls();  // takes in the caption and sheet
+  const std::string xyzOnly = ReadCurrent();
+  ExcelWatchXls();
+  EXPECT_EQ(ReadCurrent(), xyzOnly);
+  calc->Do("select Orbit T3");
+  ExcelWatchXls();
+  const std::string withTime = ReadCurrent();
+  EXPECT_NE(withTime, xyzOnly);
+  EXPECT_EQ(s().LastFormula, "=MAX(A2:C6)+MAX(D2:D6)");
+  calc->Do("select Orbit B4");
+  ExcelWatchXls();
+  ExcelWatchXls();
+  EXPECT_EQ(ReadCurrent(), withTime);
+  EXPECT_EQ(s().LastFormula, "=MAX(A2:C6)+MAX(D2:D6)");
+
+  // An edit inside the range is read at the next load; our reads change neither the document's
+  // cells nor its modified flag.
+  calc->Do("select Orbit T2");
+  calc->Do("set Orbit B3 2345.5");
+  // A date and a boolean read as the workbook files give them.
+  calc->Do("set Orbit Z1 45356.5 YYYY-MM-DD");
+  calc->Do("set Orbit Z2 1 BOOLEAN");
+  {
+    ss::Worksheet sheet = live->Attach().ActiveWorkbook().ActiveSheet();
+    EXPECT_EQ(sheet.Cells(1, 26).Value(), ss::CellValue::DateSerial(45356.5));
+    EXPECT_EQ(sheet.Cells(2, 26).Value().AsString(), "True");
+    EXPECT_EQ(sheet.Cells(3, 26).Value(), ss::CellValue{});
+  }
+  calc->Do("unmodified");
+  const std::string before = calc->Do("cells Orbit A1:T12");
+  const std::string edited = Load(live);
+  EXPECT_NE(edited.find(rt::Format(2345.5, "0.0000000000")), std::string::npos) << edited;
+  EXPECT_EQ(calc->Do("modified"), "0");
+  EXPECT_EQ(calc->Do("cells Orbit A1:T12"), before);
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(LiveCalc, CalcClosedWhileRunningIsTheNotRunningRoad) {
+  calc->Do("open " + dir.File("loader.ods"));
+  calc->Do("select Orbit T2");
+  const std::string data = Load(live);
+  ASSERT_NE(data.find("=MAX(A2:C6)"), std::string::npos);
+  s().SettingsBlock.InteractiveOpt = 1.0;
+  ExcelWatchXls();
+  calc->Close();
+
+  using Clock = std::chrono::steady_clock;
+  auto t0 = Clock::now();
+  ExcelWatchXls();
+  ExcelWatchXls();
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(ReadCurrent(), data);
+
+  // A load asks for the spreadsheet to be started, once more after OK, then keeps the data.
+  t0 = Clock::now();
+  Load(live);
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
+  ASSERT_FALSE(boxes().empty());
+  EXPECT_EQ(boxes()[0].title, "Excel not running!");
+  EXPECT_EQ(ReadCurrent(), data);
+}
+
+// The real program started beside the running Calc, from a folder of its own (where it writes its
+// data file): its first load shows the specification of Calc's active cell.
+TEST_F(LiveCalc, TheProgramBesideCalcShowsTheActiveSpecification) {
+  const fs::path folder = dir.File("program");
+  fs::create_directories(folder);
+  const fs::path built = fs::path(VANTREL_PROGRAM).parent_path();
+  // The program, the Calc module and the textures with their licence text.
+  for (const auto& e : fs::directory_iterator(built)) {
+    const std::string name = e.path().filename().string(), ext = e.path().extension().string();
+    if (name == "vantrel" || name == "libvantrel_calc.so" || ext == ".jpg" || name == "LICENSES.txt")
+      fs::copy_file(e.path(), folder / name);
+  }
+  calc->Do("open " + dir.File("loader.ods"));
+  calc->Do("unmodified");
+
+  const std::string pipe = "vantrel_test_" + std::to_string(getpid());
+  const pid_t program = fork();
+  if (program == 0) {
+    setenv("VANTREL_CALC", ("pipe,name=" + pipe + ";urp;StarOffice.ComponentContext").c_str(), 1);
+    unsetenv("VANTREL_WORKBOOK");
+    // A first start: settings of its own.
+    const std::string home = (folder / "home").string();
+    for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) setenv(v, home.c_str(), 1);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    const std::string exe = (folder / "vantrel").string();
+    execl(exe.c_str(), exe.c_str(), nullptr);
+    _exit(127);
+  }
+  ASSERT_GT(program, 0);
+  calc->Do("select Orbit T3");
+  // The header of the data file the program wrote, once it names `formula`.
+  const std::string dataFile = (folder / "_Vantrel.vnx").string();
+  auto shows = [&](const std::string& formula) {
+    const std::string field = "\tOrbit\t" + formula + "\t";
+    for (int i = 0; i < 600; ++i) {
+      std::error_code ec;
+      if (fs::exists(dataFile, ec)) {
+        const std::string text = test::TempDir::Read(dataFile);
+        if (text.find(field) != std::string::npos && text.find("1004.0000000000") != std::string::npos) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  };
+  EXPECT_TRUE(shows("=MAX(A2:C6)+MAX(D2:D6)")) << test::TempDir::Read(dataFile);
+  EXPECT_EQ(waitpid(program, nullptr, WNOHANG), 0);  // still running
+  kill(program, SIGTERM);
+  waitpid(program, nullptr, 0);
+  EXPECT_EQ(calc->Do("modified"), "0");
+}
+
+}  // namespace
+}  // namespace vantrel::datastore
