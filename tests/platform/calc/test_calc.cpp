@@ -192,8 +192,9 @@ TEST_F(LiveCalc, CalcClosedWhileRunningIsTheNotRunningRoad) {
   EXPECT_EQ(ReadCurrent(), data);
 }
 
-// The real program started beside the running Calc, from a folder of its own (where it writes its
-// data file): its first load shows the specification of Calc's active cell.
+// The real program started beside the running Calc, from a folder of its own, with a home folder of
+// its own (where it writes its data file): its first load shows the specification of Calc's
+// active cell.
 TEST_F(LiveCalc, TheProgramBesideCalcShowsTheActiveSpecification) {
   const fs::path folder = dir.File("program");
   fs::create_directories(folder);
@@ -225,7 +226,7 @@ TEST_F(LiveCalc, TheProgramBesideCalcShowsTheActiveSpecification) {
   ASSERT_GT(program, 0);
   calc->Do("select Orbit T3");
   // The header of the data file the program wrote, once it names `formula`.
-  const std::string dataFile = (folder / "_Vantrel.vnx").string();
+  const std::string dataFile = (folder / "home" / "Vantrel" / "_Vantrel.vnx").string();
   auto shows = [&](const std::string& formula) {
     const std::string field = "\tOrbit\t" + formula + "\t";
     for (int i = 0; i < 600; ++i) {
