@@ -49,16 +49,19 @@ namespace vantrel::journey {
 
 namespace fs = std::filesystem;
 
-// Local time fixed at 2026/03/05 14:07:09 (the data file's header carries it); waits and the
-// animation run on the real monotonic clock.
+// The date fixed at 2026/03/05 14:07:09 (the data file's header carries it); Timer, waits and
+// the animation run on, from there, with the real monotonic clock.
 class FixedDateClock : public rt::Clock {
  public:
   double Now() const override { return rt::DateSerial(2026, 3, 5) + rt::TimeSerial(14, 7, 9); }
-  double Timer() const override { return 14 * 3600 + 7 * 60 + 9; }
+  double Timer() const override { return 14 * 3600 + 7 * 60 + 9 + (Monotonic() - start_); }
   double Monotonic() const override {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
   }
   void Sleep(long ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+ private:
+  double start_ = Monotonic();
 };
 
 struct SeenBox {

@@ -323,6 +323,9 @@ TEST_F(JourneyTest, AnImageThatCannotBeWrittenIsReportedNotSaved) {
     WriteBytes(home / "plainfile", "x");
     folder = home / "plainfile" / "images";
   }
+  // The desktop's file manager is not started from a test.
+  std::vector<std::string> opened;
+  window->capture_->openFolder = [&](const std::string& f) { opened.push_back(f); };
   window->Text6->SetText(folder.string() + "/");
   window->Text21->SetText("");
   boxes.clear();
@@ -341,6 +344,8 @@ TEST_F(JourneyTest, AnImageThatCannotBeWrittenIsReportedNotSaved) {
   bool bmp = false;
   for (auto& e : fs::directory_iterator(DataFolder())) bmp = bmp || e.path().extension() == ".bmp";
   EXPECT_TRUE(bmp);
+  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_NE(window->Text21->Text().find("saved"), std::string::npos);
 }
 
 // --- 7. a workbook that cannot be read -------------------------------------------------------
