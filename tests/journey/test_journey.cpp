@@ -9,6 +9,7 @@
 #include "platform/runtime/vb.h"
 #include "platform/settings/settings.h"
 #include "ui/frm_dialog.h"
+#include "ui/frm_video.h"
 #include "ui/main_shared.h"
 
 namespace vantrel::journey {
@@ -346,6 +347,27 @@ TEST_F(JourneyTest, AnImageThatCannotBeWrittenIsReportedNotSaved) {
   EXPECT_TRUE(bmp);
   EXPECT_EQ(opened.size(), 1u);
   EXPECT_NE(window->Text21->Text().find("saved"), std::string::npos);
+}
+
+TEST_F(JourneyTest, AMovieFrameThatCannotBeWrittenEndsTheRecordingWithOneBox) {
+  WriteOrbitBook(home / "orbit.xlsx", 20, 0.5);
+  setenv("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str(), 1);
+  StartProgram();
+  WriteBytes(home / "plainfile", "x");
+  const std::string folder = (home / "plainfile" / "frames").string() + "/";
+  window->Text6->SetText(folder);
+  boxes.clear();
+  window->mnuFMovieSaveAs->action()->trigger();
+  ASSERT_TRUE(window->capture_->HasFrmVideo());
+  ui::FrmVideo& video = window->capture_->frmVideo();
+  QTest::mouseClick(video.Command1->widget(), Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }, 20)) << "no box";
+  QTest::qWait(1500);
+  ASSERT_EQ(boxes.size(), 1u) << "one box, not one a frame";
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_NE(boxes[0].text.find(folder), std::string::npos) << boxes[0].text;
+  EXPECT_EQ(datastore::Store().SettingsBlock.MovieFrameNo, 0) << "the recording ended";
+  video.hide();
 }
 
 // --- 7. a workbook that cannot be read -------------------------------------------------------
