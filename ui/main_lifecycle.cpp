@@ -1,6 +1,7 @@
 // The main window's start-up, activation, layout, keys and exit.
 
 #include <QDate>
+#include <QFontMetrics>
 #include <QTimer>
 
 #include <pwd.h>
@@ -248,9 +249,31 @@ void MainWindow::Form_Resize() {
   Combo1->SetTop(y);
   Text14->SetTop(y);
   Text21->SetTop(y);
-  TextTempo->SetTop(y - TextTempo->Height());
-  Command6->SetTop(y - TextTempo->Height() - Command6->Height());
+  FitPromptBox();
   forms::DoEvents();
+}
+
+void MainWindow::FitPromptBox() {
+  QWidget* box = TextTempo->widget();
+  const QFontMetrics fm(box->font());
+  const QString text = QString::fromStdString(TextTempo->Text());
+  // The box's frame and document margins around the text, and room for the caret.
+  constexpr int kPadW = 16, kPadH = 10;
+  const int widest = std::max(forms::TwipsToPixels(7000), Client()->width());
+  const int textW = std::max(forms::TwipsToPixels(7000) - kPadW, fm.horizontalAdvance(text) + 4);
+  const int w = std::min(widest, textW + kPadW);
+  const QRect lines = fm.boundingRect(QRect(0, 0, w - kPadW, 100000), Qt::TextWordWrap, text);
+  const int h = std::max(forms::TwipsToPixels(315), lines.height() + kPadH);
+  TextTempo->SetWidth(forms::PixelsToTwips(w));
+  TextTempo->SetHeight(forms::PixelsToTwips(h));
+  TextTempo->SetTop(Combo1->Top() - TextTempo->Height());
+  Command6->SetTop(Combo1->Top() - TextTempo->Height() - Command6->Height());
+}
+
+// --- the PowerPoint panel -----------------------------------------------------------------
+
+void MainWindow::Frame1_MouseMove(int /*Button*/, int /*Shift*/, double /*X*/, double /*Y*/) {
+  Picture1(0).SetVisible(false);
 }
 
 // --- keys ---------------------------------------------------------------------------------
@@ -259,7 +282,8 @@ void MainWindow::Form_KeyDown(int& KeyCode, int Shift) {
   MainSharedValues& ms = MainShared();
   ms.LastKeyCode = KeyCode;
   ms.LastShift = Shift;
-  // Letter shortcuts act only outside the boxes where the user types text.
+  // Letter shortcuts, and the caret keys' move to the view, act only outside the boxes where the
+  // user types text: there the keys move the caret (the history box moves the focus itself).
   const bool typing = forms::FocusInTextEntry();
   if (!typing) {
     std::string key;
@@ -270,11 +294,11 @@ void MainWindow::Form_KeyDown(int& KeyCode, int Shift) {
     Command2_Click();
     return;
   }
+  if (typing) return;
   if (KeyCode == forms::kKeyPageUp || KeyCode == forms::kKeyPageDown ||
       (KeyCode >= forms::kKeyLeft && KeyCode <= forms::kKeyDown)) {
     if (glxCtl1) glxCtl1->SetFocus();
   }
-  if (typing) return;
   if (KeyCode == 73) {
     Check9->Tag = Shift != 0 ? "" : "REAL_ISO";
     rt::Try([&] { datastore::Store().GlView().CameraSet("ISONEW", 2, 0); });
