@@ -416,10 +416,12 @@ void MainWindow::BuildPowerPointPanel() {
       "",
       "Please note also that all files with extension \".vnx\" is associated to Vantrel. You can also  just dble "
       "click on it during the show"};
+  // Each note as high as its wrapped lines (the third, the longest, takes six).
+  const double tops[4] = {1500, 2400, 3060, 4620}, heights[4] = {850, 600, 1500, 660};
   for (int i = 1; i <= 4; ++i) {
     Label& l = Label2.Load(i, p, "Label2", texts[i - 1]);
     l.SetWordWrap(true);
-    Place(l, 120, 1500 + 900.0 * (i - 1), 6000, 850);
+    Place(l, 120, tops[i - 1], 6000, heights[i - 1]);
   }
   Label2(3).SetCaption(
       "Please note that in Windows 8 the location  is automatically forwarded to the so called Virtual store "
