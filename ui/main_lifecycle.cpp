@@ -2,11 +2,14 @@
 
 #include <QDate>
 #include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "datastore/load_queue.h"
@@ -254,16 +257,20 @@ void MainWindow::Form_Resize() {
 }
 
 void MainWindow::FitPromptBox() {
-  QWidget* box = TextTempo->widget();
+  auto* box = qobject_cast<QPlainTextEdit*>(TextTempo->widget());
+  if (!box) return;
+  box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   const QFontMetrics fm(box->font());
   const QString text = QString::fromStdString(TextTempo->Text());
-  // The box's frame and document margins around the text, and room for the caret.
-  constexpr int kPadW = 16, kPadH = 10;
-  const int widest = std::max(forms::TwipsToPixels(7000), Client()->width());
-  const int textW = std::max(forms::TwipsToPixels(7000) - kPadW, fm.horizontalAdvance(text) + 4);
-  const int w = std::min(widest, textW + kPadW);
-  const QRect lines = fm.boundingRect(QRect(0, 0, w - kPadW, 100000), Qt::TextWordWrap, text);
-  const int h = std::max(forms::TwipsToPixels(315), lines.height() + kPadH);
+  // The box's frame and document margins around the text.
+  const int padW = 2 * (box->frameWidth() + int(std::ceil(box->document()->documentMargin()))) + 8;
+  const int padH = 2 * (box->frameWidth() + int(std::ceil(box->document()->documentMargin()))) + 2;
+  const int design = forms::TwipsToPixels(7000);
+  const int w = std::min(std::max(design, Client()->width()), std::max(design, fm.horizontalAdvance(text) + padW));
+  const QRect lines = fm.boundingRect(QRect(0, 0, w - padW, 100000), Qt::TextWordWrap, text);
+  const int rows = std::max(1, (lines.height() + fm.lineSpacing() - 1) / fm.lineSpacing());
+  const int h = std::max(forms::TwipsToPixels(315), rows * fm.lineSpacing() + padH);
   TextTempo->SetWidth(forms::PixelsToTwips(w));
   TextTempo->SetHeight(forms::PixelsToTwips(h));
   TextTempo->SetTop(Combo1->Top() - TextTempo->Height());
