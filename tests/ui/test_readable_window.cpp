@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QScreen>
 #include <QTest>
 
 #include "platform/forms/qt/bars.h"
@@ -53,11 +52,13 @@ class ReadableWindow : public UiTest {
     t.restart();
     while (t.elapsed() < 300) QApplication::processEvents(QEventLoop::AllEvents, 20);
   }
-  // What the X server shows of a widget's rectangle.
+  // What the window shows of a widget's rectangle: the view's frame and the widgets over it, in
+  // their stacking order, composed by the window itself (other tests' windows on the same X
+  // server do not count).
   static QImage OnScreen(QWidget* w, QRect r) {
     QWidget* top = w->window();
     const QPoint at = w->mapTo(top, r.topLeft());
-    return QGuiApplication::primaryScreen()->grabWindow(top->winId(), at.x(), at.y(), r.width(), r.height()).toImage();
+    return top->grab(QRect(at, r.size())).toImage().convertToFormat(QImage::Format_RGB32);
   }
 };
 
@@ -264,7 +265,7 @@ TEST_F(ReadableWindow, TheOptionsPanelFollowsADragOfItsBackground) {
   const QPoint before = panel->pos();
   // The background right of the buttons, far enough from the edges for each step of the drag.
   const QPoint grab(panel->width() - 60, panel->height() - 40);
-  ASSERT_EQ(QApplication::widgetAt(panel->mapToGlobal(grab)), panel);
+  ASSERT_EQ(m.childAt(panel->mapTo(&m, grab)), panel);
   SendMouse(panel, QEvent::MouseButtonPress, grab, Qt::LeftButton);
   // The panel moves under the pointer: each event is given where the pointer is over it now.
   const QPoint start = panel->mapToGlobal(grab);

@@ -168,6 +168,20 @@ void Control::SetMousePointer(int pointer) {
     widget()->setCursor(QCursor(StandardCursor(pointer)));
 }
 
+namespace {
+
+// The widget under a screen position: inside the dragged control's own window, its child there
+// (without asking the window system, which would also count other programs' windows); else the
+// window system's answer.
+QWidget* WidgetUnder(const QWidget* dragged, QPoint global) {
+  QWidget* top = dragged->window();
+  const QPoint local = top->mapFromGlobal(global);
+  if (top->rect().contains(local)) return top->childAt(local);
+  return QApplication::widgetAt(global);
+}
+
+}  // namespace
+
 bool Control::DragEvent(QWidget* from, QEvent* event) {
   auto* m = static_cast<QMouseEvent*>(event);
   const QPoint global = m->globalPosition().toPoint();
@@ -186,7 +200,7 @@ bool Control::DragEvent(QWidget* from, QEvent* event) {
         grabX_ = PixelsToTwips(grab.x());
         grabY_ = PixelsToTwips(grab.y());
       }
-      Control* target = Of(QApplication::widgetAt(global));
+      Control* target = Of(WidgetUnder(widget_, global));
       QWidget* targetWidget = target ? target->widget_.data() : nullptr;
       if (dragTarget_ && dragTarget_ != targetWidget) {
         if (Control* left = Of(dragTarget_)) {
@@ -207,7 +221,7 @@ bool Control::DragEvent(QWidget* from, QEvent* event) {
       dragArmed_ = dragging_ = false;
       dragTarget_ = nullptr;
       if (!was) return false;
-      if (Control* target = Of(QApplication::widgetAt(global))) {
+      if (Control* target = Of(WidgetUnder(widget_, global))) {
         const QPoint p = target->widget_->mapFromGlobal(global);
         Raise(target->DragDrop, *this, PixelsToTwips(p.x()), PixelsToTwips(p.y()));
       }
