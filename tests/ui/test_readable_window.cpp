@@ -94,10 +94,6 @@ TEST_F(ReadableWindow, TheViewsCornerTextsAreNotCovered) {
     const QRect corner = QRect(8, 3, 360, 74).intersected(m.glxCtl1->rect());
     const QImage screen = OnScreen(m.glxCtl1, corner);
     ASSERT_EQ(screen.size(), corner.size());
-    if (const char* dump = std::getenv("VANTREL_DUMP_FRAME")) {
-      frame.save(QString::fromUtf8(dump) + "_frame_" + QString::number(&c - cases) + ".png");
-      screen.save(QString::fromUtf8(dump) + "_screen_" + QString::number(&c - cases) + ".png");
-    }
     int title = 0, same = 0;
     for (int y = 0; y < corner.height(); ++y)
       for (int x = 0; x < corner.width(); ++x) {

@@ -489,7 +489,6 @@ TEST_F(ScaleFrames, EachLabelStandsBesideTheDotsOfItsColour) {
   }
   ASSERT_GE(bridge_.yellow.size(), 3u);
   const QImage img = view_.ReadFrame();
-  if (const char* dump = std::getenv("VANTREL_DUMP_FRAME")) img.save(dump);
   auto near = [](QColor c, int r, int g, int b) {
     return std::abs(c.red() - r) < 40 && std::abs(c.green() - g) < 40 && std::abs(c.blue() - b) < 40;
   };
