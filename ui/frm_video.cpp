@@ -179,6 +179,15 @@ MovieSliders::MovieSliders(QWidget* parent) {
   HScroll6->Scroll = [this] { HScroll6_Scroll(); };
 }
 
+namespace {
+
+// The number of frames the main window's frames slider stands for.
+double FramesOfSlider(int value) { return value == 0 || value > 900 ? 20 : value; }
+// The time between frames, in seconds of the clock, the frame-time slider stands for.
+double IntervalOfSlider(int value) { return (value + 1) / 10.0; }
+
+}  // namespace
+
 void MovieSliders::HScroll5_Change() {
   datastore::DataStore& st = datastore::Store();
   // Every change after the first slows the redraw to one row per step.
@@ -186,8 +195,7 @@ void MovieSliders::HScroll5_Change() {
   MovieSliderSeen = 1;
   if (HScroll5->Value() == 0) HScroll5->SetValue(1);
   datastore::SettingsRecord& sb = st.SettingsBlock;
-  sb.MovieMaxFrames = HScroll5->Value();
-  if (sb.MovieMaxFrames == 0 || sb.MovieMaxFrames > 900) sb.MovieMaxFrames = 20;
+  sb.MovieMaxFrames = FramesOfSlider(HScroll5->Value());
   Text11->SetText(MainFramesText(sb.MovieFrameNo, sb.MovieMaxFrames));
   Text11->SetToolTipText(kFramesTip);
 }
@@ -195,8 +203,16 @@ void MovieSliders::HScroll5_Change() {
 void MovieSliders::HScroll6_Change() {
   HScroll6->SetMin(0);
   datastore::SettingsRecord& sb = datastore::Store().SettingsBlock;
-  sb.MovieInterval = (HScroll6->Value() + 1) / 10.0;
+  sb.MovieInterval = IntervalOfSlider(HScroll6->Value());
   Text12->SetText(MovieIntervalText(sb.MovieInterval));
+  Text12->SetToolTipText(kMainIntervalTip);
+}
+
+void MovieSliders::ShowCaptions() {
+  const datastore::SettingsRecord& sb = datastore::Store().SettingsBlock;
+  Text11->SetText(MainFramesText(sb.MovieFrameNo, FramesOfSlider(HScroll5->Value())));
+  Text11->SetToolTipText(kFramesTip);
+  Text12->SetText(MovieIntervalText(IntervalOfSlider(HScroll6->Value())));
   Text12->SetToolTipText(kMainIntervalTip);
 }
 

@@ -66,6 +66,9 @@ class MovieSliders {
   void HScroll5_Scroll() { HScroll5_Change(); }
   void HScroll6_Change();
   void HScroll6_Scroll() { HScroll6_Change(); }
+  // Fills the two caption boxes with what the sliders stand at, and their tooltips, without
+  // touching the movie state (the start-up: the boxes are not blank before a slider moves).
+  void ShowCaptions();
 
   std::unique_ptr<forms::ScrollBar> HScroll5, HScroll6;
   std::unique_ptr<forms::TextBox> Text11, Text12;

@@ -46,7 +46,10 @@ void MainWindow::SetText20Text(const std::string& text) { Text20->SetText(text);
 void MainWindow::SetText21Text(const std::string& text) { Text21->SetText(text); }
 void MainWindow::SetText14Text(const std::string& text) { Text14->SetText(text); }
 void MainWindow::SetText14Visible(bool visible) { Text14->SetVisible(visible); }
-void MainWindow::SetTextTempoText(const std::string& text) { TextTempo->SetText(text); }
+void MainWindow::SetTextTempoText(const std::string& text) {
+  TextTempo->SetText(text);
+  FitPromptBox();
+}
 void MainWindow::SetTextTempoVisible(bool visible) { TextTempo->SetVisible(visible); }
 void MainWindow::SetProgressBar1Visible(bool visible) { ProgressBar1->SetVisible(visible); }
 void MainWindow::ProgressBar1SetFocus() { ProgressBar1->SetFocus(); }

@@ -1,11 +1,15 @@
 // The main window's start-up, activation, layout, keys and exit.
 
 #include <QDate>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "datastore/load_queue.h"
@@ -248,9 +252,35 @@ void MainWindow::Form_Resize() {
   Combo1->SetTop(y);
   Text14->SetTop(y);
   Text21->SetTop(y);
-  TextTempo->SetTop(y - TextTempo->Height());
-  Command6->SetTop(y - TextTempo->Height() - Command6->Height());
+  FitPromptBox();
   forms::DoEvents();
+}
+
+void MainWindow::FitPromptBox() {
+  auto* box = qobject_cast<QPlainTextEdit*>(TextTempo->widget());
+  if (!box) return;
+  box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const QFontMetrics fm(box->font());
+  const QString text = QString::fromStdString(TextTempo->Text());
+  // The box's frame and document margins around the text.
+  const int padW = 2 * (box->frameWidth() + int(std::ceil(box->document()->documentMargin()))) + 8;
+  const int padH = 2 * (box->frameWidth() + int(std::ceil(box->document()->documentMargin()))) + 2;
+  const int design = forms::TwipsToPixels(7000);
+  const int w = std::min(std::max(design, Client()->width()), std::max(design, fm.horizontalAdvance(text) + padW));
+  const QRect lines = fm.boundingRect(QRect(0, 0, w - padW, 100000), Qt::TextWordWrap, text);
+  const int rows = std::max(1, (lines.height() + fm.lineSpacing() - 1) / fm.lineSpacing());
+  const int h = std::max(forms::TwipsToPixels(315), rows * fm.lineSpacing() + padH);
+  TextTempo->SetWidth(forms::PixelsToTwips(w));
+  TextTempo->SetHeight(forms::PixelsToTwips(h));
+  TextTempo->SetTop(Combo1->Top() - TextTempo->Height());
+  Command6->SetTop(Combo1->Top() - TextTempo->Height() - Command6->Height());
+}
+
+// --- the PowerPoint panel -----------------------------------------------------------------
+
+void MainWindow::Frame1_MouseMove(int /*Button*/, int /*Shift*/, double /*X*/, double /*Y*/) {
+  Picture1(0).SetVisible(false);
 }
 
 // --- keys ---------------------------------------------------------------------------------
@@ -259,7 +289,8 @@ void MainWindow::Form_KeyDown(int& KeyCode, int Shift) {
   MainSharedValues& ms = MainShared();
   ms.LastKeyCode = KeyCode;
   ms.LastShift = Shift;
-  // Letter shortcuts act only outside the boxes where the user types text.
+  // Letter shortcuts, and the caret keys' move to the view, act only outside the boxes where the
+  // user types text: there the keys move the caret (the history box moves the focus itself).
   const bool typing = forms::FocusInTextEntry();
   if (!typing) {
     std::string key;
@@ -270,11 +301,11 @@ void MainWindow::Form_KeyDown(int& KeyCode, int Shift) {
     Command2_Click();
     return;
   }
+  if (typing) return;
   if (KeyCode == forms::kKeyPageUp || KeyCode == forms::kKeyPageDown ||
       (KeyCode >= forms::kKeyLeft && KeyCode <= forms::kKeyDown)) {
     if (glxCtl1) glxCtl1->SetFocus();
   }
-  if (typing) return;
   if (KeyCode == 73) {
     Check9->Tag = Shift != 0 ? "" : "REAL_ISO";
     rt::Try([&] { datastore::Store().GlView().CameraSet("ISONEW", 2, 0); });

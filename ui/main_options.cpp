@@ -103,6 +103,16 @@ void MainWindow::OptionAffecteUser() {
   if (Check1(7).Value() == 0) mnuOinteractive->SetChecked(false);
 }
 
+// The panel follows a drag of its background: the point where it was grabbed stays under the
+// pointer. Other controls dragged over it leave it where it is.
+void MainWindow::Options_DragOver(forms::Control& Source, double X, double Y, int /*State*/) {
+  if (&Source != Options.get()) return;
+  Options->SetTop(Options->Top() + Y - Source.DragGrabY());
+  Options->SetLeft(Options->Left() + X - Source.DragGrabX());
+}
+
+void MainWindow::Options_DragDrop(forms::Control& /*Source*/, double /*X*/, double /*Y*/) {}
+
 // --- check boxes --------------------------------------------------------------------------
 
 void MainWindow::Check1_Click(int Index) {

@@ -29,8 +29,12 @@ double ValLocVText(const std::string& text) {
 
 // --- status bar and log -------------------------------------------------------------------
 
-void MainWindow::StatusBar1_DblClick() { Text20->SetVisible(!Text20->Visible()); }
-void MainWindow::Text21_DblClick() { Text20->SetVisible(!Text20->Visible()); }
+// The log box, when shown, comes in front of the panels it shares the view with.
+void MainWindow::StatusBar1_DblClick() { Text21_DblClick(); }
+void MainWindow::Text21_DblClick() {
+  Text20->SetVisible(!Text20->Visible());
+  if (Text20->Visible()) Text20->ZOrder(0);
+}
 void MainWindow::Text20_DblClick() { Text20->SetVisible(false); }
 void MainWindow::StatusBar1_PanelClick(int /*panel*/) { mnuFOptions_Click(); }
 

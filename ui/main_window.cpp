@@ -30,6 +30,13 @@ using forms::TextBox;
 
 namespace {
 
+// The view writes up to four lines of text in its top-left corner (the title, the date or time,
+// the two legend lines: down to 76 pixels). The controls and panels that stand over the view
+// start below them, so that none of these lines is hidden.
+constexpr double kBelowCornerTexts = 1320;  // twips (88 pixels)
+// The slider column's design positions, moved down by this much.
+constexpr double kColumnShift = kBelowCornerTexts - 120;
+
 template <class T>
 T& Place(T& c, double left, double top, double width, double height) {
   c.Move(left, top, width, height);
@@ -54,10 +61,11 @@ MainWindow::MainWindow(MainWindowOptions options)
   BuildPowerPointPanel();
   // The movie sliders stand in the column beside the view, under the local-view row.
   movieSliders_ = std::make_unique<MovieSliders>(Client());
-  Place(*movieSliders_->Text11, 120, 3600, 2400, 285).SetLocked(true);
-  Place(*movieSliders_->HScroll5, 120, 3885, 2400, 255);
-  Place(*movieSliders_->Text12, 120, 4200, 2400, 285).SetLocked(true);
-  Place(*movieSliders_->HScroll6, 120, 4485, 2400, 255);
+  Place(*movieSliders_->Text11, 120, kColumnShift + 3600, 2400, 285).SetLocked(true);
+  Place(*movieSliders_->HScroll5, 120, kColumnShift + 3885, 2400, 255);
+  Place(*movieSliders_->Text12, 120, kColumnShift + 4200, 2400, 285).SetLocked(true);
+  Place(*movieSliders_->HScroll6, 120, kColumnShift + 4485, 2400, 255);
+  movieSliders_->ShowCaptions();
   capture_ = std::make_unique<CaptureCommands>(
       *Text6,
       [this](std::string& n, std::string& f) {
@@ -195,13 +203,13 @@ void MainWindow::BuildSideControls() {
   auto caption = [&](std::unique_ptr<TextBox>& box, const char* name, const char* text, const char* tip,
                      double top) {
     box = std::make_unique<TextBox>(c, name, text);
-    Place(*box, 120, top, 2400, 285);
+    Place(*box, 120, kColumnShift + top, 2400, 285);
     box->SetLocked(true);
     box->SetToolTipText(tip);
   };
   auto slider = [&](std::unique_ptr<ScrollBar>& bar, const char* name, int max, int step, int value, double top) {
     bar = std::make_unique<ScrollBar>(c, name, 0, max, value, 1, step);
-    Place(*bar, 120, top, 2400, 255);
+    Place(*bar, 120, kColumnShift + top, 2400, 255);
   };
   const char* redrawTip = "Redraw  feature: new dynamic plot redrawn from the point you select up to the last one";
   caption(Text3, "Text3", "Redraw", redrawTip, 120);
@@ -216,12 +224,12 @@ void MainWindow::BuildSideControls() {
   slider(HScroll10, "HScroll10", 32000, 1000, 10000, 2805);
 
   Command7 = std::make_unique<CommandButton>(c, "Command7", "View local");
-  Place(*Command7, 120, 3150, 1200, 330);
+  Place(*Command7, 120, kColumnShift + 3150, 1200, 330);
   Command7->SetToolTipText(
       "Use a trajectory point (set by the scroll bar) as centre instead of the origin 0,0,0.  For continuous "
       "moving press the key W while this command has the focus. press again W for coming back");
   HScroll7 = std::make_unique<ScrollBar>(c, "HScroll7", 0, 100, 1, 1, 10);
-  Place(*HScroll7, 1380, 3180, 1140, 255);
+  Place(*HScroll7, 1380, kColumnShift + 3180, 1140, 255);
 
   // Under the view (their tops follow its bottom edge, Form_Resize).
   Combo1 = std::make_unique<ComboBox>(c, "Combo1");
@@ -233,7 +241,8 @@ void MainWindow::BuildSideControls() {
   Place(*Text14, 420, 7000, 4000, 315);
   Text14->SetLocked(true);
   Text14->SetVisible(false);
-  TextTempo = std::make_unique<TextBox>(c, "TextTempo");
+  // Multi-line, so that a prompt longer than the view is wide wraps instead of being cut.
+  TextTempo = std::make_unique<TextBox>(c, "TextTempo", "", true);
   Place(*TextTempo, 0, 6600, 7000, 315);
   TextTempo->SetLocked(true);
   TextTempo->SetVisible(false);
@@ -248,14 +257,14 @@ void MainWindow::BuildSideControls() {
   Text21->SetLocked(true);
   Text21->SetToolTipText("Double-click to show or hide the log");
   Text20 = std::make_unique<TextBox>(c, "Text20", "", true);
-  Place(*Text20, 2700, 600, 9000, 5000);
+  Place(*Text20, 2700, kBelowCornerTexts, 9000, 5000);
   Text20->SetLocked(true);
   Text20->SetVisible(false);
   Text20->SetToolTipText("Log of the loads; double-click to hide it");
 
   // The unit of the spacecraft model's size, shown by the view when it scales the model down.
   Text15 = std::make_unique<TextBox>(c, "Text15", "km");
-  Place(*Text15, 2640, 120, 450, 285);
+  Place(*Text15, 2640, kBelowCornerTexts, 450, 285);
   Text15->SetLocked(true);
   Text15->SetVisible(false);
 
@@ -269,7 +278,7 @@ void MainWindow::BuildSideControls() {
 
 void MainWindow::BuildOptionsPanel() {
   Options = std::make_unique<Frame>(Client(), "Options", "Options");
-  Place(*Options, 2700, 300, 6200, 6500);
+  Place(*Options, 2700, kBelowCornerTexts, 6200, 6500);
   QWidget* p = Options->Client();
 
   Text7 = std::make_unique<TextBox>(p, "Text7");
@@ -407,10 +416,12 @@ void MainWindow::BuildPowerPointPanel() {
       "",
       "Please note also that all files with extension \".vnx\" is associated to Vantrel. You can also  just dble "
       "click on it during the show"};
+  // Each note as high as its wrapped lines (the third, the longest, takes six).
+  const double tops[4] = {1500, 2400, 3060, 4620}, heights[4] = {850, 600, 1500, 660};
   for (int i = 1; i <= 4; ++i) {
     Label& l = Label2.Load(i, p, "Label2", texts[i - 1]);
     l.SetWordWrap(true);
-    Place(l, 120, 1500 + 900.0 * (i - 1), 6000, 850);
+    Place(l, 120, tops[i - 1], 6000, heights[i - 1]);
   }
   Label2(3).SetCaption(
       "Please note that in Windows 8 the location  is automatically forwarded to the so called Virtual store "
@@ -455,6 +466,11 @@ void MainWindow::ConnectHandlers() {
   Check9->Click = [this] { Check9_Click(); };
   Check10->Click = [this] { Check10_Click(); };
   Options->Click = [this] { Options_Click(); };
+  // The panel is moved by dragging its background.
+  Options->SetDragMode(1);
+  Options->DragOver = [this](forms::Control& s, double x, double y, int state) { Options_DragOver(s, x, y, state); };
+  Options->DragDrop = [this](forms::Control& s, double x, double y) { Options_DragDrop(s, x, y); };
+  Frame1->MouseMove = [this](int b, int s, double x, double y) { Frame1_MouseMove(b, s, x, y); };
 
   Text4.Connect(&TextBox::Change, [this](int i) { Text4_Change(i); });
   Text6->Change = [this] { Text6_Change(); };

@@ -66,6 +66,9 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
   // --- options panel transfer ---------------------------------------------------------------
   void Options_Click() override;
   void OptionAffecteUser() override;
+  void Options_DragOver(forms::Control& Source, double X, double Y, int State);
+  void Options_DragDrop(forms::Control& Source, double X, double Y);
+  void Frame1_MouseMove(int Button, int Shift, double X, double Y);
 
   // --- toolbar images -----------------------------------------------------------------------
   void toolbarSet();
@@ -231,6 +234,9 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
   forms::CheckBox& Box(datastore::CheckBox box);
   forms::TextBox& CaptionTextBox(int n);
   double ClientTop() const;  // top of the controls' area in the window's inner area, twips
+  // Sizes the prompt box to its whole text (wrapped to the view's width) and stands it, with
+  // the demo button above it, right above the history box.
+  void FitPromptBox();
 
   void RunFirstLoad();
 

@@ -20,7 +20,7 @@ std::string PresentationCopyName(double serial) {
 }
 
 std::string PresentationCommandLine(const std::string& programPath, const std::string& dataFile) {
-  return "\"" + programPath + "\" " + dataFile;
+  return "\"" + programPath + "\" \"" + dataFile + "\"";
 }
 
 std::string mnuFRunPowerPoint_Click(forms::Frame& Frame1, forms::TextBox& Text1) {

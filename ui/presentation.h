@@ -16,7 +16,8 @@ namespace vantrel::ui {
 // "PowerPoint" + yyyymmdd + "_" + hhmmss + ".vnx" for a date serial.
 std::string PresentationCopyName(double serial);
 
-// The command line: the program path in double quotes, one blank, the data file (as it is).
+// The command line: the program path in double quotes, one blank, the data file in double
+// quotes (a path with blanks stays one argument).
 std::string PresentationCommandLine(const std::string& programPath, const std::string& dataFile);
 
 // The menu handler. Frame1 is the panel, Text1 its command-line box. Returns the data file the

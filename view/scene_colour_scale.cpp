@@ -1,7 +1,11 @@
 // The colour scale: the five-segment ramp from magenta to red, its 32 dots along the value
 // axis, its six labels, and the two-line value legend in the view's corner.
-#include <GL/gl.h>
+#include "view/scene_colour_scale.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -87,30 +91,107 @@ void ClassGl::ScaleColorDot() {
   glPointSize(PointSizeOf(size));
 }
 
+std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp) {
+  // Boxes as [x0, x1) x [y0, y1), y up.
+  struct Box {
+    int x0, y0, x1, y1;
+    bool Overlaps(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+  };
+  constexpr int kGap = 2;
+  std::vector<QPoint> shifts;
+  std::vector<Box> placed;
+  for (const ScaleLabelBox& l : labels) {
+    const QRect& g = l.glyphs;
+    QPoint shift(0, barRunsUp ? -(g.y() + g.y() + g.height()) / 2 : 0);
+    Box b{l.anchor.x() + g.x() + shift.x(), l.anchor.y() + g.y() + shift.y(), 0, 0};
+    b.x1 = b.x0 + g.width();
+    b.y1 = b.y0 + g.height();
+    // Every move goes past one box in the same direction, so the loop ends.
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const Box& p : placed) {
+        if (!b.Overlaps(p)) continue;
+        const int d = barRunsUp ? p.x1 + kGap - b.x0 : p.y1 + kGap - b.y0;
+        (barRunsUp ? shift.rx() : shift.ry()) += d;
+        if (barRunsUp) {
+          b.x0 += d, b.x1 += d;
+        } else {
+          b.y0 += d, b.y1 += d;
+        }
+        moved = true;
+      }
+    }
+    placed.push_back(b);
+    shifts.push_back(shift);
+  }
+  return shifts;
+}
+
 void ClassGl::ColorScaleLabels() {
   datastore::DataStore& st = datastore::Store();
   if (st.ValuesMode != 1) return;
   const datastore::SettingsRecord& sb = st.SettingsBlock;
   double L = AxisLengthOf(SceneExtent, sb.AxisLengthFactor);
+  // Each label stands beside the dot of the colour it names: the value whose colour starts
+  // there, at the same place along the axis as that dot (ScaleColorDot).
+  struct ScaleLabel {
+    std::string text;
+    long colour;
+    float p;
+  };
+  std::vector<ScaleLabel> labels;
   for (int i = 1; i <= 361; i += 72) {
     double t = (i - 1) / 360.0;
     double value = st.ValZMin + (st.ValZMax - st.ValZMin) * t;
-    std::string text = "  " + rt::Format(value, "#");
     double r = 0, g = 0, b = 0, a = 0, hi = 1;
     ColorScale(t, r, g, b, a, 0, hi);
-    long colour = long(rt::CLng(255 * (65536 * r + 256 * g + b)));
-    float p = float((L - 32 + 32 * t) / 2);
-    if (!control_) continue;
-    glview::FontSet& fonts = control_->Fonts();
-    SceneStep([&] {
-      if (st.ValAxis == 1)
-        fonts.DrawTextAt(FontLabels, text, p, 0, 0, colour);
-      else if (st.ValAxis == 2)
-        fonts.DrawTextAt(FontLabels, text, 0, p, 0, colour);
-      else if (st.ValAxis == 3)
-        fonts.DrawTextAt(FontLabels, text, 0, 0, p, colour);
-    });
+    labels.push_back({"  " + rt::Format(value, "#"), long(rt::CLng(255 * (65536 * r + 256 * g + b))),
+                      float(L - 32 + 32 * t)});
   }
+  const int axis = int(st.ValAxis);
+  if (!control_ || axis < 1 || axis > 3) return;
+  auto along = [axis](double p) {
+    std::array<double, 3> v{0, 0, 0};
+    v[size_t(axis - 1)] = p;
+    return v;
+  };
+  glview::FontSet& fonts = control_->Fonts();
+  SceneStep([&] {
+    // The labels' window positions, so that none overprints another.
+    GLdouble model[16], proj[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    auto window = [&](double p, QPointF& out) {
+      const auto v = along(p);
+      GLdouble wx = 0, wy = 0, wz = 0;
+      if (gluProject(v[0], v[1], v[2], model, proj, viewport, &wx, &wy, &wz) != GL_TRUE ||
+          !std::isfinite(wx) || !std::isfinite(wy))
+        return false;
+      out = QPointF(wx, wy);
+      return true;
+    };
+    QPointF low, high;
+    bool projected = window(L - 32, low) && window(L, high);
+    const bool barRunsUp = projected && std::fabs(high.y() - low.y()) >= std::fabs(high.x() - low.x());
+    std::vector<ScaleLabelBox> boxes;
+    const int blanks = fonts.BitmapTextSize(FontLabels, "  ").width() - 1;
+    for (const ScaleLabel& l : labels) {
+      QPointF w;
+      projected = projected && window(l.p, w);
+      QRect glyphs = fonts.BitmapTextBox(FontLabels, l.text);
+      glyphs.setLeft(glyphs.left() + blanks);
+      boxes.push_back({w.toPoint(), glyphs});
+    }
+    const std::vector<QPoint> shifts =
+        projected ? PlaceScaleLabels(boxes, barRunsUp) : std::vector<QPoint>(labels.size());
+    for (size_t k = 0; k < labels.size(); ++k) {
+      const auto v = along(labels[k].p);
+      fonts.DrawTextAt(FontLabels, labels[k].text, float(v[0]), float(v[1]), float(v[2]), labels[k].colour,
+                       shifts[k]);
+    }
+  });
 }
 
 void ClassGl::DrawValueLegend() {

@@ -249,6 +249,15 @@ QSize FontSet::BitmapTextSize(int id, const std::string& text) const {
                int(std::ceil(fm.height())));
 }
 
+QRect FontSet::BitmapTextBox(int id, const std::string& text) const {
+  auto it = fonts_.find(id);
+  if (it == fonts_.end()) return {};
+  QFontMetricsF fm(it->second->qfont);
+  const QSize size = BitmapTextSize(id, text);
+  const int descent = int(std::ceil(fm.height() - fm.ascent()));
+  return QRect(0, -descent, size.width(), size.height());
+}
+
 QSize FontSet::WindowTextSize(const std::string& text) const {
   QFontMetricsF fm(window_font_->qfont);
   return QSize(int(std::ceil(fm.horizontalAdvance(QString::fromStdString(text)))) + 1,
@@ -256,7 +265,7 @@ QSize FontSet::WindowTextSize(const std::string& text) const {
 }
 
 void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, float z,
-                         std::optional<long> colour) {
+                         std::optional<long> colour, QPoint shift) {
   Font& f = Get(id);
   if (text.empty() || InSelectMode()) return;
   long c = 0;
@@ -278,7 +287,8 @@ void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, floa
   glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
   if (valid) {
     // The baseline sits on the point: move the raster position down by the descent.
-    glBitmap(0, 0, 0, 0, 0, -GLfloat(std::ceil(fm.height() - fm.ascent())), nullptr);
+    glBitmap(0, 0, 0, 0, GLfloat(shift.x()), GLfloat(shift.y()) - GLfloat(std::ceil(fm.height() - fm.ascent())),
+             nullptr);
     DrawImage(img);
   }
   EndTextState();

@@ -7,6 +7,8 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPoint>
+#include <QRect>
 
 #include <map>
 #include <memory>
@@ -34,8 +36,10 @@ class FontSet {
   // Without a colour the current GL colour is used. An unknown id raises error 5.
   void DrawText3D(int id, const std::string& text, float x, float y, float z, double size,
                   std::optional<long> colour = std::nullopt);
+  // The text's baseline starts at the window position of the point, moved by shift (pixels to
+  // the right and up).
   void DrawTextAt(int id, const std::string& text, float x, float y, float z,
-                  std::optional<long> colour = std::nullopt);
+                  std::optional<long> colour = std::nullopt, QPoint shift = {});
 
   // Window text: top-left corner at pixel (x, y) from the top left of a w x h view.
   void DrawWindowText(int x, int y, const std::string& text, long colour, int viewW, int viewH);
@@ -43,6 +47,9 @@ class FontSet {
   // Width and height in pixels of a bitmap font's text, and of the window-text font.
   QSize BitmapTextSize(int id, const std::string& text) const;
   QSize WindowTextSize(const std::string& text) const;
+  // The rectangle a bitmap font's text takes in the window relative to the point where its
+  // baseline starts, in pixels with y up: x from 0 to the width, y from minus the descent.
+  QRect BitmapTextBox(int id, const std::string& text) const;
 
   // Forgets the display lists of a lost context (the next draw builds them again).
   void ResetGL();

@@ -54,7 +54,11 @@ std::string StatusBar::PanelText(int panel) const { return S(Panel(panel)->text(
 void StatusBar::SetPanelText(int panel, const std::string& text) { Panel(panel)->setText(Q(text)); }
 
 bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
+  // A double-click gives click, double-click: its second release clicks no panel again.
+  if (event->type() == QEvent::MouseButtonDblClick) afterDoubleClick_ = true;
+  if (event->type() == QEvent::MouseButtonRelease && afterDoubleClick_) {
+    afterDoubleClick_ = false;
+  } else if (event->type() == QEvent::MouseButtonRelease) {
     auto* m = static_cast<QMouseEvent*>(event);
     auto it = std::find(panels_.begin(), panels_.end(), watched);
     if (it != panels_.end() && m->button() == Qt::LeftButton && (*it)->rect().contains(m->position().toPoint())) {

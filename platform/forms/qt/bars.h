@@ -37,6 +37,7 @@ class StatusBar : public Control {
  private:
   QLabel* Panel(int panel) const;
   std::vector<QLabel*> panels_;
+  bool afterDoubleClick_ = false;  // the release that ends a double-click is no panel click
 };
 
 // Pictures of one size, numbered from 1, some with a key.

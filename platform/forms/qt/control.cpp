@@ -168,7 +168,76 @@ void Control::SetMousePointer(int pointer) {
     widget()->setCursor(QCursor(StandardCursor(pointer)));
 }
 
+namespace {
+
+// The widget under a screen position: inside the dragged control's own window, its child there
+// (without asking the window system, which would also count other programs' windows); else the
+// window system's answer.
+QWidget* WidgetUnder(const QWidget* dragged, QPoint global) {
+  QWidget* top = dragged->window();
+  const QPoint local = top->mapFromGlobal(global);
+  if (top->rect().contains(local)) return top->childAt(local);
+  return QApplication::widgetAt(global);
+}
+
+}  // namespace
+
+bool Control::DragEvent(QWidget* from, QEvent* event) {
+  auto* m = static_cast<QMouseEvent*>(event);
+  const QPoint global = m->globalPosition().toPoint();
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      dragArmed_ = m->button() == Qt::LeftButton && !detail::CameFromInnerControl(from, m->position().toPoint());
+      dragging_ = false;
+      pressGlobal_ = global;
+      return false;
+    case QEvent::MouseMove: {
+      if (!dragArmed_ || !(m->buttons() & Qt::LeftButton)) return false;
+      if (!dragging_) {
+        if ((global - pressGlobal_).manhattanLength() < QApplication::startDragDistance()) return false;
+        dragging_ = true;
+        const QPoint grab = widget_->mapFromGlobal(pressGlobal_);
+        grabX_ = PixelsToTwips(grab.x());
+        grabY_ = PixelsToTwips(grab.y());
+      }
+      Control* target = Of(WidgetUnder(widget_, global));
+      QWidget* targetWidget = target ? target->widget_.data() : nullptr;
+      if (dragTarget_ && dragTarget_ != targetWidget) {
+        if (Control* left = Of(dragTarget_)) {
+          const QPoint p = dragTarget_->mapFromGlobal(global);
+          Raise(left->DragOver, *this, PixelsToTwips(p.x()), PixelsToTwips(p.y()), 1);
+        }
+      }
+      const int state = dragTarget_ == targetWidget ? 2 : 0;
+      dragTarget_ = targetWidget;
+      if (target && targetWidget) {
+        const QPoint p = targetWidget->mapFromGlobal(global);
+        Raise(target->DragOver, *this, PixelsToTwips(p.x()), PixelsToTwips(p.y()), state);
+      }
+      return true;
+    }
+    case QEvent::MouseButtonRelease: {
+      const bool was = dragging_;
+      dragArmed_ = dragging_ = false;
+      dragTarget_ = nullptr;
+      if (!was) return false;
+      if (Control* target = Of(WidgetUnder(widget_, global))) {
+        const QPoint p = target->widget_->mapFromGlobal(global);
+        Raise(target->DragDrop, *this, PixelsToTwips(p.x()), PixelsToTwips(p.y()));
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 bool Control::eventFilter(QObject* watched, QEvent* event) {
+  const auto type = event->type();
+  if (dragMode_ == 1 && watched == widget_ &&
+      (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease) &&
+      DragEvent(widget_, event))
+    return true;
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

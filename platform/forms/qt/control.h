@@ -28,6 +28,11 @@ using KeyHandler = std::function<void(int& keyCode, int shift)>;
 using KeyAsciiHandler = std::function<void(int& keyAscii)>;
 using MouseHandler = std::function<void(int button, int shift, double x, double y)>;
 using CancelHandler = std::function<void(int& cancel)>;
+class Control;
+// Source (the control dragged), position in twips inside the control under the pointer, and
+// for DragOver the state: 0 the pointer enters the control, 1 it leaves it, 2 it moves over it.
+using DragOverHandler = std::function<void(Control& source, double x, double y, int state)>;
+using DragDropHandler = std::function<void(Control& source, double x, double y)>;
 
 // Runs a handler when one is set. The handler is copied first, so that it may replace itself.
 template <class F, class... A>
@@ -105,6 +110,18 @@ class Control : public QObject {
   // Button bits 1/2/4, shift bits 1/2/4, position in twips inside the control.
   MouseHandler MouseDown, MouseMove, MouseUp;
 
+  // Drag and drop. DragMode 1 (automatic): a left press on the control's own background (not on
+  // a control inside it) that moves further than the system's drag distance drags the control;
+  // the control under the pointer then gets DragOver while the pointer moves and DragDrop at the
+  // release (no Click then). A press that does not move clicks as before. 0 (manual): no drag.
+  int DragMode() const { return dragMode_; }
+  void SetDragMode(int mode) { dragMode_ = mode; }
+  // While this control is dragged: where the press grabbed it, in twips inside it.
+  double DragGrabX() const { return grabX_; }
+  double DragGrabY() const { return grabY_; }
+  DragOverHandler DragOver;
+  DragDropHandler DragDrop;
+
   // The control a widget belongs to (the widget itself or the nearest of its containers inside
   // the same window); null when none.
   static Control* Of(const QWidget* w);
@@ -118,6 +135,8 @@ class Control : public QObject {
 
  private:
   void Unregister(QWidget* w);
+  // The drag of an automatic-drag control; true when the mouse event was taken by it.
+  bool DragEvent(QWidget* from, QEvent* event);
   QPointer<QWidget> widget_;
   std::vector<QPointer<QWidget>> watched_;
   std::string name_;
@@ -126,6 +145,11 @@ class Control : public QObject {
   int32_t backColor_ = 0;
   int mousePointer_ = 0;
   bool clickFromMouse_ = false;
+  int dragMode_ = 0;
+  bool dragArmed_ = false, dragging_ = false;
+  QPoint pressGlobal_;
+  double grabX_ = 0, grabY_ = 0;
+  QPointer<QWidget> dragTarget_;  // the widget of the control under the pointer, while dragging
 };
 
 // Qt to program translations, shared with the other widget layers.

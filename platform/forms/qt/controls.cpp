@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QPalette>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -212,6 +213,10 @@ void Label::SetWordWrap(bool on) { label()->setWordWrap(on); }
 
 Frame::Frame(QWidget* parent, std::string name, const std::string& caption)
     : Control(new QGroupBox(Q(caption), parent), std::move(name)) {
+  // A panel stands over the view: it paints its own background, in the system palette, so that
+  // its captions read over any scene.
+  box()->setAutoFillBackground(true);
+  box()->setBackgroundRole(QPalette::Window);
   SetClickFromMouse(true);
 }
 

@@ -39,7 +39,7 @@ TEST_F(Presentation, DatedByteCopyAndQuotedProgramPath) {
   const fs::path copy = dir / "PowerPoint20240306_140509.vnx";
   EXPECT_EQ(file, copy.string());
   EXPECT_EQ(ReadFile(copy), bytes);
-  EXPECT_EQ(Text1->Text(), "\"/opt/Van trel/vantrel\" " + copy.string());
+  EXPECT_EQ(Text1->Text(), "\"/opt/Van trel/vantrel\" \"" + copy.string() + "\"");
   EXPECT_EQ(Text1->SelStart(), 0);
   EXPECT_EQ(Text1->SelLength(), static_cast<int>(rt::Len(Text1->Text())));
   EXPECT_TRUE(Frame1->Visible());
@@ -70,7 +70,7 @@ TEST_F(Presentation, DataFileModeNamesTheOpenedFileWithoutACopy) {
   st().CmdLineInfo.DataFileMode = 1;
   st().CmdLineInfo.DataFilePath = "/data/run 1.vnx";
   EXPECT_EQ(ui::mnuFRunPowerPoint_Click(*Frame1, *Text1), "/data/run 1.vnx");
-  EXPECT_EQ(Text1->Text(), "\"/opt/Van trel/vantrel\" /data/run 1.vnx");
+  EXPECT_EQ(Text1->Text(), "\"/opt/Van trel/vantrel\" \"/data/run 1.vnx\"");
   EXPECT_TRUE(fs::is_empty(dir));
 }
 

@@ -428,5 +428,100 @@ TEST_F(ViewFrames, MovieCounterDuringAndAfterARecording) {
   EXPECT_EQ(bridge_.LastMovieFrame, 0);
 }
 
+// --- colour-scale labels ----------------------------------------------------------------------
+
+// A scene of the colour scale alone: its dots on the Y axis (up the window) and its labels.
+class ScaleOnlyGl : public ClassGl {
+ public:
+  using ClassGl::ClassGl;
+
+ protected:
+  void DrawSpacecraft() override {}
+  void DrawTrajectory() override { ScaleColorDot(); }
+  void DrawValueLegend() override {}
+  void DrawPointTexts() override {}
+  void DrawSunLighting() override {}
+  void DrawCentralBodies() override {}
+  void DrawMoon() override {}
+  void DrawDateOverlays() override {}
+};
+
+class ScaleFrames : public ::testing::Test {
+ protected:
+  ScaleFrames() {
+    datastore::SettingsRecord& s = store_.store().SettingsBlock;
+    s.OptNoLogoLabel = 1;
+    s.OptNoPlotAxis = 1;
+    s.OptNoOriginLabel = 1;
+    s.OptNoEarth = 1;
+    s.LinePlotThickness = 1;  // dots of 8 pixels in values mode
+    s.ColourBackground = {0, 0, 0};
+    datastore::DataStore& st = store_.store();
+    st.ValuesMode = 1;
+    st.ValAxis = 2;
+    st.ValZMin = 100;
+    st.ValZMax = 600;
+    gl_.SceneExtent = 40;
+    view_.resize(360, 300);
+    view_.SetEvents(&bridge_);
+  }
+  ~ScaleFrames() override { view_.SetEvents(nullptr); }
+
+  datastore::ScopedStore store_;
+  ScopedViewShared shared_;
+  test::MsgBoxGuard boxes_;
+  FakeTexts texts_;
+  glview::GlView view_;
+  ScaleOnlyGl gl_{&view_};
+  RecordingBridge bridge_{view_, gl_, &texts_};
+};
+
+// Each label's glyphs stand on the row of the dots of the colour it names (within a dot's size),
+// beside the bar.
+TEST_F(ScaleFrames, EachLabelStandsBesideTheDotsOfItsColour) {
+  view_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+  QElapsedTimer t;
+  t.start();
+  while (bridge_.yellow.size() < 3 && t.elapsed() < 10000) {
+    view_.update();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  ASSERT_GE(bridge_.yellow.size(), 3u);
+  const QImage img = view_.ReadFrame();
+  auto near = [](QColor c, int r, int g, int b) {
+    return std::abs(c.red() - r) < 40 && std::abs(c.green() - g) < 40 && std::abs(c.blue() - b) < 40;
+  };
+  // The bar: the leftmost lit column and the 8 after it.
+  int barLeft = img.width();
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (qGray(img.pixel(x, y)) > 30) barLeft = std::min(barLeft, x);
+  ASSERT_LT(barLeft, img.width());
+  const int barRight = barLeft + 8;
+  // The label colours, from the minimum to the maximum.
+  const int colours[6][3] = {{255, 0, 255}, {0, 0, 255}, {0, 255, 255}, {0, 255, 0}, {255, 255, 0}, {255, 0, 0}};
+  for (int k = 0; k < 6; ++k) {
+    const auto [r, g, b] = colours[k];
+    // The bar's row nearest in colour, and the rows of the label's glyphs in that colour.
+    int dotRow = -1, best = 1 << 30;
+    for (int y = 0; y < img.height(); ++y) {
+      const QColor c = img.pixelColor(barLeft + 4, y);
+      if (qGray(c.rgb()) <= 30) continue;
+      const int d = std::abs(c.red() - r) + std::abs(c.green() - g) + std::abs(c.blue() - b);
+      if (d < best) best = d, dotRow = y;
+    }
+    double labelRows = 0;
+    int labels = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = barRight; x < img.width(); ++x)
+        if (near(img.pixelColor(x, y), r, g, b)) labelRows += y, ++labels;
+    SCOPED_TRACE(k);
+    ASSERT_GE(dotRow, 0);
+    ASSERT_GT(labels, 5);
+    EXPECT_LE(std::fabs(labelRows / labels - dotRow), 8.0);
+  }
+}
+
 }  // namespace
 }  // namespace vantrel::view

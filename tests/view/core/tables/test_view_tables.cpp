@@ -11,6 +11,7 @@
 #include "platform/runtime/rterror.h"
 #include "tests/support/guards.h"
 #include "view/class_gl.h"
+#include "view/scene_colour_scale.h"
 #include "view/view_shared.h"
 
 namespace vantrel::view {
@@ -427,6 +428,48 @@ TEST_F(FixedFiles, MissingFilesLeaveTheTablesAlone) {
   EXPECT_EQ(st().LastDataRow, 0);
   EXPECT_EQ(st().DataFitted, 1);
   EXPECT_EQ(gl_.MouseStep, 1 / gl_.SceneExtent);
+}
+
+// --- where the colour-scale labels stand -------------------------------------------------------
+
+struct PlacementCase {
+  const char* name;
+  bool barRunsUp;
+  int dx, dy;  // step between two anchors, pixels
+};
+
+// Six labels 30 x 12 pixels (baseline 3 above their bottom edge), anchors a step apart: no two
+// overlap after placement; beside an upright bar each keeps its row, centred on its point.
+TEST(ScaleLabelPlacement, LabelsNeverOverlapAndKeepTheirRowBesideAnUprightBar) {
+  const PlacementCase cases[] = {
+      {"upright, close", true, 0, 5},
+      {"upright, apart", true, 0, 40},
+      {"upright, leaning", true, 3, 6},
+      {"across, close", false, 6, 0},
+      {"across, apart", false, 50, 0},
+  };
+  for (const PlacementCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<ScaleLabelBox> in;
+    for (int k = 0; k < 6; ++k) in.push_back({QPoint(100 + c.dx * k, 50 + c.dy * k), QRect(6, -3, 30, 12)});
+    const std::vector<QPoint> shifts = PlaceScaleLabels(in, c.barRunsUp);
+    ASSERT_EQ(shifts.size(), in.size());
+    std::vector<QRect> placed;
+    for (size_t k = 0; k < in.size(); ++k) {
+      placed.push_back(in[k].glyphs.translated(in[k].anchor + shifts[k]));
+      if (c.barRunsUp) {
+        EXPECT_EQ(placed[k].y() + placed[k].height() / 2.0, in[k].anchor.y()) << k;
+      }
+    }
+    for (size_t a = 0; a < placed.size(); ++a)
+      for (size_t b = a + 1; b < placed.size(); ++b) {
+        EXPECT_FALSE(placed[a].intersects(placed[b])) << a << " " << b;
+      }
+    // Labels that do not touch are not moved along the bar's cross direction.
+    if (c.dy == 40 || c.dx == 50) {
+      for (const QPoint& s : shifts) EXPECT_EQ(c.barRunsUp ? s.x() : s.y(), 0);
+    }
+  }
 }
 
 }  // namespace
