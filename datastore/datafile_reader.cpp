@@ -408,8 +408,11 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
                       std::to_string(kTableRows) + " were read.",
                   48, "Data file");
   } else if (readError) {
-    forms::MsgBox("The data file " + inUse + " could not be read to its end: " +
-                      rt::ErrorDescription(readError) + " (error " + std::to_string(readError) +
+    const std::string why = readError == kErrLineTooLong
+                                ? "a line is longer than " + std::to_string(kMaxLineBytes >> 20) + " MB"
+                                : rt::ErrorDescription(readError);
+    forms::MsgBox("The data file " + inUse + " could not be read to its end: " + why + " (error " +
+                      std::to_string(readError) +
                       "). " + std::to_string(r) + " data lines were read.",
                   48, "Data file");
   }

@@ -12,6 +12,8 @@ namespace vantrel::spreadsheet::numfmt {
 
 namespace {
 
+constexpr double kFirstSerialPastDates = 2958466;  // 1 January 10000
+
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 std::vector<std::string_view> Sections(std::string_view code) {
@@ -184,7 +186,8 @@ std::string FormatNumber(double x, std::string_view code) {
     std::string_view sec = secs[0];
     if (x < 0 && secs.size() > 1) sec = secs[1];
     if (x < 0 && !HasDateLetters(sec)) return rt::Format(x, Clean(sec));
-    if (x < 0) return "#######";
+    // Before day 0 or after 31 December 9999 there is no date to show.
+    if (x < 0 || x >= kFirstSerialPastDates) return "#######";
     return FormatDateSection(x, Clean(Elapsed(x, sec)));
   }
   std::string pattern;
