@@ -53,8 +53,14 @@ std::string_view Text(const uint8_t* data, size_t size) {
 // Every box answered OK at once, nothing kept (a fuzzer runs millions of inputs).
 class QuietBoxes : public forms::MessageBoxService {
  public:
-  int Show(const std::string&, int, const std::string&) override { return forms::kOK; }
+  int Show(const std::string& text, int, const std::string& title) override {
+    last = title + ": " + text;
+    return forms::kOK;
+  }
+  std::string last;
 };
+
+std::shared_ptr<QuietBoxes> g_boxes;
 
 }  // namespace
 
@@ -62,23 +68,24 @@ void InstallQuietServices() {
   static bool done = false;
   if (done) return;
   done = true;
-  forms::SetMessageBoxService(std::make_shared<QuietBoxes>());
+  g_boxes = std::make_shared<QuietBoxes>();
+  forms::SetMessageBoxService(g_boxes);
   platform::SetFixedLocale(platform::LocaleSeparators{".", ","});
 }
 
-void Workbook(const uint8_t* data, size_t size) {
+std::string WorkbookFile(const char* path) {
   InstallQuietServices();
-  InputOnDisk file(data, size, ".book");
   auto app = spreadsheet::model::App::Create();
   std::shared_ptr<spreadsheet::model::Book> book;
   try {
-    book = spreadsheet::OpenWorkbookFile(*app, file.path());
-  } catch (const rt::RtError&) {
-    return;
+    book = spreadsheet::OpenWorkbookFile(*app, path);
+  } catch (const rt::RtError& e) {
+    return e.description();
   }
-  if (!book) return;
+  std::string fault;
+  if (!book) return fault;
   for (size_t k = 0; k < book->sheets().size(); ++k) {
-    rt::Try([&] {
+    try {
       spreadsheet::model::Sheet& sheet = book->sheet(k);
       sheet.EnsureLoaded();
       const int64_t rows = std::min<int64_t>(sheet.MaxRow(), 64);
@@ -89,7 +96,9 @@ void Workbook(const uint8_t* data, size_t size) {
           rt::Try([&] { (void)sheet.GetFormula(r, c); });
           rt::Try([&] { (void)sheet.DisplayText(r, c); });
         }
-    });
+    } catch (const rt::RtError& e) {
+      if (fault.empty()) fault = e.description();
+    }
   }
   // The text copy the gathering makes, over the first sheet's used range.
   rt::Try([&] {
@@ -99,19 +108,32 @@ void Workbook(const uint8_t* data, size_t size) {
     (void)xl.CopiedText();
     xl.ForEachCopiedRow([](const std::vector<spreadsheet::CellValue>&) {});
   });
+  return fault;
 }
 
-void DataFile(const uint8_t* data, size_t size) {
+std::string DataFileAt(const char* path) {
   InstallQuietServices();
-  InputOnDisk file(data, size, ".vnx");
+  g_boxes->last.clear();
   datastore::ScopedStore scope(std::make_shared<datastore::FakeMainWindow>());
   datastore::DataStore& s = scope.store();
   s.CmdLineInfo.DataFileMode = 1;
-  s.CmdLineFirst = file.path();
+  s.CmdLineFirst = path;
   datastore::LoadWork w;
-  w.CurrentDataFile = file.path() + ".none";
-  w.DemoDataFile = file.path() + ".nodemo";
+  w.CurrentDataFile = std::string(path) + ".none";
+  w.DemoDataFile = std::string(path) + ".nodemo";
   datastore::ReadDataFileStep(s, w);
+  return g_boxes->last + (g_boxes->last.empty() ? "" : " / ") + std::to_string(static_cast<int64_t>(w.ReadRows)) +
+         " data lines read";
+}
+
+void Workbook(const uint8_t* data, size_t size) {
+  InputOnDisk file(data, size, ".book");
+  (void)WorkbookFile(file.path().c_str());
+}
+
+void DataFile(const uint8_t* data, size_t size) {
+  InputOnDisk file(data, size, ".vnx");
+  (void)DataFileAt(file.path().c_str());
 }
 
 void Formula(const uint8_t* data, size_t size) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vantrel::fuzz {
 
@@ -13,6 +14,11 @@ namespace vantrel::fuzz {
 void Workbook(const uint8_t* data, size_t size);
 // A data file read by the reader step of a load.
 void DataFile(const uint8_t* data, size_t size);
+// The same two on a file where it lies (for inputs too large to copy). The workbook gives the
+// fault that ended its reading ("" when every sheet was read); the data file the text of the
+// last box it showed ("" for none).
+std::string WorkbookFile(const char* path);
+std::string DataFileAt(const char* path);
 // A specification formula: the formula parser, then the A1 reader on every range it gives.
 void Formula(const uint8_t* data, size_t size);
 // Number texts: the locale-aware parser, the data-field conversion and line splitter, the run

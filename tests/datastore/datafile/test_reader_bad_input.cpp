@@ -57,5 +57,27 @@ TEST_F(ReaderTest, OverflowingFieldsGiveOneBoxForTheWholeFile) {
   EXPECT_TRUE(LogHas("79 more number errors not logged"));
 }
 
+TEST_F(ReaderTest, ALineLongerThanAnyDataLineEndsTheReadingWithItsReason) {
+  const struct {
+    const char* what;
+    std::string file;
+    int64_t rows;
+  } cases[] = {
+      {"a header without a line end", Header("=MAX(A2:C2)", "Vantrel") + std::string(kMaxLineBytes, '\t'), 0},
+      {"a data line", Header("=MAX(A2:C2)", "Vantrel") + "\r\n1\t2\t3\r\n" + std::string(kMaxLineBytes + 1, '7') +
+                          "\r\n4\t5\t6\r\n",
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    msg.boxes().Answer({});
+    const size_t before = boxes().size();
+    ReadCurrent(c.file);
+    EXPECT_EQ(w->ReadRows, c.rows);
+    ASSERT_EQ(boxes().size(), before + 1);
+    EXPECT_NE(boxes().back().text.find("a line is longer than 4 MB"), std::string::npos) << boxes().back().text;
+  }
+}
+
 }  // namespace
 }  // namespace vantrel::datastore
