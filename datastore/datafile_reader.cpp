@@ -1,9 +1,13 @@
 #include "datastore/datafile_reader.h"
 
+#include <exception>
 #include <filesystem>
+#include <new>
 
+#include "datastore/a1.h"
 #include "datastore/formula_parser.h"
 #include "datastore/line_split.h"
+#include "numerics/valloc.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
@@ -37,6 +41,40 @@ void TellOpenFailure(const std::string& path, int err) {
                 48, "Data file");
 }
 
+// The number errors of the data lines: the first is shown with its place, the next ones are
+// logged (a bounded number of them) and counted.
+class FieldErrors {
+ public:
+  explicit FieldErrors(MainWindowServices& m) : m_(m) {}
+  void Add(const rt::RtError& err, int64_t line, int64_t field) {
+    if (count_++ == 0) {
+      first_ = err;
+      line_ = line;
+      field_ = field;
+    } else if (count_ <= kLogged + 1) {
+      AddLogLine(m_, "ERROR n\xC2\xB0 " + std::to_string(err.number()) + " " + err.description() + ", line " +
+                         std::to_string(line) + ", column " + ColumnLetters(static_cast<double>(field)));
+    }
+  }
+  void Tell(const std::string& path) {
+    if (count_ == 0) return;
+    if (count_ > kLogged + 1)
+      AddLogLine(m_, std::to_string(count_ - kLogged - 1) + " more number errors not logged");
+    std::string text = first_.description() + "\r\nData file " + path + ", line " + std::to_string(line_) +
+                       ", column " + ColumnLetters(static_cast<double>(field_)) + ".";
+    if (count_ > 1)
+      text += "\r\nThe same kind of fault is in " + std::to_string(count_ - 1) + " more field" +
+              (count_ > 2 ? "s" : "") + " of this file (see the log).";
+    forms::MsgBox(text, 64, "ERROR n\xC2\xB0 " + std::to_string(first_.number()));
+  }
+
+ private:
+  static constexpr int64_t kLogged = 20;
+  MainWindowServices& m_;
+  rt::RtError first_{0};
+  int64_t count_ = 0, line_ = 0, field_ = 0;
+};
+
 }  // namespace
 
 void OpenfileW(DataStore& s, const std::string& name, InputFile& file, double& errNum) {
@@ -64,7 +102,8 @@ void LinInputW(DataStore& s, InputFile& file, std::string& line) {
     AddLogLine(s.Main(), "error:" + std::to_string(e) + " " + rt::ErrorDescription(e));
 }
 
-void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
+namespace {
+void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   MainWindowServices& m = s.Main();
   InputFile& file = w.File1;
 
@@ -123,15 +162,23 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   AddLogLine(m, "frmMain.LinInputW  1, lin$ 'Line Input #1, lin " + line);
   if (file.IsOpen() && file.Eof()) return;
 
-  // The formula, from the first "=" at or after field 3 up to the next TAB.
+  // The formula: header field 4 when it starts with "=" (as in every file written here, so that
+  // a sheet name holding "=" cannot stand in for it); else from the first "=" at or after
+  // field 3 up to the next TAB.
   {
     const size_t t1 = line.find('\t');
     const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-    const size_t from = t2 == std::string::npos ? 0 : t2 + 1;
-    const size_t eq = line.find('=', from);
-    if (eq != std::string::npos) {
-      const size_t tab = line.find('\t', eq);
-      if (tab != std::string::npos) w.cellFormula = line.substr(eq, tab - eq);
+    const size_t t3 = t2 == std::string::npos ? t2 : line.find('\t', t2 + 1);
+    const size_t t4 = t3 == std::string::npos ? t3 : line.find('\t', t3 + 1);
+    if (t4 != std::string::npos && line[t3 + 1] == '=') {
+      w.cellFormula = line.substr(t3 + 1, t4 - t3 - 1);
+    } else {
+      const size_t from = t2 == std::string::npos ? 0 : t2 + 1;
+      const size_t eq = line.find('=', from);
+      if (eq != std::string::npos) {
+        const size_t tab = line.find('\t', eq);
+        if (tab != std::string::npos) w.cellFormula = line.substr(eq, tab - eq);
+      }
     }
   }
 
@@ -183,12 +230,20 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   SplitFields f;
   auto length = [&](double v) { return metres ? v * scale / 1000 : v * scale; };
 
+  // Fields the number reader refuses (an overflow): one box for the load, not one per field.
+  int64_t lineNo = 1;
+  FieldErrors fieldErrors(m);
+  numerics::NumberErrorScope fieldErrorScope(
+      [&](const rt::RtError& err) { fieldErrors.Add(err, lineNo, f.field); });
+
   if (!file.IsOpen()) {
     LinInputW(s, file, line);  // logs the failed read
   } else {
     std::string_view view;
     while (!file.Eof()) {
-      if (!file.NextLine(view)) {
+      const bool got = file.NextLine(view);
+      ++lineNo;
+      if (!got) {
         readError = file.error();
         if (++s.LinInputFailures < 10)
           AddLogLine(m, "error:" + std::to_string(readError) + " " +
@@ -202,7 +257,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
         break;
       }
       SplitTabLineW(view, f, penUpLabel);
-      const int count = f.count;
+      const int64_t count = f.count;
       bool evFlag = false, qFlag = false, apFlag = false, amFlag = false, vzFlag = false;
       if (oneColumn) {
         cycle = (cycle + 1) % 3;
@@ -213,7 +268,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
           s.DataTable.Set(point, 3, 0);
         }
       }
-      const int last = count < 17 ? count : 17;
+      const int last = count < 17 ? static_cast<int>(count) : 17;
       for (int k = 1; k <= last; ++k) {
         const double v = f.values[k];
         switch (k) {
@@ -344,6 +399,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   m.SetProgressBar1Value(90);
 
   const std::string& inUse = named ? s.CmdLineFirst : w.FileInUse;
+  fieldErrors.Tell(inUse);
   if (truncated) {
     AddLogLine(m, "Data lines past row " + Num(static_cast<double>(kLastTableRow + 1)) +
                       " not read");
@@ -352,11 +408,43 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
                       std::to_string(kTableRows) + " were read.",
                   48, "Data file");
   } else if (readError) {
-    forms::MsgBox("The data file " + inUse + " could not be read to its end: " +
-                      rt::ErrorDescription(readError) + " (error " + std::to_string(readError) +
+    const std::string why = readError == kErrLineTooLong
+                                ? "a line is longer than " + std::to_string(kMaxLineBytes >> 20) + " MB"
+                                : rt::ErrorDescription(readError);
+    forms::MsgBox("The data file " + inUse + " could not be read to its end: " + why + " (error " +
+                      std::to_string(readError) +
                       "). " + std::to_string(r) + " data lines were read.",
                   48, "Data file");
   }
+}
+
+}  // namespace
+
+void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
+  // Whatever fails inside (memory for the tables, a table index) ends the reading with a box;
+  // the load goes on with what was read before.
+  std::string reason;
+  int number = 0;
+  try {
+    ReadDataFile(s, w, hooks);
+    return;
+  } catch (const rt::RtError& e) {
+    number = e.number();
+    reason = e.description();
+  } catch (const std::bad_alloc&) {
+    number = rt::kErrOutOfMemory;
+    reason = rt::ErrorDescription(number);
+  } catch (const std::exception& e) {
+    number = rt::kErrInternal;
+    reason = e.what();
+  }
+  w.ReadRows = 0;
+  AddLogLine(s.Main(), "error:" + std::to_string(number) + " " + reason);
+  rt::Try([&] {
+    forms::MsgBox("The data file could not be read: " + reason + " (error " + std::to_string(number) +
+                      ").\r\nThe built-in sample is shown instead.",
+                  48, "Data file");
+  });
 }
 
 }  // namespace vantrel::datastore

@@ -1,13 +1,12 @@
 #include "datastore/datafile_writer.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstring>
 #include <stdexcept>
 
 #include "datastore/textfile.h"
 #include "platform/locale/locale.h"
 #include "platform/runtime/clock.h"
+#include "platform/runtime/fixed_number.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::datastore {
@@ -17,60 +16,7 @@ void AppendDataNumber(std::string& out, double x, std::string_view decimal) {
     out += rt::Format(x, "0.0000000000");
     return;
   }
-  // 15 significant digits, then the integer N = round(|x| * 1e10) from those digits.
-  char digits[48];
-  int exp10 = 0;
-  char sci[40];
-  auto r = std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific, 14);
-  // sci: "d.dddddddddddddde+XX"
-  int nd = 0;
-  const char* p = sci;
-  for (; p < r.ptr && *p != 'e'; ++p)
-    if (*p != '.') digits[nd++] = *p;
-  if (p < r.ptr) std::from_chars(p + 1 + (p[1] == '+'), r.ptr, exp10);
-  // |x| = D * 10^(exp10 - 14), D the 15-digit integer; N = D * 10^(exp10 - 4).
-  const int shift = exp10 - 4;
-  char n[420];
-  int len = 0;
-  if (x == 0) {
-    len = 0;
-  } else if (shift >= 0) {
-    std::memcpy(n, digits, nd);
-    len = nd;
-    for (int i = 0; i < shift && len < 400; ++i) n[len++] = '0';
-  } else {
-    const int keep = nd + shift;
-    if (keep >= 0) {
-      std::memcpy(n, digits, keep);
-      len = keep;
-      if (keep < nd && digits[keep] >= '5') {
-        int i = len - 1;
-        while (i >= 0 && n[i] == '9') n[i--] = '0';
-        if (i >= 0) {
-          ++n[i];
-        } else {
-          std::memmove(n + 1, n, len);
-          n[0] = '1';
-          ++len;
-        }
-      }
-    }
-  }
-  // Strip leading zeros, then pad to at least 11 digits.
-  int b = 0;
-  while (b < len && n[b] == '0') ++b;
-  std::string_view num(n + b, len - b);
-  if (x < 0) out += '-';
-  if (num.size() <= 10) {
-    out += '0';
-    out.append(decimal);
-    out.append(10 - num.size(), '0');
-    out.append(num);
-  } else {
-    out.append(num.substr(0, num.size() - 10));
-    out.append(decimal);
-    out.append(num.substr(num.size() - 10));
-  }
+  rt::AppendFixedDecimals(out, x, 10, decimal);
 }
 
 std::string FormatDataNumber(double x, std::string_view decimal) {
@@ -81,11 +27,25 @@ std::string FormatDataNumber(double x, std::string_view decimal) {
 
 namespace {
 // A cell text on one line of the file: a TAB or line break inside it would shift the fields or
-// cut the line, so each becomes a blank.
+// cut the line, so each becomes a blank (CR LF is one line break).
 void AppendCellText(std::string& out, std::string_view text) {
-  for (char c : text) out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  for (size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    if (c == '\r' && k + 1 < text.size() && text[k + 1] == '\n') ++k;
+    out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  }
 }
 }  // namespace
+
+void AppendDataLine(std::string& out, const DataCell* cells, size_t count, std::string_view decimal) {
+  for (size_t k = 0; k < static_cast<size_t>(kDataFileColumns); ++k) {
+    if (k) out += '\t';
+    if (k >= count) continue;
+    const DataCell& c = cells[k];
+    if (c.kind == DataCell::kNumber) AppendDataNumber(out, c.number, decimal);
+    else if (c.kind == DataCell::kText) AppendCellText(out, c.text);
+  }
+}
 
 std::string RenderHeaderLine(const HeaderFields& h, double now) {
   std::string s = "From: \t";
@@ -144,16 +104,17 @@ void GatheredBlock::SetEmpty(int64_t row, int col) {
 }
 
 void GatheredBlock::RenderRow(int64_t row, std::string& out, std::string_view decimal) const {
+  DataCell cells[kDataFileColumns];
   for (int k = 0; k < kDataFileColumns; ++k) {
-    if (k) out += '\t';
     const Column& c = cols_[k];
     if (row >= static_cast<int64_t>(c.kinds.size())) continue;
     switch (c.kinds[row]) {
-      case kNumber: AppendDataNumber(out, c.values[row], decimal); break;
-      case kText: AppendCellText(out, c.texts.at(row)); break;
+      case kNumber: cells[k].kind = DataCell::kNumber; cells[k].number = c.values[row]; break;
+      case kText: cells[k].kind = DataCell::kText; cells[k].text = c.texts.at(row); break;
       default: break;
     }
   }
+  AppendDataLine(out, cells, kDataFileColumns, decimal);
 }
 
 std::string RenderDataFile(const HeaderFields& h, const GatheredBlock& block, double now,

@@ -4,6 +4,7 @@
 // the end. Numbers are written as "0.0000000000" with the user locale's decimal separator.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -30,6 +31,20 @@ struct HeaderFields {
 // separator `decimal`.
 std::string FormatDataNumber(double x, std::string_view decimal);
 void AppendDataNumber(std::string& out, double x, std::string_view decimal);
+
+// One cell of a data line.
+struct DataCell {
+  enum Kind : uint8_t { kEmpty = 0, kNumber, kText };
+  Kind kind = kEmpty;
+  double number = 0;
+  std::string_view text;
+};
+
+// Appends one data line without its line end: exactly 17 fields, the cells of columns A to Q
+// (missing cells are empty fields, cells past Q are dropped). Numbers as "0.0000000000" with
+// the separator `decimal`; in texts every TAB and every line break (CR LF, CR or LF) becomes
+// one blank, so that no cell can shift or cut the line. The one renderer of data lines.
+void AppendDataLine(std::string& out, const DataCell* cells, size_t count, std::string_view decimal);
 
 // Line 1 without its line end: the eight header fields, each followed by a TAB, then the 16
 // empty cells B1 to Q1. `now` is the date serial of writing (rt::Now()).

@@ -195,8 +195,8 @@ void DisplayPass(LoadWork& w) {
   // 11.
   s.ScaleFactor = w.SpecScale;
 
-  // 12. Events. Data without events also clear EventsGiven, so that a reload does not draw the
-  // events of the previous data.
+  // 12. Events. Without events EventsGiven keeps its value (the watcher clears it before a
+  // reload).
   Step([&] {
     if (w.EventRows > 0) {
       s.EventsGiven = 1;
@@ -206,7 +206,6 @@ void DisplayPass(LoadWork& w) {
       s.EventsTable.Set(0, 1, 0);
       s.EventsTable.Set(1, 0, 0);
       s.EventsTable.Set(1, 1, 0);
-      s.EventsGiven = 0;
     }
   });
 

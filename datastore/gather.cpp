@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "datastore/a1.h"
 #include "datastore/load_errors.h"
 #include "datastore/waits.h"
 #include "datastore/worksheet_road.h"
+#include "platform/locale/locale.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
@@ -46,6 +48,25 @@ std::string HeaderLine(const DataStore& s, const LoadWork& w) {
   h.specScale = w.SpecScale;
   h.plotTitle = s.PlotTitle;
   return RenderHeaderLine(h, rt::Now());
+}
+
+// The copied rows of the block as data lines, each ended by CR LF.
+std::string RenderCopiedRows(SheetLink& app) {
+  const std::string decimal = platform::UserLocale().decimal;
+  std::string out;
+  std::vector<DataCell> cells;
+  app.ForEachCopiedRow([&](const std::vector<SheetCell>& row) {
+    cells.resize(row.size());
+    for (size_t k = 0; k < row.size(); ++k) {
+      const SheetCell& c = row[k];
+      cells[k].kind = c.numeric ? DataCell::kNumber : c.text.empty() ? DataCell::kEmpty : DataCell::kText;
+      cells[k].number = c.number;
+      cells[k].text = c.text;
+    }
+    AppendDataLine(out, cells.data(), cells.size(), decimal);
+    out += "\r\n";
+  });
+  return out;
 }
 
 double Rows(double first, double last) { return last > first ? last - first + 1 : 1; }
@@ -105,7 +126,7 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   rows = std::min(rows, 1048575.0);
   std::string block;
   Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, 17)); });
-  Stmt(w, [&] { block = App(r).CopiedText(); });
+  Stmt(w, [&] { block = RenderCopiedRows(App(r)); });
   Stmt(w, [&] { App(r).SetCutCopyMode(false); });
 
   // 12. Header line, rows, and one more line end; written beside the old file and renamed over it.

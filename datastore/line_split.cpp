@@ -114,13 +114,16 @@ void SplitTabLineW(std::string_view line, SplitFields& out, bool penUpLabelMode)
   std::string_view field6;
   bool has6 = false;
   size_t start = 0;
-  int field = 1;
+  int64_t field = 1;
   while (true) {
     const void* hit = std::memchr(line.data() + start, '\t', line.size() - start);
     const size_t tab = hit ? static_cast<size_t>(static_cast<const char*>(hit) - line.data())
                            : line.size();
     std::string_view text = line.substr(start, tab - start);
-    if (field <= kMaxFields) out.values[field] = ValNumW(text);
+    if (field <= kMaxFields) {
+      out.field = field;
+      out.values[field] = ValNumW(text);
+    }
     if (text.empty()) {
       switch (field) {
         case 1: out.empty1 = 1; break;

@@ -1,8 +1,15 @@
 #include "datastore/load_queue.h"
 
 #include <deque>
+#include <exception>
+#include <new>
+#include <string>
 
+#include "datastore/a1.h"
 #include "datastore/loader.h"
+#include "datastore/state.h"
+#include "platform/forms/msgbox.h"
+#include "platform/runtime/rterror.h"
 
 namespace vantrel::datastore {
 namespace {
@@ -25,6 +32,32 @@ struct RunningMark {
   ~RunningMark() { Q().running = false; }
 };
 
+// One load. An exception that no step handles (memory that could not be had, a fault of the
+// program) ends it as an early end does: not busy any more, the progress bar hidden, the
+// previous load's state kept, and a box that names what stopped it.
+void RunGuardedLoad() {
+  DataStore& s = Store();
+  const double loadDoneBefore = s.SettingsBlock.LoadDone;
+  std::string what;
+  try {
+    RunOneLoad();
+    return;
+  } catch (const rt::RtError& e) {
+    what = e.description() + " (error " + std::to_string(e.number()) + ")";
+  } catch (const std::bad_alloc&) {
+    what = rt::ErrorDescription(rt::kErrOutOfMemory) + " (error " + std::to_string(rt::kErrOutOfMemory) + ")";
+  } catch (const std::exception& e) {
+    what = e.what();
+  } catch (...) {
+    what = "unknown exception";
+  }
+  s.LoaderBusy = 0;
+  s.SettingsBlock.ReloadRequest = 0;
+  s.SettingsBlock.LoadDone = loadDoneBefore;
+  rt::Try([&] { s.Main().SetProgressBar1Visible(false); });
+  rt::Try([&] { forms::MsgBox("The load was stopped: " + what + ".", 16, kProgramTitle); });
+}
+
 }  // namespace
 
 void RequestLoad(LoadPrepare prepare) {
@@ -42,7 +75,7 @@ void RequestLoad(LoadPrepare prepare) {
     if (q.body)
       q.body();
     else
-      RunOneLoad();
+      RunGuardedLoad();
     if (q.pending.empty() || q.quit) break;
     next = std::move(q.pending.front());
     q.pending.pop_front();

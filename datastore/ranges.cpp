@@ -24,6 +24,31 @@ std::string RangeText(double row1, double col1, double row2, double col2) {
   return CellAddressXls(row1, col1) + ":" + CellAddressXls(row2, col2);
 }
 
+// A range text made only of cell addresses ("A02:C6", "b2"; blanks and "$" aside) whose
+// columns and rows, as read, name cells of a sheet (a single cell has 0 as its last ones).
+bool PlainCells(const std::string& text, double c1, double c2, double r1, double r2) {
+  std::string t;
+  for (char c : text)
+    if (c != ' ' && c != '$') t += c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+  size_t i = 0;
+  auto cell = [&] {
+    const size_t l = i;
+    while (i < t.size() && t[i] >= 'A' && t[i] <= 'Z') ++i;
+    const size_t d = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+    return d > l && d - l <= 2 && i > d;
+  };
+  if (!cell()) return false;
+  if (i < t.size() && t[i] == ':') {
+    ++i;
+    if (!cell()) return false;
+  }
+  if (i != t.size()) return false;
+  auto col = [](double c) { return c >= 1 && c <= 256; };
+  auto row = [](double r) { return r >= 1 && r <= 1048576; };
+  return col(c1) && row(r1) && ((c2 == 0 && r2 == 0) || (col(c2) && row(r2)));
+}
+
 void Log(DataStore& s, const std::string& label, const std::string& text) { AddLogLine(s.Main(), label + text); }
 
 // Events, SApY, SAmY, ValZ: values only when given as one cell or one column.
@@ -50,20 +75,33 @@ void OneColumnPart(DataStore& s, LoadWork& w, int part, const char* label) {
 
 }  // namespace
 
-double ProbeLastRowXls(SheetLink& app, BookId book, double zCol, double startRow, const std::string& versionText) {
+double ProbeLastRowXls(SheetLink& app, BookId book, double zCol, double startRow, const std::string& versionText,
+                       LoadWork* w) {
   double version = 0;
   rt::Try([&] { version = rt::Val(versionText); });
   const double limit = version >= 12 ? 1048576 : 65536;
   const int64_t col = static_cast<int64_t>(rt::RoundHalfEven(zCol));
   double row = startRow;
   std::string t;
+  int reported = 0;
   struct Pass {
     double step;
     bool down;
   };
   for (const Pass p : {Pass{1000, true}, Pass{100, false}, Pass{10, true}, Pass{1, false}}) {
     for (;;) {
-      rt::Try([&] { t = app.CellValue(book, static_cast<int64_t>(row), col).text; });
+      try {
+        t = app.CellValue(book, static_cast<int64_t>(row), col).text;
+      } catch (const rt::RtError& e) {
+        // The load's error rule sees every failed read; the same error again only updates
+        // LastErrNumber, so that a sheet that fails every read shows its box once.
+        if (w && e.number() != reported) {
+          OnGeneralError(*w, e);
+          reported = e.number();
+        } else if (w) {
+          w->LastErrNumber = e.number();
+        }
+      }
       row += p.down ? p.step : -p.step;
       if (p.down ? (t.empty() || row >= limit) : (!t.empty() || row < startRow)) break;
     }
@@ -86,9 +124,13 @@ bool LayoutSpecRanges(DataStore& s, LoadWork& w, RoadWork& r) {
   // probed down its Z column and grown, in the formula too.
   Log(s, " part NcolumnsUpdated rangeXYZ$", R[kPartXYZ]);
   bool readable = false;
-  Stmt(w, [&] { readable = ConvertA1LC(R[kPartXYZ], w.Ncol1, w.Ncol2, w.num1, w.num2); });
-  // A name or a sheet-qualified reference cannot be laid out: end the load, keeping the data.
-  if (!readable) return false;
+  double c1 = 0, c2 = 0, r1 = 0, r2 = 0;
+  Stmt(w, [&] { readable = ConvertA1LC(R[kPartXYZ], c1, c2, r1, r2); });
+  w.Ncol1 = c1, w.Ncol2 = c2, w.num1 = r1, w.num2 = r2;
+  // A text the reader reports but still reads into cells of the sheet (a leading zero, as in
+  // A02:C6) goes on with those rows; a name or a sheet-qualified reference gives none, and the
+  // load ends, keeping the data.
+  if (!readable && !PlainCells(R[kPartXYZ], c1, c2, r1, r2)) return false;
   if (w.Ncol2 == 0) {
     w.Ncol2 = w.Ncol1 + 2;
     w.num2 = w.num1;
@@ -97,7 +139,7 @@ bool LayoutSpecRanges(DataStore& s, LoadWork& w, RoadWork& r) {
   w.SpecFound = 0;
   if (w.num1 == w.num2) {
     double start = w.num2;
-    Stmt(w, [&] { w.num2 = ProbeLastRowXls(App(r), r.source, zCol, start, r.versionText); });
+    Stmt(w, [&] { w.num2 = ProbeLastRowXls(App(r), r.source, zCol, start, r.versionText, &w); });
     w.SpecFound = 1;
     Stmt(w, [&] {
       GrowRangeXls(R[kPartXYZ], w.Ncol1, w.Ncol2, w.num1, start, w.SpecFound, w.num1, w.num2, w.cellFormula);

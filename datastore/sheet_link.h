@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vantrel::datastore {
 
@@ -67,9 +68,11 @@ class SheetLink {
   virtual void SetCutCopyMode(bool on) = 0;
   // Column width and number format of columns such as "A:R" or "G:G".
   virtual void FormatColumns(BookId book, const std::string& columns, double width, const std::string& numberFormat) = 0;
-  // The text copy of the copied range: displayed texts, TAB between cells, CR LF after each row.
-  // The system clipboard is not used.
-  virtual std::string CopiedText() = 0;
+  // The cells of the copied range, one call per row from its top, one cell per column: numbers
+  // and dates as numbers, every other cell as its displayed text ("" for an empty one). The
+  // system clipboard is not used.
+  using CopiedRow = std::function<void(const std::vector<SheetCell>& cells)>;
+  virtual void ForEachCopiedRow(const CopiedRow& each) = 0;
   // Closes the workbook without saving.
   virtual void CloseWorkbook(BookId book) = 0;
 };

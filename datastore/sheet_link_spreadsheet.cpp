@@ -80,7 +80,20 @@ class SpreadsheetLink : public SheetLink {
     r.SetColumnWidth(width);
     r.SetNumberFormat(format);
   }
-  std::string CopiedText() override { return app_.CopiedText(); }
+  void ForEachCopiedRow(const CopiedRow& each) override {
+    std::vector<SheetCell> cells;
+    app_.ForEachCopiedRow([&](const std::vector<ss::CellValue>& row) {
+      cells.resize(row.size());
+      for (size_t k = 0; k < row.size(); ++k) {
+        const ss::CellValue& v = row[k];
+        SheetCell& c = cells[k];
+        c.numeric = v.kind == ss::CellValue::Kind::Number || v.kind == ss::CellValue::Kind::Date;
+        c.number = c.numeric ? v.number : 0;
+        c.text = c.numeric ? std::string() : v.text;
+      }
+      each(cells);
+    });
+  }
   void CloseWorkbook(BookId b) override { Book(b).Close(false); }
 
  private:

@@ -288,6 +288,11 @@ bool InputFile::NextLine(std::string_view& line) {
       scan = pos_ + off;
       continue;
     }
+    if (i - pos_ > kMaxLineBytes) {
+      // Longer than any line of a data file: refused before it is held in memory.
+      error_ = kErrLineTooLong;
+      return false;
+    }
     if (i == end_ && !atEof_) {
       // The line goes on past the buffer.
       size_t off = i - pos_;

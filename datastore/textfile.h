@@ -16,6 +16,11 @@ namespace vantrel::datastore {
 // Run-time error number of a failed system call on `path` (errno value `err`).
 int FileErrorNumber(int err, const std::string& path);
 
+// The longest line read (a data line of 17 cells of 32,767 characters is far shorter), and the
+// error a longer one gives (the run time's "Application-defined" error).
+inline constexpr size_t kMaxLineBytes = 4u << 20;
+inline constexpr int kErrLineTooLong = 1004;
+
 class InputFile {
  public:
   InputFile() = default;
@@ -32,7 +37,8 @@ class InputFile {
 
   // The next line, without its line end, as UTF-8. The view stays valid until the next call.
   // Returns false at the end of the file or on a read error; error() then tells which
-  // (62 input past end of file, 52 no file open, 57 device error).
+  // (62 input past end of file, 52 no file open, 57 device error, kErrLineTooLong for a line
+  // longer than kMaxLineBytes, which is not read; every later call fails the same way).
   bool NextLine(std::string_view& line);
   int error() const { return error_; }
 

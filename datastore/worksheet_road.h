@@ -48,7 +48,9 @@ void LenStep(LoadWork& w, RoadWork& r);
 // was rejected by the A1 reader (after its box).
 bool LayoutSpecRanges(DataStore& s, LoadWork& w, RoadWork& r);
 // Last non-empty row of column zCol from startRow down, sampled as 1000, 100, 10, 1 row steps.
-double ProbeLastRowXls(SheetLink& app, BookId book, double zCol, double startRow, const std::string& versionText);
+// A cell that cannot be read goes through the load's error rule when w is given.
+double ProbeLastRowXls(SheetLink& app, BookId book, double zCol, double startRow, const std::string& versionText,
+                       LoadWork* w = nullptr);
 // Pastes the T range at dest of the gathering workbook and moves dest one column right.
 void PasteTimeColumnXls(LoadWork& w, RoadWork& r, BookId gather, const std::string& rangeT, std::string& dest);
 

@@ -13,6 +13,7 @@ std::string ThousandSep;
 
 namespace {
 bool g_separatorsRead = false;
+NumberErrorScope* g_errorScope = nullptr;
 
 constexpr std::string_view kNbsp = "\xC2\xA0";
 
@@ -42,6 +43,13 @@ bool Plain(std::string_view s) {
 }
 
 }  // namespace
+
+NumberErrorScope::NumberErrorScope(std::function<void(const rt::RtError&)> sink)
+    : sink_(std::move(sink)), outer_(g_errorScope) {
+  g_errorScope = this;
+}
+
+NumberErrorScope::~NumberErrorScope() { g_errorScope = outer_; }
 
 std::string GetLocaleStr(long lcType) {
   const platform::LocaleSeparators& loc = platform::UserLocale();
@@ -102,7 +110,10 @@ double ValLocale(std::string_view text, int& flag) {
     }
     result = rt::Val(s);
   } catch (const rt::RtError& err) {
-    forms::MsgBox(err.description(), 64, "ERROR n\xC2\xB0 " + std::to_string(err.number()));
+    if (g_errorScope)
+      g_errorScope->sink_(err);
+    else
+      forms::MsgBox(err.description(), 64, "ERROR n\xC2\xB0 " + std::to_string(err.number()));
   }
   return result;
 }

@@ -2,8 +2,11 @@
 // Locale-aware reading of numbers typed by users, stored in the settings or written in data
 // files: decides from the text and the user's locale whether a comma is decimal or grouping.
 
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/runtime/rterror.h"
 
 namespace vantrel::numerics {
 
@@ -22,6 +25,22 @@ double ValLocV(std::string_view text, int& flag);
 // The wrapper the settings use: a Double goes through its text (CStr), the flag is dropped.
 double ValLoc(std::string_view text);
 double ValLoc(double value);
+
+// Where the parser's run-time errors go while it lives: without one, each error shows its own
+// "ERROR n° N" box. A caller that converts many texts in a row (a data file of a million
+// lines) takes them for that time and tells the user once. Scopes nest; the innermost wins.
+class NumberErrorScope {
+ public:
+  explicit NumberErrorScope(std::function<void(const rt::RtError&)> sink);
+  ~NumberErrorScope();
+  NumberErrorScope(const NumberErrorScope&) = delete;
+  NumberErrorScope& operator=(const NumberErrorScope&) = delete;
+
+ private:
+  friend double ValLocale(std::string_view text, int& flag);
+  std::function<void(const rt::RtError&)> sink_;
+  NumberErrorScope* outer_;
+};
 
 // Forgets the separators read, so that the next call reads the locale again (tests only).
 void ResetLocaleSeparatorsForTesting();

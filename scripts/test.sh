@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the whole suite on a virtual X server, then the unit
-# tests once more in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds everything and runs every test: the whole suite on a virtual X server, then once more
+# in a build with AddressSanitizer and UndefinedBehaviorSanitizer (leaks inside the GL driver,
+# fontconfig and the Qt platform plugin suppressed by scripts/lsan.supp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,5 +20,12 @@ xvfb-run -a -s '-screen 0 1280x1024x24' \
 cmake -S . -B "$ASAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_WERROR=ON \
   -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF
 cmake --build "$ASAN_BUILD" -j "$JOBS"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$JOBS" -L unit --no-tests=error
+# The tests that draw: the software GL driver is unloaded before the leak check, so its leaks
+# come with stacks of no module that no suppression can name; they run without the leak
+# check (every other check of both sanitizers stays on).
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 xvfb-run -a -s '-screen 0 1280x1024x24' \
+  ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$JOBS" -L 'gl|ui|journey' --no-tests=error

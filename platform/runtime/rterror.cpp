@@ -11,6 +11,7 @@ std::string ErrorDescription(int number) {
     case 9: return "Subscript out of range";
     case 11: return "Division by zero";
     case 13: return "Type mismatch";
+    case 51: return "Internal error";
     case 52: return "Bad file name or number";
     case 53: return "File not found";
     case 54: return "Bad file mode";

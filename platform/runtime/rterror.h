@@ -10,9 +10,11 @@ namespace vantrel::rt {
 enum ErrNo : int {
   kErrInvalidCall = 5,
   kErrOverflow = 6,
+  kErrOutOfMemory = 7,
   kErrSubscript = 9,
   kErrDivByZero = 11,
   kErrTypeMismatch = 13,
+  kErrInternal = 51,
   kErrBadFile = 52,
   kErrFileNotFound = 53,
   kErrInputPastEnd = 62,

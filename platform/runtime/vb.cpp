@@ -542,7 +542,8 @@ double TimeSerial(int hour, int minute, int second) {
 
 DateParts SerialToParts(double serial) {
   DateParts p;
-  if (!std::isfinite(serial)) return p;
+  // Far beyond any calendar date (and beyond the day count's integer range): the epoch.
+  if (!(std::fabs(serial) < 1e12)) return p;
   // Before the epoch the integer part counts days and the fraction is the time of day.
   double whole = std::trunc(serial);
   double frac = std::fabs(serial - whole);

@@ -982,8 +982,36 @@ class ApplicationImpl : public IApplication {
     }
   }
   std::string CopiedText() override {
+    std::string out;
+    WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, int64_t k) {
+      if (k < 0) {
+        out += "\r\n";
+        return;
+      }
+      if (k) out += '\t';
+      if (cell) AppendCellText(out, s.TextOf(c, *cell));
+    });
+    return out;
+  }
+  void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) override {
+    std::vector<CellValue> row;
+    WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, int64_t k) {
+      if (k < 0) {
+        each(row);
+        row.clear();
+        return;
+      }
+      if (!cell || KindOf(*cell) == kFormatOnly) row.emplace_back();
+      else if (KindOf(*cell) == kNumber) row.push_back(CellValue::Num(cell->num));
+      else row.push_back(CellValue::Str(s.TextOf(c, *cell)));
+    });
+  }
+  // Visits the copied range by rows: visit(sheet, column, cell or nullptr, k) for the k-th
+  // column of a row, then visit(sheet, 0, nullptr, -1) at the end of the row.
+  template <class Visit>
+  void WalkCopied(Visit&& visit) {
     App& a = A();
-    if (!a.copyMode || !a.copy.sheet) return "";
+    if (!a.copyMode || !a.copy.sheet) return;
     Sheet& s = *a.copy.sheet;
     Live(s.book());
     s.EnsureLoaded();
@@ -1000,21 +1028,18 @@ class ApplicationImpl : public IApplication {
         pos[k] = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r.r1), LessRow) - v.begin();
       }
     }
-    std::string out;
     for (int64_t row = r.r1; row <= r.r2; ++row) {
       for (int64_t k = 0; k < ncols; ++k) {
-        if (k) out += '\t';
         int64_t c = r.c1 + k;
-        if (c > static_cast<int64_t>(cols.size())) continue;
-        auto& v = cols[c - 1].cells;
-        if (pos[k] < v.size() && v[pos[k]].row == row) {
-          AppendCellText(out, s.TextOf(c, v[pos[k]]));
-          ++pos[k];
+        const Cell* cell = nullptr;
+        if (c <= static_cast<int64_t>(cols.size())) {
+          auto& v = cols[c - 1].cells;
+          if (pos[k] < v.size() && v[pos[k]].row == row) cell = &v[pos[k]++];
         }
+        visit(s, c, cell, k);
       }
-      out += "\r\n";
+      visit(s, 0, nullptr, -1);
     }
-    return out;
   }
   CellValue Evaluate(std::string_view expression) override {
     App& a = A();

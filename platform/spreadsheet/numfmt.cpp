@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "platform/locale/locale.h"
+#include "platform/runtime/fixed_number.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::spreadsheet::numfmt {
 
 namespace {
+
+constexpr double kFirstSerialPastDates = 2958466;  // 1 January 10000
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -138,49 +141,8 @@ int FixedDecimals(std::string_view code) {
 }
 
 std::string FormatFixed(double x, int frac) {
-  double v = std::fabs(x);
-  std::string digits;
-  int point = 0;  // digits before the decimal point
-  if (v != 0) {
-    char buf[48];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
-    std::string_view t(buf, static_cast<size_t>(r.ptr - buf));
-    size_t e = t.find('e');
-    int exp10 = 0;
-    std::from_chars(t.data() + e + (t[e + 1] == '+' ? 2 : 1), t.data() + t.size(), exp10);
-    digits += t[0];
-    digits.append(t.substr(2, e - 2));
-    point = exp10 + 1;
-    int keep = point + frac;
-    if (keep < static_cast<int>(digits.size())) {
-      if (keep < 0) {
-        digits.clear();
-      } else {
-        bool up = digits[static_cast<size_t>(keep)] >= '5';
-        digits.resize(static_cast<size_t>(keep));
-        if (up) {
-          int k = keep - 1;
-          while (k >= 0 && digits[static_cast<size_t>(k)] == '9') digits[static_cast<size_t>(k--)] = '0';
-          if (k < 0) {
-            digits.insert(digits.begin(), '1');
-            ++point;
-          } else {
-            ++digits[static_cast<size_t>(k)];
-          }
-        }
-      }
-    }
-  }
-  std::string out = x < 0 ? "-" : "";
-  if (point <= 0) out += '0';
-  for (int k = 0; k < point; ++k) out += k < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(k)] : '0';
-  if (frac > 0) {
-    out += platform::UserLocale().decimal;
-    for (int k = 0; k < frac; ++k) {
-      int idx = point + k;
-      out += (idx >= 0 && idx < static_cast<int>(digits.size())) ? digits[static_cast<size_t>(idx)] : '0';
-    }
-  }
+  std::string out;
+  rt::AppendFixedDecimals(out, x, frac, platform::UserLocale().decimal);
   return out;
 }
 
@@ -224,7 +186,8 @@ std::string FormatNumber(double x, std::string_view code) {
     std::string_view sec = secs[0];
     if (x < 0 && secs.size() > 1) sec = secs[1];
     if (x < 0 && !HasDateLetters(sec)) return rt::Format(x, Clean(sec));
-    if (x < 0) return "#######";
+    // Before day 0 or after 31 December 9999 there is no date to show.
+    if (x < 0 || x >= kFirstSerialPastDates) return "#######";
     return FormatDateSection(x, Clean(Elapsed(x, sec)));
   }
   std::string pattern;

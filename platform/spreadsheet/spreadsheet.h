@@ -14,9 +14,11 @@
 // workbook_file.h) or attach to a live spreadsheet program.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/runtime/rterror.h"
 
@@ -154,6 +156,7 @@ struct IApplication {
   virtual bool CutCopyMode() = 0;
   virtual void SetCutCopyMode(bool on) = 0;
   virtual std::string CopiedText() = 0;
+  virtual void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) = 0;
   virtual CellValue Evaluate(std::string_view expression) = 0;
 };
 
@@ -361,6 +364,12 @@ class Application {
   // CR LF after every row; a line break inside a cell becomes a blank. "" when nothing is
   // copied. The system clipboard is never touched.
   std::string CopiedText() const { return detail::Use(p_).CopiedText(); }
+  // The cells of the range last copied, one call per row from its top, one value per column:
+  // numbers and dates as numbers, every other cell as its displayed text (texts, TRUE and
+  // FALSE, error codes), an empty cell as Empty. No call when nothing is copied.
+  void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) const {
+    detail::Use(p_).ForEachCopiedRow(each);
+  }
   // The value of "=" & expression on the active sheet, without writing any cell: text
   // literals, numbers, cell references (also "Sheet2!B1", "'My sheet'!B1"), "&" and
   // parentheses. Error 1004 for anything else.

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +27,12 @@ using zipxml::Archive;
 using zipxml::Parser;
 
 namespace {
+
+using zipxml::kMaxCellTextBytes;
+// Counts no real workbook reaches: the spreadsheets' own limit on sheets is far lower, and a
+// sheet of 1,048,576 rows of 8 different texts holds this many texts.
+constexpr size_t kMaxSheets = 10000;
+constexpr size_t kMaxSharedStrings = 8u << 20;
 
 bool ParseDouble(std::string_view s, double& x) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\r' || s.front() == '\t')) s.remove_prefix(1);
@@ -167,6 +174,7 @@ struct WorkbookXml : Parser {
       const char* n = Attr(atts, "name");
       const char* id = Attr(atts, "id");
       if (!n || !id) Stop("a sheet without name or relationship");
+      else if (sheets.size() >= kMaxSheets) Stop("more sheets than the reader accepts");
       else sheets.push_back({n, id});
     } else if (name == "workbookView" && !views) {
       views = true;
@@ -197,6 +205,7 @@ struct SharedStrings : Parser {
   }
   void End(std::string_view name) override {
     if (name == "si") {
+      if (book.strings().size() >= kMaxSharedStrings) return Stop("more shared texts than the reader accepts");
       book.AddString(cur);
       inSi = false;
     } else if (name == "rPh") {
@@ -206,7 +215,9 @@ struct SharedStrings : Parser {
     }
   }
   void Text(const char* s, int n) override {
-    if (inT) cur.append(s, n);
+    if (!inT) return;
+    cur.append(s, n);
+    if (cur.size() > kMaxCellTextBytes) Stop("a shared text longer than the spreadsheets allow");
   }
 };
 
@@ -562,8 +573,10 @@ struct SheetXml : Parser {
       case V: v.append(s, n); break;
       case F: f.append(s, n); break;
       case T: is.append(s, n); break;
-      default: break;
+      default: return;
     }
+    if (v.size() > kMaxCellTextBytes || f.size() > kMaxCellTextBytes || is.size() > kMaxCellTextBytes)
+      Stop("a cell text longer than the spreadsheets allow");
   }
 };
 
@@ -755,6 +768,7 @@ struct OdsParser : Parser {
     if (name == "default-style") return;
     if (name == "table") {
       const char* n = Attr(atts, "name");
+      if (book.sheets().size() >= kMaxSheets) return Stop("more sheets than the reader accepts");
       std::string nm = n ? n : "Sheet" + std::to_string(book.sheets().size() + 1);
       sheet = &book.AddSheet(nm);
       row = 0;
@@ -775,7 +789,7 @@ struct OdsParser : Parser {
     if (name == "table-row") {
       rowRepeat = 1;
       if (const char* r = Attr(atts, "number-rows-repeated")) ParseInt(r, rowRepeat);
-      if (rowRepeat < 1) rowRepeat = 1;
+      rowRepeat = std::clamp<int64_t>(rowRepeat, 1, formula::kMaxRows);
       col = 0;
       rowCells.clear();
       return;
@@ -784,7 +798,7 @@ struct OdsParser : Parser {
       inCell = true;
       cellRepeat = 1;
       if (const char* r = Attr(atts, "number-columns-repeated")) ParseInt(r, cellRepeat);
-      if (cellRepeat < 1) cellRepeat = 1;
+      cellRepeat = std::clamp<int64_t>(cellRepeat, 1, formula::kMaxColumns);
       const char* vt = Attr(atts, "value-type");
       vtype = vt ? vt : "";
       for (const char** a = atts; *a; a += 2)
@@ -888,6 +902,7 @@ struct OdsParser : Parser {
     int64_t n = 1;
     if (const char* c = Attr(atts, "c")) ParseInt(c, n);
     cellText.append(static_cast<size_t>(std::clamp<int64_t>(n, 1, 1000)), ' ');
+    if (cellText.size() > kMaxCellTextBytes) Stop("a cell text longer than the spreadsheets allow");
   }
 
   void End(std::string_view name) override {
@@ -922,7 +937,10 @@ struct OdsParser : Parser {
 
   void Text(const char* s, int n) override {
     if (inNumberStyle && inText) literal.append(s, n);
-    else if (inCell && pDepth > 0 && annotation == 0) cellText.append(s, n);
+    else if (inCell && pDepth > 0 && annotation == 0) {
+      cellText.append(s, n);
+      if (cellText.size() > kMaxCellTextBytes) Stop("a cell text longer than the spreadsheets allow");
+    }
   }
 
   void FinishCell() {
@@ -978,6 +996,11 @@ struct OdsParser : Parser {
       p.formula = a1 ? *a1 : "\x01" + formulaText;
     }
     p.cell = model::Cell{x, 0, kind | (hasFormula ? 8u : 0u) | (cellFmt << 4)};
+    // One copy of the text, whatever the repetitions of the cell and of its row.
+    if (p.isText) {
+      p.cell.num = std::bit_cast<double>(static_cast<uint64_t>(book.AddString(std::move(p.text))));
+      p.text.clear();
+    }
     int64_t rep = std::min<int64_t>(cellRepeat, formula::kMaxColumns - c0);
     for (int64_t k = 0; k < rep; ++k) {
       Pending q = p;
@@ -1005,7 +1028,6 @@ struct OdsParser : Parser {
       for (auto& p : rowCells) {
         model::Cell c = p.cell;
         c.row = static_cast<uint32_t>(r);
-        if (p.isText) c.num = std::bit_cast<double>(static_cast<uint64_t>(book.AddString(p.text)));
         sheet->AppendCell(p.col, c);
         if (!p.formula.empty()) sheet->SetFormulaText(c.row, p.col, p.formula);
       }
@@ -1125,6 +1147,9 @@ std::shared_ptr<Book> OpenWorkbookFile(model::App& app, const std::string& path,
   try {
     if (ods) OpenOds(*book, std::move(zip), limits);
     else OpenXlsx(*book, std::move(zip), limits);
+  } catch (const std::bad_alloc&) {
+    app.CloseBook(book);
+    throw rt::RtError(rt::kErrOutOfMemory, "Out of memory while reading the workbook " + name);
   } catch (...) {
     app.CloseBook(book);
     throw;

@@ -14,7 +14,7 @@ namespace vantrel::spreadsheet {
 
 struct ReadLimits {
   uint64_t maxPartBytes = 8ull << 30;    // uncompressed bytes of one part of the archive
-  uint64_t maxCells = 64'000'000;        // filled cells of one workbook
+  uint64_t maxCells = 24'000'000;        // filled cells of one workbook (16 bytes each)
   uint64_t maxSmallPartBytes = 256u << 20;  // workbook, styles, relationships, settings
 };
 

@@ -17,7 +17,9 @@ namespace vantrel::spreadsheet::zipxml {
 namespace {
 
 std::atomic<bool> gFastScan{true};
-constexpr size_t kMaxToken = 16u << 20;
+constexpr size_t kMaxToken = kMaxTokenBytes;
+// More attributes on one element than this are left to expat (no real element comes near).
+constexpr size_t kMaxAttributes = 64;
 constexpr size_t kJoin = 64u << 10;
 
 struct GiveUp {};
@@ -152,6 +154,13 @@ class Scanner {
 
   void Finish() {
     if (!rootDone_ || depth_ != 0) Unsupported();
+  }
+
+  // A token longer than any real one: refused, not left to expat (which would read it again
+  // and again).
+  [[noreturn]] void RefuseLongToken() {
+    h_.Stop("a tag or text longer than the reader accepts");
+    h_.ThrowStopped();
   }
 
  private:
@@ -297,6 +306,7 @@ class Scanner {
       const char* ve = static_cast<const char*>(std::memchr(vs, quote, static_cast<size_t>(end - vs)));
       if (!ve) return nullptr;
       std::string_view aname(an, static_cast<size_t>(ae - an));
+      if (offs_.size() >= 2 * kMaxAttributes) Unsupported();
       for (size_t k = 0; k < offs_.size(); k += 2)
         if (std::string_view(buf_.data() + offs_[k]) == aname) Unsupported();  // a repeated attribute
       offs_.push_back(buf_.size());
@@ -398,8 +408,7 @@ void ScanChunk(ScanState& s, bool last) {
   const char* rest = s.scan.Scan(b + start, b + s.used, last, s.base + static_cast<int64_t>(start));
   size_t consumed = static_cast<size_t>(rest - b);
   if (last && consumed != s.used) Unsupported();
-  // A token this long (a huge text or tag) is left to expat, which reads it in pieces.
-  if (s.used - consumed > kMaxToken) Unsupported();
+  if (s.used - consumed > kMaxToken) s.scan.RefuseLongToken();
   if (s.used > consumed) std::memmove(s.buf.data(), rest, s.used - consumed);
   s.used -= consumed;
   s.base += static_cast<int64_t>(consumed);
@@ -437,7 +446,7 @@ void ScanFrom(ScanState& s, const char* p, size_t n) {
   }
   const char* rest = s.scan.Scan(p, p + n, false, s.base);
   size_t consumed = static_cast<size_t>(rest - p);
-  if (n - consumed > kMaxToken) Unsupported();
+  if (n - consumed > kMaxToken) s.scan.RefuseLongToken();
   s.base += static_cast<int64_t>(consumed);
   Append(s, rest, n - consumed);
 }

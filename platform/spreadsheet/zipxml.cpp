@@ -53,6 +53,9 @@ uint64_t Archive::Size(std::string_view name) const {
   int64_t idx = Locate(name);
   zip_stat_t st;
   if (idx < 0 || zip_stat_index(z_, static_cast<zip_uint64_t>(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+  // The stated size is the archive's word only: never more than the compressed bytes can give
+  // (deflate inflates at most about 1032 to 1), so that a lying entry reserves nothing.
+  if ((st.valid & ZIP_STAT_COMP_SIZE) && st.comp_size < st.size / 1032) return st.comp_size * 1032 + 1024;
   return st.size;
 }
 
@@ -177,9 +180,13 @@ namespace {
 
 void XMLCALL OnStart(void* u, const XML_Char* name, const XML_Char** atts) {
   auto* p = static_cast<Parser*>(u);
+  NoteTag(p);
   p->Start(Parser::Local(name), atts);
 }
-void XMLCALL OnEnd(void* u, const XML_Char* name) { static_cast<Parser*>(u)->End(Parser::Local(name)); }
+void XMLCALL OnEnd(void* u, const XML_Char* name) {
+  NoteTag(static_cast<Parser*>(u));
+  static_cast<Parser*>(u)->End(Parser::Local(name));
+}
 void XMLCALL OnText(void* u, const XML_Char* s, int len) { static_cast<Parser*>(u)->Text(s, len); }
 void XMLCALL OnDoctype(void* u, const XML_Char*, const XML_Char*, const XML_Char*, int) {
   static_cast<Parser*>(u)->Stop("a document type declaration is not allowed");
@@ -190,6 +197,8 @@ void XMLCALL OnEntity(void* u, const XML_Char*, int, const XML_Char*, int, const
 }
 
 }  // namespace
+
+void NoteTag(Parser* p) { p->lastTagAt_ = XML_GetCurrentByteIndex(static_cast<XML_Parser>(p->p_)); }
 
 Parser::Parser(const Archive& a, std::string part) : archive_(a), part_(std::move(part)) {
   XML_Parser x = XML_ParserCreate(nullptr);
@@ -260,6 +269,11 @@ void Parser::Run(uint64_t limit) {
         XML_Parser x = static_cast<XML_Parser>(me->p_);
         if (me->hasStop_) me->archive_.Fail(me->part_, me->stopped_);
         if (XML_ParseBuffer(x, static_cast<int>(n), XML_FALSE) == XML_STATUS_ERROR) me->Feed(nullptr, 0, false);
+        // expat reads an unfinished token again from its start with every chunk: a tag or text
+        // far longer than any real one would take time without end.
+        me->fed_ += static_cast<int64_t>(n);
+        if (me->fed_ - me->lastTagAt_ > static_cast<int64_t>(kMaxTokenBytes))
+          me->archive_.Fail(me->part_, "a tag or text longer than the reader accepts");
       });
   Feed("", 0, true);
 }

@@ -18,7 +18,8 @@ class Archive {
   Archive& operator=(const Archive&) = delete;
 
   bool Has(std::string_view name) const;
-  // The uncompressed size the archive states for the part (0 when unknown).
+  // The uncompressed size the archive states for the part (0 when unknown), bounded by what its
+  // compressed size can inflate to.
   uint64_t Size(std::string_view name) const;
   // The whole part as text (at most limit bytes).
   std::string Read(std::string_view name, uint64_t limit) const;
@@ -87,7 +88,17 @@ class Parser {
   std::string stopped_;
   bool hasStop_ = false;
   int64_t scanIndex_ = -1;  // ByteIndex while the scanner runs
+  int64_t fed_ = 0;          // bytes fed to expat
+  int64_t lastTagAt_ = 0;    // where expat reported its last start or end tag
+  friend void NoteTag(Parser* p);
 };
+
+// The longest token (one tag, or a text between tags) a part may hold; no real workbook comes
+// near it (a cell holds at most 32,767 characters), and the parsers refuse a longer one before
+// reading it whole.
+inline constexpr size_t kMaxTokenBytes = 4u << 20;
+// The longest cell text (and shared string) the readers keep, in bytes of UTF-8.
+inline constexpr size_t kMaxCellTextBytes = 4 * 32767;
 
 // Whether sheet parts go through the scanner first (on unless a test turns it off).
 void SetFastScan(bool on);

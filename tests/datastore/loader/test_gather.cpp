@@ -58,7 +58,10 @@ class FaultyLink : public SheetLink {
     pastedInto.push_back(b);
     in->FormatColumns(b, c, w, f);
   }
-  std::string CopiedText() override { return F("CopiedText"), in->CopiedText(); }
+  void ForEachCopiedRow(const CopiedRow& each) override {
+    F("ForEachCopiedRow");
+    in->ForEachCopiedRow(each);
+  }
   void CloseWorkbook(BookId b) override { in->CloseWorkbook(b); }
 
  private:
@@ -108,8 +111,8 @@ TEST_F(Gather, FailuresKeepThePreviousDataFileAndTheUsersWorkbook) {
   } cases[] = {
       {"adding refused", "AddWorkbook", 1004, "Rejected", nullptr},
       {"busy after adding", "GatherSheetName", 50290, "Busy", nullptr},
-      {"text copy lost", "CopiedText", 1004, "Rejected", nullptr},
-      {"clipboard fault", "CopiedText", 521, "Can't open Clipboard", "Can't open Clipboard"},
+      {"cells of the block lost", "ForEachCopiedRow", 1004, "Rejected", nullptr},
+      {"clipboard fault", "ForEachCopiedRow", 521, "Can't open Clipboard", "Can't open Clipboard"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

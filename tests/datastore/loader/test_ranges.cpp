@@ -18,8 +18,11 @@ class ColumnC : public SheetLink {
   int64_t last = 0, gap = 0;
   std::string version = "16.0";
   long reads = 0;
+  int64_t failFrom = 0;  // reads of this row and below fail with `failure`
+  rt::RtError failure{0};
   SheetCell CellValue(BookId, int64_t row, int64_t col) override {
     ++reads;
+    if (failFrom && row >= failFrom) throw failure;
     SheetCell c;
     if (col == 3 && row >= 2 && row <= last && row != gap) c.text = "1";
     return c;
@@ -47,7 +50,7 @@ class ColumnC : public SheetLink {
   void PasteValues(BookId, const std::string&) override {}
   void SetCutCopyMode(bool) override {}
   void FormatColumns(BookId, const std::string&, double, const std::string&) override {}
-  std::string CopiedText() override { return {}; }
+  void ForEachCopiedRow(const CopiedRow&) override {}
   void CloseWorkbook(BookId) override {}
 };
 
@@ -158,6 +161,8 @@ TEST(LayoutSpecRanges, UnreadableOrNarrowXyzRangeEndsTheLoad) {
       {"A2:B60", "Track", false, "Information"},
       {"A2:B60", "Track COLUMN", true, nullptr},
       {"$A$2:$C$60", "Vantrel", true, nullptr},
+      // Reported, but read into cells of the sheet: the load goes on with rows 2 to 60.
+      {"A02:C60", "Vantrel", true, "Error entry"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.xyz);
@@ -168,12 +173,41 @@ TEST(LayoutSpecRanges, UnreadableOrNarrowXyzRangeEndsTheLoad) {
     RoadWork r;
     w.ranges[kPartXYZ] = c.xyz;
     EXPECT_EQ(LayoutSpecRanges(scope.store(), w, r), c.goesOn);
+    if (c.goesOn) {
+      EXPECT_EQ(w.num1, 2);
+      EXPECT_EQ(w.num2, 60);
+    }
     if (c.boxTitle) {
       ASSERT_EQ(boxes.boxes().boxes().size(), 1u);
       EXPECT_EQ(boxes.boxes().boxes()[0].title, c.boxTitle);
     } else {
       EXPECT_TRUE(boxes.boxes().boxes().empty());
     }
+  }
+}
+
+TEST(ProbeLastRow, ReadErrorsReachTheLoadsErrorRuleOnce) {
+  const struct {
+    int number;
+    const char* description;
+    size_t boxes;  // the rule shows clipboard errors only
+  } cases[] = {
+      {1004, "Rejected", 0},
+      {521, "Can't open Clipboard", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    test::MsgBoxGuard boxes;
+    ColumnC sheet;
+    sheet.last = 5000;
+    sheet.failFrom = 1002;  // every read from the second sample on fails
+    sheet.failure = rt::RtError(c.number, c.description);
+    LoadWork w;
+    ProbeLastRowXls(sheet, 1, 3, 2, "16.0", &w);
+    EXPECT_GT(sheet.reads, 10);
+    EXPECT_EQ(w.LastErrNumber, c.number);
+    EXPECT_EQ(w.NoSpecFlag, c.number == 1004 ? 1 : 0);
+    EXPECT_EQ(boxes.boxes().boxes().size(), c.boxes);
   }
 }
 

@@ -51,7 +51,7 @@ class ScriptedSheet : public SheetLink {
   void PasteValues(BookId, const std::string&) override {}
   void SetCutCopyMode(bool) override {}
   void FormatColumns(BookId, const std::string&, double, const std::string&) override {}
-  std::string CopiedText() override { return {}; }
+  void ForEachCopiedRow(const CopiedRow&) override {}
   void CloseWorkbook(BookId) override {}
 
  private:

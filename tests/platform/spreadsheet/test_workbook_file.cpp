@@ -9,7 +9,9 @@
 #include <map>
 
 #include "platform/runtime/vb.h"
+#include "platform/spreadsheet/numfmt.h"
 #include "platform/spreadsheet/workbook_file.h"
+#include "platform/spreadsheet/zipxml.h"
 #include "tests/support/guards.h"
 
 namespace ss = vantrel::spreadsheet;
@@ -465,6 +467,130 @@ TEST(BadWorkbook, ZipBombAndRepeatedRowsAreBounded) {
   } catch (const vantrel::rt::RtError& e) {
     EXPECT_NE(e.description().find("more cells than the reader accepts"), std::string::npos) << e.description();
   }
+}
+
+// An ods whose one table holds `rows` (table rows), as content.xml.
+std::string OdsContent(const std::string& tables) {
+  return "<?xml version=\"1.0\"?><office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>" +
+         tables + "</office:spreadsheet></office:body></office:document-content>";
+}
+
+// Opens the file; "" when it opened and every sheet read, else the fault's description.
+std::string OpenFault(const fs::path& path) {
+  auto app = ss::model::App::Create();
+  try {
+    auto book = ss::OpenWorkbookFile(*app, path.string());
+    for (auto& sheet : book->sheets()) sheet->EnsureLoaded();
+    return "";
+  } catch (const vantrel::rt::RtError& e) {
+    return e.description();
+  }
+}
+
+TEST(BadWorkbook, HostileCountsAndLengthsEndInAFaultWithItsReason) {
+  const fs::path dir = TempDir();
+  const std::string cell = "<table:table-cell office:value-type=\"string\"><text:p>x</text:p></table:table-cell>";
+  const std::string huge = "9223372036854775807";
+  std::string spaces;
+  for (int k = 0; k < 200; ++k) spaces += "<text:s text:c=\"1000\"/>";
+  std::string sheets;
+  for (int k = 0; k < 10001; ++k) sheets += "<table:table/>";
+  const struct {
+    const char* what;
+    std::string file;
+    std::map<std::string, std::string> parts;
+    const char* fault;  // "" : read
+  } cases[] = {
+      {"columns repeated past the int64 range", "cols.ods",
+       {{"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row><table:table-cell "
+                                   "table:number-columns-repeated=\"" + huge + "\"/><table:table-cell "
+                                   "table:number-columns-repeated=\"" + huge + "\"/>" + cell +
+                                   "</table:table-row></table:table>")}},
+       "a cell beyond the last column"},
+      {"rows repeated past the int64 range", "rows.ods",
+       {{"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"" + huge +
+                                   "\"><table:table-cell/></table:table-row><table:table-row table:number-rows-repeated=\"" +
+                                   huge + "\"><table:table-cell/></table:table-row><table:table-row>" + cell +
+                                   "</table:table-row></table:table>")}},
+       "a row beyond the last row"},
+      {"a cell text of 200,000 blanks", "spaces.ods",
+       {{"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row><table:table-cell "
+                                   "office:value-type=\"string\"><text:p>" + spaces +
+                                   "</text:p></table:table-cell></table:table-row></table:table>")}},
+       "a cell text longer than the spreadsheets allow"},
+      {"10,001 sheets", "sheets.ods", {{"content.xml", OdsContent(sheets)}}, "more sheets than the reader accepts"},
+      {"an xlsx cell value of 200,000 characters", "value.xlsx",
+       XlsxParts(SheetXml("<row r=\"1\"><c r=\"A1\" t=\"str\"><v>" + std::string(200000, '7') + "</v></c></row>")),
+       "a cell text longer than the spreadsheets allow"},
+      {"an xlsx element with 80,000 attributes", "attributes.xlsx",
+       XlsxParts(SheetXml("<row r=\"1\"><c r=\"A1\" " +
+                          [] {
+                            std::string a;
+                            for (int k = 0; k < 80000; ++k) a += "a" + std::to_string(k) + "=\"1\" ";
+                            return a;
+                          }() +
+                          "><v>1</v></c></row>")),
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::map<std::string, std::string> parts = c.parts;
+    if (c.file.ends_with(".ods")) parts.emplace("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
+    WriteZip(dir / c.file, parts);
+    const std::string fault = OpenFault(dir / c.file);
+    if (*c.fault) EXPECT_NE(fault.find(c.fault), std::string::npos) << fault;
+    else EXPECT_EQ(fault, "");
+  }
+}
+
+TEST(BadWorkbook, RepeatedCellsShareOneCopyOfTheirText) {
+  const fs::path dir = TempDir();
+  const std::string text(200, 't');
+  WriteZip(dir / "shared.ods",
+           {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+            {"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"1000\">"
+                                       "<table:table-cell table:number-columns-repeated=\"100\" office:value-type=\"string\">"
+                                       "<text:p>" + text + "</text:p></table:table-cell></table:table-row></table:table>")}});
+  auto app = ss::model::App::Create();
+  auto book = ss::OpenWorkbookFile(*app, (dir / "shared.ods").string());
+  auto& sheet = book->sheet(0);
+  sheet.EnsureLoaded();
+  EXPECT_EQ(sheet.CellCount(), 100000u);
+  EXPECT_EQ(sheet.GetValue(1000, 100).text, text);
+  EXPECT_LE(book->strings().size(), 2u);
+}
+
+TEST(BadWorkbook, AZipEntryThatLiesAboutItsSizeIsTakenAtWhatItCanHold) {
+  const fs::path dir = TempDir();
+  WriteZip(dir / "lying.xlsx", XlsxParts(SheetXml("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>")));
+  // Both headers of the sheet say 2 GB.
+  std::string bytes = Bytes(dir / "lying.xlsx");
+  const std::string name = "xl/worksheets/sheet1.xml";
+  for (size_t p = bytes.find("PK\x01\x02"); p != std::string::npos; p = bytes.find("PK\x01\x02", p + 4))
+    if (bytes.compare(p + 46, name.size(), name) == 0) bytes.replace(p + 24, 4, "\xff\xff\xff\x7f");
+  for (size_t p = bytes.find("PK\x03\x04"); p != std::string::npos; p = bytes.find("PK\x03\x04", p + 4))
+    if (bytes.compare(p + 30, name.size(), name) == 0) bytes.replace(p + 22, 4, "\xff\xff\xff\x7f");
+  WriteBytes(dir / "lying.xlsx", bytes);
+  ss::zipxml::Archive zip((dir / "lying.xlsx").string(), "lying.xlsx");
+  EXPECT_LT(zip.Size(name), 1u << 20);
+}
+
+TEST(BadWorkbook, DatesPastTheCalendarShowHashes) {
+  vantrel::test::LocaleGuard locale{".", ","};
+  const struct {
+    double x;
+    const char* code;
+    const char* shown;
+  } cases[] = {
+      {1e300, "yyyy-mm-dd", "#######"},
+      {1e300, "[h]:mm:ss", "#######"},
+      {2958466, "yyyy-mm-dd", "#######"},
+      {2958465.5, "yyyy-mm-dd", "9999-12-31"},
+      {1.5, "[h]:mm:ss", "36:00:00"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ss::numfmt::FormatNumber(c.x, c.code), c.shown) << c.x << " " << c.code;
 }
 
 TEST(WrittenWorkbook, LargeSheetIsReadToItsLastRow) {
