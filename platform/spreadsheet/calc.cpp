@@ -263,6 +263,9 @@ class CalcApplication : public IApplication {
     if (!on) live_->copied.reset();
   }
   std::string CopiedText() override { return live_->Scratch().CopiedText(); }
+  void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) override {
+    live_->Scratch().ForEachCopiedRow(each);
+  }
   // Evaluated here, on the active sheet of the workbook last activated, reading the cells it names.
   CellValue Evaluate(std::string_view expression) override {
     auto doc = live_->focus ? live_->focus : live_->session->ActiveDocument();
