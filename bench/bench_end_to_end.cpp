@@ -1,0 +1,229 @@
+// The whole worksheet road as the program runs it, on workbook files of 1,048,576 and 100,000
+// rows by 17 columns: attach to the file, find the specification, probe and gather its ranges,
+// write the data file, read it back, display pass and fit. Against the time libzip takes to
+// decompress the sheet in the same run; the peak resident memory of one road in a fresh
+// process; and the longest stretch without an event-loop pass during the road.
+//
+// The workbooks are made once with libxlsxwriter in the build folder and kept there.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datastore/association.h"
+#include "datastore/loader.h"
+#include "datastore/services.h"
+#include "datastore/state.h"
+#include "platform/events/events.h"
+#include "platform/settings/settings.h"
+#include "platform/shell/shell.h"
+#include "platform/spreadsheet/workbook_file.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace vantrel;
+namespace ss = vantrel::spreadsheet;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kCols = 17;
+
+std::string Formula(int rows) {
+  const std::string n = std::to_string(rows);
+  return "0.01+LEN(\"Road km days\")+MAX(A2:C" + n + ")+MAX(D2:D" + n + ")+MAX(E2:F" + n + ")+MAX(G2:K" + n +
+         ")+MAX(L2:M" + n + ")+MAX(N2:O" + n + ")+MAX(P2:Q" + n + ")";
+}
+
+// A transfer-orbit-like sheet: a title row, then positions, times, events, quaternions, both
+// solar-array angles and a value series; the specification in S2, the active cell.
+std::string Workbook(int rows) {
+  const fs::path dir = fs::path(VANTREL_BENCH_DATA_DIR);
+  fs::create_directories(dir);
+  const std::string path = (dir / ("vantrel_road_" + std::to_string(rows) + "x17.xlsx")).string();
+  if (fs::exists(path)) return path;
+  const std::string temp = path + ".part";
+  lxw_workbook_options opt{};
+  opt.constant_memory = LXW_TRUE;
+  lxw_workbook* wb = workbook_new_opt(temp.c_str(), &opt);
+  lxw_worksheet* ws = workbook_add_worksheet(wb, "Road");
+  for (int c = 0; c < kCols; ++c) worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), "col", nullptr);
+  for (int r = 1; r < rows; ++r) {
+    const double a = r * 1e-4, t = 45356.0 + r / 1440.0;
+    const double v[kCols] = {6578.137 * std::cos(a), 6578.137 * std::sin(a), 12.5 * std::sin(3 * a), t, t,
+                             static_cast<double>((r / 1000) % 2), t, std::cos(a / 2), 0, 0, std::sin(a / 2), t,
+                             a * 10, t, -a * 10, t, std::fmod(a, 7.0)};
+    for (int c = 0; c < kCols; ++c) worksheet_write_number(ws, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c), v[c], nullptr);
+    if (r == 1) worksheet_write_formula_num(ws, 1, 18, Formula(rows).c_str(), nullptr, 1);
+  }
+  worksheet_set_selection(ws, 1, 18, 1, 18);
+  if (workbook_close(wb) != LXW_NO_ERROR) std::abort();
+  fs::rename(temp, path);
+  return path;
+}
+
+struct Env {
+  Env() {
+    dir = fs::temp_directory_path() / ("vantrel_bench_road_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    platform::SetSettingsStore(std::make_shared<platform::MemorySettingsStore>());
+    platform::SetRegistry(std::make_shared<platform::KeyStoreRegistry>((dir / "registry.txt").string()));
+    datastore::SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
+  }
+  ~Env() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  fs::path dir;
+};
+
+// Every pass of the event loop during a road, whichever way it comes (the pump of the waits,
+// the main window's own DoEvents and the layout at the end of the load).
+struct Passes {
+  Clock::time_point start, last;
+  double longestMs = 0;
+  void Pass() {
+    const auto now = Clock::now();
+    longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
+    last = now;
+  }
+};
+Passes gPasses;
+
+class Pump : public platform::EventPump {
+ public:
+  void DoEvents() override { gPasses.Pass(); }
+};
+class Window : public datastore::NullMainWindow {
+ public:
+  void DoEvents() override { gPasses.Pass(); }
+  void Form_Resize() override { gPasses.Pass(); }
+  // With VANTREL_E2E_STEPS set, the time of every progress value, to see where the road goes.
+  void SetProgressBar1Value(float v) override {
+    if (std::getenv("VANTREL_E2E_STEPS"))
+      std::fprintf(stderr, "progress %5.1f at %.3f s\n", static_cast<double>(v),
+                   std::chrono::duration<double>(Clock::now() - gPasses.start).count());
+  }
+};
+
+// One road from a fresh attach; returns its seconds and leaves the longest gap in gPasses.
+double Road(const std::string& workbook, const Env& env) {
+  datastore::ScopedStore scope(std::make_shared<Window>());
+  platform::EventPumpGuard pump(std::make_shared<Pump>());
+  datastore::Store().WorkDir = env.dir.string();
+  ::setenv("VANTREL_WORKBOOK", workbook.c_str(), 1);
+  ss::SetConnector(std::make_shared<ss::WorkbookFileConnector>());
+  const auto t0 = Clock::now();
+  gPasses.start = gPasses.last = t0;
+  gPasses.longestMs = 0;
+  datastore::LoadExcelDataXls();
+  gPasses.Pass();
+  const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+  ss::SetConnector(nullptr);
+  if (datastore::Store().LastDataRow + 2 < 1000) std::abort();  // the road did not read the rows
+  return s;
+}
+
+// A fresh process that runs one road and exits: the peak resident memory is the road's. It is
+// this program again, asked through the environment to run only that road.
+void BM_RoadInAFreshProcess(benchmark::State& st) {
+  for (auto _ : st) {
+    Env env;
+    Road(std::getenv("VANTREL_E2E_CHILD"), env);
+  }
+  // The high-water mark of this process's own memory (VmHWM), told through a file.
+  std::FILE* in = std::fopen("/proc/self/status", "r");
+  char line[256];
+  long kb = -1;
+  while (in && std::fgets(line, sizeof line, in))
+    if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+  if (in) std::fclose(in);
+  if (std::FILE* out = std::fopen(std::getenv("VANTREL_E2E_PEAK_FILE"), "w")) {
+    std::fprintf(out, "%ld\n", kb);
+    std::fclose(out);
+  }
+  std::_Exit(0);
+}
+[[maybe_unused]] const bool gChild =
+    std::getenv("VANTREL_E2E_CHILD") &&
+    benchmark::RegisterBenchmark("BM_RoadInAFreshProcess", BM_RoadInAFreshProcess)->Iterations(1);
+
+// A fresh process that runs one road and exits: the peak resident memory is the road's. It is
+// this program again, asked through the environment to run only that road; it reads its own
+// high-water mark, as the rusage of a spawned child starts from its parent's.
+double PeakMbOfRoad(const std::string& workbook) {
+  const std::string peakFile = (fs::temp_directory_path() / ("vantrel_e2e_peak_" + std::to_string(::getpid()))).string();
+  std::string var = "VANTREL_E2E_CHILD=" + workbook, var2 = "VANTREL_E2E_PEAK_FILE=" + peakFile;
+  std::vector<char*> envp;
+  for (char** e = environ; *e; ++e) envp.push_back(*e);
+  envp.push_back(var.data());
+  envp.push_back(var2.data());
+  envp.push_back(nullptr);
+  std::string self = fs::read_symlink("/proc/self/exe").string();
+  std::string filter = "--benchmark_filter=BM_RoadInAFreshProcess";
+  char* argv[] = {self.data(), filter.data(), nullptr};
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  long kb = -1;
+  if (std::FILE* in = std::fopen(peakFile.c_str(), "r")) {
+    if (std::fscanf(in, "%ld", &kb) != 1) kb = -1;
+    std::fclose(in);
+  }
+  fs::remove(peakFile);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kb / 1024.0 : -1;
+}
+
+double DecompressSheet(const std::string& workbook) {
+  const auto t0 = Clock::now();
+  int err = 0;
+  zip_t* z = zip_open(workbook.c_str(), ZIP_RDONLY, &err);
+  zip_file_t* f = zip_fopen(z, "xl/worksheets/sheet1.xml", 0);
+  std::vector<char> buf(256 * 1024);
+  uint64_t bytes = 0;
+  for (zip_int64_t n; (n = zip_fread(f, buf.data(), buf.size())) > 0;) bytes += static_cast<uint64_t>(n);
+  zip_fclose(f);
+  zip_discard(z);
+  benchmark::DoNotOptimize(bytes);
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+void BM_EndToEnd(benchmark::State& st) {
+  const int rows = static_cast<int>(st.range(0));
+  const std::string wb = Workbook(rows);
+  static Env env;
+  double bestRoad = 0, bestZip = 0, gap = 0;
+  for (auto _ : st) {
+    const double z = DecompressSheet(wb);
+    const double t = Road(wb, env);
+    st.SetIterationTime(t);
+    if (bestZip == 0 || z < bestZip) bestZip = z;
+    if (bestRoad == 0 || t < bestRoad) {
+      bestRoad = t;
+      gap = gPasses.longestMs;
+    }
+  }
+  st.counters["e2e_s"] = bestRoad;
+  st.counters["decompress_s"] = bestZip;
+  st.counters["e2e_x_decompress"] = bestRoad / bestZip;
+  st.counters["e2e_peak_mb"] = PeakMbOfRoad(wb);
+  st.counters["longest_gap_ms"] = gap;
+}
+BENCHMARK(BM_EndToEnd)->Arg(1048576)->Arg(100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+}  // namespace
