@@ -3,12 +3,13 @@
 
 set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VENDOR "Vantrel")
-set(CPACK_PACKAGE_CONTACT "Vantrel developers <vantrel@localhost>")
+set(CPACK_PACKAGE_CONTACT "${VANTREL_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "live 3D view of a spacecraft trajectory")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "Vantrel shows a live, animated 3D OpenGL view of a spacecraft trajectory and its attitude, "
-  "taken from a spreadsheet workbook whose specification cell names the ranges, or from the "
-  "program's own tab-separated data file (.vnx).")
+  "Vantrel shows a live, animated 3D OpenGL view of a spacecraft trajectory\n"
+  "and its attitude, taken from a spreadsheet workbook whose specification\n"
+  "cell names the ranges, or from the program's own tab-separated data file\n"
+  "(.vnx).")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

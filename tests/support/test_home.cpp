@@ -1,6 +1,7 @@
 #include "tests/support/test_home.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,11 @@ std::string& Root() {
   return root;
 }
 
+pid_t& Owner() {  // the process that made the folder: a forked death-test child leaves it alone
+  static pid_t pid = 0;
+  return pid;
+}
+
 }  // namespace
 
 std::string EnterTestHome() {
@@ -33,6 +39,8 @@ std::string EnterTestHome() {
   }
   const fs::path root(buf.data());
   Root() = root.string();
+  Owner() = getpid();
+  std::atexit(LeaveTestHome);  // also when a test ends the program with exit()
   const fs::path home = root / "home";
   const struct {
     const char* var;
@@ -56,7 +64,7 @@ std::string EnterTestHome() {
 }
 
 void LeaveTestHome() {
-  if (Root().empty()) return;
+  if (Root().empty() || Owner() != getpid()) return;
   std::error_code ec;
   fs::remove_all(Root(), ec);
   Root().clear();

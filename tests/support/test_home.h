@@ -13,7 +13,7 @@ namespace vantrel::test {
 // file types installed on the machine are not seen either). Returns the folder.
 std::string EnterTestHome();
 
-// Removes the folder made by EnterTestHome.
+// Removes the folder made by EnterTestHome (also run at exit; only the process that made it).
 void LeaveTestHome();
 
 }  // namespace vantrel::test
