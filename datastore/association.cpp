@@ -10,6 +10,8 @@
 
 namespace vantrel::datastore {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr const char* kFileExts = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
@@ -38,11 +40,11 @@ void Step(F&& f) {
 void SetAssociationToolRunner(platform::ToolRunner runner) { Runner() = std::move(runner); }
 
 std::string ProgramCommand() {
-  return (std::filesystem::path(platform::ProgramFolder()) / platform::ProgramExeName()).string();
+  return (fs::path(platform::ProgramFolder()) / platform::ProgramExeName()).string();
 }
 
 void AssociateFileType(const std::string& ext, const std::string& className, const std::string& command) {
-  const std::string exeName = std::filesystem::path(command).stem().string();
+  const std::string exeName = fs::path(command).stem().string();
   Step([&] {
     platform::Registry& reg = platform::CurrentRegistry();
     std::string current;
@@ -56,14 +58,22 @@ void AssociateFileType(const std::string& ext, const std::string& className, con
     Step([&] { reg.RegDelete(std::string(kFileExts) + ext + "\\OpenWithList"); });
     Step([&] { reg.RegWrite(std::string(kFileExts) + ext + "\\Application", command); });
   });
+  // The desktop's own association, for this user: only from the installed program (never from
+  // the build folder, a test or a benchmark), and only where no application is known for the
+  // type (a system-wide install brings its own).
+  if (!platform::IsInstalledProgram(command)) return;
   Step([&] {
     platform::DesktopAssociation a;
     a.extension = ext;
-    a.mimeType = "application/x-" + rt::LCase(className);
+    a.mimeType = DataFileMimeType(className);
     a.comment = "Vantrel trajectory data";
     a.appName = "Vantrel";
-    a.desktopId = rt::LCase(exeName.empty() ? std::string("vantrel") : exeName) + ".desktop";
+    a.desktopId = "vantrel.desktop";
     a.programPath = command;
+    const fs::path icon = fs::path(platform::DataFolderOf(command)).parent_path() / "icons" / "hicolor" / "scalable" /
+                          "apps" / "vantrel.svg";
+    std::error_code ec;
+    if (fs::is_regular_file(icon, ec)) a.iconPath = icon.string();
     if (Runner()) {
       platform::RegisterDesktopAssociation(a, Runner());
     } else {
@@ -71,6 +81,8 @@ void AssociateFileType(const std::string& ext, const std::string& className, con
     }
   });
 }
+
+std::string DataFileMimeType(const std::string& className) { return "application/x-" + rt::LCase(className); }
 
 bool SaveAssociationRecords() {
   if (RecordsSaved()) return false;

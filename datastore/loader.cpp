@@ -41,15 +41,15 @@ void DisplayStep(DataStore& s, LoadWork& w) {
 
 namespace fs = std::filesystem;
 
-// The demo file: in the working folder, else the one installed beside the program.
+// The demo file: in the working folder, else the one among the program's read-only data.
 std::string DemoFile(const std::string& folder) {
   const fs::path own = fs::path(folder) / kDemoFileName;
   std::error_code ec;
   if (fs::exists(own, ec)) return own.string();
-  std::string programFolder;
-  rt::Try([&] { programFolder = platform::ProgramFolder(); });
-  if (!programFolder.empty()) {
-    const fs::path installed = fs::path(programFolder) / kDemoFileName;
+  std::string dataFolder;
+  rt::Try([&] { dataFolder = platform::DataFolder(); });
+  if (!dataFolder.empty()) {
+    const fs::path installed = fs::path(dataFolder) / kDemoFileName;
     if (fs::exists(installed, ec)) return installed.string();
   }
   return own.string();

@@ -1,6 +1,7 @@
 #include "ui/app.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSurfaceFormat>
 
 #include <memory>
@@ -57,6 +58,9 @@ int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vantrel"));
   QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+  // The icon of the installed desktop entry (vantrel.desktop), which the desktop matches by name.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/vantrel/vantrel-48.png")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
   InstallPlatformServices();
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);

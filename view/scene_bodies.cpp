@@ -3,8 +3,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <QCoreApplication>
-
 #include <cmath>
 
 #include "datastore/state.h"
@@ -15,6 +13,7 @@
 #include "platform/glview/glview.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
+#include "platform/shell/shell.h"
 #include "view/class_gl.h"
 #include "view/view_shared.h"
 
@@ -85,9 +84,7 @@ std::string CentralTextureName(double moonMode, double body, const std::string& 
 std::filesystem::path ProgramFolder() {
   const std::string& set = Shared().AppPath;
   if (!set.empty()) return std::filesystem::path(set);
-  if (QCoreApplication::instance())
-    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
-  return std::filesystem::current_path();
+  return std::filesystem::path(platform::DataFolder());
 }
 
 void ClassGl::DrawCentralBodies() {

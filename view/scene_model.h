@@ -112,7 +112,7 @@ std::string CentralTextureName(double moonMode, double body, const std::string& 
                                const std::string& moonTexture);
 
 // The folder the textures are read from: the program folder set in the view's shared values,
-// else the folder of the running program.
+// else the running program's read-only data folder (platform::DataFolder).
 std::filesystem::path ProgramFolder();
 
 // A number handed to GL as a float. RtError 6 (overflow) when it does not fit.

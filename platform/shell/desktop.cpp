@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/runtime/rterror.h"
@@ -95,42 +96,91 @@ std::string Glob(const DesktopAssociation& a) {
   return "*." + ext;
 }
 
-// mimeapps.list with the program as the default application of the type, other lines kept.
-std::string WithDefaultApp(const std::string& old, const std::string& mime, const std::string& id) {
+// Marks the .desktop file this program writes for one user: only that file is rewritten.
+constexpr std::string_view kOwnMark = "X-Vantrel-Per-User=true";
+
+// The folders of an XDG list variable (absolute entries only), or its default.
+std::vector<fs::path> FolderList(const char* var, const char* fallback) {
+  const char* v = std::getenv(var);
+  const std::string list = v && *v ? v : fallback;
+  std::vector<fs::path> out;
+  size_t b = 0;
+  for (;;) {
+    const size_t e = list.find(':', b);
+    const std::string dir = list.substr(b, e == std::string::npos ? std::string::npos : e - b);
+    if (!dir.empty() && dir[0] == '/') out.emplace_back(dir);
+    if (e == std::string::npos) return out;
+    b = e + 1;
+  }
+}
+
+std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  std::istringstream in(old);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  const std::string entry = mime + "=" + id + ";";
-  int group = -1;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i] == "[Default Applications]") {
-      group = static_cast<int>(i);
-      break;
-    }
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) {
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    lines.push_back(l);
   }
-  if (group < 0) {
-    if (!lines.empty() && !lines.back().empty()) lines.push_back("");
-    lines.push_back("[Default Applications]");
-    lines.push_back(entry);
-  } else {
-    size_t i = group + 1;
-    bool done = false;
-    for (; i < lines.size() && (lines[i].empty() || lines[i][0] != '['); ++i) {
-      if (lines[i].compare(0, mime.size() + 1, mime + "=") == 0) {
-        lines[i] = entry;
-        done = true;
-        break;
-      }
-    }
-    if (!done) {
-      size_t at = group + 1;
-      while (at < lines.size() && !lines[at].empty() && lines[at][0] != '[') ++at;
-      lines.insert(lines.begin() + at, entry);
-    }
+  return lines;
+}
+
+// The key of a "key=value" line (blanks before "=" dropped), "" for any other line.
+std::string KeyOf(const std::string& line, std::string* value = nullptr) {
+  const size_t eq = line.find('=');
+  if (eq == std::string::npos || line.empty() || line[0] == '#' || line[0] == '[') return {};
+  size_t k = eq;
+  while (k > 0 && (line[k - 1] == ' ' || line[k - 1] == '\t')) --k;
+  if (value) {
+    size_t v = eq + 1;
+    while (v < line.size() && (line[v] == ' ' || line[v] == '\t')) ++v;
+    *value = line.substr(v);
   }
-  std::string out;
-  for (const auto& l : lines) out += l + "\n";
-  return out;
+  return line.substr(0, k);
+}
+
+// The value of key in the [Desktop Entry] group of a .desktop file.
+std::string EntryValue(const std::string& text, std::string_view key) {
+  bool inEntry = false;
+  for (const auto& l : Lines(text)) {
+    if (!l.empty() && l[0] == '[') {
+      inEntry = l == "[Desktop Entry]";
+      continue;
+    }
+    std::string value;
+    if (inEntry && KeyOf(l, &value) == key) return value;
+  }
+  return {};
+}
+
+bool ListHas(const std::string& list, const std::string& item) {
+  size_t b = 0;
+  for (;;) {
+    const size_t e = list.find(';', b);
+    if (list.compare(b, e == std::string::npos ? std::string::npos : e - b, item) == 0) return true;
+    if (e == std::string::npos) return false;
+    b = e + 1;
+  }
+}
+
+// A mimeapps.list (or defaults.list) with an entry for the type in any group.
+bool ListFileNamesType(const fs::path& file, const std::string& mime) {
+  for (const auto& l : Lines(ReadAll(file.string())))
+    if (KeyOf(l) == mime) return true;
+  return false;
+}
+
+bool IsListFile(const std::string& name) {
+  static constexpr std::string_view kSuffix = "-mimeapps.list";
+  return name == "mimeapps.list" || name == "defaults.list" ||
+         (name.size() > kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0);
+}
+
+bool AnyListFileNamesType(const fs::path& folder, const std::string& mime) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (IsListFile(it->path().filename().string()) && ListFileNamesType(it->path(), mime)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -185,9 +235,11 @@ std::string DesktopFileText(const DesktopAssociation& a) {
     << "Name=" << DesktopString(a.appName) << "\n"
     << "Comment=" << DesktopString(a.comment) << "\n"
     << "Exec=" << DesktopExecLine(a.programPath) << "\n"
-    << "MimeType=" << a.mimeType << ";\n"
-    << "Terminal=false\n"
-    << "NoDisplay=true\n";
+    << "MimeType=" << a.mimeType << ";\n";
+  if (!a.iconPath.empty()) s << "Icon=" << DesktopString(a.iconPath) << "\n";
+  s << "Terminal=false\n"
+    << "NoDisplay=true\n"
+    << kOwnMark << "\n";
   return s.str();
 }
 
@@ -203,7 +255,39 @@ std::string DesktopFilePath(const DesktopAssociation& a) {
 
 std::string MimeAppsListPath() { return (fs::path(ConfigHome()) / "mimeapps.list").string(); }
 
+bool OtherHandlerExists(const DesktopAssociation& a) {
+  std::vector<fs::path> configs{fs::path(ConfigHome())};
+  for (auto& f : FolderList("XDG_CONFIG_DIRS", "/etc/xdg")) configs.push_back(f);
+  for (const auto& f : configs)
+    if (AnyListFileNamesType(f, a.mimeType)) return true;
+
+  std::vector<fs::path> datas{fs::path(DataHome())};
+  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) datas.push_back(f);
+  const fs::path own = fs::path(DesktopFilePath(a)).lexically_normal();
+  std::set<std::string> seen;  // desktop ids: the first file of an id hides the later ones
+  for (const auto& data : datas) {
+    const fs::path apps = data / "applications";
+    if (AnyListFileNamesType(apps, a.mimeType)) return true;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(apps, fs::directory_options::skip_permission_denied, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+      const fs::path& p = it->path();
+      if (p.extension() != ".desktop" || !it->is_regular_file(ec)) continue;
+      std::string id = p.lexically_relative(apps).string();
+      for (char& c : id)
+        if (c == '/') c = '-';
+      if (!seen.insert(id).second) continue;
+      const std::string text = ReadAll(p.string());
+      if (EntryValue(text, "Hidden") == "true" || !ListHas(EntryValue(text, "MimeType"), a.mimeType)) continue;
+      if (p.lexically_normal() == own && text.find(kOwnMark) != std::string::npos) continue;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& run) {
+  if (OtherHandlerExists(a)) return false;
   bool mimeWritten = false, desktopWritten = false;
   const std::string mimeText = MimePackageText(a);
   const std::string mimePath = MimePackagePath(a);
@@ -217,17 +301,9 @@ bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& r
     WriteFile(desktopPath, desktopText);
     desktopWritten = true;
   }
-  const std::string listPath = MimeAppsListPath();
-  const std::string oldList = ReadAll(listPath);
-  const std::string newList = WithDefaultApp(oldList, a.mimeType, a.desktopId);
-  bool listWritten = false;
-  if (newList != oldList) {
-    WriteFile(listPath, newList);
-    listWritten = true;
-  }
   if (mimeWritten && run) run({"update-mime-database", (fs::path(DataHome()) / "mime").string()});
   if (desktopWritten && run) run({"update-desktop-database", (fs::path(DataHome()) / "applications").string()});
-  return mimeWritten || desktopWritten || listWritten;
+  return mimeWritten || desktopWritten;
 }
 
 }  // namespace vantrel::platform

@@ -1,8 +1,9 @@
 #pragma once
-// The file-type association written the freedesktop way: a shared-mime-info package that maps
-// the extension to a MIME type, a .desktop file that opens such files with the program, and the
-// user's default application for the type; the desktop's caches are then refreshed with
-// update-mime-database and update-desktop-database when these tools are installed.
+// The file-type association written the freedesktop way, for one user: a shared-mime-info
+// package that maps the extension to a MIME type and a .desktop file that opens such files
+// with the program; the desktop's caches are then refreshed with update-mime-database and
+// update-desktop-database when these tools are installed. It is written only where no
+// application at all is known for the type; the user's mimeapps.list is never changed.
 
 #include <functional>
 #include <string>
@@ -18,6 +19,7 @@ struct DesktopAssociation {
   std::string appName;      // Name= of the .desktop file
   std::string desktopId;    // "vantrel.desktop"
   std::string programPath;  // absolute path of the executable, may hold blanks
+  std::string iconPath;     // Icon= of the .desktop file; "" for none
 };
 
 // Runs a tool with its arguments (argv[0] is the tool's name, looked up in PATH); returns its
@@ -36,10 +38,17 @@ std::string MimePackagePath(const DesktopAssociation& a);
 std::string DesktopFilePath(const DesktopAssociation& a);
 std::string MimeAppsListPath();  // $XDG_CONFIG_HOME/mimeapps.list
 
-// Writes the files that are missing or differ and makes the program the default application
-// of the type (other entries of mimeapps.list are kept); refreshes the caches when something
-// was written. Returns true when something was written. Throws rt::RtError when a file cannot
-// be written.
+// Whether an application other than the per-user association written by
+// RegisterDesktopAssociation is known for the MIME type: a .desktop file that lists the type
+// (the first one of each desktop id in $XDG_DATA_HOME, then $XDG_DATA_DIRS, counts unless it
+// is hidden), or any entry for the type in a mimeapps.list or defaults.list (a default, an
+// added or a removed association: the user's choice).
+bool OtherHandlerExists(const DesktopAssociation& a);
+
+// Where no other application is known for the type, writes the two files when they are
+// missing or differ (the .desktop file is ours only when we wrote it) and refreshes the caches
+// when something was written. Returns true when something was written. Throws rt::RtError when
+// a file cannot be written.
 bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& run = RunTool);
 
 }  // namespace vantrel::platform

@@ -59,6 +59,38 @@ std::string ProgramFolder() { return fs::path(ProgramPath()).parent_path().strin
 std::string ProgramExeName() { return fs::path(ProgramPath()).stem().string(); }
 void SetProgramPathForTesting(std::string path) { ProgramPathOverride() = std::move(path); }
 
+namespace {
+
+// The install's data folder seen from the folder of an installed program.
+fs::path InstalledDataFolder(const fs::path& programFolder) {
+  return (programFolder / VANTREL_DATA_FROM_PROGRAM).lexically_normal();
+}
+
+bool IsFolder(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_directory(p, ec);
+}
+
+}  // namespace
+
+std::string DataFolderOf(const std::string& programPath) {
+  const std::string folder = fs::path(programPath).parent_path().string();
+  if (folder.empty()) return folder;
+  const fs::path installed = InstalledDataFolder(folder);
+  return IsFolder(installed) ? installed.string() : folder;
+}
+
+std::string DataFolder() { return DataFolderOf(ProgramPath()); }
+
+bool IsInstalledProgram(const std::string& path) {
+  const fs::path p(path);
+  if (!p.is_absolute() || p.filename() != "vantrel") return false;
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec) || access(p.c_str(), X_OK) != 0) return false;
+  const fs::path folder = p.parent_path();
+  return folder.filename() == VANTREL_PROGRAM_FOLDER_NAME && IsFolder(InstalledDataFolder(folder));
+}
+
 // --- registry -----------------------------------------------------------------------------
 
 namespace {

@@ -28,6 +28,17 @@ std::string ProgramExeName();
 std::string ProgramPath();
 void SetProgramPathForTesting(std::string path);  // "" restores the real one
 
+// The folder of the program's read-only data (textures, demo data file, icon): the install's
+// data folder beside the program's folder when there is one (<prefix>/bin/vantrel reads
+// <prefix>/share/vantrel), else the program's own folder (the build folder).
+std::string DataFolder();
+std::string DataFolderOf(const std::string& programPath);
+
+// Whether path is the installed program: a file named "vantrel" in an install's program
+// folder ("bin") with the install's data folder beside it. Test and benchmark programs, and
+// the program run from its build folder, are not.
+bool IsInstalledProgram(const std::string& path);
+
 // --- registry -----------------------------------------------------------------------------
 
 // A path that ends with "\" names a key (read and written as its default value); any other

@@ -1,5 +1,7 @@
 #include "tests/support/guards.h"
 
+#include <cstdlib>
+
 #include "numerics/valloc.h"
 
 namespace vantrel::test {
@@ -29,6 +31,24 @@ ClockGuard::ClockGuard(double serial) : clock_(std::make_shared<rt::FakeClock>(s
 }
 
 ClockGuard::~ClockGuard() { rt::SetClock(nullptr); }
+
+void EnvGuard::Set(const char* name, const char* value) {
+  bool known = false;
+  for (const auto& s : saved_) known = known || s.first == name;
+  if (!known) {
+    const char* old = std::getenv(name);
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+  }
+  if (value) setenv(name, value, 1);
+  else unsetenv(name);
+}
+
+EnvGuard::~EnvGuard() {
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+    if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
+    else unsetenv(it->first.c_str());
+  }
+}
 
 EndGuard::EndGuard() {
   rt::SetEndHandler([] { throw EndCalled{}; });

@@ -2,6 +2,9 @@
 // Scoped replacements of the injectable services, restored when the guard ends.
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/forms/msgbox.h"
@@ -38,6 +41,20 @@ class ClockGuard {
 
  private:
   std::shared_ptr<rt::FakeClock> clock_;
+};
+
+// Sets or unsets environment variables; each gets its former value back when the guard ends.
+class EnvGuard {
+ public:
+  EnvGuard() = default;
+  EnvGuard(const char* name, const char* value) { Set(name, value); }
+  EnvGuard(const EnvGuard&) = delete;
+  EnvGuard& operator=(const EnvGuard&) = delete;
+  ~EnvGuard();
+  void Set(const char* name, const char* value);  // nullptr unsets
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // Makes rt::End() throw EndCalled instead of ending the process.

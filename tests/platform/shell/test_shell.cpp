@@ -8,6 +8,7 @@
 #include "platform/runtime/rterror.h"
 #include "platform/shell/desktop.h"
 #include "platform/shell/shell.h"
+#include "tests/support/guards.h"
 
 namespace vantrel::platform {
 namespace {
@@ -34,6 +35,43 @@ TEST(ShellFolders, FollowTheEnvironmentOfTheTest) {
   EXPECT_EQ(ProgramExeName(), "vantrel");
   SetProgramPathForTesting("");
   EXPECT_FALSE(ProgramPath().empty());
+}
+
+TEST(ShellFolders, DataFolderIsTheInstallsOrElseTheProgramsOwn) {
+  const fs::path root = fs::path(DataHome()) / "data-folder";
+  fs::remove_all(root);
+  auto program = [&](const fs::path& p, fs::perms perms = fs::perms::owner_all) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << "#!/bin/sh\n";
+    fs::permissions(p, perms);
+    return p.string();
+  };
+  fs::create_directories(root / "usr/share/vantrel");
+  fs::create_directories(root / "tools/share/vantrel");
+  fs::create_directories(root / "dir/bin/vantrel");
+  fs::create_directories(root / "dir/share/vantrel");
+  const struct {
+    std::string path;
+    bool installed;
+    fs::path data;  // DataFolderOf
+  } cases[] = {
+      {program(root / "usr/bin/vantrel"), true, root / "usr/share/vantrel"},
+      {program(root / "build/vantrel"), false, root / "build"},  // run from the build folder
+      {program(root / "usr/bin/test_shell"), false, root / "usr/share/vantrel"},
+      {program(root / "usr/bin/vantrel.bin"), false, root / "usr/share/vantrel"},
+      {program(root / "tools/bench/vantrel"), false, root / "tools/share/vantrel"},  // not in a bin folder
+      {program(root / "opt/bin/vantrel"), false, root / "opt/bin"},                  // no data folder
+      {program(root / "x/bin/vantrel", fs::perms::owner_read), false, root / "x/bin"},
+      {(root / "dir/bin/vantrel").string(), false, root / "dir/share/vantrel"},  // a folder
+      {"usr/bin/vantrel", false, "usr/bin"},                                     // relative
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsInstalledProgram(c.path), c.installed) << c.path;
+    EXPECT_EQ(DataFolderOf(c.path), c.data.string()) << c.path;
+  }
+  SetProgramPathForTesting((root / "usr/bin/vantrel").string());
+  EXPECT_EQ(DataFolder(), (root / "usr/share/vantrel").string());
+  SetProgramPathForTesting("");
 }
 
 TEST(Registry, KeysDefaultValuesAndNamedValues) {
@@ -113,7 +151,7 @@ TEST(DesktopAssociation, ExecLineQuotesThePath) {
 
 DesktopAssociation Sample() {
   return {".vnx", "application/x-vantrel-data", "Vantrel trajectory data", "Vantrel", "vantrel.desktop",
-          "/opt/My Apps/vantrel"};
+          "/opt/My Apps/vantrel", ""};
 }
 
 TEST(DesktopAssociation, WritesUnderTheUsersDataFolderAndRefreshesOnce) {
@@ -137,9 +175,9 @@ TEST(DesktopAssociation, WritesUnderTheUsersDataFolderAndRefreshesOnce) {
   EXPECT_NE(desktop.find("MimeType=application/x-vantrel-data;\n"), std::string::npos);
   const std::string mime = Slurp(MimePackagePath(a));
   EXPECT_NE(mime.find("<glob pattern=\"*.vnx\"/>"), std::string::npos) << mime;
+  // The desktop's choices are the user's: mimeapps.list is never written.
   EXPECT_EQ(Slurp(MimeAppsListPath()),
-            "[Default Applications]\ntext/plain=editor.desktop;\napplication/x-vantrel-data=vantrel.desktop;\n\n"
-            "[Added Associations]\nimage/png=viewer.desktop;\n");
+            "[Default Applications]\ntext/plain=editor.desktop;\n\n[Added Associations]\nimage/png=viewer.desktop;\n");
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0][0], "update-mime-database");
   EXPECT_EQ(runs[0][1], (fs::path(DataHome()) / "mime").string());
@@ -163,8 +201,8 @@ TEST(DesktopAssociation, RealMimeDatabaseLearnsTheExtension) {
   // A data folder of its own: other cases of this program may run at the same time.
   const std::string own = (fs::path(DataHome()) / "real-mime").string();
   fs::remove_all(own);
-  setenv("XDG_DATA_HOME", own.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (own + "/config").c_str(), 1);
+  test::EnvGuard env("XDG_DATA_HOME", own.c_str());
+  env.Set("XDG_CONFIG_HOME", (own + "/config").c_str());
   ASSERT_TRUE(RegisterDesktopAssociation(Sample()));
   const std::string globs = Slurp((fs::path(DataHome()) / "mime" / "globs2").string());
   EXPECT_NE(globs.find("application/x-vantrel-data:*.vnx"), std::string::npos) << globs;

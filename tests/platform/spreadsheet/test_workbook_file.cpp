@@ -656,14 +656,7 @@ TEST(SavedWorkbook, TheFileIsNeverWritten) {
 
 // --- the running workbook file ------------------------------------------------------------------
 
-class EnvGuard {
- public:
-  explicit EnvGuard(const char* value) {
-    if (value) setenv("VANTREL_WORKBOOK", value, 1);
-    else unsetenv("VANTREL_WORKBOOK");
-  }
-  ~EnvGuard() { unsetenv("VANTREL_WORKBOOK"); }
-};
+using vantrel::test::EnvGuard;
 
 TEST(RunningWorkbook, EnvironmentThenLastAttachedFile) {
   fs::path dir = TempDir() / "running";
@@ -678,7 +671,7 @@ TEST(RunningWorkbook, EnvironmentThenLastAttachedFile) {
   auto c = std::make_shared<ss::WorkbookFileConnector>(o);
   ss::SetConnector(c);
   {
-    EnvGuard env(nullptr);
+    EnvGuard env("VANTREL_WORKBOOK", nullptr);
     EXPECT_EQ(Try([] { ss::GetRunning(); }), 429);
     stored = (dir / "gone.xlsx").string();
     EXPECT_EQ(Try([] { ss::GetRunning(); }), 429);
@@ -686,7 +679,7 @@ TEST(RunningWorkbook, EnvironmentThenLastAttachedFile) {
     EXPECT_EQ(ss::GetRunning().ActiveWorkbook().Name(), "orbit.ods");
   }
   {
-    EnvGuard env((dir / "orbit.xlsx").c_str());
+    EnvGuard env("VANTREL_WORKBOOK", (dir / "orbit.xlsx").c_str());
     ss::Application xl = ss::GetRunning();
     EXPECT_EQ(xl.ActiveWorkbook().Name(), "orbit.xlsx");
     EXPECT_EQ(remembered, (std::vector<std::string>{(dir / "orbit.ods").string(), (dir / "orbit.xlsx").string()}));
