@@ -309,6 +309,9 @@ calc::ConnectFunction LoadModule(const std::string& chosen) {
   } else {
     if (const char* e = std::getenv("VANTREL_CALC_MODULE"); e && *e) paths.emplace_back(e);
     paths.push_back(ProgramFolder() + "/libvantrel_calc.so");
+#ifdef VANTREL_CALC_MODULE_RELDIR
+    paths.push_back(ProgramFolder() + "/" VANTREL_CALC_MODULE_RELDIR "/libvantrel_calc.so");
+#endif
 #ifdef VANTREL_CALC_MODULE_PATH
     paths.emplace_back(VANTREL_CALC_MODULE_PATH);
 #endif
