@@ -135,7 +135,8 @@ void ClassGl::DrawCentralBodies() {
   // Texturing is on for the sphere only, so that the texts, axes and the next frame drawn
   // after it are not tinted by the texture.
   if (q) {
-    glEnable(GL_TEXTURE_2D);
+    // A selection pass draws the sphere untextured (see glview::InRenderPass).
+    if (glview::InRenderPass()) glEnable(GL_TEXTURE_2D);
     gluSphere(q, sv.CentralRadius * st.ScaleFactor, kSphereSlices, kSphereSlices);
     glDisable(GL_TEXTURE_2D);
   }
@@ -211,7 +212,8 @@ void ClassGl::DrawMoon() {
   if (sb.TimeRangeGiven == 1.0) SceneStep([&] { glRotatef(Sng(MeridienDegl), 0, 0, 1); });
 
   if (q) {
-    glEnable(GL_TEXTURE_2D);
+    // A selection pass draws the sphere untextured (see glview::InRenderPass).
+    if (glview::InRenderPass()) glEnable(GL_TEXTURE_2D);
     gluSphere(q, sb.MoonFactor * 1740 * st.ScaleFactor, kSphereSlices, kSphereSlices);
     glDisable(GL_TEXTURE_2D);
   }

@@ -45,24 +45,33 @@ void DrawImage(const QImage& img) {
   glPopClientAttrib();
 }
 
-// State for text: no lighting, texture, culling or fog; blending for smooth edges.
-void BeginTextState() {
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_1D);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_FOG);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-}
+// The span of one text draw, which every text path opens before its first GL call. Texts
+// are drawn in render passes only: a selection or feedback pass gets no text (texts are not
+// pickable), and Mesa's software drivers crash replaying glyph display lists in GL_SELECT
+// mode. In a render pass it sets the text state (no lighting, texture, culling or fog) and
+// restores the caller's state at its end.
+class TextPass {
+ public:
+  TextPass() : on_(InRenderPass()) {
+    if (!on_) return;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_1D);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_FOG);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  }
+  ~TextPass() {
+    if (on_) glPopAttrib();
+  }
+  TextPass(const TextPass&) = delete;
+  TextPass& operator=(const TextPass&) = delete;
+  explicit operator bool() const { return on_; }
 
-void EndTextState() { glPopAttrib(); }
-
-bool InSelectMode() {
-  GLint mode = GL_RENDER;
-  glGetIntegerv(GL_RENDER_MODE, &mode);
-  return mode != GL_RENDER;
-}
+ private:
+  bool on_;
+};
 
 // Tessellator callbacks.
 struct TessData {
@@ -78,6 +87,12 @@ void TessCombine(GLdouble coords[3], void*[4], GLfloat[4], void** out, void* use
 }
 
 }  // namespace
+
+bool InRenderPass() {
+  GLint mode = GL_RENDER;
+  glGetIntegerv(GL_RENDER_MODE, &mode);
+  return mode == GL_RENDER;
+}
 
 QString ResolveFace(const std::string& face) {
   QString f = QString::fromStdString(face);
@@ -201,10 +216,11 @@ void FontSet::DrawText3D(int id, const std::string& text, float x, float y, floa
     DrawTextAt(id, text, x, y, z, colour);
     return;
   }
+  TextPass pass;
+  if (!pass) return;
   const QList<uint> cps = QString::fromStdString(text).toUcs4();
   // Build missing glyph lists first: a list cannot be compiled while the text is drawn.
   for (uint cp : cps) GlyphOf(f, char32_t(cp));
-  BeginTextState();
   if (colour) SetPackedColour(*colour);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
@@ -216,7 +232,6 @@ void FontSet::DrawText3D(int id, const std::string& text, float x, float y, floa
     glTranslated(g.advance, 0, 0);
   }
   glPopMatrix();
-  EndTextState();
 }
 
 const QImage& FontSet::TextImage(Font& f, const std::string& text, long colour) {
@@ -267,7 +282,9 @@ QSize FontSet::WindowTextSize(const std::string& text) const {
 void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, float z,
                          std::optional<long> colour, QPoint shift) {
   Font& f = Get(id);
-  if (text.empty() || InSelectMode()) return;
+  if (text.empty()) return;
+  TextPass pass;
+  if (!pass) return;
   long c = 0;
   if (colour) {
     c = *colour;
@@ -279,7 +296,6 @@ void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, floa
   }
   const QImage& img = TextImage(f, text, c);
   QFontMetricsF fm(f.qfont);
-  BeginTextState();
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glRasterPos3f(x, y, z);
@@ -291,21 +307,20 @@ void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, floa
              nullptr);
     DrawImage(img);
   }
-  EndTextState();
 }
 
 void FontSet::DrawWindowText(int x, int y, const std::string& text, long colour, int, int viewH) {
   if (text.empty()) return;
   WindowPos2i windowPos = WindowPosFn();
   if (!windowPos) return;
+  TextPass pass;
+  if (!pass) return;
   const QImage& img = TextImage(*window_font_, text, colour);
-  BeginTextState();
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   windowPos(x, viewH - y - img.height());
   DrawImage(img);
-  EndTextState();
 }
 
 void FontSet::ResetGL() {

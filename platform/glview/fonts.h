@@ -4,6 +4,7 @@
 // are drawn as pixels at the window position of a scene point. Colours are packed as
 // red x 65536 + green x 256 + blue. Every draw saves and restores the GL state it changes.
 // Draws need the control's GL context current and must not come between glBegin and glEnd.
+// In a selection or feedback pass nothing is drawn: texts are not pickable.
 
 #include <QFont>
 #include <QImage>
@@ -17,6 +18,10 @@
 #include <vector>
 
 namespace vantrel::glview {
+
+// False while the current context runs a selection or feedback pass. Glyph display lists
+// and textures are not used in such a pass: Mesa's software drivers crash on them there.
+bool InRenderPass();
 
 // The family used for a face name: the face itself when installed, else DejaVu or Liberation.
 QString ResolveFace(const std::string& face);

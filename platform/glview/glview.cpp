@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QScreen>
 #include <QSurfaceFormat>
 #include <QtGlobal>
 
@@ -22,7 +23,7 @@
 namespace vantrel::glview {
 namespace {
 
-constexpr int kAnimationMs = 16;   // about 60 repaints a second
+constexpr double kDefaultRefreshHz = 60;  // when the screen gives no usable rate
 constexpr int kPickPixels = 5;     // side of the pick square
 constexpr size_t kSelectWords = 1 << 16;
 
@@ -164,7 +165,8 @@ void Texture::Load(const std::string& path) {
 }
 
 void Texture::Apply() {
-  if (image_.isNull()) {
+  // A selection pass draws untextured (see InRenderPass).
+  if (image_.isNull() || !InRenderPass()) {
     glBindTexture(GL_TEXTURE_2D, 0);
     return;
   }
@@ -196,14 +198,12 @@ void Texture::Apply() {
 
 void AnimationControl::SetRunning(bool on) {
   running_ = on;
-  if (on) {
-    if (!view_.animation_timer_.isActive()) view_.animation_timer_.start();
-  } else {
-    view_.animation_timer_.stop();
-  }
+  Update();
 }
 
-void AnimationControl::Update() { view_.update(); }
+void AnimationControl::Update() {
+  if (running_) view_.KeepAnimating();
+}
 
 // --- the control --------------------------------------------------------------------------
 
@@ -221,9 +221,10 @@ GlView::GlView(QWidget* parent)
   setFormat(fmt);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
-  animation_timer_.setInterval(kAnimationMs);
-  animation_timer_.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&animation_timer_, &QTimer::timeout, this, [this] { update(); });
+  clock_.start();
+  frame_timer_.setSingleShot(true);
+  frame_timer_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&frame_timer_, &QTimer::timeout, this, [this] { update(); });
 }
 
 GlView::~GlView() {
@@ -309,6 +310,7 @@ void GlView::SetMatrices(int w, int h, const std::array<int, 4>* pick, int px, i
 
 void GlView::paintGL() {
   in_paint_ = true;
+  frame_started_ns_ = clock_.nsecsElapsed();
   RaiseInitEvents();
   DeleteDeadTextures();
   int w = int(ViewWidth()), h = int(ViewHeight());
@@ -334,6 +336,11 @@ void GlView::paintGL() {
   ForceOpaque();
   ++frames_;
   in_paint_ = false;
+  // The end of each frame times the next one while the animation runs.
+  if (frame_requested_ || animation_.Running()) {
+    frame_requested_ = false;
+    RequestFrame();
+  }
   if (events_ && !first_view_posted_) {
     first_view_posted_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -375,9 +382,37 @@ void GlView::DeleteDeadTextures() {
   graveyard_->clear();
 }
 
-void GlView::Redraw() { update(); }
+double GlView::FramePeriodMs() const {
+  const QScreen* s = screen();
+  double hz = s ? s->refreshRate() : 0;
+  if (!std::isfinite(hz) || hz < 20 || hz > 1000) hz = kDefaultRefreshHz;
+  return 1000.0 / hz;
+}
 
-void GlView::StartView() { update(); }
+void GlView::RequestFrame() {
+  if (in_paint_) {
+    frame_requested_ = true;
+    return;
+  }
+  if (frame_timer_.isActive()) return;  // the next frame is timed already
+  double waitMs = 0;
+  if (frame_started_ns_ >= 0)
+    waitMs = FramePeriodMs() - double(clock_.nsecsElapsed() - frame_started_ns_) / 1e6;
+  if (waitMs <= 0)
+    update();
+  else
+    frame_timer_.start(int(std::ceil(waitMs)));
+}
+
+void GlView::KeepAnimating() {
+  // A frame being drawn, or a selection pass, times the next one at its end.
+  if (in_paint_ || selecting_) return;
+  RequestFrame();
+}
+
+void GlView::Redraw() { RequestFrame(); }
+
+void GlView::StartView() { RequestFrame(); }
 
 void GlView::DrawText2D(long x, long y, const std::string& text) {
   if (selecting_) return;
@@ -470,9 +505,16 @@ long GlView::Pick(int x, int y) {
   std::array<int, 4> vp{0, 0, w, h};
   SetMatrices(w, h, &vp, x, y);
   size_t queued = texts_.size();
+  // The pass writes nothing to the frame shown (the scene clears the depth buffer), so it
+  // needs no repaint after it.
+  glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  glDepthMask(GL_FALSE);
+  glStencilMask(0);
   selecting_ = true;
   Raise("Draw", [](GlViewEvents& e) { e.DrawEvent(); });
   selecting_ = false;
+  glPopAttrib();
   GLint hits = glRenderMode(GL_RENDER);
   texts_.resize(std::min(queued, texts_.size()));
   hit_count_ = hits;
@@ -485,8 +527,6 @@ long GlView::Pick(int x, int y) {
     for (size_t j = 0; j < i; ++j) out.push_back(std::int32_t(buf[j]));
   }
   Raise("Pick", [&](GlViewEvents& e) { e.PickEvent(out); });
-  // The pass may have cleared the depth buffer: draw the frame again.
-  update();
   return hit_count_;
 }
 

@@ -135,7 +135,8 @@ class GlView;
 
 // A 2-D texture. Load reads the image file (error 53 when missing, 75 when unreadable);
 // Apply binds it to GL_TEXTURE_2D, first uploading it with linear filtering and the image's
-// top row at t = 1. Apply needs the control's context current.
+// top row at t = 1; in a selection pass it binds no texture. Apply needs the control's
+// context current.
 class Texture {
  public:
   ~Texture();
@@ -158,13 +159,16 @@ class Texture {
   std::weak_ptr<std::vector<unsigned>> graveyard_;  // GL names to delete in the next frame
 };
 
-// The control's own animation: while Running, about 60 repaints a second.
+// The control's own animation: while Running, the view repaints by itself, one frame per
+// refresh of its screen; otherwise it repaints only when asked (Redraw, resize, expose).
 class AnimationControl {
  public:
   explicit AnimationControl(GlView& view) : view_(view) {}
   bool Running() const { return running_; }
+  // Switching on starts the frames; switching off lets the frame in hand be the last.
   void SetRunning(bool on);
-  // Schedules a repaint.
+  // Applies the Running state: keeps the frames coming while on, and never asks for a repaint
+  // of its own (the draw event calls it at every frame).
   void Update();
 
  private:
@@ -182,6 +186,8 @@ class GlView : public QOpenGLWidget {
   void SetEvents(GlViewEvents* events);
 
   // Control.
+  // A repaint at the pace of the screen: at once when the last frame began a refresh period
+  // ago or more, else when that period ends. Requests in between make one frame.
   void Redraw();
   void StartView();
   void DrawText2D(long x, long y, const std::string& text);  // shown after the scene
@@ -238,7 +244,11 @@ class GlView : public QOpenGLWidget {
   bool MakeCurrent();
   void DoneCurrent();
 
+  // Frames drawn so far (completed paints; selection passes are not counted).
   long FrameCount() const { return frames_; }
+  // Milliseconds between frames: one refresh of the view's screen (60 a second when the
+  // screen gives no usable rate).
+  double FramePeriodMs() const;
 
  protected:
   void initializeGL() override;
@@ -260,6 +270,8 @@ class GlView : public QOpenGLWidget {
   void ForceOpaque();
   void DeleteDeadTextures();
   void MouseEvent(QMouseEvent* e, int kind);
+  void RequestFrame();
+  void KeepAnimating();
 
   GlViewEvents* events_ = nullptr;
   GlCamera camera_;
@@ -267,7 +279,10 @@ class GlView : public QOpenGLWidget {
   MaterialCollection materials_;
   FontSet fonts_;
   AnimationControl animation_;
-  QTimer animation_timer_;
+  QTimer frame_timer_;          // times the next frame at the screen's pace
+  QElapsedTimer clock_;         // started at creation
+  qint64 frame_started_ns_ = -1;  // clock_ time of the last paint's start, -1 before any
+  bool frame_requested_ = false;  // a repaint asked for while a frame was drawn
   std::shared_ptr<std::vector<unsigned>> graveyard_;
   std::vector<std::weak_ptr<Texture>> textures_;
 

@@ -106,6 +106,45 @@ TEST_F(GlEvents, AnimationRepaintsByItselfUpdateOnlySchedulesOne) {
   EXPECT_EQ(view->FrameCount(), stopped);
 }
 
+// The draw event calls Update at every frame, as the view object does: frozen, nothing is
+// drawn; running, the frames come at the screen's pace, never as fast as they can be drawn.
+TEST_F(GlEvents, FramesOnlyWhileRunningAndPacedWhenTheDrawEventCallsUpdate) {
+  events.on_draw = [&] { view->Animation().Update(); };
+  ASSERT_NO_FATAL_FAILURE(Render());
+  Spin(100);
+  long frozen = view->FrameCount();
+  Spin(500);
+  EXPECT_EQ(view->FrameCount(), frozen) << "frames drawn while the animation is off";
+  view->Animation().SetRunning(true);
+  Spin(100);
+  long start = view->FrameCount();
+  QElapsedTimer t;
+  t.start();
+  Spin(1000);
+  double perSecond = double(view->FrameCount() - start) * 1000.0 / double(t.elapsed());
+  EXPECT_GE(perSecond, 5);
+  EXPECT_LE(perSecond, 90);
+  view->Animation().SetRunning(false);
+  Spin(100);
+  long stopped = view->FrameCount();
+  Spin(500);
+  EXPECT_EQ(view->FrameCount(), stopped);
+}
+
+TEST_F(GlEvents, RedrawRequestsComeAtTheScreensPace) {
+  ASSERT_NO_FATAL_FAILURE(Render());
+  long start = view->FrameCount();
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < 500) {
+    view->Redraw();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+  }
+  long n = view->FrameCount() - start;
+  EXPECT_GE(n, 1);
+  EXPECT_LE(double(n) * 1000.0 / double(t.elapsed()), 90);
+}
+
 TEST_F(GlEvents, MouseAndKeysCarryButtonsShiftBitsAndWindowsKeyCodes) {
   ASSERT_NO_FATAL_FAILURE(Render());
   events.log.clear();
@@ -367,7 +406,11 @@ TEST_F(GlPixels, APickOverADrawnNameReportsIt) {
   QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(150, 100));
   ASSERT_EQ(events.last_pick.size(), 4u);
   EXPECT_EQ(events.last_pick[3], 9);
-  // The frame after a pick is drawn as before.
+  // The pass leaves the shown frame as it was and asks for no repaint.
+  long frames = view->FrameCount();
+  Spin(100);
+  EXPECT_EQ(view->FrameCount(), frames);
+  EXPECT_TRUE(Pixel(50, 100).Near(255, 255, 255)) << Pixel(50, 100);
   ASSERT_NO_FATAL_FAILURE(Render());
   EXPECT_TRUE(Pixel(50, 100).Near(255, 255, 255)) << Pixel(50, 100);
 }
