@@ -259,6 +259,9 @@ class GlView : public QOpenGLWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  // The view shows no focus: gaining or losing it asks for no repaint.
+  void focusInEvent(QFocusEvent*) override {}
+  void focusOutEvent(QFocusEvent*) override {}
 
  private:
   friend class AnimationControl;
