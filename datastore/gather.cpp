@@ -50,10 +50,11 @@ std::string HeaderLine(const DataStore& s, const LoadWork& w) {
   return RenderHeaderLine(h, rt::Now());
 }
 
-// The copied rows of the block as data lines, each ended by CR LF.
-std::string RenderCopiedRows(SheetLink& app) {
+// `head` followed by the copied rows of the block as data lines, each ended by CR LF. The data
+// file's text is built in this one string: a million rows make hundreds of megabytes.
+std::string RenderCopiedRows(SheetLink& app, std::string head) {
   const std::string decimal = platform::UserLocale().decimal;
-  std::string out;
+  std::string out = std::move(head);
   std::vector<DataCell> cells;
   app.ForEachCopiedRow([&](const std::vector<SheetCell>& row) {
     cells.resize(row.size());
@@ -124,16 +125,18 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   // left alone).
   w.LastErrNumber = 0;
   rows = std::min(rows, 1048575.0);
-  std::string block;
+  const std::string headLine = header + "\r\n";
+  std::string text;
   Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, 17)); });
-  Stmt(w, [&] { block = RenderCopiedRows(App(r)); });
+  Stmt(w, [&] { text = RenderCopiedRows(App(r), headLine); });
   Stmt(w, [&] { App(r).SetCutCopyMode(false); });
 
   // 12. Header line, rows, and one more line end; written beside the old file and renamed over it.
   GatherEnd end = GatherEnd::kNotWritten;
-  if (!block.empty()) {
+  if (text.size() > headLine.size()) {
     // Written beside the old file and renamed over it, so that a failure leaves the previous one whole.
-    const int err = WriteTextFileAtomic(w.CurrentDataFile, header + "\r\n" + block + "\r\n");
+    text += "\r\n";
+    const int err = WriteTextFileAtomic(w.CurrentDataFile, text);
     if (err == 0) {
       end = GatherEnd::kWritten;
     } else {
