@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -12,6 +11,7 @@
 
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
+#include "platform/shell/shell.h"
 #include "platform/spreadsheet/formula.h"
 #include "platform/spreadsheet/model.h"
 
@@ -290,14 +290,6 @@ class CalcApplication : public IApplication {
 
 // --- the module ---
 
-std::string ProgramFolder() {
-  char buf[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return {};
-  std::string p(buf, static_cast<size_t>(n));
-  return p.substr(0, p.find_last_of('/'));
-}
-
 calc::ConnectFunction LoadModule(const std::string& chosen) {
   static std::mutex m;
   static calc::ConnectFunction loaded = nullptr;
@@ -308,9 +300,9 @@ calc::ConnectFunction LoadModule(const std::string& chosen) {
     paths.push_back(chosen);
   } else {
     if (const char* e = std::getenv("VANTREL_CALC_MODULE"); e && *e) paths.emplace_back(e);
-    paths.push_back(ProgramFolder() + "/libvantrel_calc.so");
+    paths.push_back(platform::ProgramFolder() + "/libvantrel_calc.so");
 #ifdef VANTREL_CALC_MODULE_RELDIR
-    paths.push_back(ProgramFolder() + "/" VANTREL_CALC_MODULE_RELDIR "/libvantrel_calc.so");
+    paths.push_back(platform::ProgramFolder() + "/" VANTREL_CALC_MODULE_RELDIR "/libvantrel_calc.so");
 #endif
 #ifdef VANTREL_CALC_MODULE_PATH
     paths.emplace_back(VANTREL_CALC_MODULE_PATH);
