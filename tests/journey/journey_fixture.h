@@ -39,6 +39,7 @@
 #include "platform/glview/glview.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/vb.h"
+#include "tests/support/guards.h"
 #include "ui/app.h"
 #include "ui/main_shared.h"
 #include "ui/main_window.h"
@@ -93,13 +94,13 @@ class JourneyTest : public ::testing::Test {
     home = tmpl;
     for (const char* d : {"config", "data", "cache", "runtime"}) fs::create_directories(home / d);
     fs::permissions(home / "runtime", fs::perms::owner_all);
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
-    unsetenv("VANTREL_WORKBOOK");
-    unsetenv("VANTREL_CALC");
+    env.Set("HOME", home.c_str());
+    env.Set("XDG_CONFIG_HOME", (home / "config").c_str());
+    env.Set("XDG_DATA_HOME", (home / "data").c_str());
+    env.Set("XDG_CACHE_HOME", (home / "cache").c_str());
+    env.Set("XDG_RUNTIME_DIR", (home / "runtime").c_str());
+    env.Set("VANTREL_WORKBOOK", nullptr);
+    env.Set("VANTREL_CALC", nullptr);
     datastore::ResetLoadQueueForTesting();
     datastore::ResetWatcherForTesting();
     boxTimer.setInterval(50);
@@ -197,6 +198,7 @@ class JourneyTest : public ::testing::Test {
   static fs::path Fixture(const std::string& rel) { return fs::path(VANTREL_FIXTURES) / rel; }
 
   fs::path home;
+  test::EnvGuard env;  // restored when the test ends
   datastore::ScopedStore store;
   view::ScopedViewShared viewShared;
   ui::ScopedMainShared mainShared;

@@ -93,7 +93,7 @@ TEST_P(StartWithWorkbook, WritesTheDataFileAndDrawsTheTrajectory) {
     ASSERT_FALSE(expected.empty());
   }
   const std::string before = ReadBytes(book);
-  setenv("VANTREL_WORKBOOK", book.c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", book.c_str());
   StartProgram();
 
   EXPECT_TRUE(boxes.empty()) << boxes.front().title << ": " << boxes.front().text;
@@ -156,7 +156,7 @@ bool SameEye(const CameraShot& a, const CameraShot& b) {
 
 TEST_F(JourneyTest, DragsInEveryToolModeMoveTheCameraAndNeverCrash) {
   WriteOrbitBook(home / "orbit.xlsx", 40, 1);
-  setenv("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str());
   StartProgram();
   datastore::Store().SettingsBlock.OptNoLogoLabel = 0;  // the product name drawn in 3D
   ui::MainShared().ShowLabels = 1;                      // and the texts at the current point
@@ -211,7 +211,7 @@ TEST_F(JourneyTest, DragsInEveryToolModeMoveTheCameraAndNeverCrash) {
 
 TEST_F(JourneyTest, AFrozenViewDrawsNothingAndRests) {
   WriteOrbitBook(home / "orbit.xlsx", 40, 1);
-  setenv("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str());
   StartProgram();
   glview::GlView& v = *View();
   int paints = 0;
@@ -257,7 +257,7 @@ TEST_F(JourneyTest, AFrozenViewDrawsNothingAndRests) {
 TEST_F(JourneyTest, InteractiveModeReloadsARenameSave) {
   const fs::path book = home / "orbit.xlsx";
   WriteOrbitBook(book, 20, 0.25);
-  setenv("VANTREL_WORKBOOK", book.c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", book.c_str());
   StartProgram();
   ASSERT_EQ(datastore::Store().LastDataRow, 19);
   const int quarter = PlotPixels(Frame());
@@ -283,7 +283,7 @@ TEST_F(JourneyTest, InteractiveModeReloadsARenameSave) {
 TEST_F(JourneyTest, FileOpenThenUpdateFromTheWorkbook) {
   const fs::path book = home / "orbit.xlsx";
   WriteOrbitBook(book, 20, 0.5);
-  setenv("VANTREL_WORKBOOK", book.c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", book.c_str());
   StartProgram();
   ASSERT_EQ(datastore::Store().LastDataRow, 19);
 
@@ -314,7 +314,7 @@ TEST_F(JourneyTest, FileOpenThenUpdateFromTheWorkbook) {
 
 TEST_F(JourneyTest, AnImageThatCannotBeWrittenIsReportedNotSaved) {
   WriteOrbitBook(home / "orbit.xlsx", 20, 0.5);
-  setenv("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str());
   StartProgram();
   // A folder nobody can write into: read-only for a user; for root (who writes anywhere) a path
   // through a plain file.
@@ -352,7 +352,7 @@ TEST_F(JourneyTest, AnImageThatCannotBeWrittenIsReportedNotSaved) {
 
 TEST_F(JourneyTest, AMovieFrameThatCannotBeWrittenEndsTheRecordingWithOneBox) {
   WriteOrbitBook(home / "orbit.xlsx", 20, 0.5);
-  setenv("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str());
   StartProgram();
   WriteBytes(home / "plainfile", "x");
   const std::string folder = (home / "plainfile" / "frames").string() + "/";
@@ -394,7 +394,7 @@ TEST_F(JourneyTest, ACorruptWorkbookIsReportedWithItsReason) {
   }
   // One process, one start: the first case through the program's start, the second through
   // Update from Excel.
-  setenv("VANTREL_WORKBOOK", (home / cases[0].name).c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", (home / cases[0].name).c_str());
   StartProgram();
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes[0].title, "Error");
@@ -403,7 +403,7 @@ TEST_F(JourneyTest, ACorruptWorkbookIsReportedWithItsReason) {
   EXPECT_FALSE(SawBox("Excel not running!"));
 
   boxes.clear();
-  setenv("VANTREL_WORKBOOK", (home / cases[1].name).c_str(), 1);
+  env.Set("VANTREL_WORKBOOK", (home / cases[1].name).c_str());
   window->mnuUpdateExcel->action()->trigger();
   ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }, 20));
   EXPECT_EQ(boxes[0].title, "Error");
