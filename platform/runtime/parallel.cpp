@@ -1,0 +1,162 @@
+#include "platform/runtime/parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vantrel::rt {
+
+unsigned ThreadsFor(size_t units, size_t minUnits) {
+  const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  if (minUnits == 0) minUnits = 1;
+  const size_t want = units / minUnits;
+  return static_cast<unsigned>(std::clamp<size_t>(want, 1, cores));
+}
+
+namespace {
+
+// The first failure of a group of threads, kept for the caller.
+struct Failure {
+  std::mutex m;
+  std::exception_ptr first;
+  std::atomic<bool> failed{false};
+  void Keep() {
+    std::lock_guard<std::mutex> lock(m);
+    if (!first) first = std::current_exception();
+    failed = true;
+  }
+};
+
+}  // namespace
+
+void ParallelFor(size_t n, unsigned threads, const std::function<void(size_t)>& task, const std::function<void()>& wait,
+                 int waitMs) {
+  if (n == 0) return;
+  threads = std::max(1u, threads);
+  if (!wait && (threads == 1 || n == 1)) {
+    for (size_t i = 0; i < n; ++i) task(i);
+    return;
+  }
+  std::atomic<size_t> next{0};
+  Failure failure;
+  std::mutex m;
+  std::condition_variable cv;
+  size_t running = 0;
+  auto work = [&] {
+    for (size_t i; !failure.failed && (i = next.fetch_add(1)) < n;) {
+      try {
+        task(i);
+      } catch (...) {
+        failure.Keep();
+      }
+    }
+  };
+  const unsigned workers = std::min<size_t>(wait ? threads : threads - 1, n);
+  std::vector<std::thread> pool;
+  pool.reserve(workers);
+  running = workers;
+  for (unsigned k = 0; k < workers; ++k)
+    pool.emplace_back([&] {
+      work();
+      std::lock_guard<std::mutex> lock(m);
+      if (--running == 0) cv.notify_all();
+    });
+  if (wait) {
+    std::unique_lock<std::mutex> lock(m);
+    while (running > 0) {
+      if (cv.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return running == 0; })) break;
+      lock.unlock();
+      try {
+        wait();
+      } catch (...) {
+        failure.Keep();
+      }
+      lock.lock();
+    }
+  } else {
+    work();
+  }
+  for (auto& t : pool) t.join();
+  if (failure.first) std::rethrow_exception(failure.first);
+}
+
+void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::function<void(size_t)>& produce,
+                     const std::function<void(size_t)>& consume, const std::function<void()>& wait, int waitMs) {
+  if (n == 0) return;
+  threads = std::max(1u, threads);
+  ahead = std::max<size_t>(ahead, threads);
+  std::mutex m;
+  std::condition_variable ready, room;
+  std::vector<char> done(n, 0);
+  size_t next = 0;      // the next item a worker takes
+  size_t consumed = 0;  // items consumed so far
+  Failure failure;
+  auto worker = [&] {
+    for (;;) {
+      size_t i;
+      {
+        std::unique_lock<std::mutex> lock(m);
+        room.wait(lock, [&] { return failure.failed || next >= n || next < consumed + ahead; });
+        if (failure.failed || next >= n) return;
+        i = next++;
+      }
+      try {
+        produce(i);
+      } catch (...) {
+        failure.Keep();
+      }
+      {
+        std::lock_guard<std::mutex> lock(m);
+        done[i] = 1;
+      }
+      ready.notify_all();
+    }
+  };
+  std::vector<std::thread> pool;
+  const unsigned workers = static_cast<unsigned>(std::min<size_t>(threads, n));
+  pool.reserve(workers);
+  for (unsigned k = 0; k < workers; ++k) pool.emplace_back(worker);
+  for (size_t i = 0; i < n && !failure.failed; ++i) {
+    {
+      std::unique_lock<std::mutex> lock(m);
+      while (!done[i] && !failure.failed) {
+        if (ready.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return done[i] || failure.failed.load(); }))
+          break;
+        if (wait) {
+          lock.unlock();
+          try {
+            wait();
+          } catch (...) {
+            failure.Keep();
+          }
+          lock.lock();
+        }
+      }
+    }
+    if (failure.failed) break;
+    try {
+      consume(i);
+    } catch (...) {
+      failure.Keep();
+    }
+    {
+      std::lock_guard<std::mutex> lock(m);
+      consumed = i + 1;
+    }
+    room.notify_all();
+  }
+  {
+    std::lock_guard<std::mutex> lock(m);
+    failure.failed = failure.failed || consumed < n;
+  }
+  room.notify_all();
+  for (auto& t : pool) t.join();
+  if (failure.first) std::rethrow_exception(failure.first);
+}
+
+}  // namespace vantrel::rt
