@@ -14,6 +14,7 @@
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
+#include "datastore/datafile_stream.h"
 #include "datastore/datafile_writer.h"
 #include "datastore/textfile.h"
 
@@ -48,26 +49,6 @@ std::string HeaderLine(const DataStore& s, const LoadWork& w) {
   h.specScale = w.SpecScale;
   h.plotTitle = s.PlotTitle;
   return RenderHeaderLine(h, rt::Now());
-}
-
-// `head` followed by the copied rows of the block as data lines, each ended by CR LF. The data
-// file's text is built in this one string: a million rows make hundreds of megabytes.
-std::string RenderCopiedRows(SheetLink& app, std::string head) {
-  const std::string decimal = platform::UserLocale().decimal;
-  std::string out = std::move(head);
-  std::vector<DataCell> cells;
-  app.ForEachCopiedRow([&](const std::vector<SheetCell>& row) {
-    cells.resize(row.size());
-    for (size_t k = 0; k < row.size(); ++k) {
-      const SheetCell& c = row[k];
-      cells[k].kind = c.numeric ? DataCell::kNumber : c.text.empty() ? DataCell::kEmpty : DataCell::kText;
-      cells[k].number = c.number;
-      cells[k].text = c.text;
-    }
-    AppendDataLine(out, cells.data(), cells.size(), decimal);
-    out += "\r\n";
-  });
-  return out;
 }
 
 double Rows(double first, double last) { return last > first ? last - first + 1 : 1; }
@@ -121,22 +102,22 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   for (const char* cols : {"A:R", "D:E", "G:G", "L:L", "N:N", "P:P"})
     Stmt(w, [&] { App(r).FormatColumns(gather, cols, 20, kNumberFormat); });
 
-  // 8-11. The text of the block's rows, from the spreadsheet's text copy (the system clipboard is
-  // left alone).
+  // 8-12. The block's rows, from the spreadsheet's text copy (the system clipboard is left
+  // alone), as data lines after the header line, and one more line end. They are written as they
+  // come beside the old file, renamed over it only when the whole block was read and written, so
+  // that a failure leaves the previous one whole. The window stays alive meanwhile.
   w.LastErrNumber = 0;
   rows = std::min(rows, 1048575.0);
   const std::string headLine = header + "\r\n";
-  std::string text;
+  DataFileStream out(static_cast<int64_t>(rows), platform::UserLocale().decimal, [&main] { main.DoEvents(); });
+  const int openError = out.Open(w.CurrentDataFile, headLine);
   Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, 17)); });
-  Stmt(w, [&] { text = RenderCopiedRows(App(r), headLine); });
+  const bool walked = Stmt(w, [&] { App(r).ForEachCopiedRow([&](const std::vector<SheetCell>& row) { out.Add(row); }); });
   Stmt(w, [&] { App(r).SetCutCopyMode(false); });
 
-  // 12. Header line, rows, and one more line end; written beside the old file and renamed over it.
   GatherEnd end = GatherEnd::kNotWritten;
-  if (text.size() > headLine.size()) {
-    // Written beside the old file and renamed over it, so that a failure leaves the previous one whole.
-    text += "\r\n";
-    const int err = WriteTextFileAtomic(w.CurrentDataFile, text);
+  if (walked && out.Rows() > 0) {
+    const int err = openError ? openError : out.Finish("\r\n");
     if (err == 0) {
       end = GatherEnd::kWritten;
     } else {
@@ -146,6 +127,7 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
       OnGeneralError(w, rt::RtError(err));
     }
   }
+  out.Abort();
 
   // 13. Close the gathering workbook, unsaved.
   WaitSecondsW(0.01);

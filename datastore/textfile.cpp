@@ -362,8 +362,18 @@ void AtomicTextWriter::Write(std::string_view text) {
       }
     }
   }
-  buf_.append(text);
-  if (buf_.size() >= kReadChunk) Flush();
+  if (buf_.size() + text.size() < kReadChunk) {
+    buf_.append(text);
+    return;
+  }
+  // A large text goes to the file as it is, after what is buffered: it is not copied.
+  Flush();
+  if (text.size() < kReadChunk) {
+    buf_.append(text);
+    return;
+  }
+  int err = 0;
+  if (!error_ && !WriteAll(fd_, text.data(), text.size(), err)) error_ = FileErrorNumber(err, temp_);
 }
 
 void AtomicTextWriter::Flush() {

@@ -80,8 +80,11 @@ class AtomicTextWriter {
 
   // Creates the temporary file; 0 or a run-time error number.
   int Open(const std::string& path);
-  // Appends text (buffered). Errors are kept and reported by Commit.
+  // Appends text: small texts are buffered, a large one is written at once without a copy.
+  // Errors are kept and reported by Commit.
   void Write(std::string_view text);
+  // The first error met so far (0 none); Commit returns it.
+  int error() const { return error_; }
   // Flushes, converts when needed, and renames over the target; 0 or an error number. The
   // target is untouched when anything failed.
   int Commit();

@@ -43,14 +43,21 @@ void AppendFixedDecimals(std::string& out, double x, int frac, std::string_view 
       }
     }
   }
-  if (x < 0) out += '-';
-  if (point <= 0) out += '0';
-  for (int k = 0; k < point; ++k) out += k < nd ? digits[k] : '0';
+  // The text is laid out in place at the end of out: sign, integer digits, separator, decimals.
+  const size_t intDigits = point > 0 ? static_cast<size_t>(point) : 1;
+  const size_t fracDigits = frac > 0 ? static_cast<size_t>(frac) : 0;
+  const size_t len = (x < 0) + intDigits + (frac > 0 ? decimal.size() + fracDigits : 0);
+  const size_t at = out.size();
+  out.resize(at + len);
+  char* p = out.data() + at;
+  if (x < 0) *p++ = '-';
+  if (point <= 0) *p++ = '0';
+  for (int k = 0; k < point; ++k) *p++ = k < nd ? digits[k] : '0';
   if (frac > 0) {
-    out.append(decimal);
+    for (char c : decimal) *p++ = c;
     for (int k = 0; k < frac; ++k) {
       const int idx = point + k;
-      out += (idx >= 0 && idx < nd) ? digits[idx] : '0';
+      *p++ = (idx >= 0 && idx < nd) ? digits[idx] : '0';
     }
   }
 }

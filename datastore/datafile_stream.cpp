@@ -1,0 +1,311 @@
+#include "datastore/datafile_stream.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+#include "datastore/datafile_writer.h"
+#include "platform/runtime/parallel.h"
+
+namespace vantrel::datastore {
+
+namespace {
+
+constexpr size_t kCells = static_cast<size_t>(kDataFileColumns);
+// Serial path: the text handed to the file at a time.
+constexpr size_t kChunkBytes = 1u << 20;
+// Rows between two looks at the clock.
+constexpr unsigned kRowsPerClockLook = 256;
+// A file this large is committed (synced, perhaps re-encoded) off the calling thread.
+constexpr uint64_t kCommitAsideBytes = 4u << 20;
+
+// The kinds of a row's cells as AppendDataLine takes them; cells past Q are dropped.
+inline DataCell::Kind KindOf(const SheetCell& c) {
+  return c.numeric ? DataCell::kNumber : c.text.empty() ? DataCell::kEmpty : DataCell::kText;
+}
+
+// Thrown by the pipeline's steps to end it early (a failed write, an abort).
+struct Stopped {};
+
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+// Rows of the block in compact form: one kind per cell, the numbers and the texts in the order
+// of their cells. Then the text of its lines.
+struct DataFileStream::Batch {
+  size_t rows = 0;
+  std::vector<uint8_t> kinds;
+  std::vector<double> numbers;
+  std::vector<uint32_t> textSizes;
+  std::string texts;
+  std::string out;
+
+  void Add(const std::vector<SheetCell>& row) {
+    const size_t n = std::min(row.size(), kCells);
+    for (size_t k = 0; k < kCells; ++k) {
+      if (k >= n) {
+        kinds.push_back(DataCell::kEmpty);
+        continue;
+      }
+      const SheetCell& c = row[k];
+      const DataCell::Kind kind = KindOf(c);
+      kinds.push_back(kind);
+      if (kind == DataCell::kNumber) {
+        numbers.push_back(c.number);
+      } else if (kind == DataCell::kText) {
+        textSizes.push_back(static_cast<uint32_t>(c.text.size()));
+        texts += c.text;
+      }
+    }
+    ++rows;
+  }
+
+  void Format(std::string_view decimal) {
+    out.clear();
+    DataCell cells[kCells];
+    size_t cell = 0, number = 0, text = 0, textAt = 0;
+    for (size_t r = 0; r < rows; ++r) {
+      for (size_t k = 0; k < kCells; ++k) {
+        DataCell& c = cells[k];
+        c.kind = static_cast<DataCell::Kind>(kinds[cell++]);
+        if (c.kind == DataCell::kNumber) {
+          c.number = numbers[number++];
+        } else if (c.kind == DataCell::kText) {
+          c.text = std::string_view(texts).substr(textAt, textSizes[text]);
+          textAt += textSizes[text++];
+        }
+      }
+      AppendDataLine(out, cells, kCells, decimal);
+      out += "\r\n";
+    }
+  }
+
+  void Clear() {
+    rows = 0;
+    kinds.clear();
+    numbers.clear();
+    textSizes.clear();
+    texts.clear();
+    out.clear();
+  }
+};
+
+DataFileStream::DataFileStream(int64_t expectedRows, std::string decimal, std::function<void()> pump,
+                               unsigned threads)
+    : decimal_(std::move(decimal)), pump_(std::move(pump)) {
+  const size_t rows = static_cast<size_t>(std::max<int64_t>(expectedRows, 0));
+  threads_ = threads ? threads : rt::ThreadsFor(rows, kRowsPerThread);
+  if (threads_ > 1) items_ = std::max<size_t>(1, (rows + kBatchRows - 1) / kBatchRows);
+}
+
+DataFileStream::~DataFileStream() { Abort(); }
+
+int DataFileStream::Open(const std::string& path, std::string_view head) {
+  Abort();
+  rows_ = 0;
+  bytes_ = 0;
+  lastPumpNs_ = NowNs();
+  openError_ = writer_.Open(path);
+  if (openError_) return openError_;
+  writer_.Write(head);
+  bytes_ += head.size();
+  if (threads_ > 1) StartPipeline();
+  return 0;
+}
+
+void DataFileStream::Add(const std::vector<SheetCell>& row) {
+  ++rows_;
+  if (++untilClock_ >= kRowsPerClockLook) {
+    untilClock_ = 0;
+    PumpIfDue();
+  }
+  if (openError_) return;
+  if (threads_ > 1) AddParallel(row);
+  else AddSerial(row);
+}
+
+void DataFileStream::AddSerial(const std::vector<SheetCell>& row) {
+  DataCell cells[kCells];
+  const size_t n = std::min(row.size(), kCells);
+  for (size_t k = 0; k < n; ++k) {
+    cells[k].kind = KindOf(row[k]);
+    cells[k].number = row[k].number;
+    cells[k].text = row[k].text;
+  }
+  AppendDataLine(chunk_, cells, n, decimal_);
+  chunk_ += "\r\n";
+  if (chunk_.size() >= kChunkBytes) {
+    writer_.Write(chunk_);
+    bytes_ += chunk_.size();
+    chunk_.clear();
+  }
+}
+
+void DataFileStream::PumpIfDue() {
+  if (!pump_) return;
+  const int64_t now = NowNs();
+  if (now - lastPumpNs_ < int64_t{kPumpMs} * 1000000) return;
+  lastPumpNs_ = now;
+  pump_();
+}
+
+// --- The parallel path ---------------------------------------------------------------------
+// The calling thread fills batch after batch; a driver thread runs the ordered pipeline whose
+// workers format the batches and whose consumer writes their text in order. Batch b may be
+// filled once batch b - slots has been written, which bounds the memory.
+
+void DataFileStream::StartPipeline() {
+  const size_t slots = threads_ + 4;
+  slots_.clear();
+  for (size_t k = 0; k < slots; ++k) slots_.push_back(std::make_unique<Batch>());
+  filled_ = consumed_ = current_ = 0;
+  ended_ = stop_ = haveSlot_ = false;
+  driverDone_ = false;
+  driverFailure_ = nullptr;
+  driver_ = std::thread([this, slots] {
+    std::exception_ptr failure;
+    try {
+      rt::OrderedPipeline(
+          items_, threads_, slots - 2, [this](size_t i) { Produce(i); }, [this](size_t i) { Consume(i); });
+    } catch (const Stopped&) {
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      driverFailure_ = failure;
+      if (failure || consumed_ < items_) stop_ = true;
+      driverDone_ = true;
+    }
+    freeCv_.notify_all();
+  });
+}
+
+void DataFileStream::Produce(size_t i) {
+  {
+    std::unique_lock<std::mutex> lock(m_);
+    filledCv_.wait(lock, [&] { return filled_ > i || ended_ || stop_; });
+    if (stop_) throw Stopped{};
+    if (filled_ <= i) return;  // the block ended before this batch
+  }
+  slots_[i % slots_.size()]->Format(decimal_);
+}
+
+void DataFileStream::Consume(size_t i) {
+  bool has;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    if (stop_) throw Stopped{};
+    has = i < filled_;
+  }
+  if (has) {
+    Batch& b = *slots_[i % slots_.size()];
+    writer_.Write(b.out);
+    bytes_ += b.out.size();
+    b.Clear();
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    consumed_ = i + 1;
+    if (writer_.error()) stop_ = true;
+  }
+  freeCv_.notify_all();
+  if (writer_.error()) {
+    filledCv_.notify_all();
+    throw Stopped{};
+  }
+}
+
+void DataFileStream::AddParallel(const std::vector<SheetCell>& row) {
+  if (!haveSlot_) {
+    std::unique_lock<std::mutex> lock(m_);
+    while (!stop_ && current_ >= consumed_ + slots_.size()) {
+      freeCv_.wait_for(lock, std::chrono::milliseconds(5));
+      lock.unlock();
+      PumpIfDue();
+      lock.lock();
+    }
+    if (stop_) return;  // a write failed: the rows are only counted
+    haveSlot_ = true;
+  }
+  Batch& b = *slots_[current_ % slots_.size()];
+  b.Add(row);
+  if (b.rows >= kBatchRows && current_ + 1 < items_) Publish(false);
+}
+
+void DataFileStream::Publish(bool last) {
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    if (haveSlot_) filled_ = current_ + 1;
+    if (last) ended_ = true;
+  }
+  if (haveSlot_) ++current_;
+  haveSlot_ = false;
+  filledCv_.notify_all();
+}
+
+void DataFileStream::StopPipeline() {
+  if (!driver_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    stop_ = true;
+    ended_ = true;
+  }
+  filledCv_.notify_all();
+  freeCv_.notify_all();
+  driver_.join();
+  slots_.clear();
+}
+
+int DataFileStream::Finish(std::string_view tail) {
+  if (openError_) {
+    Abort();
+    return openError_;
+  }
+  if (driver_.joinable()) {
+    Publish(true);
+    {
+      std::unique_lock<std::mutex> lock(m_);
+      while (!driverDone_) {
+        freeCv_.wait_for(lock, std::chrono::milliseconds(5));
+        lock.unlock();
+        PumpIfDue();
+        lock.lock();
+      }
+    }
+    driver_.join();
+    slots_.clear();
+    if (driverFailure_) {
+      std::exception_ptr failure = driverFailure_;
+      Abort();
+      std::rethrow_exception(failure);
+    }
+  } else {
+    writer_.Write(chunk_);
+    bytes_ += chunk_.size();
+    std::string().swap(chunk_);
+  }
+  writer_.Write(tail);
+  bytes_ += tail.size();
+  return CommitPumping();
+}
+
+int DataFileStream::CommitPumping() {
+  if (!pump_ || bytes_ < kCommitAsideBytes) return writer_.Commit();
+  // The sync to the disk (and a re-encoding) of a large file: the window stays alive meanwhile.
+  int err = 0;
+  rt::ParallelFor(1, 1, [&](size_t) { err = writer_.Commit(); }, pump_, kPumpMs);
+  return err;
+}
+
+void DataFileStream::Abort() {
+  StopPipeline();
+  writer_.Abort();
+  std::string().swap(chunk_);
+}
+
+}  // namespace vantrel::datastore

@@ -1,0 +1,95 @@
+#pragma once
+// Writing the data file from the rows of the gathered block as the spreadsheet hands them out,
+// one call per row on the calling thread (the window's thread). The rows are kept in compact
+// batches; a large block has its batches formatted into text on several cores while the rows go
+// on arriving, and the text goes to the file in order as it is ready, so that neither the whole
+// text nor the whole block is ever held. Small blocks are formatted and written on the calling
+// thread. The calling thread calls `pump` (the event loop's pass) about every kPumpMs while the
+// file is written. The bytes are those of AppendDataLine, line by line, whatever the path.
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "datastore/sheet_link.h"
+#include "datastore/textfile.h"
+
+namespace vantrel::datastore {
+
+class DataFileStream {
+ public:
+  // Rows of one batch, and the rows worth one formatting thread.
+  static constexpr size_t kBatchRows = 8192;
+  static constexpr size_t kRowsPerThread = 131072;
+  static constexpr int kPumpMs = 20;
+
+  // expectedRows: the rows the block holds (it decides the threads; more or fewer rows are
+  // still all written). threads: 0 as many as the block is worth (rt::ThreadsFor), 1 everything
+  // on the calling thread, more to force that many formatting threads.
+  DataFileStream(int64_t expectedRows, std::string decimal, std::function<void()> pump, unsigned threads = 0);
+  ~DataFileStream();
+  DataFileStream(const DataFileStream&) = delete;
+  DataFileStream& operator=(const DataFileStream&) = delete;
+
+  // Creates the temporary file beside path and writes `head`; 0 or a run-time error number.
+  // After a failure the rows are only counted and Finish returns the error.
+  int Open(const std::string& path, std::string_view head);
+  // One row of the block: cells of columns A to Q (see AppendDataLine).
+  void Add(const std::vector<SheetCell>& row);
+  // Rows added so far.
+  int64_t Rows() const { return rows_; }
+  // Writes the rows not yet written and `tail`, then renames the file over the target; 0 or
+  // the error number, the target untouched then.
+  int Finish(std::string_view tail);
+  // Drops the temporary file; the target is untouched.
+  void Abort();
+
+  unsigned threads() const { return threads_; }
+
+ private:
+  struct Batch;
+  void AddSerial(const std::vector<SheetCell>& row);
+  void AddParallel(const std::vector<SheetCell>& row);
+  void StartPipeline();
+  void StopPipeline();
+  void Publish(bool last);
+  void PumpIfDue();
+  void Produce(size_t i);
+  void Consume(size_t i);
+  int CommitPumping();
+
+  const std::string decimal_;
+  const std::function<void()> pump_;
+  unsigned threads_ = 1;
+  AtomicTextWriter writer_;
+  int openError_ = 52;
+  int64_t rows_ = 0;
+  unsigned untilClock_ = 0;
+  int64_t lastPumpNs_ = 0;
+  uint64_t bytes_ = 0;
+
+  // The serial path: the lines not yet written.
+  std::string chunk_;
+
+  // The parallel path: batch b lives in slots_[b % slots_.size()] from its first row until its
+  // text is written. Guarded by m_: filled_, ended_, consumed_.
+  std::vector<std::unique_ptr<Batch>> slots_;
+  size_t items_ = 0;     // batches of the pipeline; the last one takes every row past the others
+  size_t current_ = 0;   // the batch the rows go into
+  bool haveSlot_ = false;
+  std::mutex m_;
+  std::condition_variable filledCv_, freeCv_;
+  size_t filled_ = 0, consumed_ = 0;
+  bool ended_ = false, stop_ = false, driverDone_ = true;
+  std::exception_ptr driverFailure_;  // what a worker or the writing threw
+  std::thread driver_;
+};
+
+}  // namespace vantrel::datastore
