@@ -38,43 +38,47 @@ int64_t NowNs() {
 // of their cells. Then the text of its lines.
 struct DataFileStream::Batch {
   size_t rows = 0;
-  std::vector<uint8_t> kinds;
-  std::vector<double> numbers;
+  std::vector<uint8_t> kinds;     // kCells per row
+  std::vector<double> numbers;    // kCells per row, read for the number cells only
   std::vector<uint32_t> textSizes;
   std::string texts;
   std::string out;
+  TextTraits traits;  // of out
 
   void Add(const std::vector<SheetCell>& row) {
+    if ((rows + 1) * kCells > kinds.size()) {
+      const size_t cap = std::max(kBatchRows, 2 * rows) * kCells;
+      kinds.resize(cap);
+      numbers.resize(cap);
+    }
+    uint8_t* kind = kinds.data() + rows * kCells;
+    double* number = numbers.data() + rows * kCells;
     const size_t n = std::min(row.size(), kCells);
-    for (size_t k = 0; k < kCells; ++k) {
-      if (k >= n) {
-        kinds.push_back(DataCell::kEmpty);
-        continue;
-      }
+    for (size_t k = 0; k < n; ++k) {
       const SheetCell& c = row[k];
-      const DataCell::Kind kind = KindOf(c);
-      kinds.push_back(kind);
-      if (kind == DataCell::kNumber) {
-        numbers.push_back(c.number);
-      } else if (kind == DataCell::kText) {
+      number[k] = c.number;
+      kind[k] = KindOf(c);
+      if (kind[k] == DataCell::kText) {
         textSizes.push_back(static_cast<uint32_t>(c.text.size()));
         texts += c.text;
       }
     }
+    for (size_t k = n; k < kCells; ++k) kind[k] = DataCell::kEmpty;
     ++rows;
   }
 
   void Format(std::string_view decimal) {
     out.clear();
     DataCell cells[kCells];
-    size_t cell = 0, number = 0, text = 0, textAt = 0;
+    size_t text = 0, textAt = 0;
     for (size_t r = 0; r < rows; ++r) {
+      const uint8_t* kind = kinds.data() + r * kCells;
+      const double* number = numbers.data() + r * kCells;
       for (size_t k = 0; k < kCells; ++k) {
         DataCell& c = cells[k];
-        c.kind = static_cast<DataCell::Kind>(kinds[cell++]);
-        if (c.kind == DataCell::kNumber) {
-          c.number = numbers[number++];
-        } else if (c.kind == DataCell::kText) {
+        c.kind = static_cast<DataCell::Kind>(kind[k]);
+        c.number = number[k];
+        if (c.kind == DataCell::kText) {
           c.text = std::string_view(texts).substr(textAt, textSizes[text]);
           textAt += textSizes[text++];
         }
@@ -82,12 +86,12 @@ struct DataFileStream::Batch {
       AppendDataLine(out, cells, kCells, decimal);
       out += "\r\n";
     }
+    traits = InspectText(out);
   }
 
+  // Keeps the storage for the next batch of the slot.
   void Clear() {
     rows = 0;
-    kinds.clear();
-    numbers.clear();
     textSizes.clear();
     texts.clear();
     out.clear();
@@ -204,7 +208,7 @@ void DataFileStream::Consume(size_t i) {
   }
   if (has) {
     Batch& b = *slots_[i % slots_.size()];
-    writer_.Write(b.out);
+    writer_.Write(b.out, b.traits);
     bytes_ += b.out.size();
     b.Clear();
   }

@@ -69,6 +69,14 @@ std::string Windows1252ToUtf8(std::string_view s);
 // UTF-8 to Windows-1252; false (out untouched) when a character does not fit.
 bool Utf8ToWindows1252(std::string_view s, std::string& out);
 
+// What the writer needs to know of a text to choose the file's encoding. InspectText tells it
+// (the decoding is skipped when fits1252SoFar is false); it may run on any thread.
+struct TextTraits {
+  bool nonAscii = false;
+  bool fits1252 = true;  // every character fits Windows-1252
+};
+TextTraits InspectText(std::string_view text, bool fits1252SoFar = true);
+
 // Writes a file through a temporary file beside it, renamed over the target by Commit.
 // Text is given as UTF-8; Commit stores it as Windows-1252 when every character fits.
 class AtomicTextWriter {
@@ -83,6 +91,8 @@ class AtomicTextWriter {
   // Appends text: small texts are buffered, a large one is written at once without a copy.
   // Errors are kept and reported by Commit.
   void Write(std::string_view text);
+  // The same for a text whose traits InspectText gave.
+  void Write(std::string_view text, const TextTraits& traits);
   // The first error met so far (0 none); Commit returns it.
   int error() const { return error_; }
   // Flushes, converts when needed, and renames over the target; 0 or an error number. The
@@ -93,7 +103,9 @@ class AtomicTextWriter {
 
  private:
   void Flush();
+  void WriteOut(const char* p, size_t n);
   std::string path_, temp_;
+  uint64_t written_ = 0, synced_ = 0;
   int fd_ = -1;
   int error_ = 0;
   std::string buf_;

@@ -1,9 +1,72 @@
 #include "platform/runtime/fixed_number.h"
 
+#include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 
 namespace vantrel::rt {
+
+namespace {
+
+using U128 = unsigned __int128;
+
+constexpr U128 Pow10(int k) {
+  U128 p = 1;
+  for (int i = 0; i < k; ++i) p *= 10;
+  return p;
+}
+constexpr std::array<U128, 23> kPow10 = [] {
+  std::array<U128, 23> t{};
+  for (int k = 0; k < 23; ++k) t[k] = Pow10(k);
+  return t;
+}();
+
+// The 15 significant digits of v > 0 rounded from its exact binary value, and the count of
+// digits before the decimal point, as to_chars gives them in scientific form with 14 decimals;
+// by integer arithmetic, for v in [1e-8, 1e15) and not halfway between two 15-digit numbers.
+// False for any other v, which the general route then takes.
+bool Digits15(double v, char* digits, int& point) {
+  if (!(v >= 1e-8 && v < 1e15)) return false;
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  const int e2 = static_cast<int>((bits >> 52) & 0x7FF) - 1023;  // v in [2^e2, 2^(e2+1))
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int shift = 52 - e2;  // v = m / 2^shift, shift in [3, 80]
+  int e = (e2 * 78913) >> 18;  // floor(e2 log10 2): the decimal exponent of v or one less
+  for (int tries = 0; tries < 3; ++tries) {
+    const int k = 14 - e;
+    if (k < 0 || k > 22) return false;
+    const U128 p = U128(m) * kPow10[k];  // v 10^k = p / 2^shift exactly
+    const U128 whole = p >> shift;
+    if (whole < kPow10[14]) {
+      --e;
+      continue;
+    }
+    if (whole >= kPow10[15]) {
+      ++e;
+      continue;
+    }
+    const U128 rest = p & ((U128(1) << shift) - 1);
+    const U128 half = U128(1) << (shift - 1);
+    if (rest == half) return false;
+    uint64_t n = static_cast<uint64_t>(whole) + (rest > half ? 1 : 0);
+    if (n == static_cast<uint64_t>(kPow10[15])) {  // rounded up to the next power of ten
+      n /= 10;
+      ++e;
+    }
+    for (int i = 14; i >= 0; --i) {
+      digits[i] = static_cast<char>('0' + n % 10);
+      n /= 10;
+    }
+    point = e + 1;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 void AppendFixedDecimals(std::string& out, double x, int frac, std::string_view decimal) {
   // The 15 significant digits d1...d15 and the count of digits before the decimal point.
@@ -12,15 +75,19 @@ void AppendFixedDecimals(std::string& out, double x, int frac, std::string_view 
   int point = 0;
   const double v = std::fabs(x);
   if (v != 0) {
-    char buf[48];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
-    const char* e = buf;
-    while (e < r.ptr && *e != 'e') ++e;
-    int exp10 = 0;
-    if (e < r.ptr) std::from_chars(e + 1 + (e[1] == '+'), r.ptr, exp10);
-    for (const char* p = buf; p < e; ++p)
-      if (*p != '.') digits[nd++] = *p;
-    point = exp10 + 1;
+    if (Digits15(v, digits, point)) {
+      nd = 15;
+    } else {
+      char buf[48];
+      const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+      const char* e = buf;
+      while (e < r.ptr && *e != 'e') ++e;
+      int exp10 = 0;
+      if (e < r.ptr) std::from_chars(e + 1 + (e[1] == '+'), r.ptr, exp10);
+      for (const char* p = buf; p < e; ++p)
+        if (*p != '.') digits[nd++] = *p;
+      point = exp10 + 1;
+    }
     const int keep = point + frac;
     if (keep < nd) {
       if (keep < 0) {
