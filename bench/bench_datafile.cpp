@@ -225,7 +225,9 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   const std::string head = std::string("From: \tBench.xlsx\tSheet1\t=MAX(A2:C") + std::to_string(rows + 1) +
                            ")\t1.0000000000\tBench\tDate 2026/12/10 12:00:00\tVantrel data file 2026\t" +
                            std::string(16, '\t') + "\r\n";
-  const std::string path = DataFile() + ".g";
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("vantrel_bench_write_" + std::to_string(::getpid()) + ".vnx"))
+                               .string();
   int pumps = 0;
   auto write = [&] {
     ds::DataFileStream out(rows, ".", [&] { ++pumps; });

@@ -1,5 +1,6 @@
 #include "platform/runtime/fixed_number.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -22,6 +23,24 @@ constexpr std::array<U128, 23> kPow10 = [] {
   for (int k = 0; k < 23; ++k) t[k] = Pow10(k);
   return t;
 }();
+
+constexpr std::array<char, 200> kPairs = [] {
+  std::array<char, 200> t{};
+  for (int i = 0; i < 100; ++i) {
+    t[2 * i] = static_cast<char>('0' + i / 10);
+    t[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// The eight decimal digits of v < 10^8, leading zeros included.
+void Write8(char* p, uint32_t v) {
+  const uint32_t hi = v / 10000, lo = v % 10000;
+  std::memcpy(p, &kPairs[2 * (hi / 100)], 2);
+  std::memcpy(p + 2, &kPairs[2 * (hi % 100)], 2);
+  std::memcpy(p + 4, &kPairs[2 * (lo / 100)], 2);
+  std::memcpy(p + 6, &kPairs[2 * (lo % 100)], 2);
+}
 
 // The 15 significant digits of v > 0 rounded from its exact binary value, and the count of
 // digits before the decimal point, as to_chars gives them in scientific form with 14 decimals;
@@ -56,10 +75,10 @@ bool Digits15(double v, char* digits, int& point) {
       n /= 10;
       ++e;
     }
-    for (int i = 14; i >= 0; --i) {
-      digits[i] = static_cast<char>('0' + n % 10);
-      n /= 10;
-    }
+    char eight[16];
+    Write8(eight, static_cast<uint32_t>(n / 100000000));
+    Write8(eight + 8, static_cast<uint32_t>(n % 100000000));
+    std::memcpy(digits, eight + 1, 15);
     point = e + 1;
     return true;
   }
@@ -118,6 +137,15 @@ void AppendFixedDecimals(std::string& out, double x, int frac, std::string_view 
   out.resize(at + len);
   char* p = out.data() + at;
   if (x < 0) *p++ = '-';
+  if (point > 0 && point + std::max(frac, 0) <= nd) {  // every digit shown is one of the digits
+    std::memcpy(p, digits, static_cast<size_t>(point));
+    p += point;
+    if (frac > 0) {
+      std::memcpy(p, decimal.data(), decimal.size());
+      std::memcpy(p + decimal.size(), digits + point, fracDigits);
+    }
+    return;
+  }
   if (point <= 0) *p++ = '0';
   for (int k = 0; k < point; ++k) *p++ = k < nd ? digits[k] : '0';
   if (frac > 0) {
