@@ -603,6 +603,18 @@ void EachCellIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2, F&& f) {
   }
 }
 
+// How many stored cells rows r1 to r2 of a column hold.
+size_t CellsIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2) {
+  size_t n = 0;
+  for (int i = 0; i < ps.n; ++i) {
+    const Sheet::Piece& p = ps.p[i];
+    const Cell* a = std::lower_bound(p.begin, p.end, Stored(r1, p.shift), LessRow);
+    const Cell* b = std::upper_bound(a, p.end, Stored(r2, p.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
+    n += static_cast<size_t>(b - a);
+  }
+  return n;
+}
+
 std::shared_ptr<Book> Live(const std::shared_ptr<Book>& b) {
   if (!b || b->closed) Rejected("The workbook is closed");
   return b;
@@ -941,8 +953,10 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
   for (int64_t c = sr.c1; c <= sr.c2; ++c) {
     Taken t{c, {}, {}, std::nullopt};
     if (shareable(r_.c1 + (c - sr.c1))) t.share = src.ShareValues(c, sr.r1, sr.r2);
+    const Sheet::Pieces ps = src.PiecesOf(c);
+    if (!t.share) t.cells.reserve(CellsIn(ps, sr.r1, sr.r2));
     if (!t.share)
-      EachCellIn(src.PiecesOf(c), sr.r1, sr.r2, [&](Cell x, const Sheet::Strings* strings) {
+      EachCellIn(ps, sr.r1, sr.r2, [&](Cell x, const Sheet::Strings* strings) {
         uint32_t kind = KindOf(x);
         if (kind == kFormatOnly) return;
         if (kind == kText || kind == kError) {
@@ -1205,16 +1219,25 @@ class ApplicationImpl : public IApplication {
     return out;
   }
   void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) override {
+    // One row of values, overwritten in place from row to row.
     std::vector<CellValue> row;
     WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, const Sheet::Strings* strings, int64_t k) {
       if (k < 0) {
         each(row);
-        row.clear();
         return;
       }
-      if (!cell || KindOf(*cell) == kFormatOnly) row.emplace_back();
-      else if (KindOf(*cell) == kNumber) row.push_back(CellValue::Num(cell->num));
-      else row.push_back(CellValue::Str(s.TextOf(c, *cell, strings)));
+      if (row.size() <= static_cast<size_t>(k)) row.resize(static_cast<size_t>(k) + 1);
+      CellValue& v = row[static_cast<size_t>(k)];
+      if (cell && KindOf(*cell) != kFormatOnly && KindOf(*cell) != kNumber) {
+        v.kind = CellValue::Kind::Text;
+        v.number = 0;
+        v.text = s.TextOf(c, *cell, strings);
+        return;
+      }
+      const bool number = cell && KindOf(*cell) == kNumber;
+      v.kind = number ? CellValue::Kind::Number : CellValue::Kind::Empty;
+      v.number = number ? cell->num : 0;
+      v.text.clear();
     });
   }
   // Visits the copied range by rows: visit(sheet, column, cell or nullptr, strings, k) for the
@@ -1231,11 +1254,30 @@ class ApplicationImpl : public IApplication {
     if (r.r2 == kMaxRows) r.r2 = std::max<int64_t>(r.r1, s.MaxRow());
     if (r.c2 == kMaxColumns) r.c2 = std::max<int64_t>(r.c1, s.MaxColumn());
     int64_t ncols = r.c2 - r.c1 + 1;
-    // Per column, the next cell to show: `at` in run i of its pieces (nullptr: no more cells).
+    // Per column, the next cell to show: `at` in run i of its pieces, the row it shows in `next`.
     struct Cursor {
-      Sheet::Pieces ps;
-      int i = 0;
+      int64_t next = INT64_MAX;
       const Cell* at = nullptr;
+      const Cell* end = nullptr;
+      int64_t shift = 0;
+      uint32_t mask = ~0u;
+      const Sheet::Strings* strings = nullptr;
+      int i = 0;
+      Sheet::Pieces ps;
+      void Enter(int piece, const Cell* from) {
+        i = piece;
+        if (i >= ps.n) {
+          next = INT64_MAX;
+          return;
+        }
+        const Sheet::Piece& p = ps.p[i];
+        at = from ? from : p.begin;
+        end = p.end;
+        shift = p.shift;
+        mask = p.mask;
+        strings = p.strings;
+        next = at->row + shift;
+      }
     };
     std::vector<Cursor> cur(static_cast<size_t>(ncols));
     uint64_t version = 0;
@@ -1243,15 +1285,14 @@ class ApplicationImpl : public IApplication {
       for (int64_t k = 0; k < ncols; ++k) {
         Cursor& u = cur[k];
         u.ps = s.PiecesOf(r.c1 + k);
-        u.at = nullptr;
-        for (u.i = 0; u.i < u.ps.n; ++u.i) {
-          const Sheet::Piece& p = u.ps.p[u.i];
-          const Cell* it = std::lower_bound(p.begin, p.end, Stored(row, p.shift), LessRow);
-          if (it != p.end) {
-            u.at = it;
-            break;
-          }
+        int i = 0;
+        const Cell* it = nullptr;
+        for (; i < u.ps.n; ++i) {
+          const Sheet::Piece& p = u.ps.p[i];
+          it = std::lower_bound(p.begin, p.end, Stored(row, p.shift), LessRow);
+          if (it != p.end) break;
         }
+        u.Enter(i, it);
       }
       version = s.storageVersion();
     };
@@ -1260,16 +1301,15 @@ class ApplicationImpl : public IApplication {
       for (int64_t k = 0; k < ncols; ++k) {
         int64_t c = r.c1 + k;
         Cursor& u = cur[k];
-        if (u.at) {
-          const Sheet::Piece& p = u.ps.p[u.i];
-          if (u.at->row + p.shift == row) {
-            Cell x = p.At(u.at);
-            if (++u.at == p.end) u.at = ++u.i < u.ps.n ? u.ps.p[u.i].begin : nullptr;
-            visit(s, c, &x, p.strings, k);
-            continue;
-          }
+        if (u.next != row) {
+          visit(s, c, nullptr, nullptr, k);
+          continue;
         }
-        visit(s, c, nullptr, nullptr, k);
+        Cell x{u.at->num, static_cast<uint32_t>(row), u.at->meta & u.mask};
+        const Sheet::Strings* strings = u.strings;
+        if (++u.at != u.end) u.next = u.at->row + u.shift;
+        else u.Enter(u.i + 1, nullptr);
+        visit(s, c, &x, strings, k);
       }
       visit(s, 0, nullptr, nullptr, -1);
       // A visitor that changed the sheet's cells: the cursors look again from the next row.
