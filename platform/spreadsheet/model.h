@@ -33,6 +33,8 @@ struct Cell {
   uint32_t meta;  // kind (3 bits) | formula flag (1 bit) | format index (28 bits)
 };
 
+static_assert(sizeof(Cell) == 16, "a cell is 16 bytes: a million rows of 17 columns stay near 300 MB");
+
 enum CellKind : uint32_t { kFormatOnly = 0, kNumber = 1, kText = 2, kBoolean = 3, kError = 4 };
 
 class Sheet : public std::enable_shared_from_this<Sheet> {

@@ -300,4 +300,24 @@ TEST(SharedPaste, TheGatheringKeepsOneCopyOfTheCells) {
   EXPECT_EQ(w.data.GetValue(51, 1), CellValue::Num(51.1));
 }
 
+// The rows of a copy are read to the end when the visitor closes the workbook they come from:
+// the walk keeps the sheet it reads.
+TEST(SharedPaste, CopiedRowsReadOnWhenTheirWorkbookCloses) {
+  for (bool share : {true, false}) {
+    World w(share);
+    w.Gather("A2:D7", "A2");
+    const std::string name = w.dst->name();
+    w.Ws(w.dst, "Sheet1").GetRange("A2:B7").Copy();
+    w.dst.reset();
+    std::vector<double> seen;
+    w.xl.ForEachCopiedRow([&](const std::vector<CellValue>& row) {
+      if (seen.empty()) w.xl.GetWorkbooks()(name).Close();
+      seen.push_back(row[0].number + row[1].number);
+    });
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_DOUBLE_EQ(seen[5], 7 * 1.5 - 7 / 3.0);
+    EXPECT_FALSE(w.xl.CutCopyMode());
+  }
+}
+
 }  // namespace
