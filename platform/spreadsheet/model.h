@@ -193,7 +193,8 @@ class Book : public std::enable_shared_from_this<Book> {
   size_t activeSheet() const { return active_; }
   void SetActiveSheet(size_t index) { active_ = index < sheets_.size() ? index : 0; }
 
-  // Texts and number formats shared by the sheets.
+  // Texts and number formats shared by the sheets. Texts are only added (a reader that fails
+  // takes back what it added): cells pasted into other books read them by index.
   uint32_t AddString(std::string s);
   std::vector<std::string>& strings() { return *strings_; }
   // The table itself, for the cells of other books that read its texts.
