@@ -37,6 +37,9 @@ void CheckCell(int64_t row, int64_t col) {
 
 bool LessRow(const Cell& c, uint32_t row) { return c.row < row; }
 
+// A row as stored in a run whose rows are moved by shift, kept inside the rows a cell can have.
+uint32_t Stored(int64_t row, int64_t shift) { return static_cast<uint32_t>(std::clamp<int64_t>(row - shift, 0, UINT32_MAX)); }
+
 }  // namespace
 
 // --- Sheet -----------------------------------------------------------------------------------
@@ -55,6 +58,7 @@ void Sheet::EnsureLoaded() {
     loadError_ = e.number();
     loadDescription_ = e.description() + " (sheet \"" + name_ + "\")";
     cols_.clear();
+    ++version_;
     formulaOf_.clear();
     throw rt::FileFault(loadError_, loadDescription_);
   } catch (const std::bad_alloc&) {
@@ -62,27 +66,169 @@ void Sheet::EnsureLoaded() {
     loadError_ = 7;
     loadDescription_ = "Out of memory while reading the sheet \"" + name_ + "\"";
     cols_.clear();
+    ++version_;
     formulaOf_.clear();
     throw rt::FileFault(loadError_, loadDescription_);
   }
 }
 
-Sheet::Column& Sheet::Col(int64_t col) {
+Sheet::Column& Sheet::Slot(int64_t col) {
   if (static_cast<int64_t>(cols_.size()) < col) cols_.resize(col);
   return cols_[col - 1];
 }
 
-const Cell* Sheet::Find(int64_t row, int64_t col) {
-  if (col < 1 || col > static_cast<int64_t>(cols_.size())) return nullptr;
-  auto& v = cols_[col - 1].cells;
-  auto it = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(row), LessRow);
-  if (it == v.end() || it->row != row) return nullptr;
-  return &*it;
+Sheet::Column& Sheet::Col(int64_t col) {
+  Column& k = Slot(col);
+  Materialize(k);
+  ++version_;
+  return k;
+}
+
+std::vector<Cell>& Sheet::OwnCells(int64_t col, int64_t r1, int64_t r2) {
+  Column& k = Slot(col);
+  if (k.shared && r1 <= k.shared->r2 && r2 >= k.shared->r1) Materialize(k);
+  ++version_;
+  return k.cells;
+}
+
+// The shared cells become the column's own, as a copy would have made them: moved to their rows,
+// a values view's cells without format and formula and its texts in this book's strings.
+void Sheet::Materialize(Column& k) {
+  if (!k.shared) return;
+  std::optional<SharedCells> sh = std::move(k.shared);
+  k.shared.reset();
+  ++version_;
+  std::vector<Cell> mid;
+  std::vector<Cell>& store = *sh->store;
+  if (sh->store.use_count() == 1) {
+    // No other column reads the store: its cells are taken over in place.
+    mid = std::move(store);
+    mid.erase(mid.begin() + static_cast<ptrdiff_t>(sh->end), mid.end());
+    mid.erase(mid.begin(), mid.begin() + static_cast<ptrdiff_t>(sh->begin));
+  } else {
+    mid.assign(store.begin() + static_cast<ptrdiff_t>(sh->begin), store.begin() + static_cast<ptrdiff_t>(sh->end));
+  }
+  sh->store.reset();
+  std::shared_ptr<Book> b = sh->strings ? book() : nullptr;
+  if (!b) sh->strings.reset();  // a sheet without its book is never read again
+  if (sh->shift != 0 || sh->values || sh->strings) {
+    size_t n = 0;
+    for (const Cell& c : mid) {
+      Cell x = c;
+      uint32_t kind = KindOf(x);
+      if (sh->values) {
+        if (kind == kFormatOnly) continue;
+        x.meta &= 7u;
+      }
+      x.row = static_cast<uint32_t>(x.row + sh->shift);
+      if (sh->strings && (kind == kText || kind == kError)) x.num = FromBits(b->AddString((*sh->strings)[Bits(x.num)]));
+      mid[n++] = x;
+    }
+    mid.resize(n);
+  }
+  if (k.cells.empty()) {
+    k.cells.swap(mid);
+    return;
+  }
+  auto split = std::lower_bound(k.cells.begin(), k.cells.end(), static_cast<uint32_t>(sh->r1), LessRow);
+  k.cells.insert(split, mid.begin(), mid.end());
+}
+
+Sheet::Pieces Sheet::PiecesOf(int64_t col) const {
+  Pieces ps;
+  if (col < 1 || col > static_cast<int64_t>(cols_.size())) return ps;
+  const Column& k = cols_[col - 1];
+  const Cell* b = k.cells.data();
+  const Cell* e = b + k.cells.size();
+  if (!k.shared) {
+    if (b != e) ps.p[ps.n++] = Piece{b, e, 0, ~0u, nullptr};
+    return ps;
+  }
+  const SharedCells& sh = *k.shared;
+  const Cell* split = std::lower_bound(b, e, static_cast<uint32_t>(sh.r1), LessRow);
+  if (b != split) ps.p[ps.n++] = Piece{b, split, 0, ~0u, nullptr};
+  const Cell* sb = sh.store->data() + sh.begin;
+  const Cell* se = sh.store->data() + sh.end;
+  if (sb != se) ps.p[ps.n++] = Piece{sb, se, sh.shift, sh.values ? 7u : ~0u, sh.strings.get()};
+  if (split != e) ps.p[ps.n++] = Piece{split, e, 0, ~0u, nullptr};
+  return ps;
+}
+
+std::optional<Sheet::Found> Sheet::Find(int64_t row, int64_t col) const {
+  Pieces ps = PiecesOf(col);
+  for (int i = 0; i < ps.n; ++i) {
+    const Piece& p = ps.p[i];
+    int64_t want = row - p.shift;
+    if (want > (p.end - 1)->row) continue;
+    if (want < p.begin->row) return std::nullopt;
+    const Cell* it = std::lower_bound(p.begin, p.end, static_cast<uint32_t>(want), LessRow);
+    if (it->row != want) return std::nullopt;
+    Cell c = p.At(it);
+    if (p.mask != ~0u && KindOf(c) == kFormatOnly) return std::nullopt;  // a values view has no format-only cells
+    return Found{c, p.strings};
+  }
+  return std::nullopt;
+}
+
+std::optional<Sheet::SharedCells> Sheet::ShareValues(int64_t col, int64_t r1, int64_t r2) {
+  if (col < 1 || col > static_cast<int64_t>(cols_.size())) return std::nullopt;
+  Column& k = cols_[col - 1];
+  if (k.unsorted) return std::nullopt;
+  std::optional<SharedCells> out(std::in_place);
+  out->values = true;
+  size_t size = 0;
+  if (!k.shared) {
+    auto& v = k.cells;
+    auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
+    auto b = std::upper_bound(a, v.end(), static_cast<uint32_t>(r2), [](uint32_t r, const Cell& x) { return r < x.row; });
+    out->begin = static_cast<size_t>(a - v.begin());
+    out->end = static_cast<size_t>(b - v.begin());
+    size = v.size();
+  } else {
+    // Rows of the shared run only: own cells among them would need a second run.
+    const SharedCells& sh = *k.shared;
+    if (r1 < sh.r1 || r2 > sh.r2) {
+      auto& v = k.cells;
+      auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
+      if (a != v.end() && a->row <= r2) return std::nullopt;
+    }
+    const Cell* base = sh.store->data();
+    const Cell* a = std::lower_bound(base + sh.begin, base + sh.end, Stored(r1, sh.shift), LessRow);
+    const Cell* b = std::upper_bound(a, base + sh.end, Stored(r2, sh.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
+    out->begin = static_cast<size_t>(a - base);
+    out->end = static_cast<size_t>(b - base);
+    out->shift = sh.shift;
+    size = sh.store->size();
+  }
+  // A few cells of a large column are copied: a view would keep the whole column alive.
+  if (out->end == out->begin || (out->end - out->begin) * 2 < size) return std::nullopt;
+  if (!k.shared) {
+    auto store = std::make_shared<std::vector<Cell>>(std::move(k.cells));
+    k.cells.clear();
+    k.shared = SharedCells{store, 0, store->size(), 0, 1, kMaxRows, false, nullptr};
+    ++version_;
+  }
+  out->store = k.shared->store;
+  out->strings = k.shared->strings;
+  if (!out->strings) {
+    auto b = book();
+    if (b) out->strings = b->stringTable();
+  }
+  out->r1 = r1;
+  out->r2 = r2;
+  return out;
+}
+
+void Sheet::SetShared(int64_t col, SharedCells shared) {
+  Column& k = Col(col);
+  auto b = book();
+  if (b && shared.strings == b->stringTable()) shared.strings.reset();
+  k.shared = std::move(shared);
 }
 
 Cell& Sheet::Put(int64_t row, int64_t col) {
   CheckCell(row, col);
-  auto& v = Col(col).cells;
+  auto& v = OwnCells(col, row, row);
   uint32_t r = static_cast<uint32_t>(row);
   if (v.empty() || v.back().row < r) {
     v.push_back(Cell{0, r, 0});
@@ -125,8 +271,8 @@ uint32_t Sheet::AddSharedMaster(uint32_t row, uint32_t col, std::string text) {
 
 void Sheet::SetSharedFormula(uint32_t row, uint32_t col, uint32_t si) { formulaOf_[Key(row, col)] = si | kSharedBit; }
 
-void Sheet::SetColumnFormat(int64_t col, uint32_t fmt) { Col(col).format = fmt; }
-void Sheet::SetColumnWidthAt(int64_t col, double w) { Col(col).width = w; }
+void Sheet::SetColumnFormat(int64_t col, uint32_t fmt) { Slot(col).format = fmt; }
+void Sheet::SetColumnWidthAt(int64_t col, double w) { Slot(col).width = w; }
 double Sheet::ColumnWidthAt(int64_t col) {
   if (col >= 1 && col <= static_cast<int64_t>(cols_.size()) && cols_[col - 1].width > 0) return cols_[col - 1].width;
   return 8.43;
@@ -134,6 +280,7 @@ double Sheet::ColumnWidthAt(int64_t col) {
 
 void Sheet::DropCells() {
   cols_.clear();
+  ++version_;
   formulaOf_.clear();
   formulas_.clear();
   shared_.clear();
@@ -206,7 +353,11 @@ void Sheet::SetCellFormat(int64_t row, int64_t col, std::string_view format) {
 void Sheet::Clear(int64_t row, int64_t col) {
   EnsureLoaded();
   if (col < 1 || col > static_cast<int64_t>(cols_.size())) return;
-  auto& v = cols_[col - 1].cells;
+  if (!Find(row, col)) {
+    EraseFormula(row, col);
+    return;
+  }
+  auto& v = OwnCells(col, row, row);
   auto it = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(row), LessRow);
   if (it != v.end() && it->row == row) {
     // The format stays, as a cleared cell keeps it.
@@ -226,13 +377,12 @@ void Sheet::SetActiveCell(int64_t row, int64_t col) {
   }
 }
 
-CellValue Sheet::ValueOf(const Cell& c) {
-  auto b = book();
+CellValue Sheet::ValueOf(const Cell& c, const Strings* strings) {
   switch (KindOf(c)) {
     case kNumber: return CellValue::Num(c.num);
-    case kText: return CellValue::Str(b->strings()[Bits(c.num)]);
+    case kText: return CellValue::Str((strings ? *strings : book()->strings())[Bits(c.num)]);
     case kBoolean: return CellValue::Bool(c.num != 0);
-    case kError: return CellValue::Err(b->strings()[Bits(c.num)]);
+    case kError: return CellValue::Err((strings ? *strings : book()->strings())[Bits(c.num)]);
     default: return {};
   }
 }
@@ -246,14 +396,14 @@ uint32_t Sheet::EffectiveFormat(int64_t col, const Cell& c) {
 CellValue Sheet::GetValue(int64_t row, int64_t col) {
   EnsureLoaded();
   CheckCell(row, col);
-  const Cell* c = Find(row, col);
+  auto c = Find(row, col);
   if (!c) return {};
-  CellValue v = ValueOf(*c);
-  if (v.kind == CellValue::Kind::Number && book()->FormatIsDate(EffectiveFormat(col, *c))) v.kind = CellValue::Kind::Date;
+  CellValue v = ValueOf(c->cell, c->strings);
+  if (v.kind == CellValue::Kind::Number && book()->FormatIsDate(EffectiveFormat(col, c->cell))) v.kind = CellValue::Kind::Date;
   return v;
 }
 
-std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
+std::string Sheet::FormulaOf(int64_t col, const Cell& c, const Strings* strings) {
   if (FormulaFlag(c)) {
     auto it = formulaOf_.find(Key(c.row, col));
     if (it != formulaOf_.end()) {
@@ -283,7 +433,7 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
       }
       return numfmt::EnglishNumber(c.num);
     case kText:
-    case kError: return book()->strings()[Bits(c.num)];
+    case kError: return (strings ? *strings : book()->strings())[Bits(c.num)];
     case kBoolean: return c.num != 0 ? "TRUE" : "FALSE";
     default: return "";
   }
@@ -292,26 +442,26 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c) {
 std::string Sheet::GetFormula(int64_t row, int64_t col) {
   EnsureLoaded();
   CheckCell(row, col);
-  const Cell* c = Find(row, col);
-  return c ? FormulaOf(col, *c) : std::string();
+  auto c = Find(row, col);
+  return c ? FormulaOf(col, c->cell, c->strings) : std::string();
 }
 
 bool Sheet::HasFormula(int64_t row, int64_t col) {
   EnsureLoaded();
-  const Cell* c = Find(row, col);
-  return c && FormulaFlag(*c);
+  auto c = Find(row, col);
+  return c && FormulaFlag(c->cell);
 }
 
 std::string Sheet::GetFormat(int64_t row, int64_t col) {
   EnsureLoaded();
   CheckCell(row, col);
-  const Cell* c = Find(row, col);
-  uint32_t f = c ? EffectiveFormat(col, *c)
+  auto c = Find(row, col);
+  uint32_t f = c ? EffectiveFormat(col, c->cell)
                  : (col <= static_cast<int64_t>(cols_.size()) ? cols_[col - 1].format : 0);
   return f == 0 ? std::string("General") : book()->FormatCode(f);
 }
 
-std::string Sheet::TextOf(int64_t col, const Cell& c) {
+std::string Sheet::TextOf(int64_t col, const Cell& c, const Strings* strings) {
   switch (KindOf(c)) {
     case kNumber: {
       uint32_t f = EffectiveFormat(col, c);
@@ -319,7 +469,7 @@ std::string Sheet::TextOf(int64_t col, const Cell& c) {
       return numfmt::FormatNumber(c.num, book()->FormatCode(f));
     }
     case kText:
-    case kError: return book()->strings()[Bits(c.num)];
+    case kError: return (strings ? *strings : book()->strings())[Bits(c.num)];
     case kBoolean: return c.num != 0 ? "TRUE" : "FALSE";
     default: return "";
   }
@@ -328,39 +478,55 @@ std::string Sheet::TextOf(int64_t col, const Cell& c) {
 std::string Sheet::DisplayText(int64_t row, int64_t col) {
   EnsureLoaded();
   CheckCell(row, col);
-  const Cell* c = Find(row, col);
-  return c ? TextOf(col, *c) : std::string();
+  auto c = Find(row, col);
+  return c ? TextOf(col, c->cell, c->strings) : std::string();
 }
 
 int64_t Sheet::MaxRow() {
   EnsureLoaded();
   int64_t m = 0;
-  for (auto& c : cols_)
-    for (auto it = c.cells.rbegin(); it != c.cells.rend(); ++it)
-      if (KindOf(*it) != kFormatOnly) {
-        m = std::max<int64_t>(m, it->row);
+  for (int64_t col = 1; col <= static_cast<int64_t>(cols_.size()); ++col) {
+    Pieces ps = PiecesOf(col);
+    for (int i = ps.n - 1; i >= 0; --i) {
+      const Piece& p = ps.p[i];
+      const Cell* it = p.end;
+      while (it != p.begin && KindOf(*(it - 1)) == kFormatOnly) --it;
+      if (it != p.begin) {
+        m = std::max<int64_t>(m, (it - 1)->row + p.shift);
         break;
       }
+    }
+  }
   return m;
 }
 
 int64_t Sheet::MaxColumn() {
   EnsureLoaded();
-  for (int64_t k = static_cast<int64_t>(cols_.size()); k >= 1; --k)
-    for (const Cell& c : cols_[k - 1].cells)
-      if (KindOf(c) != kFormatOnly) return k;
+  for (int64_t k = static_cast<int64_t>(cols_.size()); k >= 1; --k) {
+    Pieces ps = PiecesOf(k);
+    for (int i = 0; i < ps.n; ++i)
+      for (const Cell* it = ps.p[i].begin; it != ps.p[i].end; ++it)
+        if (KindOf(*it) != kFormatOnly) return k;
+  }
   return 0;
 }
 
 size_t Sheet::CellCount() {
   EnsureLoaded();
   size_t n = 0;
-  for (auto& c : cols_) n += c.cells.size();
+  for (int64_t col = 1; col <= static_cast<int64_t>(cols_.size()); ++col) {
+    Pieces ps = PiecesOf(col);
+    for (int i = 0; i < ps.n; ++i) {
+      const Piece& p = ps.p[i];
+      if (p.mask == ~0u) n += static_cast<size_t>(p.end - p.begin);
+      else n += static_cast<size_t>(std::count_if(p.begin, p.end, [](const Cell& c) { return KindOf(c) != kFormatOnly; }));
+    }
+  }
   return n;
 }
 
 void Sheet::ReplaceSpan(int64_t col, int64_t r1, int64_t r2, std::vector<Cell> cells) {
-  auto& v = Col(col).cells;
+  auto& v = OwnCells(col, r1, r2);
   auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
   auto b = std::lower_bound(a, v.end(), static_cast<uint32_t>(r2 + 1), LessRow);
   for (auto it = a; it != b; ++it)
@@ -397,8 +563,8 @@ Sheet* Book::SheetNamed(std::string_view name) {
 }
 
 uint32_t Book::AddString(std::string s) {
-  strings_.push_back(std::move(s));
-  return static_cast<uint32_t>(strings_.size() - 1);
+  strings_->push_back(std::move(s));
+  return static_cast<uint32_t>(strings_->size() - 1);
 }
 
 uint32_t Book::FormatIndex(std::string_view code) {
@@ -425,6 +591,29 @@ class RangeImpl;
 class SheetImpl;
 class WindowImpl;
 class WorkbookImpl;
+
+// f(cell, strings) for each cell of rows r1 to r2 of a column, in row order.
+template <class F>
+void EachCellIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2, F&& f) {
+  for (int i = 0; i < ps.n; ++i) {
+    const Sheet::Piece& p = ps.p[i];
+    for (const Cell* it = std::lower_bound(p.begin, p.end, Stored(r1, p.shift), LessRow);
+         it != p.end && it->row + p.shift <= r2; ++it)
+      f(p.At(it), p.strings);
+  }
+}
+
+// How many stored cells rows r1 to r2 of a column hold.
+size_t CellsIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2) {
+  size_t n = 0;
+  for (int i = 0; i < ps.n; ++i) {
+    const Sheet::Piece& p = ps.p[i];
+    const Cell* a = std::lower_bound(p.begin, p.end, Stored(r1, p.shift), LessRow);
+    const Cell* b = std::upper_bound(a, p.end, Stored(r2, p.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
+    n += static_cast<size_t>(b - a);
+  }
+  return n;
+}
 
 std::shared_ptr<Book> Live(const std::shared_ptr<Book>& b) {
   if (!b || b->closed) Rejected("The workbook is closed");
@@ -588,7 +777,11 @@ class RangeImpl : public IRange {
     for (int64_t c = r_.c1; c <= r_.c2; ++c) {
       if (wholeColumns) s.SetColumnFormat(c, fmt);
       if (c > static_cast<int64_t>(s.columns().size())) continue;
-      for (Cell& x : s.columns()[c - 1].cells)
+      // Shared values carry no format of their own: a column format leaves them shared.
+      const auto& shared = s.columns()[c - 1].shared;
+      std::vector<Cell>& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells
+                                                                       : s.OwnCells(c, r_.r1, r_.r2);
+      for (Cell& x : own)
         if (x.row >= r_.r1 && x.row <= r_.r2) x.meta = (x.meta & 15u) | ((wholeColumns ? 0 : fmt) << 4);
     }
     if (!wholeColumns && (r_.r2 - r_.r1 + 1) * (r_.c2 - r_.c1 + 1) <= 65536)
@@ -658,47 +851,62 @@ RangeP RangeImpl::Find(const FindArgs& a) {
     }
     if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'E' || c == 'e')) numbersCanMatch = false;
   }
-  auto matches = [&](int64_t col, const Cell& c) {
+  auto matches = [&](int64_t col, const Cell& c, const Sheet::Strings* strings) {
     uint32_t kind = KindOf(c);
     if (kind == kFormatOnly) return false;
     bool hasFormula = FormulaFlag(c);
     if (kind == kNumber && !hasFormula && !numbersCanMatch) return false;
     std::string text;
-    if (a.lookIn == kLookInValues) text = s.TextOf(col, c);
+    if (a.lookIn == kLookInValues) text = s.TextOf(col, c, strings);
     else {
       try {
-        text = s.FormulaOf(col, c);
+        text = s.FormulaOf(col, c, strings);
       } catch (const rt::RtError&) {
         return false;
       }
     }
     return formula::WildcardMatch(pattern, text, a.matchCase);
   };
-  auto& cols = s.columns();
-  int64_t c1 = area.c1, c2 = std::min<int64_t>(area.c2, static_cast<int64_t>(cols.size()));
+  int64_t c1 = area.c1, c2 = std::min<int64_t>(area.c2, static_cast<int64_t>(s.columns().size()));
+  std::vector<Sheet::Pieces> pieces;
+  for (int64_t col = c1; col <= c2; ++col) pieces.push_back(s.PiecesOf(col));
   // Two passes: after the start cell to the end of the area, then from its top to the start.
   struct Pos {
     uint32_t row;
     int64_t col;
-    size_t i;
+    int piece;
+    const Cell* at;
     bool operator>(const Pos& o) const { return row != o.row ? row > o.row : col > o.col; }
   };
   for (int pass = 0; pass < 2; ++pass) {
     std::priority_queue<Pos, std::vector<Pos>, std::greater<Pos>> heap;
     for (int64_t col = c1; col <= c2; ++col) {
-      auto& v = cols[col - 1].cells;
+      const Sheet::Pieces& ps = pieces[col - c1];
       int64_t from = pass == 0 ? (col > ac ? ar : ar + 1) : area.r1;
       from = std::max(from, area.r1);
-      auto it = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(std::min<int64_t>(from, UINT32_MAX)), LessRow);
-      if (it != v.end() && it->row <= area.r2) heap.push({it->row, col, static_cast<size_t>(it - v.begin())});
+      for (int i = 0; i < ps.n; ++i) {
+        const Sheet::Piece& p = ps.p[i];
+        const Cell* it = std::lower_bound(p.begin, p.end, Stored(from, p.shift), LessRow);
+        if (it == p.end) continue;
+        if (p.At(it).row <= area.r2) heap.push({p.At(it).row, col, i, it});
+        break;
+      }
     }
     while (!heap.empty()) {
       Pos p = heap.top();
       heap.pop();
       if (pass == 1 && (p.row > ar || (p.row == ar && p.col > ac))) break;
-      auto& v = cols[p.col - 1].cells;
-      if (matches(p.col, v[p.i])) return std::make_shared<RangeImpl>(app_, s_, Rect{p.row, p.col, p.row, p.col});
-      if (p.i + 1 < v.size() && v[p.i + 1].row <= area.r2) heap.push({v[p.i + 1].row, p.col, p.i + 1});
+      const Sheet::Pieces& ps = pieces[p.col - c1];
+      const Sheet::Piece& piece = ps.p[p.piece];
+      if (matches(p.col, piece.At(p.at), piece.strings))
+        return std::make_shared<RangeImpl>(app_, s_, Rect{p.row, p.col, p.row, p.col});
+      Pos next = p;
+      if (++next.at == piece.end) {
+        if (++next.piece == ps.n) continue;
+        next.at = ps.p[next.piece].begin;
+      }
+      next.row = ps.p[next.piece].At(next.at).row;
+      if (next.row <= area.r2) heap.push(next);
     }
   }
   return nullptr;
@@ -721,45 +929,62 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
   if (r_.r1 + nr - 1 > kMaxRows || r_.c1 + nc - 1 > kMaxColumns) Rejected("PasteSpecial: the copied range does not fit");
   auto sbook = src.book(), dbook = dst.book();
   bool withFormulas = paste == kPasteAll;
+  const int64_t d1 = r_.r1, d2 = r_.r1 + (sr.r2 - sr.r1);
+  // A values paste into a column that holds no cell in the rows pasted shares the source's
+  // cells: nothing is kept of what was there, nothing comes but values.
+  auto shareable = [&](int64_t dc) {
+    if (withFormulas || transpose || !app_->sharePastes) return false;
+    if (&dst == &src && dc >= sr.c1 && dc <= sr.c2) return false;  // a column both copied and written
+    if (dc > static_cast<int64_t>(dst.columns().size())) return true;
+    const Sheet::Column& k = dst.columns()[dc - 1];
+    if (k.shared || k.unsorted) return false;
+    auto it = std::lower_bound(k.cells.begin(), k.cells.end(), static_cast<uint32_t>(d1), LessRow);
+    return it == k.cells.end() || it->row > d2;
+  };
   // Take the source cells first: source and destination may overlap.
   struct Taken {
     int64_t col;
     std::vector<Cell> cells;
     std::vector<std::string> formulas;
+    std::optional<Sheet::SharedCells> share;
   };
   std::vector<Taken> taken;
+  const Sheet::Strings& dstrings = dbook->strings();
   for (int64_t c = sr.c1; c <= sr.c2; ++c) {
-    Taken t{c, {}, {}};
-    if (c <= static_cast<int64_t>(src.columns().size())) {
-      auto& v = src.columns()[c - 1].cells;
-      auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(sr.r1), LessRow);
-      auto b = std::upper_bound(a, v.end(), static_cast<uint32_t>(sr.r2),
-                                [](uint32_t r, const Cell& x) { return r < x.row; });
-      t.cells.reserve(static_cast<size_t>(b - a));
-      for (auto it = a; it != b; ++it) {
-        uint32_t kind = KindOf(*it);
-        if (kind == kFormatOnly) continue;
-        Cell x = *it;
+    Taken t{c, {}, {}, std::nullopt};
+    if (shareable(r_.c1 + (c - sr.c1))) t.share = src.ShareValues(c, sr.r1, sr.r2);
+    const Sheet::Pieces ps = src.PiecesOf(c);
+    if (!t.share) t.cells.reserve(CellsIn(ps, sr.r1, sr.r2));
+    if (!t.share)
+      EachCellIn(ps, sr.r1, sr.r2, [&](Cell x, const Sheet::Strings* strings) {
+        uint32_t kind = KindOf(x);
+        if (kind == kFormatOnly) return;
         if (kind == kText || kind == kError) {
-          uint64_t idx = Bits(x.num);
-          x.num = sbook == dbook ? x.num : FromBits(dbook->AddString(sbook->strings()[idx]));
+          const Sheet::Strings& from = strings ? *strings : sbook->strings();
+          if (&from != &dstrings) x.num = FromBits(dbook->AddString(from[Bits(x.num)]));
         }
         if (withFormulas) {
           std::string f;
-          if (FormulaFlag(x)) f = src.FormulaOf(c, x);
+          if (FormulaFlag(x)) f = src.FormulaOf(c, x, strings);
           t.formulas.push_back(std::move(f));
         }
         uint32_t fmt = withFormulas ? FormatOf(x) : 0;
         if (withFormulas && sbook != dbook && fmt) fmt = dbook->FormatIndex(sbook->FormatCode(fmt));
         x.meta = Meta(kind, fmt, withFormulas && FormulaFlag(x));
         t.cells.push_back(x);
-      }
-    }
+      });
     taken.push_back(std::move(t));
   }
   if (!transpose) {
     for (auto& t : taken) {
       int64_t dc = r_.c1 + (t.col - sr.c1);
+      if (t.share) {
+        t.share->shift += r_.r1 - sr.r1;
+        t.share->r1 = d1;
+        t.share->r2 = d2;
+        dst.SetShared(dc, std::move(*t.share));
+        continue;
+      }
       // The taken cells are moved to their rows in place unless they are needed again below.
       std::vector<Cell> cells;
       if (withFormulas) cells = t.cells;
@@ -983,62 +1208,112 @@ class ApplicationImpl : public IApplication {
   }
   std::string CopiedText() override {
     std::string out;
-    WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, int64_t k) {
+    WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, const Sheet::Strings* strings, int64_t k) {
       if (k < 0) {
         out += "\r\n";
         return;
       }
       if (k) out += '\t';
-      if (cell) AppendCellText(out, s.TextOf(c, *cell));
+      if (cell) AppendCellText(out, s.TextOf(c, *cell, strings));
     });
     return out;
   }
   void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) override {
+    // One row of values, overwritten in place from row to row.
     std::vector<CellValue> row;
-    WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, int64_t k) {
+    WalkCopied([&](Sheet& s, int64_t c, const Cell* cell, const Sheet::Strings* strings, int64_t k) {
       if (k < 0) {
         each(row);
-        row.clear();
         return;
       }
-      if (!cell || KindOf(*cell) == kFormatOnly) row.emplace_back();
-      else if (KindOf(*cell) == kNumber) row.push_back(CellValue::Num(cell->num));
-      else row.push_back(CellValue::Str(s.TextOf(c, *cell)));
+      if (row.size() <= static_cast<size_t>(k)) row.resize(static_cast<size_t>(k) + 1);
+      CellValue& v = row[static_cast<size_t>(k)];
+      if (cell && KindOf(*cell) != kFormatOnly && KindOf(*cell) != kNumber) {
+        v.kind = CellValue::Kind::Text;
+        v.number = 0;
+        v.text = s.TextOf(c, *cell, strings);
+        return;
+      }
+      const bool number = cell && KindOf(*cell) == kNumber;
+      v.kind = number ? CellValue::Kind::Number : CellValue::Kind::Empty;
+      v.number = number ? cell->num : 0;
+      v.text.clear();
     });
   }
-  // Visits the copied range by rows: visit(sheet, column, cell or nullptr, k) for the k-th
-  // column of a row, then visit(sheet, 0, nullptr, -1) at the end of the row.
+  // Visits the copied range by rows: visit(sheet, column, cell or nullptr, strings, k) for the
+  // k-th column of a row, then visit(sheet, 0, nullptr, nullptr, -1) at the end of the row.
   template <class Visit>
   void WalkCopied(Visit&& visit) {
     App& a = A();
     if (!a.copyMode || !a.copy.sheet) return;
-    Sheet& s = *a.copy.sheet;
+    std::shared_ptr<Sheet> keep = a.copy.sheet;  // the visitor may end the copy or close the book
+    Sheet& s = *keep;
     Live(s.book());
     s.EnsureLoaded();
     Rect r = a.copy.rect;
     if (r.r2 == kMaxRows) r.r2 = std::max<int64_t>(r.r1, s.MaxRow());
     if (r.c2 == kMaxColumns) r.c2 = std::max<int64_t>(r.c1, s.MaxColumn());
-    auto& cols = s.columns();
     int64_t ncols = r.c2 - r.c1 + 1;
-    std::vector<size_t> pos(ncols);
-    for (int64_t k = 0; k < ncols; ++k) {
-      int64_t c = r.c1 + k;
-      if (c <= static_cast<int64_t>(cols.size())) {
-        auto& v = cols[c - 1].cells;
-        pos[k] = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r.r1), LessRow) - v.begin();
+    // Per column, the next cell to show: `at` in run i of its pieces, the row it shows in `next`.
+    struct Cursor {
+      int64_t next = INT64_MAX;
+      const Cell* at = nullptr;
+      const Cell* end = nullptr;
+      int64_t shift = 0;
+      uint32_t mask = ~0u;
+      const Sheet::Strings* strings = nullptr;
+      int i = 0;
+      Sheet::Pieces ps;
+      void Enter(int piece, const Cell* from) {
+        i = piece;
+        if (i >= ps.n) {
+          next = INT64_MAX;
+          return;
+        }
+        const Sheet::Piece& p = ps.p[i];
+        at = from ? from : p.begin;
+        end = p.end;
+        shift = p.shift;
+        mask = p.mask;
+        strings = p.strings;
+        next = at->row + shift;
       }
-    }
+    };
+    std::vector<Cursor> cur(static_cast<size_t>(ncols));
+    uint64_t version = 0;
+    auto seek = [&](int64_t row) {
+      for (int64_t k = 0; k < ncols; ++k) {
+        Cursor& u = cur[k];
+        u.ps = s.PiecesOf(r.c1 + k);
+        int i = 0;
+        const Cell* it = nullptr;
+        for (; i < u.ps.n; ++i) {
+          const Sheet::Piece& p = u.ps.p[i];
+          it = std::lower_bound(p.begin, p.end, Stored(row, p.shift), LessRow);
+          if (it != p.end) break;
+        }
+        u.Enter(i, it);
+      }
+      version = s.storageVersion();
+    };
+    seek(r.r1);
     for (int64_t row = r.r1; row <= r.r2; ++row) {
       for (int64_t k = 0; k < ncols; ++k) {
         int64_t c = r.c1 + k;
-        const Cell* cell = nullptr;
-        if (c <= static_cast<int64_t>(cols.size())) {
-          auto& v = cols[c - 1].cells;
-          if (pos[k] < v.size() && v[pos[k]].row == row) cell = &v[pos[k]++];
+        Cursor& u = cur[k];
+        if (u.next != row) {
+          visit(s, c, nullptr, nullptr, k);
+          continue;
         }
-        visit(s, c, cell, k);
+        Cell x{u.at->num, static_cast<uint32_t>(row), u.at->meta & u.mask};
+        const Sheet::Strings* strings = u.strings;
+        if (++u.at != u.end) u.next = u.at->row + u.shift;
+        else u.Enter(u.i + 1, nullptr);
+        visit(s, c, &x, strings, k);
       }
-      visit(s, 0, nullptr, -1);
+      visit(s, 0, nullptr, nullptr, -1);
+      // A visitor that changed the sheet's cells: the cursors look again from the next row.
+      if (s.storageVersion() != version && row < r.r2) seek(row + 1);
     }
   }
   CellValue Evaluate(std::string_view expression) override {

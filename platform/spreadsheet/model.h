@@ -5,10 +5,15 @@
 //
 // Cells are kept per column, sorted by row, 16 bytes each, so a sheet of a million rows and
 // 17 columns stays near 300 MB. Sheets may be filled on first use (a reader's loader).
+//
+// A paste of values into an empty span shares the source's cells instead of copying them: both
+// columns read one store (copy on write), and the first write to a side gives that side's column
+// its own cells. Every reading method sees what a copy would show.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,6 +32,8 @@ struct Cell {
   uint32_t row;
   uint32_t meta;  // kind (3 bits) | formula flag (1 bit) | format index (28 bits)
 };
+
+static_assert(sizeof(Cell) == 16, "a cell is 16 bytes: a million rows of 17 columns stay near 300 MB");
 
 enum CellKind : uint32_t { kFormatOnly = 0, kNumber = 1, kText = 2, kBoolean = 3, kError = 4 };
 
@@ -86,26 +93,75 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   void EnsureLoaded();
 
   // --- model internals used by the interface classes ---
+  using Strings = std::vector<std::string>;
+  // Cells a column reads from a store that other columns may read too: the column's rows r1 to
+  // r2 hold store[begin, end), each cell moved by shift rows. A values view shows only the kind
+  // and value of each cell (no format, no formula; a format-only cell reads as no cell).
+  struct SharedCells {
+    std::shared_ptr<std::vector<Cell>> store;
+    size_t begin = 0, end = 0;
+    int64_t shift = 0;
+    int64_t r1 = 1, r2 = 0;
+    bool values = false;
+    std::shared_ptr<const Strings> strings;  // the table the texts index, when not the book's own
+  };
   struct Column {
+    // The column's own cells; while `shared` is set, none of them lies in its rows r1 to r2, so
+    // read a column through the Sheet (Find, PiecesOf), not through `cells` alone.
     std::vector<Cell> cells;
+    std::optional<SharedCells> shared;
     uint32_t format = 0;  // column format index, 0 = none
     double width = 0;     // 0 = standard width
     bool unsorted = false;
   };
   std::vector<Column>& columns() { return cols_; }
-  const Cell* Find(int64_t row, int64_t col);
+  // A column as readers see it: up to three runs in row order, each a range of stored cells whose
+  // rows are moved by shift, whose meta is masked, and whose texts index `strings` (nullptr: the
+  // book's own).
+  struct Piece {
+    const Cell* begin;
+    const Cell* end;
+    int64_t shift;
+    uint32_t mask;
+    const Strings* strings;
+    Cell At(const Cell* p) const { return Cell{p->num, static_cast<uint32_t>(p->row + shift), p->meta & mask}; }
+  };
+  struct Pieces {
+    Piece p[3];
+    int n = 0;
+  };
+  Pieces PiecesOf(int64_t col) const;
+  struct Found {
+    Cell cell;
+    const Strings* strings;
+  };
+  std::optional<Found> Find(int64_t row, int64_t col) const;
   Cell& Put(int64_t row, int64_t col);  // inserts an empty format-only cell when absent
   void EraseFormula(int64_t row, int64_t col);
-  CellValue ValueOf(const Cell& c);
-  std::string FormulaOf(int64_t col, const Cell& c);
-  std::string TextOf(int64_t col, const Cell& c);
+  CellValue ValueOf(const Cell& c, const Strings* strings = nullptr);
+  std::string FormulaOf(int64_t col, const Cell& c, const Strings* strings = nullptr);
+  std::string TextOf(int64_t col, const Cell& c, const Strings* strings = nullptr);
   uint32_t EffectiveFormat(int64_t col, const Cell& c);
   void ReplaceSpan(int64_t col, int64_t r1, int64_t r2, std::vector<Cell> cells);
+  // The column's own cells, after its shared cells in rows r1 to r2 (if any) are made its own.
+  std::vector<Cell>& OwnCells(int64_t col, int64_t r1, int64_t r2);
+  // The cells of rows r1 to r2 of column col as a shared values view (the column's cells move to
+  // a store on first use), or none when they are too few of their store or not in one run.
+  std::optional<SharedCells> ShareValues(int64_t col, int64_t r1, int64_t r2);
+  // Sets the column's shared cells; the column must hold no cell in their rows.
+  void SetShared(int64_t col, SharedCells shared);
+  // Counts changes of the cells' storage: a reader holding pointers into it looks again.
+  uint64_t storageVersion() const { return version_; }
   int64_t selR1 = 1, selC1 = 1, selR2 = 1, selC2 = 1;
 
  private:
   static uint64_t Key(int64_t row, int64_t col) { return (static_cast<uint64_t>(row) << 16) | static_cast<uint64_t>(col); }
+  // The column with all its cells its own (for writers that touch any row).
   Column& Col(int64_t col);
+  // The column for its format and width only: shared cells stay shared.
+  Column& Slot(int64_t col);
+  void Materialize(Column& k);
+  uint64_t version_ = 0;
   std::weak_ptr<Book> book_;
   std::string name_;
   std::vector<Column> cols_;
@@ -137,9 +193,12 @@ class Book : public std::enable_shared_from_this<Book> {
   size_t activeSheet() const { return active_; }
   void SetActiveSheet(size_t index) { active_ = index < sheets_.size() ? index : 0; }
 
-  // Texts and number formats shared by the sheets.
+  // Texts and number formats shared by the sheets. Texts are only added (a reader that fails
+  // takes back what it added): cells pasted into other books read them by index.
   uint32_t AddString(std::string s);
-  std::vector<std::string>& strings() { return strings_; }
+  std::vector<std::string>& strings() { return *strings_; }
+  // The table itself, for the cells of other books that read its texts.
+  std::shared_ptr<const std::vector<std::string>> stringTable() const { return strings_; }
   uint32_t FormatIndex(std::string_view code);  // 0 for "" (inherit)
   const std::string& FormatCode(uint32_t index) const { return formats_[index]; }
   bool FormatIsDate(uint32_t index);
@@ -153,7 +212,7 @@ class Book : public std::enable_shared_from_this<Book> {
   std::string name_;
   std::vector<std::shared_ptr<Sheet>> sheets_;
   size_t active_ = 0;
-  std::vector<std::string> strings_;
+  std::shared_ptr<std::vector<std::string>> strings_ = std::make_shared<std::vector<std::string>>();
   std::vector<std::string> formats_{"", "General"};
   std::vector<int8_t> formatIsDate_{0, 0};
   std::unordered_map<std::string, uint32_t> formatIndex_{{"", 0}, {"General", 1}};
@@ -194,6 +253,9 @@ class App : public std::enable_shared_from_this<App> {
   bool visible = true;
   bool quit = false;
   int newBookCounter = 0;
+  // Pastes of values into empty spans share the source's cells; off, they copy them (tests
+  // compare the two).
+  bool sharePastes = true;
   std::string appName = "Spreadsheet";
   std::string version = "16.0";
 
