@@ -1,0 +1,231 @@
+#include "datastore/data_lines.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "numerics/valloc.h"
+#include "platform/runtime/parallel.h"
+
+namespace vantrel::datastore {
+
+void DataLineParser::Parse(std::string_view line, DataLine& out) {
+  SplitTabLineW(line, f_, penUpLabel_);
+  const int64_t last = f_.count < 17 ? f_.count : 17;
+  for (int64_t k = 1; k <= last; ++k) out.values[static_cast<size_t>(k)] = f_.values[static_cast<size_t>(k)];
+  out.count = f_.count;
+  out.empty1 = static_cast<uint8_t>(f_.empty1);
+  out.empty5 = static_cast<uint8_t>(f_.empty5);
+  out.empty7 = static_cast<uint8_t>(f_.empty7);
+  out.empty12 = static_cast<uint8_t>(f_.empty12);
+  out.empty14 = static_cast<uint8_t>(f_.empty14);
+  // Swapped, not copied: the split writes both texts afresh for every line that has field 6.
+  out.label.swap(f_.label);
+  if (penUpLabel_) out.text6.swap(f_.texts[6]);
+}
+
+namespace {
+
+// The bytes of one chunk and what its conversion gave.
+struct Chunk {
+  std::vector<char> buf;  // capacity; the chunk's bytes are buf[0, len)
+  size_t len = 0;
+  uint64_t start = 0;     // file offset of buf[0]
+  std::vector<DataLine> lines;  // lines[0, used) hold this chunk's lines
+  size_t used = 0;
+  std::vector<FieldError> errors;
+  int64_t lineCount = 0;  // lines of the chunk, empty ones too
+  int error = 0;          // the read fault that ends the file after this chunk's lines
+};
+
+// Where the bytes [0, len) of b can be cut after a whole line: just past the last line end at or
+// after `from`, 0 when there is none. A CR that ends the bytes is not taken for a line end, as an
+// LF may follow it in the bytes not read yet.
+size_t LastCut(const char* b, size_t from, size_t len) {
+  size_t p = len;
+  if (p > from && b[p - 1] == '\r') --p;
+  while (p > from) {
+    const char c = b[p - 1];
+    if (c == '\n' || c == '\r') return p;
+    --p;
+  }
+  return 0;
+}
+
+struct Stopped {};
+
+}  // namespace
+
+void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& readFailed,
+                             const std::function<void()>& keepAlive) {
+  const unsigned threads = std::max(1u, threads_);
+  const size_t ahead = 2 * static_cast<size_t>(threads);
+  const uint64_t begin = file_.consumed();
+  const uint64_t left = file_.size() > begin ? file_.size() - begin : 0;
+  const size_t n = static_cast<size_t>(left / chunkBytes_) + 2;
+  std::vector<Chunk> slots(ahead);
+
+  // The reading: one chunk after the other, in order, each by the thread that converts it.
+  std::mutex readMutex;
+  std::condition_variable readTurn;
+  size_t turn = 0;
+  uint64_t offset = begin;
+  std::vector<char> carry;  // the start of a line that the chunk before did not hold whole
+  bool stop = false;
+
+  auto fill = [&](Chunk& c, bool last) {
+    c.start = offset - carry.size();
+    if (c.buf.size() < carry.size() + chunkBytes_) c.buf.resize(carry.size() + chunkBytes_);
+    std::memcpy(c.buf.data(), carry.data(), carry.size());
+    c.len = carry.size();
+    carry.clear();
+    if (stop) return;
+    size_t want = chunkBytes_;
+    size_t cut = 0;
+    while (true) {
+      if (c.buf.size() < c.len + want) c.buf.resize(c.len + want);
+      const int64_t got = file_.ReadAt(offset, c.buf.data() + c.len, want);
+      if (got < 0) {
+        c.error = 57;
+        cut = LastCut(c.buf.data(), 0, c.len);
+        stop = true;
+        break;
+      }
+      if (got == 0) {
+        cut = c.len;  // the end of the file ends its last line
+        stop = true;
+        break;
+      }
+      const size_t old = c.len;
+      offset += static_cast<uint64_t>(got);
+      c.len += static_cast<size_t>(got);
+      if (last) continue;  // the last chunk takes what is left
+      cut = LastCut(c.buf.data(), old ? old - 1 : 0, c.len);
+      if (cut > 0) break;
+      if (c.len > kMaxLineBytes + 2) {
+        // No line end in more bytes than any line may have: the conversion refuses the line.
+        cut = c.len;
+        stop = true;
+        break;
+      }
+      want = std::max(chunkBytes_, c.len);  // one line longer than a chunk: read on
+    }
+    carry.assign(c.buf.data() + cut, c.buf.data() + c.len);
+    c.len = cut;
+    if (stop) carry.clear();  // after a read fault, the part of a line read is not a line
+  };
+
+  // The encoding is decided once, by the first thread that meets a non-ASCII byte.
+  std::once_flag encodingOnce;
+  std::atomic<bool> cp1252{false};
+
+  auto convert = [&](Chunk& c) {
+    c.used = 0;
+    c.errors.clear();
+    DataLineParser parser(penUpLabel_);
+    numerics::NumberErrorScope scope(
+        [&](const rt::RtError& err) { c.errors.push_back(FieldError{parser.field(), err}); });
+    std::string utf8;
+    const char* b = c.buf.data();
+    const size_t len = c.len;
+    size_t p = 0;
+    int64_t line = 0;
+    while (p < len) {
+      size_t q = p;
+      unsigned char high = 0;
+      while (q < len) {
+        const unsigned char ch = static_cast<unsigned char>(b[q]);
+        if (ch <= '\r' && (ch == '\r' || ch == '\n')) break;
+        high |= ch;
+        ++q;
+      }
+      size_t next = q;
+      if (q < len) {
+        next = q + 1;
+        if (b[q] == '\r' && next < len && b[next] == '\n') ++next;
+      }
+      ++line;
+      if (q - p > kMaxLineBytes) {
+        c.error = kErrLineTooLong;
+        break;
+      }
+      if (q > p) {
+        std::string_view text(b + p, q - p);
+        if (high & 0x80) {
+          std::call_once(encodingOnce, [&] { cp1252 = file_.DecideWindows1252(); });
+          if (cp1252) {
+            utf8 = Windows1252ToUtf8(text);
+            text = utf8;
+          }
+        }
+        if (c.used == c.lines.size()) c.lines.emplace_back();
+        DataLine& d = c.lines[c.used];
+        const size_t before = c.errors.size();
+        parser.Parse(text, d);
+        d.errors = static_cast<uint32_t>(c.errors.size() - before);
+        d.line = line;
+        d.end = c.start + next;
+        d.size = text.size();
+        ++c.used;
+      }
+      p = next;
+    }
+    c.lineCount = line;
+  };
+
+  auto produce = [&](size_t i) {
+    Chunk& c = slots[i % ahead];
+    c.error = 0;
+    {
+      std::unique_lock<std::mutex> lock(readMutex);
+      readTurn.wait(lock, [&] { return turn == i; });
+      try {
+        fill(c, i + 1 == n);
+      } catch (...) {
+        stop = true;
+        c.len = 0;
+        turn = i + 1;
+        readTurn.notify_all();
+        throw;
+      }
+      turn = i + 1;
+    }
+    readTurn.notify_all();
+    convert(c);
+  };
+
+  using Clock = std::chrono::steady_clock;
+  auto lastAlive = Clock::now();
+  auto alive = [&] {
+    lastAlive = Clock::now();
+    if (keepAlive) keepAlive();
+  };
+  int64_t base = 1;  // the header line
+  auto consume = [&](size_t i) {
+    const Chunk& c = slots[i % ahead];
+    size_t e = 0;
+    for (size_t k = 0; k < c.used; ++k) {
+      const DataLine& d = c.lines[k];
+      const std::span<const FieldError> errs(c.errors.data() + e, d.errors);
+      e += d.errors;
+      if (!take(d, base + d.line, errs)) throw Stopped{};
+    }
+    base += c.lineCount;
+    if (c.error) {
+      readFailed(c.error);
+      throw Stopped{};
+    }
+    if (Clock::now() - lastAlive >= std::chrono::milliseconds(20)) alive();
+  };
+
+  try {
+    rt::OrderedPipeline(n, threads, ahead, produce, consume, alive, 20);
+  } catch (const Stopped&) {
+  }
+}
+
+}  // namespace vantrel::datastore
