@@ -30,17 +30,34 @@ void DataLineParser::Parse(std::string_view line, DataLine& out) {
 
 namespace {
 
-// The bytes of one chunk and what its conversion gave.
+// A converted line as a chunk keeps it: its values and texts are in the chunk's pools.
+struct LineHead {
+  uint64_t end;
+  uint64_t size;
+  int64_t count;
+  int64_t line;
+  uint32_t errors;
+  uint32_t labelLen, text6Len;
+  uint8_t empty1, empty5, empty7, empty12, empty14;
+};
+
+// The bytes of one chunk and what its conversion gave, packed: a chunk of short lines holds
+// a few times its bytes, not a full DataLine per line.
 struct Chunk {
   std::vector<char> buf;  // capacity; the chunk's bytes are buf[0, len)
   size_t len = 0;
   uint64_t start = 0;     // file offset of buf[0]
-  std::vector<DataLine> lines;  // lines[0, used) hold this chunk's lines
-  size_t used = 0;
+  std::vector<LineHead> lines;
+  std::vector<double> values;  // fields 1..min(count, 17) of each line in turn
+  std::string texts;           // label and field 6 text of each line in turn
   std::vector<FieldError> errors;
   int64_t lineCount = 0;  // lines of the chunk, empty ones too
   int error = 0;          // the read fault that ends the file after this chunk's lines
 };
+
+// Chunks are kept to about this many lines once the file's line length is known.
+constexpr size_t kLinesPerChunk = 16384;
+constexpr size_t kMinChunkBytes = 64u << 10;
 
 // Where the bytes [0, len) of b can be cut after a whole line: just past the last line end at or
 // after `from`, 0 when there is none. A CR that ends the bytes is not taken for a line end, as an
@@ -76,6 +93,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
   uint64_t offset = begin;
   std::vector<char> carry;  // the start of a line that the chunk before did not hold whole
   bool stop = false;
+  std::atomic<uint64_t> linesSeen{0}, bytesSeen{0};  // of the chunks converted so far
 
   auto fill = [&](Chunk& c, bool last) {
     c.start = offset - carry.size();
@@ -85,6 +103,10 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
     carry.clear();
     if (stop) return;
     size_t want = chunkBytes_;
+    if (const uint64_t lines = linesSeen.load()) {
+      const uint64_t perLine = bytesSeen.load() / lines + 1;
+      want = static_cast<size_t>(std::min<uint64_t>(want, std::max<uint64_t>(kMinChunkBytes, perLine * kLinesPerChunk)));
+    }
     size_t cut = 0;
     while (true) {
       if (c.buf.size() < c.len + want) c.buf.resize(c.len + want);
@@ -124,11 +146,14 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
   std::atomic<bool> cp1252{false};
 
   auto convert = [&](Chunk& c) {
-    c.used = 0;
+    c.lines.clear();
+    c.values.clear();
+    c.texts.clear();
     c.errors.clear();
     DataLineParser parser(penUpLabel_);
     numerics::NumberErrorScope scope(
         [&](const rt::RtError& err) { c.errors.push_back(FieldError{parser.field(), err}); });
+    DataLine d;
     std::string utf8;
     const char* b = c.buf.data();
     const size_t len = c.len;
@@ -162,19 +187,25 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
             text = utf8;
           }
         }
-        if (c.used == c.lines.size()) c.lines.emplace_back();
-        DataLine& d = c.lines[c.used];
         const size_t before = c.errors.size();
         parser.Parse(text, d);
-        d.errors = static_cast<uint32_t>(c.errors.size() - before);
-        d.line = line;
-        d.end = c.start + next;
-        d.size = text.size();
-        ++c.used;
+        const int64_t last = d.count < 17 ? d.count : 17;
+        c.values.insert(c.values.end(), d.values.begin() + 1, d.values.begin() + 1 + last);
+        const bool has6 = d.count >= 6;
+        const std::string_view text6 = has6 && penUpLabel_ ? std::string_view(d.text6) : std::string_view();
+        const std::string_view label = has6 ? std::string_view(d.label) : std::string_view();
+        c.texts.append(label);
+        c.texts.append(text6);
+        c.lines.push_back(LineHead{c.start + next, text.size(), d.count, line,
+                                   static_cast<uint32_t>(c.errors.size() - before),
+                                   static_cast<uint32_t>(label.size()), static_cast<uint32_t>(text6.size()),
+                                   d.empty1, d.empty5, d.empty7, d.empty12, d.empty14});
       }
       p = next;
     }
     c.lineCount = line;
+    linesSeen += static_cast<uint64_t>(line);
+    bytesSeen += len;
   };
 
   auto produce = [&](size_t i) {
@@ -205,14 +236,30 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
     if (keepAlive) keepAlive();
   };
   int64_t base = 1;  // the header line
+  DataLine d;
   auto consume = [&](size_t i) {
     const Chunk& c = slots[i % ahead];
-    size_t e = 0;
-    for (size_t k = 0; k < c.used; ++k) {
-      const DataLine& d = c.lines[k];
-      const std::span<const FieldError> errs(c.errors.data() + e, d.errors);
-      e += d.errors;
-      if (!take(d, base + d.line, errs)) throw Stopped{};
+    size_t e = 0, v = 0, t = 0;
+    for (const LineHead& h : c.lines) {
+      const int64_t last = h.count < 17 ? h.count : 17;
+      std::copy(c.values.begin() + static_cast<ptrdiff_t>(v), c.values.begin() + static_cast<ptrdiff_t>(v + last),
+                d.values.begin() + 1);
+      v += static_cast<size_t>(last);
+      d.count = h.count;
+      d.empty1 = h.empty1;
+      d.empty5 = h.empty5;
+      d.empty7 = h.empty7;
+      d.empty12 = h.empty12;
+      d.empty14 = h.empty14;
+      d.label.assign(c.texts, t, h.labelLen);
+      t += h.labelLen;
+      d.text6.assign(c.texts, t, h.text6Len);
+      t += h.text6Len;
+      d.end = h.end;
+      d.size = h.size;
+      const std::span<const FieldError> errs(c.errors.data() + e, h.errors);
+      e += h.errors;
+      if (!take(d, base + h.line, errs)) throw Stopped{};
     }
     base += c.lineCount;
     if (c.error) {

@@ -24,8 +24,6 @@ struct DataLine {
   std::string text6;                // field 6 as written, in pen-up-label mode only
   uint64_t end = 0;                 // file offset just past the line end
   uint64_t size = 0;                // bytes of the line's text (as UTF-8)
-  int64_t line = 0;                 // the line's number in its chunk (parallel reading)
-  uint32_t errors = 0;              // field errors of the line (parallel reading)
 };
 
 // A field the number reader refused, kept for the thread that tells the user.
@@ -49,7 +47,8 @@ class DataLineParser {
 
 // Reads the rest of an open file (from its line position) in chunks cut at line ends, converts
 // the chunks on `threads` threads and hands every non-empty line to the calling thread in file
-// order. At most about 2 * threads chunks are held at a time.
+// order. At most 2 * threads chunks of at most chunkBytes (and, once the lines' length is
+// known, about 16,384 lines) each are held at a time, with one line longer than a chunk whole.
 class ParallelLineReader {
  public:
   // take(line, lineNumber, fieldErrors): false stops the reading. lineNumber counts the
