@@ -87,9 +87,7 @@ size_t BareRead() {
 void ReadIntoTables(ds::DataStore& s) {
   ds::LoadWork w;
   w.CurrentDataFile = DataFile();
-  ds::ReaderHooks h;
-  if (const char* t = std::getenv("VT_THREADS")) h.readThreads = std::atoi(t);
-  ds::ReadDataFileStep(s, w, h);
+  ds::ReadDataFileStep(s, w);
   w.File1.Close();
   if (w.ReadRows != kRows) std::abort();
 }

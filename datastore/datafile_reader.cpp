@@ -421,6 +421,9 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
       d.size = view.size();
       store(d);
     }
+    // A read that failed between two lines ends the loop as the end of the file would: it is
+    // told all the same, not taken for the whole file.
+    if (!readError && file.error() == 57) logReadError(57);
   }
 
   w.ReadRows = static_cast<double>(r);

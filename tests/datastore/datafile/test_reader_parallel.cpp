@@ -143,6 +143,10 @@ TEST(ParallelReading, GivesWhatTheSerialReadingGives) {
       {"Windows-1252 labels, decided on a data line", kHead + Rows(30, "\r\n", [](int i) {
          return i % 3 ? "P\xE9rig\xE9" "e n\xB0" + std::to_string(i / 3) : std::string("\x80 x");
        }), small},
+      {"Windows-1252 decided on the header line",
+       Header("=MAX(A2:C2)+LEN(\"Orbit\")", "Orbit \xE9t\xE9") + "\r\n" +
+           Rows(20, "\r\n", [](int i) { return i % 2 ? std::string("\xC9v\xE9nement") : std::string("\x9C"); }),
+       small},
       {"a UTF-8 sequence cut by the file's end makes it Windows-1252",
        kHead + Rows(12, "\r\n", [](int i) { return "\xC3\xA9t\xC3\xA9" + std::to_string(i); }) + "1\t2\t3\t4\t5\t\xC3", small},
       {"pen-up-label mode keeps field 6 as text",
