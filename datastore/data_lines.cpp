@@ -75,6 +75,18 @@ size_t LastCut(const char* b, size_t from, size_t len) {
 
 struct Stopped {};
 
+bool AllAscii(const char* p, size_t n) {
+  uint64_t acc = 0;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    acc |= w;
+  }
+  for (; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
+  return (acc & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
 void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& readFailed,
@@ -157,17 +169,21 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
     std::string utf8;
     const char* b = c.buf.data();
     const size_t len = c.len;
+    // The next CR and LF at or after p, each looked for again only once p has passed it: one
+    // pass over the bytes, also for a file of CR line ends only.
+    auto find = [&](char ch, size_t from) {
+      const void* hit = std::memchr(b + from, ch, len - from);
+      return hit ? static_cast<size_t>(static_cast<const char*>(hit) - b) : len;
+    };
+    const bool ascii = AllAscii(b, len);
+    size_t cr = find('\r', 0), lf = find('\n', 0);
     size_t p = 0;
     int64_t line = 0;
     while (p < len) {
-      size_t q = p;
-      unsigned char high = 0;
-      while (q < len) {
-        const unsigned char ch = static_cast<unsigned char>(b[q]);
-        if (ch <= '\r' && (ch == '\r' || ch == '\n')) break;
-        high |= ch;
-        ++q;
-      }
+      if (cr < p) cr = find('\r', p);
+      if (lf < p) lf = find('\n', p);
+      const size_t q = cr < lf ? cr : lf;
+      const bool high = !ascii && !AllAscii(b + p, q - p);
       size_t next = q;
       if (q < len) {
         next = q + 1;
@@ -180,7 +196,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
       }
       if (q > p) {
         std::string_view text(b + p, q - p);
-        if (high & 0x80) {
+        if (high) {
           std::call_once(encodingOnce, [&] { cp1252 = file_.DecideWindows1252(); });
           if (cp1252) {
             utf8 = Windows1252ToUtf8(text);

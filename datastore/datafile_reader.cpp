@@ -1,8 +1,10 @@
 #include "datastore/datafile_reader.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <thread>
 
 #include "datastore/a1.h"
 #include "datastore/data_lines.h"
@@ -22,6 +24,9 @@ namespace {
 // threads (a file of 100,000 lines is read on the calling thread alone), in chunks of this size.
 constexpr uint64_t kBytesPerThread = 16u << 20;
 constexpr size_t kChunkBytes = 1u << 20;
+// The calling thread stores the lines in the tables; this many threads converting them keep
+// ahead of it, and more only compete with it (and each other) for the cores.
+constexpr unsigned kConvertThreads = 5;
 
 bool Tolerated(int e) {
   switch (e) {
@@ -379,7 +384,9 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   };
 
   const uint64_t left = file.IsOpen() && file.size() > file.consumed() ? file.size() - file.consumed() : 0;
-  const unsigned threads = hooks.readThreads ? hooks.readThreads : rt::ThreadsFor(left, kBytesPerThread);
+  const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
+  const unsigned threads = hooks.readThreads ? hooks.readThreads
+                                             : std::min({rt::ThreadsFor(left, kBytesPerThread), kConvertThreads, cores - 1});
   // The separators of the number reader are read here, before any other thread converts.
   numerics::ValLoc(std::string_view("0"));
   if (!file.IsOpen()) {
