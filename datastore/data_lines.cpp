@@ -53,6 +53,7 @@ struct Chunk {
   std::vector<FieldError> errors;
   int64_t lineCount = 0;  // lines of the chunk, empty ones too
   int error = 0;          // the read fault that ends the file after this chunk's lines
+  bool final = false;     // no chunk after this one holds anything
 };
 
 // Chunks are kept to about this many lines once the file's line length is known.
@@ -95,7 +96,8 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
   const size_t ahead = 2 * static_cast<size_t>(threads);
   const uint64_t begin = file_.consumed();
   const uint64_t left = file_.size() > begin ? file_.size() - begin : 0;
-  const size_t n = static_cast<size_t>(left / chunkBytes_) + 2;
+  // Enough chunks for the file at their smallest; the chunk that meets the end ends the work.
+  const size_t n = static_cast<size_t>(left / std::min(chunkBytes_, kMinChunkBytes)) + 2;
   std::vector<Chunk> slots(ahead);
 
   // The reading: one chunk after the other, in order, each by the thread that converts it.
@@ -110,9 +112,10 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
   auto fill = [&](Chunk& c, bool last) {
     c.start = offset - carry.size();
     if (c.buf.size() < carry.size() + chunkBytes_) c.buf.resize(carry.size() + chunkBytes_);
-    std::memcpy(c.buf.data(), carry.data(), carry.size());
+    if (!carry.empty()) std::memcpy(c.buf.data(), carry.data(), carry.size());
     c.len = carry.size();
     carry.clear();
+    c.final = stop;
     if (stop) return;
     size_t want = chunkBytes_;
     if (const uint64_t lines = linesSeen.load()) {
@@ -151,6 +154,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
     carry.assign(c.buf.data() + cut, c.buf.data() + c.len);
     c.len = cut;
     if (stop) carry.clear();  // after a read fault, the part of a line read is not a line
+    c.final = stop;
   };
 
   // The encoding is decided once, by the first thread that meets a non-ASCII byte.
@@ -176,7 +180,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
       return hit ? static_cast<size_t>(static_cast<const char*>(hit) - b) : len;
     };
     const bool ascii = AllAscii(b, len);
-    size_t cr = find('\r', 0), lf = find('\n', 0);
+    size_t cr = len ? find('\r', 0) : 0, lf = len ? find('\n', 0) : 0;
     size_t p = 0;
     int64_t line = 0;
     while (p < len) {
@@ -282,6 +286,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
       readFailed(c.error);
       throw Stopped{};
     }
+    if (c.final) throw Stopped{};
     if (Clock::now() - lastAlive >= std::chrono::milliseconds(20)) alive();
   };
 

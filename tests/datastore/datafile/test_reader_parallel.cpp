@@ -157,7 +157,7 @@ TEST(ParallelReading, GivesWhatTheSerialReadingGives) {
          return s;
        }(), small},
       {"a line longer than any data line", tooLong, {1, 7, 64, 1u << 20}},
-      {"more lines than the tables hold", truncated, {4096, 1u << 16}},
+      {"more lines than the tables hold", truncated, {4096, 1u << 16, 1u << 20}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
