@@ -1,20 +1,32 @@
 #include "datastore/datafile_reader.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <thread>
 
 #include "datastore/a1.h"
+#include "datastore/data_lines.h"
 #include "datastore/formula_parser.h"
 #include "datastore/line_split.h"
 #include "numerics/valloc.h"
 #include "platform/forms/msgbox.h"
+#include "platform/runtime/parallel.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::datastore {
 
 namespace {
+
+// A file holds this many bytes per thread at least before its lines are converted on several
+// threads (a file of 100,000 lines is read on the calling thread alone), in chunks of this size.
+constexpr uint64_t kBytesPerThread = 16u << 20;
+constexpr size_t kChunkBytes = 1u << 20;
+// The calling thread stores the lines in the tables; this many threads converting them keep
+// ahead of it, and more only compete with it (and each other) for the cores.
+constexpr unsigned kConvertThreads = 5;
 
 bool Tolerated(int e) {
   switch (e) {
@@ -227,165 +239,198 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   const uint64_t size = file.size() ? file.size() : 1;
   uint64_t nextMark = file.consumed() + size / 60 + 1;
 
-  SplitFields f;
   auto length = [&](double v) { return metres ? v * scale / 1000 : v * scale; };
 
   // Fields the number reader refuses (an overflow): one box for the load, not one per field.
   int64_t lineNo = 1;
   FieldErrors fieldErrors(m);
-  numerics::NumberErrorScope fieldErrorScope(
-      [&](const rt::RtError& err) { fieldErrors.Add(err, lineNo, f.field); });
 
+  // Stores one non-empty data line in the tables: the rules that depend on the lines before
+  // (rows, events, label changes, one-column points, counters) live here only.
+  auto store = [&](const DataLine& f) {
+    if (r == 0) firstLineStart = f.end - f.size;
+    const int64_t count = f.count;
+    bool evFlag = false, qFlag = false, apFlag = false, amFlag = false, vzFlag = false;
+    if (oneColumn) {
+      cycle = (cycle + 1) % 3;
+      if (cycle == 0) {
+        ++point;
+        // A new point starts with no Y and Z of an earlier load.
+        s.DataTable.Set(point, 2, 0);
+        s.DataTable.Set(point, 3, 0);
+      }
+    }
+    const int last = count < 17 ? static_cast<int>(count) : 17;
+    for (int k = 1; k <= last; ++k) {
+      const double v = f.values[k];
+      switch (k) {
+        case 1: case 2: case 3:
+          if (!oneColumn) {
+            s.DataTable.Set(r, k, length(v));
+            lastDataRow = r;
+          } else if (k == 1) {
+            s.DataTable.Set(point, cycle + 1, length(v));
+            lastDataRow = point;
+          }
+          break;
+        case 4:
+          s.DataTable.Set(r, 0, daysFromSeconds ? v / 86400 : v);
+          break;
+        case 5: {
+          evFlag = true;
+          const double t = daysFromSeconds ? v / 86400 : v;
+          s.EventsTable.Set(e, 0, t);
+          ++listLast;
+          s.EventsList.SetTime(listLast, t);
+          if (f.empty5) evFlag = false;
+          break;
+        }
+        case 6:
+          evFlag = true;
+          s.EventsTable.Set(e, 1, v);
+          s.EventsList.LabelAt(listLast) = f.label;
+          if (e > 0) {
+            if (f.label == refLabel) {
+              evFlag = false;
+            } else {
+              refLabel = f.label;
+            }
+          }
+          if (f.empty5) evFlag = false;
+          if (penUpLabel) s.PointLabels.At(r) = f.text6;
+          break;
+        case 7: case 8: case 9: case 10: case 11: {
+          double q = (k == 7 && daysFromSeconds) ? v / 86400 : v;
+          if (penUp && metres) q = (v / 1000) * scale;
+          s.QuaterTable.Set(r, k - 7, q);
+          qFlag = true;
+          break;
+        }
+        case 12: case 13:
+          s.SApYTable.Set(r, k - 12, (k == 12 && seconds) ? v / 86400 : v);
+          apFlag = true;
+          break;
+        case 14: case 15:
+          s.SAmYTable.Set(r, k - 14, (k == 14 && seconds) ? v / 86400 : v);
+          amFlag = true;
+          break;
+        case 16: case 17:
+          if (valZ) {
+            s.ValZTable.Set(r, k - 16, (k == 16 && seconds) ? v / 86400 : v);
+            vzFlag = true;
+          }
+          break;
+        default:
+          break;
+      }
+    }
+
+    // Cells of this line's rows that the line does not give hold nothing of an earlier load.
+    if (count < 4) {
+      s.DataTable.Set(r, 0, 0);
+      if (!oneColumn)
+        for (int k = static_cast<int>(count) + 1; k <= 3; ++k) s.DataTable.Set(r, k, 0);
+    }
+    if (count == 5) {
+      s.EventsTable.Set(e, 1, 0);
+      s.EventsList.LabelAt(listLast).clear();
+    }
+    if (penUpLabel && count < 6) s.PointLabels.At(r).clear();
+    if (count >= 7 && count < 11)
+      for (int k = static_cast<int>(count) + 1; k <= 11; ++k) s.QuaterTable.Set(r, k - 7, 0);
+    if (count == 12) s.SApYTable.Set(r, 1, 0);
+    if (count == 14) s.SAmYTable.Set(r, 1, 0);
+    if (count == 16 && valZ) s.ValZTable.Set(r, 1, 0);
+
+    // Break flags and counters.
+    s.DataTable.Set(r, 4, f.empty1 ? -1 : 0);
+    if (penUp) {
+      s.DataTable.Set(r, 4, -1);
+      s.QuaterTable.Set(r, 3, f.empty7 ? -1 : 0);
+    }
+    if (evFlag) ++e;
+    if (qFlag) ++quaterRows;
+    if (apFlag && !f.empty12) ++apRows;
+    if (amFlag && !f.empty14) ++amRows;
+    if (vzFlag) ++vzRows;
+    ++r;
+    storedAny = true;
+    if (r == 1) {
+      // Take the tables' storage at once for about as many rows as the file seems to hold,
+      // rather than growing it step by step.
+      const uint64_t lineBytes = f.end - firstLineStart;
+      const uint64_t left = file.size() > f.end ? file.size() - f.end : 0;
+      int64_t est = static_cast<int64_t>(left / (lineBytes ? lineBytes : 1) * 21 / 20) + 1024;
+      if (est > kTableRows) est = kTableRows;
+      s.DataTable.Reserve(oneColumn ? est / 3 + 1 : est);
+      if (count >= 5) s.EventsList.Reserve(est);
+      if (penUpLabel) s.PointLabels.Reserve(est);
+      if (count >= 7 || penUp) s.QuaterTable.Reserve(est);
+      if (count >= 12) s.SApYTable.Reserve(est);
+      if (count >= 14) s.SAmYTable.Reserve(est);
+      if (count >= 16 && valZ) s.ValZTable.Reserve(est);
+    }
+    if (f.end >= nextMark && progress < 89) {
+      progress = static_cast<int>(30 + (59.0 * static_cast<double>(f.end)) / static_cast<double>(size));
+      if (progress > 89) progress = 89;
+      m.SetProgressBar1Value(static_cast<float>(progress));
+      nextMark = f.end + size / 60 + 1;
+    }
+  };
+  auto logReadError = [&](int err) {
+    readError = err;
+    if (++s.LinInputFailures < 10)
+      AddLogLine(m, "error:" + std::to_string(err) + " " + rt::ErrorDescription(err));
+  };
+
+  const uint64_t left = file.IsOpen() && file.size() > file.consumed() ? file.size() - file.consumed() : 0;
+  const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
+  const unsigned threads = hooks.readThreads ? hooks.readThreads
+                                             : std::min({rt::ThreadsFor(left, kBytesPerThread), kConvertThreads, cores - 1});
+  // The separators of the number reader are read here, before any other thread converts.
+  numerics::ValLoc(std::string_view("0"));
   if (!file.IsOpen()) {
     LinInputW(s, file, line);  // logs the failed read
+  } else if (threads > 1 && !file.Eof()) {
+    ParallelLineReader reader(file, penUpLabel, threads, hooks.chunkBytes ? hooks.chunkBytes : kChunkBytes);
+    reader.Run(
+        [&](const DataLine& d, int64_t lineOfFile, std::span<const FieldError> errors) {
+          if (r > kLastTableRow) {
+            truncated = true;
+            return false;
+          }
+          lineNo = lineOfFile;
+          for (const FieldError& fe : errors) fieldErrors.Add(fe.error, lineNo, fe.field);
+          store(d);
+          return true;
+        },
+        logReadError, [&] { m.DoEvents(); });
   } else {
+    DataLineParser parser(penUpLabel);
+    numerics::NumberErrorScope fieldErrorScope(
+        [&](const rt::RtError& err) { fieldErrors.Add(err, lineNo, parser.field()); });
+    DataLine d;
     std::string_view view;
     while (!file.Eof()) {
       const bool got = file.NextLine(view);
       ++lineNo;
       if (!got) {
-        readError = file.error();
-        if (++s.LinInputFailures < 10)
-          AddLogLine(m, "error:" + std::to_string(readError) + " " +
-                            rt::ErrorDescription(readError));
+        logReadError(file.error());
         break;
       }
       if (view.empty()) continue;
-      if (r == 0) firstLineStart = file.consumed() - view.size();
       if (r > kLastTableRow) {
         truncated = true;
         break;
       }
-      SplitTabLineW(view, f, penUpLabel);
-      const int64_t count = f.count;
-      bool evFlag = false, qFlag = false, apFlag = false, amFlag = false, vzFlag = false;
-      if (oneColumn) {
-        cycle = (cycle + 1) % 3;
-        if (cycle == 0) {
-          ++point;
-          // A new point starts with no Y and Z of an earlier load.
-          s.DataTable.Set(point, 2, 0);
-          s.DataTable.Set(point, 3, 0);
-        }
-      }
-      const int last = count < 17 ? static_cast<int>(count) : 17;
-      for (int k = 1; k <= last; ++k) {
-        const double v = f.values[k];
-        switch (k) {
-          case 1: case 2: case 3:
-            if (!oneColumn) {
-              s.DataTable.Set(r, k, length(v));
-              lastDataRow = r;
-            } else if (k == 1) {
-              s.DataTable.Set(point, cycle + 1, length(v));
-              lastDataRow = point;
-            }
-            break;
-          case 4:
-            s.DataTable.Set(r, 0, daysFromSeconds ? v / 86400 : v);
-            break;
-          case 5: {
-            evFlag = true;
-            const double t = daysFromSeconds ? v / 86400 : v;
-            s.EventsTable.Set(e, 0, t);
-            ++listLast;
-            s.EventsList.SetTime(listLast, t);
-            if (f.empty5) evFlag = false;
-            break;
-          }
-          case 6:
-            evFlag = true;
-            s.EventsTable.Set(e, 1, v);
-            s.EventsList.LabelAt(listLast) = f.label;
-            if (e > 0) {
-              if (f.label == refLabel) {
-                evFlag = false;
-              } else {
-                refLabel = f.label;
-              }
-            }
-            if (f.empty5) evFlag = false;
-            if (penUpLabel) s.PointLabels.At(r) = f.texts[6];
-            break;
-          case 7: case 8: case 9: case 10: case 11: {
-            double q = (k == 7 && daysFromSeconds) ? v / 86400 : v;
-            if (penUp && metres) q = (v / 1000) * scale;
-            s.QuaterTable.Set(r, k - 7, q);
-            qFlag = true;
-            break;
-          }
-          case 12: case 13:
-            s.SApYTable.Set(r, k - 12, (k == 12 && seconds) ? v / 86400 : v);
-            apFlag = true;
-            break;
-          case 14: case 15:
-            s.SAmYTable.Set(r, k - 14, (k == 14 && seconds) ? v / 86400 : v);
-            amFlag = true;
-            break;
-          case 16: case 17:
-            if (valZ) {
-              s.ValZTable.Set(r, k - 16, (k == 16 && seconds) ? v / 86400 : v);
-              vzFlag = true;
-            }
-            break;
-          default:
-            break;
-        }
-      }
-
-      // Cells of this line's rows that the line does not give hold nothing of an earlier load.
-      if (count < 4) {
-        s.DataTable.Set(r, 0, 0);
-        if (!oneColumn)
-          for (int k = count + 1; k <= 3; ++k) s.DataTable.Set(r, k, 0);
-      }
-      if (count == 5) {
-        s.EventsTable.Set(e, 1, 0);
-        s.EventsList.LabelAt(listLast).clear();
-      }
-      if (penUpLabel && count < 6) s.PointLabels.At(r).clear();
-      if (count >= 7 && count < 11)
-        for (int k = count + 1; k <= 11; ++k) s.QuaterTable.Set(r, k - 7, 0);
-      if (count == 12) s.SApYTable.Set(r, 1, 0);
-      if (count == 14) s.SAmYTable.Set(r, 1, 0);
-      if (count == 16 && valZ) s.ValZTable.Set(r, 1, 0);
-
-      // Break flags and counters.
-      s.DataTable.Set(r, 4, f.empty1 ? -1 : 0);
-      if (penUp) {
-        s.DataTable.Set(r, 4, -1);
-        s.QuaterTable.Set(r, 3, f.empty7 ? -1 : 0);
-      }
-      if (evFlag) ++e;
-      if (qFlag) ++quaterRows;
-      if (apFlag && !f.empty12) ++apRows;
-      if (amFlag && !f.empty14) ++amRows;
-      if (vzFlag) ++vzRows;
-      ++r;
-      storedAny = true;
-      if (r == 1) {
-        // Take the tables' storage at once for about as many rows as the file seems to hold,
-        // rather than growing it step by step.
-        const uint64_t lineBytes = file.consumed() - firstLineStart;
-        const uint64_t left = file.size() > file.consumed() ? file.size() - file.consumed() : 0;
-        int64_t est = static_cast<int64_t>(left / (lineBytes ? lineBytes : 1) * 21 / 20) + 1024;
-        if (est > kTableRows) est = kTableRows;
-        s.DataTable.Reserve(oneColumn ? est / 3 + 1 : est);
-        if (count >= 5) s.EventsList.Reserve(est);
-        if (penUpLabel) s.PointLabels.Reserve(est);
-        if (count >= 7 || penUp) s.QuaterTable.Reserve(est);
-        if (count >= 12) s.SApYTable.Reserve(est);
-        if (count >= 14) s.SAmYTable.Reserve(est);
-        if (count >= 16 && valZ) s.ValZTable.Reserve(est);
-      }
-      if (file.consumed() >= nextMark && progress < 89) {
-        progress = static_cast<int>(30 + (59.0 * static_cast<double>(file.consumed())) /
-                                             static_cast<double>(size));
-        if (progress > 89) progress = 89;
-        m.SetProgressBar1Value(static_cast<float>(progress));
-        nextMark = file.consumed() + size / 60 + 1;
-      }
+      parser.Parse(view, d);
+      d.end = file.consumed();
+      d.size = view.size();
+      store(d);
     }
+    // A read that failed between two lines ends the loop as the end of the file would: it is
+    // told all the same, not taken for the whole file.
+    if (!readError && file.error() == 57) logReadError(57);
   }
 
   w.ReadRows = static_cast<double>(r);

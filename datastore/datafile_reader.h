@@ -22,6 +22,10 @@ void LinInputW(DataStore& s, InputFile& file, std::string& line);
 
 struct ReaderHooks {
   ConvertA1Fn convertA1 = QuietConvertA1;  // the A1 range reader of the title keywords
+  // The data lines' conversion: 0 threads as the file's size asks (one for a small file), 1 on
+  // the calling thread, more on that many threads in chunks of chunkBytes (0: the usual size).
+  unsigned readThreads = 0;
+  size_t chunkBytes = 0;
 };
 
 // The reader step of a load: reads s.SourceMode, s.CmdLineInfo.DataFileMode, s.CmdLineFirst and

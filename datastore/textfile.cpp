@@ -261,6 +261,15 @@ void InputFile::DecideEncoding() {
   }
 }
 
+int64_t InputFile::ReadAt(uint64_t offset, char* out, size_t n) const {
+  if (fd_ < 0) return -1;
+  while (true) {
+    const ssize_t r = ::pread(fd_, out, n, static_cast<off_t>(offset));
+    if (r >= 0) return r;
+    if (errno != EINTR) return -1;
+  }
+}
+
 bool InputFile::NextLine(std::string_view& line) {
   if (fd_ < 0) {
     error_ = 52;

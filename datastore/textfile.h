@@ -46,6 +46,14 @@ class InputFile {
   uint64_t consumed() const { return consumed_; }
   // False until a non-ASCII byte made the file's encoding decided, then its decision.
   bool IsWindows1252() const { return cp1252_; }
+  // The file's encoding, decided now (a pass over the whole file) when it is not yet.
+  bool DecideWindows1252() {
+    if (!decided_) DecideEncoding();
+    return cp1252_;
+  }
+  // Reads up to n bytes at offset without moving the line position (safe from one other
+  // thread while this one makes no other call); the bytes read, 0 at the end, -1 on an error.
+  int64_t ReadAt(uint64_t offset, char* out, size_t n) const;
 
  private:
   bool Fill();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -111,20 +112,27 @@ std::string WorkbookFile(const char* path) {
   return fault;
 }
 
-std::string DataFileAt(const char* path) {
+namespace {
+// Reads the file as File Open does; the box and the lines read, and the log box's text.
+std::string ReadDataFileAt(const char* path, const datastore::ReaderHooks& hooks, std::string* log) {
   InstallQuietServices();
   g_boxes->last.clear();
-  datastore::ScopedStore scope(std::make_shared<datastore::FakeMainWindow>());
+  auto main = std::make_shared<datastore::FakeMainWindow>();
+  datastore::ScopedStore scope(main);
   datastore::DataStore& s = scope.store();
   s.CmdLineInfo.DataFileMode = 1;
   s.CmdLineFirst = path;
   datastore::LoadWork w;
   w.CurrentDataFile = std::string(path) + ".none";
   w.DemoDataFile = std::string(path) + ".nodemo";
-  datastore::ReadDataFileStep(s, w);
+  datastore::ReadDataFileStep(s, w, hooks);
+  if (log) *log = main->text20;
   return g_boxes->last + (g_boxes->last.empty() ? "" : " / ") + std::to_string(static_cast<int64_t>(w.ReadRows)) +
          " data lines read";
 }
+}  // namespace
+
+std::string DataFileAt(const char* path) { return ReadDataFileAt(path, {}, nullptr); }
 
 void Workbook(const uint8_t* data, size_t size) {
   InputOnDisk file(data, size, ".book");
@@ -133,7 +141,15 @@ void Workbook(const uint8_t* data, size_t size) {
 
 void DataFile(const uint8_t* data, size_t size) {
   InputOnDisk file(data, size, ".vnx");
-  (void)DataFileAt(file.path().c_str());
+  // The reading on several threads, in chunks of a few bytes, must tell what the serial one does.
+  datastore::ReaderHooks serial, parallel;
+  serial.readThreads = 1;
+  parallel.readThreads = 3;
+  parallel.chunkBytes = 1 + size % 61;
+  std::string serialLog, parallelLog;
+  const std::string a = ReadDataFileAt(file.path().c_str(), serial, &serialLog);
+  const std::string b = ReadDataFileAt(file.path().c_str(), parallel, &parallelLog);
+  if (a != b || serialLog != parallelLog) std::abort();
 }
 
 void Formula(const uint8_t* data, size_t size) {

@@ -13,7 +13,8 @@ std::string ThousandSep;
 
 namespace {
 bool g_separatorsRead = false;
-NumberErrorScope* g_errorScope = nullptr;
+// Per thread: a reader that converts on several threads gives each its own scope.
+thread_local NumberErrorScope* g_errorScope = nullptr;
 
 constexpr std::string_view kNbsp = "\xC2\xA0";
 

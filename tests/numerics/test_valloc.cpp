@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <thread>
+#include <vector>
+
 #include "numerics/valloc.h"
 #include "platform/locale/locale.h"
 #include "tests/support/guards.h"
@@ -112,6 +116,33 @@ TEST(ValLocale, RunTimeErrorShowsItsDescription) {
   EXPECT_EQ(boxes.boxes().boxes()[0].text, "Overflow");
   EXPECT_EQ(boxes.boxes().boxes()[0].title, "ERROR n\xC2\xB0 6");
   EXPECT_EQ(boxes.boxes().boxes()[0].style, 64);
+}
+
+// Each thread's errors go to its own scope: a conversion on another thread neither reaches the
+// calling thread's scope nor loses its error to it.
+TEST(NumberErrorScope, HoldsForItsOwnThreadOnly) {
+  LocaleGuard loc(".", ",");
+  MsgBoxGuard boxes;
+  ValLoc(std::string_view("0"));  // the separators, read before other threads convert
+  std::vector<int> here, there;
+  NumberErrorScope scope([&](const rt::RtError& e) { here.push_back(e.number()); });
+  std::promise<void> installed, converted;
+  std::thread other([&] {
+    NumberErrorScope own([&](const rt::RtError& e) { there.push_back(e.number()); });
+    installed.set_value();
+    converted.get_future().wait();  // the calling thread converts while this scope lives
+    int flag;
+    ValLocV("1E999", flag);
+    ValLocV("2E999", flag);
+  });
+  installed.get_future().wait();
+  int flag;
+  ValLocV("3E999", flag);
+  converted.set_value();
+  other.join();
+  EXPECT_EQ(here, std::vector<int>{6});
+  EXPECT_EQ(there, (std::vector<int>{6, 6}));
+  EXPECT_TRUE(boxes.boxes().boxes().empty());
 }
 
 TEST(ValLoc, DoubleRoundTripsThroughItsText) {
