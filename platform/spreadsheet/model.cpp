@@ -43,10 +43,19 @@ bool LessRow(const Cell& c, uint32_t row) { return c.row < row; }
 
 void Sheet::EnsureLoaded() {
   if (loadError_) throw rt::FileFault(loadError_, loadDescription_);
-  if (!loader_ || loading_) return;
+  // A call from an event handler run while this sheet is read must not see half of it.
+  if (loading_) throw rt::RtError(kErrBusy, "The spreadsheet is busy: the sheet \"" + name_ + "\" is being read");
+  if (!loader_) return;
   auto f = std::move(loader_);
   loader_ = nullptr;
   loading_ = true;
+  std::shared_ptr<App> app;
+  if (auto b = book()) app = b->app();
+  struct Count {
+    App* a;
+    explicit Count(App* x) : a(x) { if (a) ++a->loading; }
+    ~Count() { if (a) --a->loading; }
+  } count(app.get());
   try {
     f();
     loading_ = false;
@@ -1101,6 +1110,7 @@ void App::InjectError(int number, int calls, std::string description) {
 
 void App::Enter() {
   ++calls_;
+  if (loading > 0) throw rt::RtError(kErrBusy, "The spreadsheet is busy reading a sheet");
   if (quit) throw rt::RtError(static_cast<int>(0x800706BEu), "The remote procedure call failed: the spreadsheet has quit");
   if (faultCalls_ != 0) {
     if (faultCalls_ > 0) --faultCalls_;

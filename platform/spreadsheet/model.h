@@ -193,6 +193,9 @@ class App : public std::enable_shared_from_this<App> {
   bool copyMode = false;
   bool visible = true;
   bool quit = false;
+  // Sheets being read: a call made meanwhile (from an event handler run during the read) is
+  // refused as busy, since the reader fills the books' texts and cells on other threads.
+  int loading = 0;
   int newBookCounter = 0;
   std::string appName = "Spreadsheet";
   std::string version = "16.0";

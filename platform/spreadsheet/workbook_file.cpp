@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/events/events.h"
+#include "platform/runtime/parallel.h"
 #include "platform/runtime/vb.h"
 #include "platform/spreadsheet/zipxml.h"
 
@@ -595,6 +597,22 @@ void LoadXlsxShared(XlsxSource& src, Book& book) {
   }
 }
 
+void ReadXlsxSheet(XlsxSource& src, Book& book, Sheet& s, const std::string& part, std::string& selActive);
+
+// Runs a long read on a work thread while this thread (the window's) runs a pass of the event
+// loop about every 20 ms. A handler's fault in a pass is its own: it does not end the read.
+void WhileTheWindowLives(const std::function<void()>& read) {
+  rt::ParallelFor(
+      1, 1, [&](size_t) { read(); },
+      [] {
+        try {
+          platform::DoEvents();
+        } catch (...) {
+        }
+      },
+      20);
+}
+
 void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits) {
   auto src = std::make_shared<XlsxSource>();
   src->limits = limits;
@@ -629,8 +647,28 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
       auto b = wbook.lock();
       if (!b) return;
       if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
-      LoadXlsxShared(*src, *b);
       std::string selActive;
+      WhileTheWindowLives([&] { ReadXlsxSheet(*src, *b, s, part, selActive); });
+      int64_t r = 1, c = 1;
+      if (!selActive.empty()) {
+        auto rect = formula::ParseRange(selActive);
+        if (rect) {
+          r = rect->r1;
+          c = rect->c1;
+        }
+      }
+      s.SetActiveCell(r, c);
+    });
+  }
+  int64_t tab = wb.activeTab;
+  book.SetActiveSheet(tab >= 0 && tab < static_cast<int64_t>(wb.sheets.size()) ? static_cast<size_t>(tab) : 0);
+}
+
+// Reads a sheet's part into s (on a work thread: no Qt, no event pump).
+void ReadXlsxSheet(XlsxSource& srcRef, Book& bookRef, Sheet& s, const std::string& part, std::string& selActive) {
+      XlsxSource* src = &srcRef;
+      Book* b = &bookRef;
+      LoadXlsxShared(*src, *b);
       // The scanner first; what it leaves to expat is read again from the start.
       bool done = false;
       if (zipxml::FastScan()) {
@@ -653,19 +691,6 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
         selActive = p.selActive;
       }
       s.Finish();
-      int64_t r = 1, c = 1;
-      if (!selActive.empty()) {
-        auto rect = formula::ParseRange(selActive);
-        if (rect) {
-          r = rect->r1;
-          c = rect->c1;
-        }
-      }
-      s.SetActiveCell(r, c);
-    });
-  }
-  int64_t tab = wb.activeTab;
-  book.SetActiveSheet(tab >= 0 && tab < static_cast<int64_t>(wb.sheets.size()) ? static_cast<size_t>(tab) : 0);
 }
 
 // --- ods -------------------------------------------------------------------------------------
@@ -1108,7 +1133,16 @@ void OpenOds(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits)
     s.Run(limits.maxSmallPartBytes);
   }
   OdsContent c(*zip, "content.xml", book, styles, limits);
-  c.Run(limits.maxPartBytes);
+  if (auto app = book.app()) {
+    ++app->loading;
+    struct Done {
+      model::App& a;
+      ~Done() { --a.loading; }
+    } done{*app};
+    WhileTheWindowLives([&] { c.Run(limits.maxPartBytes); });
+  } else {
+    c.Run(limits.maxPartBytes);
+  }
   if (book.sheets().empty()) zip->Fail("content.xml", "the workbook has no sheet");
   if (zip->Has("settings.xml")) {
     OdsSettings st(*zip, "settings.xml");
