@@ -110,6 +110,19 @@ void Sheet::AppendCell(uint32_t col, const Cell& c) {
   k.cells.push_back(c);
 }
 
+void Sheet::AppendCells(uint32_t col, const Cell* cells, size_t n) {
+  if (n == 0) return;
+  Column& k = Col(col);
+  uint32_t last = k.cells.empty() ? 0 : k.cells.back().row;
+  bool first = k.cells.empty();
+  for (size_t i = 0; i < n && !k.unsorted; ++i) {
+    if (!first && last >= cells[i].row) k.unsorted = true;
+    last = cells[i].row;
+    first = false;
+  }
+  k.cells.insert(k.cells.end(), cells, cells + n);
+}
+
 void Sheet::Reserve(int64_t c1, int64_t c2, size_t rows) {
   for (int64_t c = c1; c <= c2; ++c) Col(c).cells.reserve(rows);
 }

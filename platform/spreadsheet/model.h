@@ -68,6 +68,8 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   void AppendNumber(uint32_t row, uint32_t col, double x, uint32_t fmt, bool formula = false);
   void AppendText(uint32_t row, uint32_t col, uint32_t textIndex, uint32_t fmt, bool formula = false);
   void AppendCell(uint32_t col, const Cell& c);
+  // As AppendCell for each of n cells in turn (a chunk of a column read on another thread).
+  void AppendCells(uint32_t col, const Cell* cells, size_t n);
   // Room for rows cells in each of the columns c1 to c2.
   void Reserve(int64_t c1, int64_t c2, size_t rows);
   void SetFormulaText(uint32_t row, uint32_t col, std::string text);
