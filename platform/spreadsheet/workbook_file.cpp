@@ -361,7 +361,7 @@ struct SheetChunk : Parser {
     auto& k = cols[c - 1];
     if (k.empty()) {
       touched.push_back(c);
-      k.reserve(4096);
+      k.reserve(1024);
     }
     k.push_back(cell);
   }

@@ -539,7 +539,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
   const size_t floor = 2;
   const size_t segmentBytes = gSplitBytes;
   const unsigned workers = std::clamp(rt::ThreadsFor(archive_.Size(part_) / segmentBytes, 2), 2u, 7u) - 1;
-  const size_t maxInFlight = 2 * workers + 2;
+  const size_t maxInFlight = workers + 3;
   enum { Head, Split, Serial } mode = Head;
   bool restSerial = false;  // a chunk did not end where it began: the rest is read in order
   std::vector<char> carry;
