@@ -3,8 +3,6 @@
 // UTF-8) several times faster than expat and calls the parser's handlers exactly as expat would.
 // Whatever lies outside that subset, malformed input included, is left to expat: the scanner
 // gives up and the caller reads the part again with Run, which then gives expat's answer.
-#include <string.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -484,20 +482,6 @@ bool FlushText(ScanState& s) {
   return true;
 }
 
-// Where the last start tag named `name` begins in [p, end) after p (nullptr: none).
-const char* LastStart(const char* p, const char* end, std::string_view name) {
-  for (const char* q = end; q > p + 1;) {
-    const void* lt = memrchr(p + 1, '<', static_cast<size_t>(q - (p + 1)));
-    if (!lt) return nullptr;
-    q = static_cast<const char*>(lt);
-    const char* ne = q + 1 + name.size();
-    if (ne < end && std::memcmp(q + 1, name.data(), name.size()) == 0 &&
-        (*ne == '>' || *ne == '/' || IsSpace(*ne)))
-      return q;
-  }
-  return nullptr;
-}
-
 // The first start tag named `name` in [p, end) (nullptr: none).
 const char* FirstStart(const char* p, const char* end, std::string_view name) {
   for (const char* q = p; q < end;) {
@@ -579,7 +563,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
     }
     ScanFrom(st, g.data.data(), g.data.size());
   };
-  // Applies what is ready at the front; with `room`, waits until fewer than the most are in flight.
+  // Applies what is ready at the front, waiting while more than `keep` are in flight.
   auto drain = [&](size_t keep) {
     for (;;) {
       std::unique_ptr<Segment> g;
