@@ -23,7 +23,7 @@ namespace vantrel::spreadsheet::zipxml {
 namespace {
 
 std::atomic<bool> gFastScan{true};
-std::atomic<size_t> gSplitBytes{1u << 20};
+std::atomic<size_t> gSplitBytes{512u << 10};
 constexpr size_t kMaxToken = kMaxTokenBytes;
 // More attributes on one element than this are left to expat (no real element comes near).
 constexpr size_t kMaxAttributes = 64;
@@ -499,7 +499,7 @@ const char* FirstStart(const char* p, const char* end, std::string_view name) {
 }  // namespace
 
 void SetFastScan(bool on) { gFastScan = on; }
-void SetSplitBytes(size_t bytes) { gSplitBytes = bytes ? bytes : (1u << 20); }
+void SetSplitBytes(size_t bytes) { gSplitBytes = bytes ? bytes : (512u << 10); }
 size_t SplitBytes() { return gSplitBytes; }
 bool FastScan() { return gFastScan; }
 
@@ -523,7 +523,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
   const size_t floor = 2;
   const size_t segmentBytes = gSplitBytes;
   const unsigned workers = std::clamp(rt::ThreadsFor(archive_.Size(part_) / segmentBytes, 2), 2u, 7u) - 1;
-  const size_t maxInFlight = workers + 3;
+  const size_t maxInFlight = workers + 2;
   enum { Head, Split, Serial } mode = Head;
   bool restSerial = false;  // a chunk did not end where it began: the rest is read in order
   std::vector<char> carry;

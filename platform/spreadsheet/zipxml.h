@@ -118,7 +118,7 @@ inline constexpr size_t kMaxCellTextBytes = 4 * 32767;
 // Whether sheet parts go through the scanner first (on unless a test turns it off).
 void SetFastScan(bool on);
 bool FastScan();
-// The size of the chunks RunFastSplit cuts (0: the usual 1 MB); tests cut small ones.
+// The size of the chunks RunFastSplit cuts (0: the usual 512 kB); tests cut small ones.
 void SetSplitBytes(size_t bytes);
 size_t SplitBytes();
 
