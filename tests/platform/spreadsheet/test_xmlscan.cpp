@@ -368,4 +368,30 @@ TEST(SheetScanner, GeneratedSheetsReadTheSame) {
   }
 }
 
+// The limit on cells met inside a chunk read on another thread: the same fault as in order.
+TEST(SheetScanner, TheCellLimitStopsARowChunkAsItStopsTheRows) {
+  fs::path path = Temp("limit.xlsx");
+  WriteZip(path, Parts("<worksheet><sheetData>" + PlainRows(1, 200, "\n") + "</sheetData></worksheet>"));
+  ss::ReadLimits limits;
+  limits.maxCells = 777;
+  auto fault = [&](bool fast, size_t chunk) {
+    ss::zipxml::SetFastScan(fast);
+    ss::zipxml::SetSplitBytes(chunk);
+    auto app = ss::model::App::Create();
+    std::string what;
+    try {
+      ss::OpenWorkbookFile(*app, path.string(), limits)->sheet(0).EnsureLoaded();
+    } catch (const vantrel::rt::RtError& e) {
+      what = std::to_string(e.number()) + " " + e.description();
+    }
+    ss::zipxml::SetFastScan(true);
+    ss::zipxml::SetSplitBytes(0);
+    return what;
+  };
+  const std::string expat = fault(false, 0);
+  EXPECT_NE(expat.find("1004 "), std::string::npos) << expat;
+  EXPECT_NE(expat.find("more cells than the reader accepts"), std::string::npos) << expat;
+  for (size_t chunk : {0, 100, 1000}) EXPECT_EQ(fault(true, chunk), expat) << chunk;
+}
+
 }  // namespace
