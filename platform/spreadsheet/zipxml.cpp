@@ -24,7 +24,7 @@ namespace {
 constexpr size_t kChunk = 256 * 1024;
 constexpr uint64_t kPipelineBytes = 8u << 20;
 // The chunks a large part is inflated into ahead of its parser, and how many may wait.
-constexpr size_t kPipelineChunk = 1u << 20;
+constexpr size_t kPipelineChunk = 512u << 10;
 constexpr size_t kPipelineDepth = 4;
 }
 
