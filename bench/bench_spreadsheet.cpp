@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/events/events.h"
 #include "platform/spreadsheet/workbook_file.h"
 
 namespace ss = vantrel::spreadsheet;
@@ -124,17 +125,39 @@ void BM_DecompressSheetOnly(benchmark::State& st) {
 }
 BENCHMARK(BM_DecompressSheetOnly)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The longest stretch without a pass of the event loop since Start.
+class GapPump : public vantrel::platform::EventPump {
+ public:
+  void Start() { last_ = std::chrono::steady_clock::now(), longest_ = 0; }
+  void DoEvents() override {
+    longest_ = std::max(longest_, MsSince(last_));
+    last_ = std::chrono::steady_clock::now();
+  }
+  double Longest() {
+    DoEvents();
+    return longest_;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point last_;
+  double longest_ = 0;
+};
+
 // Attach, read the specification cell, find it, and take its ranges into a gathering workbook.
 void BM_ReadSpecificationRanges(benchmark::State& st) {
   const std::string& path = BigWorkbook();
-  double best = 0;
+  double best = 0, loadGap = 0;
+  auto pump = std::make_shared<GapPump>();
+  vantrel::platform::EventPumpGuard guard(pump);
   for (auto _ : st) {
     auto t0 = std::chrono::steady_clock::now();
     auto app = ss::model::App::Create();
     ss::OpenWorkbookFile(*app, path);
     ss::Application xl = app->handle();
     std::string source = xl.ActiveWorkbook().Windows()(1).Caption();
-    std::string f = xl.ActiveCell().Formula();
+    pump->Start();
+    std::string f = xl.ActiveCell().Formula();  // reads the sheet
+    loadGap = std::max(loadGap, pump->Longest());
     ss::Range found = xl.Cells().Find("MAX", ss::kLookInFormulas, ss::kLookAtPart, true);
     benchmark::DoNotOptimize(found.Row());
     ss::Workbook gather = xl.GetWorkbooks().Add();
@@ -155,6 +178,8 @@ void BM_ReadSpecificationRanges(benchmark::State& st) {
   }
   // Against the best bare decompression of the sheet (the goal: at most 2).
   st.counters["best_ms"] = best;
+  // The longest time the window went without an event-loop pass while the sheet was read.
+  st.counters["load_gap_ms"] = loadGap;
   if (gBestDecompressMs > 0) {
     st.counters["decompress_ms"] = gBestDecompressMs;
     st.counters["x_decompress"] = best / gBestDecompressMs;

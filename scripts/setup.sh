@@ -8,7 +8,7 @@ PACKAGES=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  libzip-dev libexpat1-dev libxlsxwriter-dev libfast-float-dev
+  libzip-dev libexpat1-dev libisal-dev libxlsxwriter-dev libfast-float-dev
   libreoffice-calc libreoffice-dev python3-uno
 )
 

@@ -46,10 +46,19 @@ uint32_t Stored(int64_t row, int64_t shift) { return static_cast<uint32_t>(std::
 
 void Sheet::EnsureLoaded() {
   if (loadError_) throw rt::FileFault(loadError_, loadDescription_);
-  if (!loader_ || loading_) return;
+  // A call from an event handler run while this sheet is read must not see half of it.
+  if (loading_) throw rt::RtError(kErrBusy, "The spreadsheet is busy: the sheet \"" + name_ + "\" is being read");
+  if (!loader_) return;
   auto f = std::move(loader_);
   loader_ = nullptr;
   loading_ = true;
+  std::shared_ptr<App> app;
+  if (auto b = book()) app = b->app();
+  struct Count {
+    App* a;
+    explicit Count(App* x) : a(x) { if (a) ++a->loading; }
+    ~Count() { if (a) --a->loading; }
+  } count(app.get());
   try {
     f();
     loading_ = false;
@@ -245,6 +254,19 @@ void Sheet::AppendCell(uint32_t col, const Cell& c) {
   Column& k = Col(col);
   if (!k.cells.empty() && k.cells.back().row >= c.row) k.unsorted = true;
   k.cells.push_back(c);
+}
+
+void Sheet::AppendCells(uint32_t col, const Cell* cells, size_t n) {
+  if (n == 0) return;
+  Column& k = Col(col);
+  uint32_t last = k.cells.empty() ? 0 : k.cells.back().row;
+  bool first = k.cells.empty();
+  for (size_t i = 0; i < n && !k.unsorted; ++i) {
+    if (!first && last >= cells[i].row) k.unsorted = true;
+    last = cells[i].row;
+    first = false;
+  }
+  k.cells.insert(k.cells.end(), cells, cells + n);
 }
 
 void Sheet::Reserve(int64_t c1, int64_t c2, size_t rows) {
@@ -1376,6 +1398,7 @@ void App::InjectError(int number, int calls, std::string description) {
 
 void App::Enter() {
   ++calls_;
+  if (loading > 0) throw rt::RtError(kErrBusy, "The spreadsheet is busy reading a sheet");
   if (quit) throw rt::RtError(static_cast<int>(0x800706BEu), "The remote procedure call failed: the spreadsheet has quit");
   if (faultCalls_ != 0) {
     if (faultCalls_ > 0) --faultCalls_;

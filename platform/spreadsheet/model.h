@@ -75,6 +75,8 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   void AppendNumber(uint32_t row, uint32_t col, double x, uint32_t fmt, bool formula = false);
   void AppendText(uint32_t row, uint32_t col, uint32_t textIndex, uint32_t fmt, bool formula = false);
   void AppendCell(uint32_t col, const Cell& c);
+  // As AppendCell for each of n cells in turn (a chunk of a column read on another thread).
+  void AppendCells(uint32_t col, const Cell* cells, size_t n);
   // Room for rows cells in each of the columns c1 to c2.
   void Reserve(int64_t c1, int64_t c2, size_t rows);
   void SetFormulaText(uint32_t row, uint32_t col, std::string text);
@@ -252,6 +254,9 @@ class App : public std::enable_shared_from_this<App> {
   bool copyMode = false;
   bool visible = true;
   bool quit = false;
+  // Sheets being read: a call made meanwhile (from an event handler run during the read) is
+  // refused as busy, since the reader fills the books' texts and cells on other threads.
+  int loading = 0;
   int newBookCounter = 0;
   // Pastes of values into empty spans share the source's cells; off, they copy them (tests
   // compare the two).

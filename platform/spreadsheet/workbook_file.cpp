@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/events/events.h"
+#include "platform/runtime/parallel.h"
 #include "platform/runtime/vb.h"
 #include "platform/spreadsheet/zipxml.h"
 
@@ -337,6 +339,117 @@ class Prefault {
   std::atomic<bool> stop_{false};
 };
 
+// A chunk of a sheet's rows read on a work thread: the plain cells (numbers, shared texts,
+// booleans and formats, with their references) as the sheet's reader would append them.
+// Anything else (formulas, other cell types, rows or first cells without a reference, faults,
+// other elements) is left to that reader: the chunk is deferred.
+struct SheetChunk : Parser {
+  SheetChunk(const XlsxSource& src, const std::string& part) : Parser(*src.zip, part), src(src) {}
+  const XlsxSource& src;
+  std::vector<std::vector<model::Cell>> cols;  // by column from 1
+  std::vector<uint32_t> touched;                // columns with cells, in first-use order
+  int64_t row = 0, col = 0;
+  bool rowKnown = false;
+  uint64_t cells = 0, rows = 0;
+  char type = 'n';
+  uint32_t fmt = 0;
+  std::string v;
+  bool hasV = false, collect = false;
+
+  void Put(uint32_t c, const model::Cell& cell) {
+    if (cols.size() < c) cols.resize(c);
+    auto& k = cols[c - 1];
+    if (k.empty()) {
+      touched.push_back(c);
+      k.reserve(1024);
+    }
+    k.push_back(cell);
+  }
+  void Start(std::string_view name, const char** atts) override {
+    if (deferred()) return;
+    if (name.size() == 1 && name[0] == 'c') {
+      const char *r = nullptr, *t = nullptr, *sty = nullptr;
+      for (const char** a = atts; *a; a += 2) {
+        std::string_view an = Local(a[0]);
+        if (an.size() != 1) continue;
+        if (an[0] == 'r') r = a[1];
+        else if (an[0] == 't') t = a[1];
+        else if (an[0] == 's') sty = a[1];
+      }
+      if (r) {
+        if (!ParseCellRef(r, row, col) || row == 0) return Defer();
+        rowKnown = true;
+      } else {
+        if (!rowKnown || ++col > formula::kMaxColumns) return Defer();
+      }
+      type = 'n';
+      if (t) {
+        std::string_view ts(t);
+        if (ts == "s") type = 's';
+        else if (ts == "b") type = 'b';
+        else if (ts == "e" || ts == "inlineStr" || ts == "str" || ts == "d") return Defer();
+      }
+      fmt = 0;
+      if (sty) {
+        int64_t k = 0;
+        if (ParseInt(sty, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) fmt = src.xf[k];
+      }
+      v.clear();
+      hasV = false;
+    } else if (name.size() == 1 && name[0] == 'v') {
+      collect = hasV = true;
+    } else if (name == "row") {
+      ++rows;
+      const char* r = Attr(atts, "r");
+      int64_t k = 0;
+      if (r) {
+        if (!ParseInt(r, k) || k < 1 || k > formula::kMaxRows) return Defer();
+        row = k;
+        rowKnown = true;
+      } else if (!rowKnown || ++row > formula::kMaxRows) {
+        return Defer();
+      }
+      col = 0;
+    } else if (name == "f" || name == "is" || name == "rPh" || name == "dimension" || name == "sheetView" ||
+               name == "pane" || name == "selection" || name == "col") {
+      Defer();
+    }
+  }
+  void End(std::string_view name) override {
+    if (deferred()) return;
+    if (name.size() == 1 && (name[0] == 'v' || name[0] == 't')) {
+      collect = false;
+      return;
+    }
+    if (name == "sheetView") return Defer();
+    if (name.size() != 1 || name[0] != 'c') return;
+    ++cells;
+    uint32_t r = static_cast<uint32_t>(row), c = static_cast<uint32_t>(col);
+    switch (type) {
+      case 's': {
+        if (!hasV) break;
+        int64_t k = -1;
+        if (!ParseInt(v, k) || k < 0 || static_cast<uint64_t>(k) >= src.sstCount) return Defer();
+        return Put(c, model::Cell{std::bit_cast<double>(static_cast<uint64_t>(k)), r, model::kText | (fmt << 4)});
+      }
+      case 'b':
+        return Put(c, model::Cell{(v == "1" || v == "true") ? 1.0 : 0.0, r, model::kBoolean | (fmt << 4)});
+      default:
+        if (hasV && !v.empty()) {
+          double x = 0;
+          if (!ParseDouble(v, x)) return Defer();
+          return Put(c, model::Cell{x, r, model::kNumber | (fmt << 4)});
+        }
+    }
+    if (fmt) Put(c, model::Cell{0, r, fmt << 4});
+  }
+  void Text(const char* s, int n) override {
+    if (!collect || deferred()) return;
+    v.append(s, static_cast<size_t>(n));
+    if (v.size() > kMaxCellTextBytes) Defer();
+  }
+};
+
 struct SheetXml : Parser {
   SheetXml(XlsxSource& src, std::string part, Sheet& s, Book& b) : Parser(*src.zip, std::move(part)), src(src), sheet(s), book(b) {}
   ~SheetXml() override { prefault.Join(); }
@@ -568,6 +681,21 @@ struct SheetXml : Parser {
     else if (fmt) sheet.AppendCell(c, model::Cell{0, r, fmt << 4});
   }
 
+  std::unique_ptr<Parser> NewChunk() override { return std::make_unique<SheetChunk>(src, part_); }
+  void ApplyChunk(Parser& p) override {
+    auto& k = static_cast<SheetChunk&>(p);
+    src.cells += k.cells;
+    if (src.cells > src.limits.maxCells) return Stop("more cells than the reader accepts");
+    for (uint32_t c : k.touched) sheet.AppendCells(c, k.cols[c - 1].data(), k.cols[c - 1].size());
+    if (k.rowKnown) {
+      row = k.row;
+      col = k.col;
+    }
+    bool estimate = !reserved && rowsSeen < 256 && rowsSeen + static_cast<int64_t>(k.rows) >= 256;
+    rowsSeen += static_cast<int64_t>(k.rows);
+    if (estimate) ReserveByEstimate();
+  }
+
   void Text(const char* s, int n) override {
     switch (collect) {
       case V: v.append(s, n); break;
@@ -593,6 +721,22 @@ void LoadXlsxShared(XlsxSource& src, Book& book) {
     p.Run(src.limits.maxSmallPartBytes);
     src.xf = std::move(p.xf);
   }
+}
+
+void ReadXlsxSheet(XlsxSource& src, Book& book, Sheet& s, const std::string& part, std::string& selActive);
+
+// Runs a long read on a work thread while this thread (the window's) runs a pass of the event
+// loop about every 20 ms. A handler's fault in a pass is its own: it does not end the read.
+void WhileTheWindowLives(const std::function<void()>& read) {
+  rt::ParallelFor(
+      1, 1, [&](size_t) { read(); },
+      [] {
+        try {
+          platform::DoEvents();
+        } catch (...) {
+        }
+      },
+      20);
 }
 
 void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits) {
@@ -629,15 +773,38 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
       auto b = wbook.lock();
       if (!b) return;
       if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
-      LoadXlsxShared(*src, *b);
       std::string selActive;
+      WhileTheWindowLives([&] { ReadXlsxSheet(*src, *b, s, part, selActive); });
+      int64_t r = 1, c = 1;
+      if (!selActive.empty()) {
+        auto rect = formula::ParseRange(selActive);
+        if (rect) {
+          r = rect->r1;
+          c = rect->c1;
+        }
+      }
+      s.SetActiveCell(r, c);
+    });
+  }
+  int64_t tab = wb.activeTab;
+  book.SetActiveSheet(tab >= 0 && tab < static_cast<int64_t>(wb.sheets.size()) ? static_cast<size_t>(tab) : 0);
+}
+
+// Reads a sheet's part into s (on a work thread: no Qt, no event pump).
+void ReadXlsxSheet(XlsxSource& srcRef, Book& bookRef, Sheet& s, const std::string& part, std::string& selActive) {
+      XlsxSource* src = &srcRef;
+      Book* b = &bookRef;
+      LoadXlsxShared(*src, *b);
       // The scanner first; what it leaves to expat is read again from the start.
       bool done = false;
       if (zipxml::FastScan()) {
         size_t strings = b->strings().size();
         uint64_t cells = src->cells;
         SheetXml p(*src, part, s, *b);
-        done = p.RunFast(src->limits.maxPartBytes);
+        // The rows of a sheet of several chunks are read on several threads (a 1904 date
+        // system asks for more than a chunk knows).
+        if (src->date1904 || src->zip->Size(part) < 4 * zipxml::SplitBytes()) done = p.RunFast(src->limits.maxPartBytes);
+        else done = p.RunFastSplit(src->limits.maxPartBytes, "row", "sheetData");
         if (done) {
           selActive = p.selActive;
         } else {
@@ -653,19 +820,6 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
         selActive = p.selActive;
       }
       s.Finish();
-      int64_t r = 1, c = 1;
-      if (!selActive.empty()) {
-        auto rect = formula::ParseRange(selActive);
-        if (rect) {
-          r = rect->r1;
-          c = rect->c1;
-        }
-      }
-      s.SetActiveCell(r, c);
-    });
-  }
-  int64_t tab = wb.activeTab;
-  book.SetActiveSheet(tab >= 0 && tab < static_cast<int64_t>(wb.sheets.size()) ? static_cast<size_t>(tab) : 0);
 }
 
 // --- ods -------------------------------------------------------------------------------------
@@ -1108,7 +1262,16 @@ void OpenOds(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits)
     s.Run(limits.maxSmallPartBytes);
   }
   OdsContent c(*zip, "content.xml", book, styles, limits);
-  c.Run(limits.maxPartBytes);
+  if (auto app = book.app()) {
+    ++app->loading;
+    struct Done {
+      model::App& a;
+      ~Done() { --a.loading; }
+    } done{*app};
+    WhileTheWindowLives([&] { c.Run(limits.maxPartBytes); });
+  } else {
+    c.Run(limits.maxPartBytes);
+  }
   if (book.sheets().empty()) zip->Fail("content.xml", "the workbook has no sheet");
   if (zip->Has("settings.xml")) {
     OdsSettings st(*zip, "settings.xml");

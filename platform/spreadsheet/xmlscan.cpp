@@ -5,10 +5,16 @@
 // gives up and the caller reads the part again with Run, which then gives expat's answer.
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/runtime/parallel.h"
 #include "platform/runtime/utf8.h"
 #include "platform/spreadsheet/zipxml.h"
 
@@ -17,6 +23,7 @@ namespace vantrel::spreadsheet::zipxml {
 namespace {
 
 std::atomic<bool> gFastScan{true};
+std::atomic<size_t> gSplitBytes{512u << 10};
 constexpr size_t kMaxToken = kMaxTokenBytes;
 // More attributes on one element than this are left to expat (no real element comes near).
 constexpr size_t kMaxAttributes = 64;
@@ -125,9 +132,19 @@ void DecodeText(const char* p, const char* end, std::string& out) {
   }
 }
 
+// A chunk's scanner met the end tag of the element it was cut from.
+struct LeavesChunk {};
+
 class Scanner {
  public:
   explicit Scanner(Parser& h) : h_(h) {}
+  // A scanner of a chunk cut out of the inside of `floor` open elements (whose names it does
+  // not know): the end tag of one of them ends its scan with LeavesChunk.
+  Scanner(Parser& h, size_t floor) : h_(h), stack_(floor), depth_(floor), floor_(floor) {}
+
+  size_t depth() const { return depth_; }
+  // The local name of the innermost open element ("" at the root).
+  std::string_view Innermost() const { return depth_ ? Parser::Local(stack_[depth_ - 1].c_str()) : std::string_view(); }
 
   // Scans the complete tokens of [p, end); returns where the unfinished one begins.
   const char* Scan(const char* p, const char* end, bool last, int64_t base) {
@@ -241,6 +258,7 @@ class Scanner {
     if (q == end) return nullptr;
     if (*q != '>') Unsupported();
     std::string_view name(n, static_cast<size_t>(ne - n));
+    if (floor_ && depth_ == floor_) throw LeavesChunk{};
     if (depth_ == 0 || !Same(stack_[depth_ - 1], name)) Unsupported();
     --depth_;
     if (depth_ == 0) rootDone_ = true;
@@ -379,6 +397,7 @@ class Scanner {
   Parser& h_;
   std::vector<std::string> stack_;
   size_t depth_ = 0;
+  size_t floor_ = 0;
   bool rootDone_ = false;
   std::string text_, buf_;
   std::vector<size_t> offs_;
@@ -451,10 +470,237 @@ void ScanFrom(ScanState& s, const char* p, size_t n) {
   Append(s, rest, n - consumed);
 }
 
+// Emits the text left unfinished at the end of what was scanned, when it is only text (the
+// next token starts right after it); false when an unfinished tag is pending.
+bool FlushText(ScanState& s) {
+  if (s.used == 0) return true;
+  if (std::memchr(s.buf.data(), '<', s.used)) return false;
+  const char* b = s.buf.data();
+  s.scan.Scan(b, b + s.used, true, s.base);
+  s.base += static_cast<int64_t>(s.used);
+  s.used = 0;
+  return true;
+}
+
+// The first start tag named `name` in [p, end) (nullptr: none).
+const char* FirstStart(const char* p, const char* end, std::string_view name) {
+  for (const char* q = p; q < end;) {
+    q = static_cast<const char*>(std::memchr(q, '<', static_cast<size_t>(end - q)));
+    if (!q) return nullptr;
+    const char* ne = q + 1 + name.size();
+    if (ne < end && std::memcmp(q + 1, name.data(), name.size()) == 0 &&
+        (*ne == '>' || *ne == '/' || IsSpace(*ne)))
+      return q;
+    ++q;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 void SetFastScan(bool on) { gFastScan = on; }
+void SetSplitBytes(size_t bytes) { gSplitBytes = bytes ? bytes : (512u << 10); }
+size_t SplitBytes() { return gSplitBytes; }
 bool FastScan() { return gFastScan; }
+
+bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_view parent) {
+  // The chunks of the part in order, from the reading of the part to their application.
+  struct Segment {
+    std::vector<char> data;
+    int64_t base = 0;     // offset in the part
+    bool parse = true;    // false: through this parser's own handlers only
+    bool ready = false;   // parsed (or not to be)
+    bool clean = false;   // ends where it began: at the same depth, between two tokens
+    std::unique_ptr<Parser> chunk;
+    std::exception_ptr fault;
+  };
+  ScanState st{Scanner(*this), {}, 0, 0, true};
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<std::unique_ptr<Segment>> inFlight;  // in order, applied from the front
+  std::deque<Segment*> toParse;
+  bool closed = false;
+  const size_t floor = 2;
+  const size_t segmentBytes = gSplitBytes;
+  const unsigned workers = std::clamp(rt::ThreadsFor(archive_.Size(part_) / segmentBytes, 2), 2u, 7u) - 1;
+  const size_t maxInFlight = workers + 2;
+  enum { Head, Split, Serial } mode = Head;
+  bool restSerial = false;  // a chunk did not end where it began: the rest is read in order
+  std::vector<char> carry;
+  int64_t carryBase = 0;
+  size_t searched = 0;  // where in the carry the search for a cut goes on
+
+  auto parse = [&](Segment& g) {
+    try {
+      g.chunk = NewChunk();
+      Scanner sc(*g.chunk, floor);
+      const char* b = g.data.data();
+      const char* e = b + g.data.size();
+      try {
+        const char* rest = sc.Scan(b, e, true, g.base);
+        g.clean = rest == e && sc.depth() == floor;
+      } catch (const GiveUp&) {
+        g.clean = false;
+      } catch (const LeavesChunk&) {
+        g.clean = false;
+      }
+    } catch (...) {
+      g.fault = std::current_exception();
+    }
+  };
+  auto apply = [&](Segment& g) {
+    if (g.fault) std::rethrow_exception(g.fault);
+    if (g.parse && !g.clean) restSerial = true;
+    if (g.parse && !restSerial && !g.chunk->deferred_) {
+      if (FlushText(st)) {
+        scanIndex_ = g.base + static_cast<int64_t>(g.data.size());
+        ApplyChunk(*g.chunk);
+        if (hasStop_) ThrowStopped();
+        st.base += static_cast<int64_t>(g.data.size());
+        return;
+      }
+      restSerial = true;  // the chunk did not begin between two tokens
+    }
+    ScanFrom(st, g.data.data(), g.data.size());
+  };
+  // Applies what is ready at the front, waiting while more than `keep` are in flight.
+  auto drain = [&](size_t keep) {
+    for (;;) {
+      std::unique_ptr<Segment> g;
+      {
+        std::unique_lock lock(m);
+        if (inFlight.size() <= keep && (inFlight.empty() || !inFlight.front()->ready)) return;
+        cv.wait(lock, [&] { return inFlight.front()->ready; });
+        g = std::move(inFlight.front());
+        inFlight.pop_front();
+      }
+      apply(*g);
+    }
+  };
+  auto dispatch = [&](std::vector<char>&& data, int64_t base, bool toBeParsed) {
+    auto g = std::make_unique<Segment>();
+    g->data = std::move(data);
+    g->base = base;
+    g->parse = toBeParsed;
+    g->ready = !toBeParsed;
+    {
+      std::lock_guard lock(m);
+      if (toBeParsed) toParse.push_back(g.get());
+      inFlight.push_back(std::move(g));
+    }
+    cv.notify_all();
+    drain(maxInFlight - 1);
+  };
+  auto feed = [&](const char* p, size_t n) {
+    if (mode == Head) {
+      const char* q = FirstStart(p, p + n, split);
+      if (!q) return ScanFrom(st, p, n);
+      ScanFrom(st, p, static_cast<size_t>(q - p));
+      // Chunks begin at an element `split` right inside `parent`, between two tokens.
+      if (st.first || st.scan.depth() != floor || st.scan.Innermost() != parent || !FlushText(st))
+        return ScanFrom(st, q, static_cast<size_t>(p + n - q));
+      mode = Split;
+      carryBase = st.base;
+      n -= static_cast<size_t>(q - p);
+      p = q;
+    }
+    if (mode == Serial || restSerial) {
+      mode = Serial;
+      if (!carry.empty()) {
+        size_t k = carry.size();
+        dispatch(std::move(carry), carryBase, false);
+        carryBase += static_cast<int64_t>(k);
+      }
+      carry.clear();
+      carryBase += static_cast<int64_t>(n);
+      return dispatch(std::vector<char>(p, p + n), carryBase - static_cast<int64_t>(n), false);
+    }
+    carry.insert(carry.end(), p, p + n);
+    // Cuts a chunk at the first element `split` past segmentBytes, as often as the carry allows.
+    size_t from = 0;
+    while (carry.size() - from >= segmentBytes) {
+      const char* b = carry.data();
+      size_t look = std::max(from + segmentBytes, searched);
+      const char* cut = FirstStart(b + look, b + carry.size(), split);
+      if (!cut) {
+        searched = carry.size() > split.size() + 2 ? carry.size() - split.size() - 2 : 0;
+        break;
+      }
+      size_t at = static_cast<size_t>(cut - b);
+      std::vector<char> piece;
+      if (from == 0 && carry.size() - at < at / 4) {
+        piece.assign(carry.begin() + static_cast<std::ptrdiff_t>(at), carry.end());
+        carry.resize(at);
+        std::swap(piece, carry);  // the chunk keeps the carry's memory; the rest is copied
+        dispatch(std::move(piece), carryBase, true);
+        carryBase += static_cast<int64_t>(at);
+        searched = 0;
+        return;
+      }
+      dispatch(std::vector<char>(carry.begin() + static_cast<std::ptrdiff_t>(from), carry.begin() + static_cast<std::ptrdiff_t>(at)),
+               carryBase, true);
+      carryBase += static_cast<int64_t>(at - from);
+      from = at;
+      searched = 0;
+    }
+    if (from) {
+      carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(from));
+      searched = searched > from ? searched - from : 0;
+    }
+    // No element to cut at in far more than a chunk: the rest is read in order.
+    if (carry.size() > 16 * segmentBytes + (16u << 20)) mode = Serial;
+  };
+  auto produce = [&] {
+    archive_.Stream(part_, limit, [&](const char* p, size_t n) { feed(p, n); });
+    if (!carry.empty()) dispatch(std::move(carry), carryBase, mode == Split && !restSerial);
+    drain(0);
+    ScanChunk(st, true);
+    st.scan.Finish();
+  };
+  auto work = [&] {
+    for (;;) {
+      Segment* g = nullptr;
+      {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return closed || !toParse.empty(); });
+        if (toParse.empty()) return;
+        g = toParse.front();
+        toParse.pop_front();
+      }
+      parse(*g);
+      {
+        std::lock_guard lock(m);
+        g->ready = true;
+      }
+      cv.notify_all();
+    }
+  };
+  auto close = [&] {
+    {
+      std::lock_guard lock(m);
+      closed = true;
+      toParse.clear();
+    }
+    cv.notify_all();
+  };
+  try {
+    rt::ParallelFor(workers + 1, workers + 1, [&](size_t i) {
+      if (i > 0) return work();
+      try {
+        produce();
+      } catch (...) {
+        close();
+        throw;
+      }
+      close();
+    });
+  } catch (const GiveUp&) {
+    scanIndex_ = -1;
+    return false;
+  }
+  scanIndex_ = -1;
+  return true;
+}
 
 bool Parser::RunFast(uint64_t limit) {
   ScanState st{Scanner(*this), {}, 0, 0, true};

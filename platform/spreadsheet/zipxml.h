@@ -3,6 +3,7 @@
 // Faults throw RtError 1004 with a description naming the file and the part.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,17 @@ class Parser {
   // the predefined and numeric references, or anything malformed. The caller then drops what
   // the handlers built and reads the part again with Run.
   bool RunFast(uint64_t limit);
+  // As RunFast, reading the bulk of the part on several threads: a part whose bulk is a long run
+  // of elements `split` (a sheet's rows) right inside a `parent` two levels deep. From the first
+  // of them the part is cut into chunks where one begins; parsers made by NewChunk read the
+  // chunks on other threads, and ApplyChunk takes each in order on this one. A chunk whose
+  // parser called Defer (something it cannot take alone) goes through this parser's own
+  // handlers instead, in its place; so does the whole rest of the part from a chunk that does
+  // not end where it began (depth, tokens). The same answers as RunFast, and as Run.
+  bool RunFastSplit(uint64_t limit, std::string_view split, std::string_view parent);
+  // For chunk parsers: the chunk goes through the main parser's handlers.
+  void Defer() { deferred_ = true; }
+  bool deferred() const { return deferred_; }
   // For the scanner: the stop a handler asked for, and the position it has reached.
   bool stopped() const { return hasStop_; }
   [[noreturn]] void ThrowStopped() const { archive_.Fail(part_, stopped_); }
@@ -80,6 +92,8 @@ class Parser {
   static const char* Attr(const char** atts, std::string_view local);
 
  protected:
+  virtual std::unique_ptr<Parser> NewChunk() { return nullptr; }
+  virtual void ApplyChunk(Parser&) {}
   const Archive& archive_;
   std::string part_;
 
@@ -87,6 +101,7 @@ class Parser {
   void* p_ = nullptr;
   std::string stopped_;
   bool hasStop_ = false;
+  bool deferred_ = false;
   int64_t scanIndex_ = -1;  // ByteIndex while the scanner runs
   int64_t fed_ = 0;          // bytes fed to expat
   int64_t lastTagAt_ = 0;    // where expat reported its last start or end tag
@@ -103,5 +118,8 @@ inline constexpr size_t kMaxCellTextBytes = 4 * 32767;
 // Whether sheet parts go through the scanner first (on unless a test turns it off).
 void SetFastScan(bool on);
 bool FastScan();
+// The size of the chunks RunFastSplit cuts (0: the usual 512 kB); tests cut small ones.
+void SetSplitBytes(size_t bytes);
+size_t SplitBytes();
 
 }  // namespace vantrel::spreadsheet::zipxml

@@ -251,6 +251,13 @@ std::string DumpBoth(const std::string& path) {
   ss::zipxml::SetFastScan(true);
   std::string scanned = Dump(path);
   EXPECT_EQ(scanned, expat);
+  // The rows cut into chunks read on several threads, at every few bytes.
+  for (size_t chunk : {1, 7, 64, 500}) {
+    ss::zipxml::SetSplitBytes(chunk);
+    std::string split = Dump(path);
+    ss::zipxml::SetSplitBytes(0);
+    EXPECT_EQ(split, expat) << "in chunks of " << chunk << " bytes";
+  }
   return scanned;
 }
 
@@ -277,6 +284,18 @@ std::map<std::string, std::string> Parts(const std::string& sheet) {
        "<xf numFmtId=\"164\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
       {"xl/worksheets/sheet1.xml", sheet},
   };
+}
+
+// Rows first to last of numbers, shared texts, booleans and formats, sep between the rows.
+std::string PlainRows(int first, int last, const std::string& sep) {
+  std::string out;
+  for (int r = first; r <= last; ++r) {
+    std::string rs = std::to_string(r);
+    out += "<row r=\"" + rs + "\" spans=\"1:4\"><c r=\"A" + rs + "\" s=\"1\"><v>" + rs + ".5</v></c><c r=\"B" + rs +
+           "\" t=\"s\"><v>" + std::to_string(r % 2) + "</v></c><c r=\"C" + rs + "\" t=\"b\"><v>1</v></c><c r=\"D" + rs +
+           "\" s=\"2\"/><c r=\"E" + rs + "\"><v>-" + rs + "e-3</v></c></row>" + sep;
+  }
+  return out;
 }
 
 TEST(SheetScanner, GeneratedSheetsReadTheSame) {
@@ -309,6 +328,29 @@ TEST(SheetScanner, GeneratedSheetsReadTheSame) {
       {"a bad cell reference", "<worksheet><sheetData><row r=\"1\"><c r=\"1A\"><v>1</v></c></row></sheetData></worksheet>"},
       {"a bad number", "<worksheet><sheetData><row><c><v>1,5</v></c></row></sheetData></worksheet>"},
       {"a shared string out of range", "<worksheet><sheetData><row><c t=\"s\"><v>9</v></c></row></sheetData></worksheet>"},
+      // Rows in chunks: plain ones, then what a chunk leaves to the reader or cannot end on.
+      {"plain rows between line ends", kHead + "<worksheet>\n<sheetData>\n" + PlainRows(1, 40, "\n  ") + "</sheetData>\n</worksheet>"},
+      {"rows out of order and a cell twice",
+       "<worksheet><sheetData>" + PlainRows(20, 40, "") + PlainRows(1, 20, "") + "<row r=\"3\"><c r=\"A3\"><v>9</v></c></row>" +
+           PlainRows(41, 60, "") + "</sheetData></worksheet>"},
+      {"rows and cells without references",
+       "<worksheet><sheetData>" + PlainRows(1, 20, "") + "<row><c><v>1</v></c><c/><c s=\"1\"/></row><row><c><v>2</v></c></row>" +
+           PlainRows(30, 50, "") + "</sheetData></worksheet>"},
+      {"formulas and inline texts among plain rows",
+       "<worksheet><sheetData>" + PlainRows(1, 20, "") + cells + PlainRows(10, 30, "") + "</sheetData></worksheet>"},
+      {"a row inside a cell",
+       "<worksheet><sheetData>" + PlainRows(1, 20, "") + "<row r=\"21\"><c r=\"A21\"><row r=\"7\"><c r=\"A7\"><v>1</v></c></row></c></row>" +
+           PlainRows(22, 40, "") + "</sheetData></worksheet>"},
+      {"a comment after many rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "<!-- <row r=\"1\"> -->" +
+                                        PlainRows(31, 40, "") + "</sheetData></worksheet>"},
+      {"a row start in a text section", "<worksheet><sheetData>" + PlainRows(1, 30, "") +
+                                            "<row r=\"31\"><c r=\"A31\" t=\"inlineStr\"><is><t><![CDATA[<row r=\"2\">]]></t></is></c></row>" +
+                                            PlainRows(32, 40, "") + "</sheetData></worksheet>"},
+      {"a bad reference deep in the rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "<row r=\"31\"><c r=\"A0\"/></row>" +
+                                               PlainRows(32, 40, "") + "</sheetData></worksheet>"},
+      {"a malformed end after many rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "</sheetData>"},
+      {"rows after the sheet data", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "</sheetData><ext><row r=\"5\"><c r=\"A5\"><v>1</v></c></row></ext>" +
+                                        "</worksheet>"},
   };
   for (auto& s : sheets) {
     SCOPED_TRACE(s.what);
@@ -324,6 +366,32 @@ TEST(SheetScanner, GeneratedSheetsReadTheSame) {
       EXPECT_NE(d.find("active 3,3 cells"), std::string::npos) << d;
     }
   }
+}
+
+// The limit on cells met inside a chunk read on another thread: the same fault as in order.
+TEST(SheetScanner, TheCellLimitStopsARowChunkAsItStopsTheRows) {
+  fs::path path = Temp("limit.xlsx");
+  WriteZip(path, Parts("<worksheet><sheetData>" + PlainRows(1, 200, "\n") + "</sheetData></worksheet>"));
+  ss::ReadLimits limits;
+  limits.maxCells = 777;
+  auto fault = [&](bool fast, size_t chunk) {
+    ss::zipxml::SetFastScan(fast);
+    ss::zipxml::SetSplitBytes(chunk);
+    auto app = ss::model::App::Create();
+    std::string what;
+    try {
+      ss::OpenWorkbookFile(*app, path.string(), limits)->sheet(0).EnsureLoaded();
+    } catch (const vantrel::rt::RtError& e) {
+      what = std::to_string(e.number()) + " " + e.description();
+    }
+    ss::zipxml::SetFastScan(true);
+    ss::zipxml::SetSplitBytes(0);
+    return what;
+  };
+  const std::string expat = fault(false, 0);
+  EXPECT_NE(expat.find("1004 "), std::string::npos) << expat;
+  EXPECT_NE(expat.find("more cells than the reader accepts"), std::string::npos) << expat;
+  for (size_t chunk : {0, 100, 1000}) EXPECT_EQ(fault(true, chunk), expat) << chunk;
 }
 
 }  // namespace
