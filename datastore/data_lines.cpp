@@ -93,7 +93,8 @@ bool AllAscii(const char* p, size_t n) {
 void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& readFailed,
                              const std::function<void()>& keepAlive) {
   const unsigned threads = std::max(1u, threads_);
-  const size_t ahead = 2 * static_cast<size_t>(threads);
+  // One chunk more than the threads, and one being stored: each chunk costs a few MB.
+  const size_t ahead = static_cast<size_t>(threads) + 2;
   const uint64_t begin = file_.consumed();
   const uint64_t left = file_.size() > begin ? file_.size() - begin : 0;
   // Enough chunks for the file at their smallest; the chunk that meets the end ends the work.

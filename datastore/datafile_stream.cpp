@@ -283,6 +283,7 @@ int DataFileStream::Finish(std::string_view tail) {
     }
     driver_.join();
     slots_.clear();
+    rt::ReturnFreeMemory();  // the batches' memory, before the file is read back
     if (driverFailure_) {
       std::exception_ptr failure = driverFailure_;
       Abort();

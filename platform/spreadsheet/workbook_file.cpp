@@ -474,6 +474,28 @@ struct SheetXml : Parser {
   // Room for the columns, estimated from the first rows when the sheet states no dimension.
   bool reserved = false;
   int64_t rowsSeen = 0;
+  // The room a dimension allows for each of its columns, taken once the first rows show which
+  // columns hold cells, and how densely: a column the dimension spans but that holds nothing
+  // (a blank column between the data and a note) costs nothing.
+  int64_t dimC1 = 0, dimC2 = -1;
+  size_t dimRows = 0;
+  void ReserveByDimension() {
+    auto& cols = sheet.columns();
+    const double seen = static_cast<double>(std::max<int64_t>(rowsSeen, 1));
+    for (int64_t c = dimC1; c <= dimC2 && c <= static_cast<int64_t>(cols.size()); ++c) {
+      auto& cells = cols[c - 1].cells;
+      if (cells.empty()) continue;
+      const double share = std::min(1.0, static_cast<double>(cells.size()) / seen * 1.05);
+      cells.reserve(std::min(dimRows, static_cast<size_t>(static_cast<double>(dimRows) * share) + 16));
+    }
+    dimRows = 0;
+    prefault.Start(sheet);
+  }
+  // Called as the 256th row begins (or a chunk of rows takes the count past it).
+  void ReserveAfterFirstRows() {
+    if (dimRows) ReserveByDimension();
+    else if (!reserved) ReserveByEstimate();
+  }
   void ReserveByEstimate() {
     reserved = true;
     int64_t used = ByteIndex();
@@ -553,7 +575,7 @@ struct SheetXml : Parser {
     } else if (Is(name, 't') && inIs && !rph) {
       collect = T;
     } else if (name == "row") {
-      if (++rowsSeen == 256 && !reserved) ReserveByEstimate();
+      if (++rowsSeen == 256) ReserveAfterFirstRows();
       const char* r = Attr(atts, "r");
       int64_t k = 0;
       if (r) {
@@ -574,9 +596,10 @@ struct SheetXml : Parser {
         uint64_t byBytes = src.zip->Size(part_) / 20;
         uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells, uint64_t{32'000'000}});
         if (ncols <= 256 && total > 0) {
-          sheet.Reserve(rect->c1, rect->c2, static_cast<size_t>(total / ncols));
+          dimC1 = rect->c1;
+          dimC2 = rect->c2;
+          dimRows = static_cast<size_t>(total / ncols);
           reserved = true;
-          prefault.Start(sheet);
         }
       }
     } else if (name == "sheetView") {
@@ -691,9 +714,9 @@ struct SheetXml : Parser {
       row = k.row;
       col = k.col;
     }
-    bool estimate = !reserved && rowsSeen < 256 && rowsSeen + static_cast<int64_t>(k.rows) >= 256;
+    bool first = rowsSeen < 256 && rowsSeen + static_cast<int64_t>(k.rows) >= 256;
     rowsSeen += static_cast<int64_t>(k.rows);
-    if (estimate) ReserveByEstimate();
+    if (first) ReserveAfterFirstRows();
   }
 
   void Text(const char* s, int n) override {
@@ -775,6 +798,8 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
       if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
       std::string selActive;
       WhileTheWindowLives([&] { ReadXlsxSheet(*src, *b, s, part, selActive); });
+      // What the reading threads allocated and freed stays in their arenas otherwise.
+      rt::ReturnFreeMemory();
       int64_t r = 1, c = 1;
       if (!selActive.empty()) {
         auto rect = formula::ParseRange(selActive);

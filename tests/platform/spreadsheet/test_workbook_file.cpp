@@ -99,6 +99,35 @@ void WriteBytes(const fs::path& p, const std::string& s) {
   out << s;
 }
 
+// The dimension spans columns that hold nothing (a blank column, a note far to the right): only
+// the columns the first rows fill get room for the dimension's rows, read in one piece or in
+// chunks on several threads.
+TEST(WrittenWorkbook, DimensionRoomOnlyForTheColumnsThatHoldCells) {
+  std::string data = "<row r=\"1\"><c r=\"A1\"><v>0</v></c><c r=\"B1\"><v>0</v></c><c r=\"D1\"><v>9</v></c></row>";
+  for (int r = 2; r <= 3000; ++r) {
+    const std::string n = std::to_string(r);
+    data += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"B" + n + "\"><v>2.5</v></c></row>";
+  }
+  fs::path path = TempDir() / "dimension.xlsx";
+  WriteZip(path, XlsxParts(SheetXml(data, "<dimension ref=\"A1:E3000\"/>")));
+  for (size_t split : {size_t{0}, size_t{4096}}) {
+    ss::zipxml::SetSplitBytes(split);
+    auto app = ss::model::App::Create();
+    auto book = ss::OpenWorkbookFile(*app, path.string(), {});
+    ss::model::Sheet& sheet = book->sheet(0);
+    ASSERT_EQ(sheet.MaxRow(), 3000) << split;
+    EXPECT_EQ(sheet.GetValue(3000, 1), CellValue::Num(3000));
+    EXPECT_EQ(sheet.GetValue(1, 4), CellValue::Num(9));
+    auto& cols = sheet.columns();
+    ASSERT_GE(cols.size(), 4u);
+    EXPECT_GE(cols[0].cells.capacity(), 3000u);
+    EXPECT_EQ(cols[2].cells.capacity(), 0u) << split;  // C: no cell
+    EXPECT_LT(cols[3].cells.capacity(), 100u) << split;  // D: one cell
+    if (cols.size() > 4) EXPECT_EQ(cols[4].cells.capacity(), 0u) << split;  // E: no cell
+  }
+  ss::zipxml::SetSplitBytes(0);
+}
+
 // --- the fixtures saved by a spreadsheet program ----------------------------------------------
 
 class SavedWorkbook : public ::testing::TestWithParam<const char*> {};
