@@ -22,7 +22,7 @@ namespace {
 
 // A file holds this many bytes per thread at least before its lines are converted on several
 // threads (a file of 100,000 lines is read on the calling thread alone), in chunks of this size.
-constexpr uint64_t kBytesPerThread = 16u << 20;
+constexpr uint64_t kBytesPerThread = 4u << 20;
 constexpr size_t kChunkBytes = 1u << 20;
 // The calling thread stores the lines in the tables; this many threads converting them keep
 // ahead of it, and more only compete with it (and each other) for the cores.

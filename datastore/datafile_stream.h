@@ -27,7 +27,7 @@ class DataFileStream {
  public:
   // Rows of one batch, and the rows worth one formatting thread.
   static constexpr size_t kBatchRows = 8192;
-  static constexpr size_t kRowsPerThread = 131072;
+  static constexpr size_t kRowsPerThread = 16384;
   static constexpr int kPumpMs = 20;
 
   // expectedRows: the rows the block holds (it decides the threads; more or fewer rows are
