@@ -68,7 +68,9 @@ void WriteEntry(const fs::path& path, const std::string& data, bool stored) {
   zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
   zip_int64_t i = zip_file_add(z, "part", s, ZIP_FL_OVERWRITE);
   ASSERT_GE(i, 0);
-  if (stored) ASSERT_EQ(zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0), 0);
+  if (stored) {
+    ASSERT_EQ(zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0), 0);
+  }
   ASSERT_EQ(zip_close(z), 0);
 }
 
@@ -317,7 +319,9 @@ TEST(SheetRead, TheEventLoopPassesAndCallsMeanwhileAreRefusedAsBusy) {
     EXPECT_GT(refused, 0);
     EXPECT_EQ(other, 0);
     // The only answers come from the ods book before it holds its sheet, through no interface.
-    if (!ods) EXPECT_EQ(answered, 0);
+    if (!ods) {
+      EXPECT_EQ(answered, 0);
+    }
     ss::model::Sheet& sheet = book->sheet(0);
     EXPECT_EQ(sheet.CellCount(), size_t{8} * kRows);
     EXPECT_EQ(sheet.GetValue(kRows, 8), ss::CellValue::Num(kRows * 10 + 7.5));

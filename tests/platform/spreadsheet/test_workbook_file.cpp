@@ -123,7 +123,9 @@ TEST(WrittenWorkbook, DimensionRoomOnlyForTheColumnsThatHoldCells) {
     EXPECT_GE(cols[0].cells.capacity(), 3000u);
     EXPECT_EQ(cols[2].cells.capacity(), 0u) << split;  // C: no cell
     EXPECT_LT(cols[3].cells.capacity(), 100u) << split;  // D: one cell
-    if (cols.size() > 4) EXPECT_EQ(cols[4].cells.capacity(), 0u) << split;  // E: no cell
+    if (cols.size() > 4) {
+      EXPECT_EQ(cols[4].cells.capacity(), 0u) << split;  // E: no cell
+    }
   }
   ss::zipxml::SetSplitBytes(0);
 }
