@@ -55,12 +55,13 @@ function(vantrel_add_subdirs)
 endfunction()
 
 # A GoogleTest executable from every .cpp of the current folder, registered with CTest.
-#   vantrel_test(NAME t LABEL unit|gl|ui LIBS deps... [QT] [ENV VAR=value...] [SOURCES extra...])
+#   vantrel_test(NAME t LABEL unit|gl|ui LIBS deps... [QT] [ENV VAR=value...] [SOURCES extra...]
+#                [PROPERTIES name value...])    (test properties, such as a RESOURCE_LOCK)
 # LABEL gl and ui tests run on the X server of xvfb-run; unit tests run without a display.
 # QT: the test's main creates a QApplication first (needed by every test that makes widgets).
 # Either main points HOME and the XDG folders at a fresh temporary folder before any test runs.
 function(vantrel_test)
-  cmake_parse_arguments(A "QT" "NAME;LABEL" "LIBS;ENV;SOURCES" ${ARGN})
+  cmake_parse_arguments(A "QT" "NAME;LABEL" "LIBS;ENV;SOURCES;PROPERTIES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${A_NAME} ${srcs} ${A_SOURCES})
   if(A_QT)
@@ -87,7 +88,7 @@ function(vantrel_test)
   gtest_discover_tests(${A_NAME}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${A_LABEL} TIMEOUT 300)
+    PROPERTIES LABELS ${A_LABEL} TIMEOUT 300 ${A_PROPERTIES})
 endfunction()
 
 # Appends to the list `var` those of the named targets that exist (platform layers are added

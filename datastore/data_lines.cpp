@@ -76,18 +76,6 @@ size_t LastCut(const char* b, size_t from, size_t len) {
 
 struct Stopped {};
 
-bool AllAscii(const char* p, size_t n) {
-  uint64_t acc = 0;
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    acc |= w;
-  }
-  for (; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
-  return (acc & 0x8080808080808080ULL) == 0;
-}
-
 }  // namespace
 
 void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& readFailed,

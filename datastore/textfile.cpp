@@ -79,18 +79,6 @@ int CheckChunk(const unsigned char* s, size_t n) {
   return 0;
 }
 
-bool AllAscii(const char* p, size_t n) {
-  size_t i = 0;
-  uint64_t acc = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    acc |= w;
-  }
-  for (; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
-  return (acc & 0x8080808080808080ULL) == 0;
-}
-
 bool WriteAll(int fd, const char* p, size_t n, int& err) {
   while (n > 0) {
     ssize_t w = ::write(fd, p, n);
@@ -106,6 +94,18 @@ bool WriteAll(int fd, const char* p, size_t n, int& err) {
 }
 
 }  // namespace
+
+bool AllAscii(const char* p, size_t n) {
+  size_t i = 0;
+  uint64_t acc = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    acc |= w;
+  }
+  for (; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
+  return (acc & 0x8080808080808080ULL) == 0;
+}
 
 int FileErrorNumber(int err, const std::string& path) {
   switch (err) {

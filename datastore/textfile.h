@@ -70,6 +70,8 @@ class InputFile {
   std::string conv_;
 };
 
+// True when no byte of the n at p is above 127 (checked a word at a time).
+bool AllAscii(const char* p, size_t n);
 // True when s is valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
 bool IsStrictUtf8(std::string_view s);
 // Windows-1252 bytes to UTF-8.

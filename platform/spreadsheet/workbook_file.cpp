@@ -297,6 +297,42 @@ struct XlsxSource {
   uint64_t cells = 0;
 };
 
+// The attributes of a cell element that the readers use, found in one pass: this runs for
+// every cell.
+struct CellAttrs {
+  const char *r = nullptr, *t = nullptr, *s = nullptr;
+};
+CellAttrs ReadCellAttrs(const char** atts) {
+  CellAttrs c;
+  for (const char** a = atts; *a; a += 2) {
+    std::string_view an = Parser::Local(a[0]);
+    if (an.size() != 1) continue;
+    if (an[0] == 'r') c.r = a[1];
+    else if (an[0] == 't') c.t = a[1];
+    else if (an[0] == 's') c.s = a[1];
+  }
+  return c;
+}
+// The cell's type: n(umber) s(hared string) b(oolean) e(rror) i(nline string) t (formula
+// string) d(ate); a number when the attribute is absent or unknown.
+char CellType(const char* t) {
+  if (!t) return 'n';
+  std::string_view ts(t);
+  if (ts == "s") return 's';
+  if (ts == "b") return 'b';
+  if (ts == "e") return 'e';
+  if (ts == "inlineStr") return 'i';
+  if (ts == "str") return 't';
+  if (ts == "d") return 'd';
+  return 'n';
+}
+// The number format of a style index (0 when absent or not in the styles).
+uint32_t StyleFormat(const XlsxSource& src, const char* sty) {
+  int64_t k = 0;
+  if (sty && ParseInt(sty, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) return src.xf[k];
+  return 0;
+}
+
 // Maps the pages of the room reserved for a sheet's columns on a second thread, a slice of
 // every column at a time, so that the reader finds them ready. It only asks the kernel to map
 // them: a column that moves meanwhile costs nothing but a wasted call.
@@ -368,32 +404,16 @@ struct SheetChunk : Parser {
   void Start(std::string_view name, const char** atts) override {
     if (deferred()) return;
     if (name.size() == 1 && name[0] == 'c') {
-      const char *r = nullptr, *t = nullptr, *sty = nullptr;
-      for (const char** a = atts; *a; a += 2) {
-        std::string_view an = Local(a[0]);
-        if (an.size() != 1) continue;
-        if (an[0] == 'r') r = a[1];
-        else if (an[0] == 't') t = a[1];
-        else if (an[0] == 's') sty = a[1];
-      }
-      if (r) {
-        if (!ParseCellRef(r, row, col) || row == 0) return Defer();
+      const CellAttrs a = ReadCellAttrs(atts);
+      if (a.r) {
+        if (!ParseCellRef(a.r, row, col) || row == 0) return Defer();
         rowKnown = true;
       } else {
         if (!rowKnown || ++col > formula::kMaxColumns) return Defer();
       }
-      type = 'n';
-      if (t) {
-        std::string_view ts(t);
-        if (ts == "s") type = 's';
-        else if (ts == "b") type = 'b';
-        else if (ts == "e" || ts == "inlineStr" || ts == "str" || ts == "d") return Defer();
-      }
-      fmt = 0;
-      if (sty) {
-        int64_t k = 0;
-        if (ParseInt(sty, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) fmt = src.xf[k];
-      }
+      type = CellType(a.t);
+      if (type != 'n' && type != 's' && type != 'b') return Defer();
+      fmt = StyleFormat(src, a.s);
       v.clear();
       hasV = false;
     } else if (name.size() == 1 && name[0] == 'v') {
@@ -521,37 +541,16 @@ struct SheetXml : Parser {
 
   void Start(std::string_view name, const char** atts) override {
     if (Is(name, 'c')) {
-      // One pass over the attributes: this runs for every cell.
-      const char *r = nullptr, *t = nullptr, *sty = nullptr;
-      for (const char** a = atts; *a; a += 2) {
-        std::string_view an = Local(a[0]);
-        if (an.size() != 1) continue;
-        if (an[0] == 'r') r = a[1];
-        else if (an[0] == 't') t = a[1];
-        else if (an[0] == 's') sty = a[1];
-      }
-      if (r) {
-        if (!ParseCellRef(r, row, col) || row == 0) return Stop(std::string("a bad cell reference ") + r);
+      const CellAttrs a = ReadCellAttrs(atts);
+      if (a.r) {
+        if (!ParseCellRef(a.r, row, col) || row == 0) return Stop(std::string("a bad cell reference ") + a.r);
       } else {
         ++col;
         if (col > formula::kMaxColumns) return Stop("a cell beyond the last column");
       }
       if (row < 1) row = 1;
-      type = 'n';
-      if (t) {
-        std::string_view ts(t);
-        if (ts == "s") type = 's';
-        else if (ts == "b") type = 'b';
-        else if (ts == "e") type = 'e';
-        else if (ts == "inlineStr") type = 'i';
-        else if (ts == "str") type = 't';
-        else if (ts == "d") type = 'd';
-      }
-      fmt = 0;
-      if (sty) {
-        int64_t k = 0;
-        if (ParseInt(sty, k) && k >= 0 && static_cast<size_t>(k) < src.xf.size()) fmt = src.xf[k];
-      }
+      type = CellType(a.t);
+      fmt = StyleFormat(src, a.s);
       v.clear();
       f.clear();
       is.clear();
