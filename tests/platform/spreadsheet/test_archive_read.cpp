@@ -16,6 +16,7 @@
 #include "platform/spreadsheet/model.h"
 #include "platform/spreadsheet/workbook_file.h"
 #include "platform/spreadsheet/zipxml.h"
+#include "tests/platform/spreadsheet/zip_parts.h"
 
 namespace ss = vantrel::spreadsheet;
 namespace fs = std::filesystem;
@@ -231,17 +232,7 @@ TEST(ArchiveRead, TheLimitStopsADeflatedPartAsItGrows) {
 
 // --- a sheet read while the window lives ------------------------------------------------------
 
-void WriteZip(const fs::path& path, const std::vector<std::pair<std::string, std::string>>& parts) {
-  fs::remove(path);
-  int err = 0;
-  zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-  ASSERT_NE(z, nullptr);
-  for (auto& [name, data] : parts) {
-    zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
-    ASSERT_GE(zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE), 0);
-  }
-  ASSERT_EQ(zip_close(z), 0);
-}
+using vantrel::test::WriteZip;
 
 // A workbook of one sheet of `rows` rows of 8 numbers, xlsx or ods.
 fs::path BigBook(bool ods, int rows) {

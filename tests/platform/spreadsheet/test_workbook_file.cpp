@@ -12,6 +12,7 @@
 #include "platform/spreadsheet/numfmt.h"
 #include "platform/spreadsheet/workbook_file.h"
 #include "platform/spreadsheet/zipxml.h"
+#include "tests/platform/spreadsheet/zip_parts.h"
 #include "tests/support/guards.h"
 
 namespace ss = vantrel::spreadsheet;
@@ -48,18 +49,7 @@ ss::Application Open(const std::string& path, const ss::ReadLimits& limits = {})
   return app->handle();
 }
 
-// A zip archive of the given parts, written with libzip.
-void WriteZip(const fs::path& path, const std::map<std::string, std::string>& parts) {
-  fs::remove(path);
-  int err = 0;
-  zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-  ASSERT_NE(z, nullptr);
-  for (auto& [name, data] : parts) {
-    zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
-    ASSERT_GE(zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE), 0);
-  }
-  ASSERT_EQ(zip_close(z), 0);
-}
+using vantrel::test::WriteZip;
 
 const char* kContentTypes =
     "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>";

@@ -12,6 +12,7 @@
 #include "platform/runtime/rterror.h"
 #include "platform/spreadsheet/workbook_file.h"
 #include "platform/spreadsheet/zipxml.h"
+#include "tests/platform/spreadsheet/zip_parts.h"
 
 namespace ss = vantrel::spreadsheet;
 namespace fs = std::filesystem;
@@ -35,17 +36,7 @@ struct TempCleanup {
   }
 } cleanup;
 
-void WriteZip(const fs::path& path, const std::map<std::string, std::string>& parts) {
-  fs::remove(path);
-  int err = 0;
-  zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-  ASSERT_NE(z, nullptr);
-  for (auto& [name, data] : parts) {
-    zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
-    ASSERT_GE(zip_file_add(z, name.c_str(), s, ZIP_FL_OVERWRITE), 0);
-  }
-  ASSERT_EQ(zip_close(z), 0);
-}
+using vantrel::test::WriteZip;
 
 // Writes down every handler call; texts between two elements are joined (expat may split them).
 struct Recorder : Parser {
