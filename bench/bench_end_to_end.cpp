@@ -98,7 +98,12 @@ struct Passes {
   double longestMs = 0;
   void Pass() {
     const auto now = Clock::now();
-    longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
+    const double gap = std::chrono::duration<double, std::milli>(now - last).count();
+    // With VANTREL_E2E_STEPS set, every stretch of more than 50 ms without a pass.
+    if (gap > 50 && std::getenv("VANTREL_E2E_STEPS"))
+      std::fprintf(stderr, "gap %6.1f ms ending at %.3f s\n", gap,
+                   std::chrono::duration<double>(now - start).count());
+    longestMs = std::max(longestMs, gap);
     last = now;
   }
 };

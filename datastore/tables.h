@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/memory.h"
 #include "platform/runtime/rterror.h"
 
 namespace vantrel::datastore {
@@ -60,10 +61,12 @@ class NumTable {
  private:
   void Grow(int64_t row, int64_t want = 0) {
     int64_t n = want ? want : detail::GrownRows(rows_, row);
-    cells_.resize(static_cast<size_t>(n) * N, 0.0);
+    cells_.resize(static_cast<size_t>(n) * N);
     rows_ = n;
   }
-  std::vector<double> cells_;
+  // Zeroed storage that is never shrunk: growing it writes none of the new rows, so taking a
+  // million rows at once costs nothing until each page is first written.
+  std::vector<double, rt::LargeAllocator<double, true>> cells_;
   int64_t rows_ = 0;
 };
 
@@ -78,19 +81,26 @@ class TextColumn {
   const std::string& operator()(int64_t row) const { return Get(row); }
   std::string& At(int64_t row) {
     if (row < 0 || row > kLastTableRow) detail::OutOfTable();
-    if (row >= static_cast<int64_t>(cells_.size()))
-      cells_.resize(static_cast<size_t>(detail::GrownRows(static_cast<int64_t>(cells_.size()), row)));
+    if (row >= static_cast<int64_t>(cells_.size())) {
+      if (static_cast<size_t>(row) >= cells_.capacity())
+        cells_.reserve(static_cast<size_t>(detail::GrownRows(static_cast<int64_t>(cells_.capacity()), row)));
+      // Only the rows up to this one are made: a reader writing row after row pays for each
+      // text as it comes, not for a million at once.
+      cells_.resize(static_cast<size_t>(row) + 1);
+    }
     return cells_[static_cast<size_t>(row)];
   }
   void Set(int64_t row, std::string v) { At(row) = std::move(v); }
+  // Rows written so far (every row up to the last one written).
   int64_t StoredRows() const { return static_cast<int64_t>(cells_.size()); }
+  // Room for rows 0..rows-1 without moving the texts again as they are written.
   void Reserve(int64_t rows) {
     if (rows > kTableRows) rows = kTableRows;
-    if (rows > StoredRows()) cells_.resize(static_cast<size_t>(rows));
+    if (rows > 0) cells_.reserve(static_cast<size_t>(rows));
   }
 
  private:
-  std::vector<std::string> cells_;
+  std::vector<std::string, rt::LargeAllocator<std::string>> cells_;
 };
 
 // The events list: per event number a time (column 0) and a label text (column 1).

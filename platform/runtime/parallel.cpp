@@ -9,10 +9,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace vantrel::rt {
 
 unsigned ThreadsFor(size_t units, size_t minUnits) {
@@ -161,12 +157,6 @@ void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::functi
   room.notify_all();
   for (auto& t : pool) t.join();
   if (failure.first) std::rethrow_exception(failure.first);
-}
-
-void ReturnFreeMemory() {
-#if defined(__GLIBC__)
-  ::malloc_trim(0);
-#endif
 }
 
 }  // namespace vantrel::rt

@@ -28,9 +28,4 @@ void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::functi
                      const std::function<void(size_t)>& consume, const std::function<void()>& wait = {},
                      int waitMs = 20);
 
-// Gives back to the system the free memory that the allocator keeps after a long step: the
-// threads of a step allocate from arenas of their own, which keep their freed pages, so the
-// next step would otherwise come on top of them.
-void ReturnFreeMemory();
-
 }  // namespace vantrel::rt

@@ -93,7 +93,7 @@ Sheet::Column& Sheet::Col(int64_t col) {
   return k;
 }
 
-std::vector<Cell>& Sheet::OwnCells(int64_t col, int64_t r1, int64_t r2) {
+model::Cells& Sheet::OwnCells(int64_t col, int64_t r1, int64_t r2) {
   Column& k = Slot(col);
   if (k.shared && r1 <= k.shared->r2 && r2 >= k.shared->r1) Materialize(k);
   ++version_;
@@ -107,8 +107,8 @@ void Sheet::Materialize(Column& k) {
   std::optional<SharedCells> sh = std::move(k.shared);
   k.shared.reset();
   ++version_;
-  std::vector<Cell> mid;
-  std::vector<Cell>& store = *sh->store;
+  model::Cells mid;
+  model::Cells& store = *sh->store;
   if (sh->store.use_count() == 1) {
     // No other column reads the store: its cells are taken over in place.
     mid = std::move(store);
@@ -212,7 +212,7 @@ std::optional<Sheet::SharedCells> Sheet::ShareValues(int64_t col, int64_t r1, in
   // A few cells of a large column are copied: a view would keep the whole column alive.
   if (out->end == out->begin || (out->end - out->begin) * 2 < size) return std::nullopt;
   if (!k.shared) {
-    auto store = std::make_shared<std::vector<Cell>>(std::move(k.cells));
+    auto store = std::make_shared<model::Cells>(std::move(k.cells));
     k.cells.clear();
     k.shared = SharedCells{store, 0, store->size(), 0, 1, kMaxRows, false, nullptr};
     ++version_;
@@ -313,7 +313,7 @@ void Sheet::Finish() {
     if (!c.unsorted) continue;
     std::stable_sort(c.cells.begin(), c.cells.end(), [](const Cell& a, const Cell& b) { return a.row < b.row; });
     // A later cell of the same row wins.
-    std::vector<Cell> out;
+    model::Cells out;
     out.reserve(c.cells.size());
     for (const Cell& x : c.cells) {
       if (!out.empty() && out.back().row == x.row) out.back() = x;
@@ -547,7 +547,7 @@ size_t Sheet::CellCount() {
   return n;
 }
 
-void Sheet::ReplaceSpan(int64_t col, int64_t r1, int64_t r2, std::vector<Cell> cells) {
+void Sheet::ReplaceSpan(int64_t col, int64_t r1, int64_t r2, model::Cells cells) {
   auto& v = OwnCells(col, r1, r2);
   auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
   auto b = std::lower_bound(a, v.end(), static_cast<uint32_t>(r2 + 1), LessRow);
@@ -733,11 +733,26 @@ class RangeImpl : public IRange {
 
   std::string Address() override {
     S();
-    auto cell = [](int64_t r, int64_t c) { return "$" + formula::ColumnLetters(c) + "$" + std::to_string(r); };
-    if (r_.r1 == 1 && r_.r2 == kMaxRows)
-      return "$" + formula::ColumnLetters(r_.c1) + ":$" + formula::ColumnLetters(r_.c2);
-    std::string a = cell(r_.r1, r_.c1);
-    if (r_.r2 != r_.r1 || r_.c2 != r_.c1) a += ":" + cell(r_.r2, r_.c2);
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "$" + a temporary.
+    std::string a;
+    auto cell = [&a](int64_t r, int64_t c) {
+      a += '$';
+      a += formula::ColumnLetters(c);
+      a += '$';
+      a += std::to_string(r);
+    };
+    if (r_.r1 == 1 && r_.r2 == kMaxRows) {
+      a += '$';
+      a += formula::ColumnLetters(r_.c1);
+      a += ":$";
+      a += formula::ColumnLetters(r_.c2);
+      return a;
+    }
+    cell(r_.r1, r_.c1);
+    if (r_.r2 != r_.r1 || r_.c2 != r_.c1) {
+      a += ':';
+      cell(r_.r2, r_.c2);
+    }
     return a;
   }
 
@@ -801,7 +816,7 @@ class RangeImpl : public IRange {
       if (c > static_cast<int64_t>(s.columns().size())) continue;
       // Shared values carry no format of their own: a column format leaves them shared.
       const auto& shared = s.columns()[c - 1].shared;
-      std::vector<Cell>& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells
+      model::Cells& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells
                                                                        : s.OwnCells(c, r_.r1, r_.r2);
       for (Cell& x : own)
         if (x.row >= r_.r1 && x.row <= r_.r2) x.meta = (x.meta & 15u) | ((wholeColumns ? 0 : fmt) << 4);
@@ -966,7 +981,7 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
   // Take the source cells first: source and destination may overlap.
   struct Taken {
     int64_t col;
-    std::vector<Cell> cells;
+    model::Cells cells;
     std::vector<std::string> formulas;
     std::optional<Sheet::SharedCells> share;
   };
@@ -1008,7 +1023,7 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
         continue;
       }
       // The taken cells are moved to their rows in place unless they are needed again below.
-      std::vector<Cell> cells;
+      model::Cells cells;
       if (withFormulas) cells = t.cells;
       else cells.swap(t.cells);
       for (Cell& x : cells) x.row = static_cast<uint32_t>(r_.r1 + (x.row - sr.r1));
@@ -1020,7 +1035,7 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
           d.meta = withFormulas ? cells[k].meta : (cells[k].meta & 7u) | (d.meta & ~15u);
         }
       } else {
-        std::vector<Cell> keep;
+        model::Cells keep;
         if (withFormulas) keep = cells;
         dst.ReplaceSpan(dc, r_.r1, r_.r1 + (sr.r2 - sr.r1), std::move(cells));
         if (withFormulas) {

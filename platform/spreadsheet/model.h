@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/runtime/memory.h"
 #include "platform/spreadsheet/formula.h"
 #include "platform/spreadsheet/spreadsheet.h"
 
@@ -34,6 +35,9 @@ struct Cell {
 };
 
 static_assert(sizeof(Cell) == 16, "a cell is 16 bytes: a million rows of 17 columns stay near 300 MB");
+
+// A run of cells; a column of a million rows takes its 16 MB straight from the system.
+using Cells = std::vector<Cell, rt::LargeAllocator<Cell>>;
 
 enum CellKind : uint32_t { kFormatOnly = 0, kNumber = 1, kText = 2, kBoolean = 3, kError = 4 };
 
@@ -100,7 +104,7 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   // r2 hold store[begin, end), each cell moved by shift rows. A values view shows only the kind
   // and value of each cell (no format, no formula; a format-only cell reads as no cell).
   struct SharedCells {
-    std::shared_ptr<std::vector<Cell>> store;
+    std::shared_ptr<Cells> store;
     size_t begin = 0, end = 0;
     int64_t shift = 0;
     int64_t r1 = 1, r2 = 0;
@@ -110,7 +114,7 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   struct Column {
     // The column's own cells; while `shared` is set, none of them lies in its rows r1 to r2, so
     // read a column through the Sheet (Find, PiecesOf), not through `cells` alone.
-    std::vector<Cell> cells;
+    Cells cells;
     std::optional<SharedCells> shared;
     uint32_t format = 0;  // column format index, 0 = none
     double width = 0;     // 0 = standard width
@@ -144,9 +148,9 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   std::string FormulaOf(int64_t col, const Cell& c, const Strings* strings = nullptr);
   std::string TextOf(int64_t col, const Cell& c, const Strings* strings = nullptr);
   uint32_t EffectiveFormat(int64_t col, const Cell& c);
-  void ReplaceSpan(int64_t col, int64_t r1, int64_t r2, std::vector<Cell> cells);
+  void ReplaceSpan(int64_t col, int64_t r1, int64_t r2, Cells cells);
   // The column's own cells, after its shared cells in rows r1 to r2 (if any) are made its own.
-  std::vector<Cell>& OwnCells(int64_t col, int64_t r1, int64_t r2);
+  Cells& OwnCells(int64_t col, int64_t r1, int64_t r2);
   // The cells of rows r1 to r2 of column col as a shared values view (the column's cells move to
   // a store on first use), or none when they are too few of their store or not in one run.
   std::optional<SharedCells> ShareValues(int64_t col, int64_t r1, int64_t r2);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/events/events.h"
+#include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 #include "platform/runtime/vb.h"
 #include "platform/spreadsheet/zipxml.h"
@@ -382,7 +383,7 @@ class Prefault {
 struct SheetChunk : Parser {
   SheetChunk(const XlsxSource& src, const std::string& part) : Parser(*src.zip, part), src(src) {}
   const XlsxSource& src;
-  std::vector<std::vector<model::Cell>> cols;  // by column from 1
+  std::vector<model::Cells> cols;  // by column from 1
   std::vector<uint32_t> touched;                // columns with cells, in first-use order
   int64_t row = 0, col = 0;
   bool rowKnown = false;

@@ -26,6 +26,31 @@ TEST(Tables, UnwrittenRowsReadZeroAndWritesGrowToTheLastRow) {
   EXPECT_EQ(rt::Try([&] { labels.Set(kTableRows, "x"); }), rt::kErrSubscript);
 }
 
+TEST(Tables, ReservedRowsKeepWhatWasWrittenAndReadZeroOrEmpty) {
+  // As the reader takes storage for a whole file after its first line.
+  NumTable<5> t;
+  t.Set(0, 1, 2.5);
+  t.Reserve(kTableRows);
+  EXPECT_EQ(t.StoredRows(), kTableRows);
+  EXPECT_EQ(t.Get(0, 1), 2.5);
+  EXPECT_EQ(t.Get(500000, 3), 0.0);
+  EXPECT_EQ(t.Get(kLastTableRow, 4), 0.0);
+  t.Set(kLastTableRow, 4, -1);
+  EXPECT_EQ(t.Get(kLastTableRow, 4), -1.0);
+
+  TextColumn labels;
+  labels.Set(0, "Burn");
+  labels.Reserve(kTableRows);
+  EXPECT_EQ(labels.Get(0), "Burn");
+  EXPECT_EQ(labels.Get(1), "");
+  EXPECT_EQ(labels.Get(700000), "");
+  labels.Set(700000, "Coast");
+  EXPECT_EQ(labels.Get(700000), "Coast");
+  EXPECT_EQ(labels.Get(699999), "");
+  EXPECT_EQ(labels.StoredRows(), 700001);
+  EXPECT_EQ(labels.Get(0), "Burn");
+}
+
 TEST(Store, EachScopeGetsAFreshStoreAndRestoresThePrevious) {
   Store().LastDataRow = 5;
   {
