@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "datastore/datafile_writer.h"
+#include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 
 namespace vantrel::datastore {
@@ -69,6 +70,9 @@ struct DataFileStream::Batch {
 
   void Format(std::string_view decimal) {
     out.clear();
+    // Room for lines of 17 long numbers at once: growing step by step would copy the text and
+    // touch twice its memory. Room a batch does not fill is never touched.
+    out.reserve(rows * (kCells * 18 + 2));
     DataCell cells[kCells];
     size_t text = 0, textAt = 0;
     for (size_t r = 0; r < rows; ++r) {
