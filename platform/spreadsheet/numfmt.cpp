@@ -172,7 +172,7 @@ std::string EnglishNumber(double x) {
   const std::string& dec = platform::UserLocale().decimal;
   if (dec != ".") {
     size_t p = s.find(dec);
-    if (p != std::string::npos) s.replace(p, dec.size(), ".");
+    if (p != std::string::npos) s.replace(p, dec.size(), 1, '.');
   }
   return s;
 }
