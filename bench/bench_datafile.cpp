@@ -251,7 +251,7 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   double tmpfs = 0;
   const std::filesystem::path shm = "/dev/shm";
   if (::access(shm.c_str(), W_OK) == 0) {
-    const std::string inMemory = (shm / ("vantrel_bench_write_" + std::to_string(::getpid()) + ".vnx")).string();
+    const std::string inMemory = (shm / std::filesystem::path(path).filename()).string();
     const int saved = pumps;
     for (int i = 0; i < 3; ++i) tmpfs += Seconds([&] { write(inMemory); });
     pumps = saved;

@@ -817,7 +817,7 @@ class RangeImpl : public IRange {
       // Shared values carry no format of their own: a column format leaves them shared.
       const auto& shared = s.columns()[c - 1].shared;
       model::Cells& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells
-                                                                       : s.OwnCells(c, r_.r1, r_.r2);
+                                                                    : s.OwnCells(c, r_.r1, r_.r2);
       for (Cell& x : own)
         if (x.row >= r_.r1 && x.row <= r_.r2) x.meta = (x.meta & 15u) | ((wholeColumns ? 0 : fmt) << 4);
     }

@@ -384,7 +384,7 @@ struct SheetChunk : Parser {
   SheetChunk(const XlsxSource& src, const std::string& part) : Parser(*src.zip, part), src(src) {}
   const XlsxSource& src;
   std::vector<model::Cells> cols;  // by column from 1
-  std::vector<uint32_t> touched;                // columns with cells, in first-use order
+  std::vector<uint32_t> touched;   // columns with cells, in first-use order
   int64_t row = 0, col = 0;
   bool rowKnown = false;
   uint64_t cells = 0, rows = 0;
