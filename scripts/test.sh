@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the whole suite on a virtual X server, then once more
-# in a build with AddressSanitizer and UndefinedBehaviorSanitizer (leaks inside the GL driver,
-# fontconfig and the Qt platform plugin suppressed by scripts/lsan.supp).
+# Builds everything and runs every test: the whole suite on a virtual X server; once more in a
+# build with AddressSanitizer and UndefinedBehaviorSanitizer (leaks inside the GL driver,
+# fontconfig and the Qt platform plugin suppressed by scripts/lsan.supp); the fuzz targets
+# built with clang (not run for long: scripts/fuzz.sh does that); and the unit tests once more
+# under ThreadSanitizer, for the readers and writers that work on several threads.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -9,23 +11,45 @@ bash scripts/setup.sh
 JOBS=$(nproc)
 BUILD=${VANTREL_BUILD_DIR:-build}
 ASAN_BUILD=${VANTREL_ASAN_BUILD_DIR:-build-asan}
+TSAN_BUILD=${VANTREL_TSAN_BUILD_DIR:-build-tsan}
+# A compiler cache, when there is one, makes a second run on the same machine quicker.
+LAUNCHER=()
+if command -v ccache >/dev/null 2>&1; then
+  LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+START=$SECONDS
+stage() { echo "== $1 ($((SECONDS - START)) s since the start)"; }
 
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON
+stage "build"
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON "${LAUNCHER[@]}"
 cmake --build "$BUILD" -j "$JOBS"
 
+stage "the whole suite"
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s '-screen 0 1280x1024x24' \
   ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --no-tests=error
 
+stage "AddressSanitizer and UndefinedBehaviorSanitizer build"
 cmake -S . -B "$ASAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_WERROR=ON \
-  -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF
+  -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF "${LAUNCHER[@]}"
 cmake --build "$ASAN_BUILD" -j "$JOBS"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+stage "unit tests under AddressSanitizer (leak check on)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$JOBS" -L unit --no-tests=error
 # The tests that draw: the software GL driver is unloaded before the leak check, so its leaks
 # come with stacks of no module that no suppression can name; they run without the leak
 # check (every other check of both sanitizers stays on).
+stage "gl, ui and journey tests under AddressSanitizer"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 xvfb-run -a -s '-screen 0 1280x1024x24' \
   ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$JOBS" -L 'gl|ui|journey' --no-tests=error
+
+stage "ThreadSanitizer build of the unit tests"
+cmake -S . -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON \
+  -DVANTREL_TSAN=ON -DVANTREL_BUILD_BENCH=OFF "${LAUNCHER[@]}"
+cmake --build "$TSAN_BUILD" -j "$JOBS" --target vantrel_unit_tests
+stage "unit tests under ThreadSanitizer"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$TSAN_BUILD" --output-on-failure -j "$JOBS" -L unit --no-tests=error
+stage "done"
