@@ -286,24 +286,80 @@ bool OtherHandlerExists(const DesktopAssociation& a) {
   return false;
 }
 
+std::string ExecProgram(std::string_view exec) {
+  // The string value's escapes first, then the quoting of the Exec rules.
+  std::string value;
+  for (size_t i = 0; i < exec.size(); ++i) {
+    if (exec[i] == '\\' && i + 1 < exec.size()) {
+      const char c = exec[++i];
+      value += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == 's' ? ' ' : c;
+    } else {
+      value += exec[i];
+    }
+  }
+  std::string program;
+  size_t i = 0;
+  if (!value.empty() && value[0] == '"') {
+    for (i = 1; i < value.size() && value[i] != '"'; ++i) {
+      if (value[i] == '\\' && i + 1 < value.size()) ++i;
+      else if (value[i] == '%' && i + 1 < value.size() && value[i + 1] == '%') ++i;
+      program += value[i];
+    }
+    if (i >= value.size()) return {};  // no closing quote
+  } else {
+    for (; i < value.size() && value[i] != ' '; ++i) program += value[i];
+  }
+  return program;
+}
+
+bool MimeTypeKnown(const std::string& mimeType, bool userDatabase) {
+  std::vector<fs::path> datas;
+  if (userDatabase) datas.emplace_back(DataHome());
+  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) datas.push_back(f);
+  for (const auto& data : datas)
+    for (const auto& l : Lines(ReadAll((data / "mime" / "types").string())))
+      if (l == mimeType) return true;
+  return false;
+}
+
 bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& run) {
-  if (OtherHandlerExists(a)) return false;
-  bool mimeWritten = false, desktopWritten = false;
-  const std::string mimeText = MimePackageText(a);
-  const std::string mimePath = MimePackagePath(a);
-  if (!Exists(mimePath) || ReadAll(mimePath) != mimeText) {
-    WriteFile(mimePath, mimeText);
-    mimeWritten = true;
-  }
-  const std::string desktopText = DesktopFileText(a);
   const std::string desktopPath = DesktopFilePath(a);
-  if (!Exists(desktopPath) || ReadAll(desktopPath) != desktopText) {
-    WriteFile(desktopPath, desktopText);
-    desktopWritten = true;
+  const std::string desktopText = DesktopFileText(a);
+  const std::string mimePath = MimePackagePath(a);
+  const std::string mimeText = MimePackageText(a);
+  std::error_code ec;
+
+  // Our entry for a program that no longer exists (an install since removed) goes first: it
+  // would hide the entry of an install the desktop knows.
+  const std::string entry = ReadAll(desktopPath);
+  const bool ours = entry.find(kOwnMark) != std::string::npos;
+  bool desktopChanged = false, mimeChanged = false;
+  if (ours) {
+    const std::string program = ExecProgram(EntryValue(entry, "Exec"));
+    const bool gone = program.empty() || !fs::is_regular_file(program, ec) || access(program.c_str(), X_OK) != 0;
+    if (gone && program != a.programPath) desktopChanged = fs::remove(desktopPath, ec);
   }
-  if (mimeWritten && run) run({"update-mime-database", (fs::path(DataHome()) / "mime").string()});
-  if (desktopWritten && run) run({"update-desktop-database", (fs::path(DataHome()) / "applications").string()});
-  return mimeWritten || desktopWritten;
+
+  // The desktop entry where no application is known for the type; the MIME package also where
+  // one is but the MIME database does not know the type (its caches were not refreshed). Our
+  // own package does not count as the database knowing it.
+  const bool otherHandler = OtherHandlerExists(a);
+  const bool ourMime = ReadAll(mimePath) == mimeText;
+  const bool needMime = !otherHandler || !MimeTypeKnown(a.mimeType, !ourMime);
+  if (needMime && !ourMime) {
+    WriteFile(mimePath, mimeText);
+    mimeChanged = true;
+  } else if (!needMime && ourMime && desktopChanged) {
+    mimeChanged = fs::remove(mimePath, ec);  // it went with the stale entry
+  }
+  const bool userOwnEntry = !ours && Exists(desktopPath);  // never replaced
+  if (!otherHandler && !userOwnEntry && ReadAll(desktopPath) != desktopText) {
+    WriteFile(desktopPath, desktopText);
+    desktopChanged = true;
+  }
+  if (mimeChanged && run) run({"update-mime-database", (fs::path(DataHome()) / "mime").string()});
+  if (desktopChanged && run) run({"update-desktop-database", (fs::path(DataHome()) / "applications").string()});
+  return mimeChanged || desktopChanged;
 }
 
 }  // namespace vantrel::platform
