@@ -90,6 +90,20 @@ std::string DesktopString(std::string_view s) {
   return out;
 }
 
+// A string of a MIME magic rule: "\\" and the control characters escaped as the MIME
+// database reads them.
+std::string MagicString(std::string_view s) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c < 0x20 || c == 0x7f) out += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+    else out += static_cast<char>(c);
+  }
+  return out;
+}
+
 std::string Glob(const DesktopAssociation& a) {
   std::string ext = a.extension;
   if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
@@ -221,8 +235,15 @@ std::string MimePackageText(const DesktopAssociation& a) {
     << "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
     << "  <mime-type type=\"" << XmlEscape(a.mimeType) << "\">\n"
     << "    <comment>" << XmlEscape(a.comment) << "</comment>\n"
-    << "    <sub-class-of type=\"text/plain\"/>\n"
-    << "    <glob pattern=\"" << XmlEscape(Glob(a)) << "\"/>\n"
+    << "    <sub-class-of type=\"text/plain\"/>\n";
+  if (!a.magic.empty()) {
+    // Above the e-mail type's rules (priority 50), whose "From:" a data file also begins with.
+    s << "    <magic priority=\"60\">\n";
+    for (const auto& m : a.magic)
+      s << "      <match type=\"string\" value=\"" << XmlEscape(MagicString(m)) << "\" offset=\"0\"/>\n";
+    s << "    </magic>\n";
+  }
+  s << "    <glob pattern=\"" << XmlEscape(Glob(a)) << "\"/>\n"
     << "  </mime-type>\n"
     << "</mime-info>\n";
   return s.str();

@@ -20,6 +20,7 @@ struct DesktopAssociation {
   std::string desktopId;    // "vantrel.desktop"
   std::string programPath;  // absolute path of the executable, may hold blanks
   std::string iconPath;     // Icon= of the .desktop file; "" for none
+  std::vector<std::string> magic;  // texts a file of the type begins with ("From: \t")
 };
 
 // Runs a tool with its arguments (argv[0] is the tool's name, looked up in PATH); returns its

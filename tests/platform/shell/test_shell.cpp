@@ -152,7 +152,7 @@ TEST(DesktopAssociation, ExecLineQuotesThePath) {
 
 DesktopAssociation Sample() {
   return {".vnx", "application/x-vantrel-data", "Vantrel trajectory data", "Vantrel", "vantrel.desktop",
-          "/opt/My Apps/vantrel", ""};
+          "/opt/My Apps/vantrel", "", {"From: \t", "\"From: \t"}};
 }
 
 TEST(DesktopAssociation, WritesUnderTheUsersDataFolderAndRefreshesOnce) {
@@ -207,6 +207,10 @@ TEST(DesktopAssociation, RealMimeDatabaseLearnsTheExtension) {
   ASSERT_TRUE(RegisterDesktopAssociation(Sample()));
   const std::string globs = Slurp((fs::path(DataHome()) / "mime" / "globs2").string());
   EXPECT_NE(globs.find("application/x-vantrel-data:*.vnx"), std::string::npos) << globs;
+  // The header's magic, above the e-mail type's priority of 50, with its TAB read as one byte.
+  const std::string magic = Slurp((fs::path(DataHome()) / "mime" / "magic").string());
+  EXPECT_NE(magic.find(std::string("[60:application/x-vantrel-data]\n>0=") + std::string("\0\aFrom: \t", 9)),
+            std::string::npos);
 }
 
 TEST(DesktopAssociation, ExecProgramReadsBackTheQuotedPath) {
