@@ -2,6 +2,7 @@
 # program, its Recommends the LibreOffice libraries that only the Calc module needs, both as
 # dpkg-shlibdeps gives them.
 
+cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
 if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()
