@@ -39,6 +39,6 @@ Start the program beside it, without a workbook argument (and with the same VANT
 It shows the specification of the active cell of the active Calc document. Check
 OptionsInteractive > Interactive in the program: when another cell with a specification
 formula (for example =MAX(A2:C60)), another sheet or another workbook window becomes active,
-the view follows within a few seconds. An edit of the data is not followed: select the
-specification cell again, or use UpdateExcel, to read the data again.
+the view follows within a few seconds. An edit of the data is not followed: use UpdateExcel,
+or make another specification cell active and then this one again, to read the data again.
 TEXT

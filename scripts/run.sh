@@ -4,8 +4,8 @@
 # taken as the running spreadsheet (VANTREL_WORKBOOK); any other argument is passed on as the
 # command line (a data file, opened as on a double-click). Without an argument the program
 # attaches to the Calc listening on VANTREL_CALC (default: the pipe "vantrel"), else reads the
-# last workbook attached; when neither answers, the box "Excel not running!" comes first and
-# the demo data after Cancel.
+# last workbook attached; when neither answers, the box "Excel not running!" comes first, and
+# after Cancel the data of the last load from a spreadsheet (else the demo data).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

@@ -128,6 +128,14 @@ std::vector<fs::path> FolderList(const char* var, const char* fallback) {
   }
 }
 
+// $XDG_DATA_HOME (when withHome), then the folders of $XDG_DATA_DIRS, in the order they count.
+std::vector<fs::path> DataFolders(bool withHome) {
+  std::vector<fs::path> out;
+  if (withHome) out.emplace_back(DataHome());
+  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) out.push_back(f);
+  return out;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -282,8 +290,7 @@ bool OtherHandlerExists(const DesktopAssociation& a) {
   for (const auto& f : configs)
     if (AnyListFileNamesType(f, a.mimeType)) return true;
 
-  std::vector<fs::path> datas{fs::path(DataHome())};
-  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) datas.push_back(f);
+  const std::vector<fs::path> datas = DataFolders(true);
   const fs::path own = fs::path(DesktopFilePath(a)).lexically_normal();
   std::set<std::string> seen;  // desktop ids: the first file of an id hides the later ones
   for (const auto& data : datas) {
@@ -334,10 +341,7 @@ std::string ExecProgram(std::string_view exec) {
 }
 
 bool MimeTypeKnown(const std::string& mimeType, bool userDatabase) {
-  std::vector<fs::path> datas;
-  if (userDatabase) datas.emplace_back(DataHome());
-  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) datas.push_back(f);
-  for (const auto& data : datas)
+  for (const auto& data : DataFolders(userDatabase))
     for (const auto& l : Lines(ReadAll((data / "mime" / "types").string())))
       if (l == mimeType) return true;
   return false;
