@@ -350,6 +350,7 @@ class Gate {
  private:
   struct Task {
     std::function<void()> run;
+    std::chrono::steady_clock::time_point end;  // its deadline
     std::exception_ptr error;
     bool done = false;
     bool abandoned = false;  // its caller gave it up: not run, or its answer dropped
@@ -359,6 +360,7 @@ class Gate {
     std::condition_variable wake;  // a task queued, or the gate ends
     std::condition_variable done;  // a task ended
     std::deque<std::shared_ptr<Task>> queue;
+    std::shared_ptr<Task> running;
     bool notAnswering = false;     // a call was given up and has not come back
     bool boxOpen = false;
     bool stop = false;
@@ -372,6 +374,7 @@ class Gate {
       std::shared_ptr<Task> t = std::move(sh.queue.front());
       sh.queue.pop_front();
       if (!t->abandoned) {
+        sh.running = t;
         lock.unlock();
         std::exception_ptr error;
         try {
@@ -380,6 +383,7 @@ class Gate {
           error = std::current_exception();
         }
         lock.lock();
+        sh.running.reset();
         t->error = error;
         t->done = true;
       }
@@ -391,15 +395,18 @@ class Gate {
 
   void Wait(const std::shared_ptr<Task>& task, std::chrono::nanoseconds allowed) {
     Shared& sh = *sh_;
-    const auto end = std::chrono::steady_clock::now() + allowed;
+    task->end = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(allowed);
     std::unique_lock<std::mutex> lock(sh.m);
     if (sh.notAnswering) throw NotAnswering();
     sh.queue.push_back(task);
     sh.wake.notify_one();
     for (;;) {
       if (sh.done.wait_for(lock, kPumpEvery, [&] { return task->done; })) break;
-      // Given up when its time is over, or at once when another call found Calc not answering.
-      if (sh.notAnswering || std::chrono::steady_clock::now() >= end) {
+      // Given up when its time is over, or when the call it waits behind is past its own (a
+      // handler that runs meanwhile and calls Calc must not put off the deadline of the call
+      // under it), or at once when another call found Calc not answering.
+      const auto now = std::chrono::steady_clock::now();
+      if (sh.notAnswering || now >= task->end || (sh.running && now >= sh.running->end)) {
         task->abandoned = true;
         const bool first = !sh.notAnswering && !sh.boxOpen;
         sh.notAnswering = true;

@@ -172,6 +172,32 @@ TEST_F(CalcAnswerTime, AHungCallIsNotAnsweringOnceAndLaterCallsFailAtOnceUntilCa
   session->latch->Release();
 }
 
+TEST_F(CalcAnswerTime, HandlersThatCallCalcDuringAWaitDoNotPutOffItsDeadline) {
+  // As the watcher on a timer tick: every twentieth pass of the event loop runs a handler that
+  // reads from Calc, while the call under it hangs. Each handler's call waits behind the hung
+  // one, and runs the event loop in turn.
+  ss::CalcConnector connector{std::shared_ptr<calc::Session>(session), kShort};
+  ss::Application app = connector.Attach();
+  ss::Range cell = app.ActiveWindow().ActiveCell();
+  constexpr int kCap = 8;
+  int depth = 0, deepest = 0;
+  std::vector<int> handlerErrors;
+  pump->SetOnPass([&] {
+    if (pump->passes() % 20 != 0 || depth >= kCap) return;
+    ++depth;
+    deepest = std::max(deepest, depth);
+    handlerErrors.push_back(Try([&] { (void)cell.Value(); }));
+    --depth;
+  });
+  session->latch->Hold();
+  EXPECT_EQ(Try([&] { (void)cell.Formula(); }), calc::kErrConnectionLost);
+  EXPECT_LT(deepest, kCap);
+  for (int n : handlerErrors) EXPECT_EQ(n, calc::kErrConnectionLost);
+  EXPECT_EQ(BoxesTitled(kTitle), 1u);
+  pump->SetOnPass({});
+  session->latch->Release();
+}
+
 TEST_F(CalcAnswerTime, AnAttachThatHangsIsNotRunning) {
   ss::CalcConnector connector{std::shared_ptr<calc::Session>(session), kShort};
   session->aliveLatch->Hold();
