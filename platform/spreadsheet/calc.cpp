@@ -350,7 +350,8 @@ class Gate {
  private:
   struct Task {
     std::function<void()> run;
-    std::chrono::steady_clock::time_point end;  // its deadline
+    std::chrono::steady_clock::duration allowed;
+    std::chrono::steady_clock::time_point end;  // its deadline, from its start on the gate's thread
     std::exception_ptr error;
     bool done = false;
     bool abandoned = false;  // its caller gave it up: not run, or its answer dropped
@@ -374,6 +375,7 @@ class Gate {
       std::shared_ptr<Task> t = std::move(sh.queue.front());
       sh.queue.pop_front();
       if (!t->abandoned) {
+        t->end = std::chrono::steady_clock::now() + t->allowed;
         sh.running = t;
         lock.unlock();
         std::exception_ptr error;
@@ -395,18 +397,17 @@ class Gate {
 
   void Wait(const std::shared_ptr<Task>& task, std::chrono::nanoseconds allowed) {
     Shared& sh = *sh_;
-    task->end = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(allowed);
+    task->allowed = std::chrono::duration_cast<std::chrono::steady_clock::duration>(allowed);
     std::unique_lock<std::mutex> lock(sh.m);
     if (sh.notAnswering) throw NotAnswering();
     sh.queue.push_back(task);
     sh.wake.notify_one();
     for (;;) {
       if (sh.done.wait_for(lock, kPumpEvery, [&] { return task->done; })) break;
-      // Given up when its time is over, or when the call it waits behind is past its own (a
-      // handler that runs meanwhile and calls Calc must not put off the deadline of the call
-      // under it), or at once when another call found Calc not answering.
-      const auto now = std::chrono::steady_clock::now();
-      if (sh.notAnswering || now >= task->end || (sh.running && now >= sh.running->end)) {
+      // Given up when the call under way, its own or the one it waits behind, is past its
+      // deadline (so that a handler that runs meanwhile and calls Calc does not put off the
+      // deadline of the call under it), or at once when another call found Calc not answering.
+      if (sh.notAnswering || (sh.running && std::chrono::steady_clock::now() >= sh.running->end)) {
         task->abandoned = true;
         const bool first = !sh.notAnswering && !sh.boxOpen;
         sh.notAnswering = true;
@@ -418,7 +419,13 @@ class Gate {
       // Repaints, progress and the other handlers run meanwhile; they may call through the gate
       // themselves.
       lock.unlock();
-      platform::DoEvents();
+      try {
+        platform::DoEvents();
+      } catch (...) {
+        std::lock_guard<std::mutex> again(sh.m);
+        task->abandoned = true;
+        throw;
+      }
       lock.lock();
     }
     if (task->error) std::rethrow_exception(task->error);

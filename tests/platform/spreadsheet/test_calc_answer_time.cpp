@@ -4,6 +4,7 @@
 // the first call after Calc answers again is served.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -65,12 +66,16 @@ class SlowDocument : public calc::Document {
   std::string Formula(const calc::CellAt&) override { return "=" + std::to_string(latch_->Enter()); }
   CellValue Value(const calc::CellAt&) override { return CellValue::Num(latch_->Enter()); }
   std::string Text(const calc::CellAt&) override { return ""; }
-  std::vector<CellValue> Values(int64_t, const ss::formula::Rect&) override { return {}; }
-  calc::CellAt UsedEnd(int64_t) override { return {0, 1, 1}; }
+  std::vector<CellValue> Values(int64_t, const ss::formula::Rect&) override {
+    latch_->Enter();
+    return {CellValue::Num(1)};
+  }
+  calc::CellAt UsedEnd(int64_t) override { return usedEnd; }
   std::vector<ss::formula::Rect> FindAll(int64_t, const ss::FindArgs&) override { return {}; }
   void Select(const calc::CellAt&) override {}
   int64_t RowCount(int64_t) override { return 1048576; }
   bool Modified() override { return false; }
+  calc::CellAt usedEnd{0, 1, 1};
 
  private:
   std::shared_ptr<Latch> latch_;
@@ -196,6 +201,31 @@ TEST_F(CalcAnswerTime, HandlersThatCallCalcDuringAWaitDoNotPutOffItsDeadline) {
   EXPECT_EQ(BoxesTitled(kTitle), 1u);
   pump->SetOnPass({});
   session->latch->Release();
+}
+
+TEST_F(CalcAnswerTime, ALongReadIsNotCutShortByAHandlerWaitingBehindIt) {
+  // A copy of ten full columns: one read of ten million cells, which has longer to answer than a
+  // single cell. The handlers' reads of one cell, waiting behind it, have the read's deadline.
+  ss::CalcConnector connector{std::shared_ptr<calc::Session>(session), kShort};
+  ss::Application app = connector.Attach();
+  ss::Range cell = app.ActiveWindow().ActiveCell();
+  session->doc->usedEnd = {0, 1048576, 10};
+  std::vector<std::string> handlerReads;
+  int handlers = 0;
+  pump->SetOnPass([&] {
+    if (pump->passes() == 100) session->latch->Release();
+    if (pump->passes() % 20 == 0 && handlers < 3) {
+      ++handlers;
+      handlerReads.push_back(cell.Formula());
+    }
+  });
+  session->latch->Hold();
+  app.ActiveSheet().GetRange("A1:J1048576").Copy();
+  std::sort(handlerReads.begin(), handlerReads.end());  // the handlers nest: the last ends first
+  EXPECT_EQ(handlerReads, (std::vector<std::string>{"=2", "=3", "=4"}));
+  EXPECT_TRUE(boxes.boxes().boxes().empty());
+  EXPECT_EQ(cell.Formula(), "=5");
+  pump->SetOnPass({});
 }
 
 TEST_F(CalcAnswerTime, AnAttachThatHangsIsNotRunning) {
