@@ -328,6 +328,20 @@ class Gate {
 
   std::chrono::milliseconds answerTime() const { return answerTime_; }
 
+  // Logs the end of the connection, once for each connection made.
+  void LogLost(const std::string& why) {
+    {
+      std::lock_guard<std::mutex> lock(sh_->m);
+      if (sh_->lostLogged) return;
+      sh_->lostLogged = true;
+    }
+    Log(why);
+  }
+  void Connected() {
+    std::lock_guard<std::mutex> lock(sh_->m);
+    sh_->lostLogged = false;
+  }
+
   // f() on the gate's thread, within the answer time plus `extra`; RtError kErrConnectionLost when
   // Calc is not answering. f must own what it uses: it may run on after the caller gave it up.
   template <class F>
@@ -364,6 +378,7 @@ class Gate {
     std::shared_ptr<Task> running;
     bool notAnswering = false;     // a call was given up and has not come back
     bool boxOpen = false;
+    bool lostLogged = false;
     bool stop = false;
   };
 
@@ -428,7 +443,14 @@ class Gate {
       }
       lock.lock();
     }
-    if (task->error) std::rethrow_exception(task->error);
+    lock.unlock();
+    if (!task->error) return;
+    try {
+      std::rethrow_exception(task->error);
+    } catch (const rt::RtError& e) {
+      if (e.number() == calc::kErrConnectionLost) LogLost("The connection to LibreOffice Calc was lost: " + e.description());
+      throw;
+    }
   }
 
   // The box, once for each time Calc stops answering.
@@ -566,21 +588,28 @@ Application CalcConnector::Attach() {
   if (fixed_) {
     if (!alive()) throw rt::RtError(rt::kErrCannotCreate);
   } else if (!session_ || !alive()) {
-    if (session_) Log("LibreOffice Calc on " + Connection() + " no longer answers: attaching anew");
+    if (session_) gate->LogLost("LibreOffice Calc on " + Connection() + " has ended: attaching anew");
     session_.reset();
     live.reset();
     shared_.reset();
     calc::ConnectFunction connect = o_.connect ? o_.connect : LoadModule(o_.module);
     if (!connect) throw rt::RtError(rt::kErrCannotCreate, "LibreOffice Calc is not installed");
     const std::string connection = Connection();
-    try {
-      session_ = std::make_shared<TimedSession>(
-          gate, gate->Call([connect, connection] { return connect(connection); }, gate->answerTime()));
-    } catch (const rt::RtError& e) {
-      if (e.number() == calc::kErrConnectionLost && e.description() != kNotAnsweringTitle)
+    auto attempt = [connect, connection] {
+      try {
+        return connect(connection);
+      } catch (const rt::RtError& e) {
+        if (e.number() != calc::kErrConnectionLost) throw;
         Log("LibreOffice Calc ended while attaching to it: " + e.description());
+        throw rt::RtError(rt::kErrCannotCreate, e.description());
+      }
+    };
+    try {
+      session_ = std::make_shared<TimedSession>(gate, gate->Call(attempt, gate->answerTime()));
+    } catch (const rt::RtError& e) {
       throw rt::RtError(rt::kErrCannotCreate, e.description());
     }
+    gate->Connected();
   }
   if (!live) {
     live = std::make_shared<Live>();

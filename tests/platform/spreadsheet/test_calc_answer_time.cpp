@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -63,7 +64,10 @@ class SlowDocument : public calc::Document {
   std::string SheetName(int64_t) override { return "Data"; }
   int64_t ActiveSheet() override { return 0; }
   calc::CellAt ActiveCell() override { return {0, 2, 20}; }
-  std::string Formula(const calc::CellAt&) override { return "=" + std::to_string(latch_->Enter()); }
+  std::string Formula(const calc::CellAt&) override {
+    if (lost) throw RtError(calc::kErrConnectionLost, "Binary URP bridge already disposed");
+    return "=" + std::to_string(latch_->Enter());
+  }
   CellValue Value(const calc::CellAt&) override { return CellValue::Num(latch_->Enter()); }
   std::string Text(const calc::CellAt&) override { return ""; }
   std::vector<CellValue> Values(int64_t, const ss::formula::Rect&) override {
@@ -76,6 +80,7 @@ class SlowDocument : public calc::Document {
   int64_t RowCount(int64_t) override { return 1048576; }
   bool Modified() override { return false; }
   calc::CellAt usedEnd{0, 1, 1};
+  std::atomic<bool> lost{false};  // Calc has ended
 
  private:
   std::shared_ptr<Latch> latch_;
@@ -92,7 +97,7 @@ class SlowSession : public calc::Session {
   std::vector<std::shared_ptr<calc::Document>> Documents() override { return {doc}; }
   bool Alive() override {
     aliveLatch->Enter();
-    return true;
+    return !doc->lost;
   }
 };
 
@@ -301,6 +306,29 @@ TEST_F(CalcAnswerTime, ACalcThatEndsWhileItIsConnectedToIsLogged) {
     EXPECT_TRUE(boxes.boxes().boxes().empty());
     connects = nullptr;
   }
+}
+
+TEST_F(CalcAnswerTime, ACalcThatEndsAfterTheAttachIsLoggedOnce) {
+  Connects c;
+  connects = &c;
+  ss::CalcConnector::Options o;
+  o.connect = TestConnect;
+  ss::CalcConnector connector(o);
+  ss::Application app = connector.Attach();
+  ss::Range cell = app.ActiveWindow().ActiveCell();
+  c.session->doc->lost = true;
+  c.fails = vantrel::rt::kErrCannotCreate;  // and nobody listens any more
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Try([&] { (void)cell.Formula(); }), calc::kErrConnectionLost);
+  EXPECT_EQ(Try([&] { (void)cell.Formula(); }), calc::kErrConnectionLost);
+  EXPECT_EQ(Try([&] { connector.Attach(); }), vantrel::rt::kErrCannotCreate);
+  const std::string log = testing::internal::GetCapturedStderr();
+  size_t lines = 0;
+  for (char ch : log) lines += ch == '\n';
+  EXPECT_EQ(lines, 1u) << log;
+  EXPECT_NE(log.find("Binary URP bridge already disposed"), std::string::npos) << log;
+  EXPECT_TRUE(boxes.boxes().boxes().empty());
+  connects = nullptr;
 }
 
 }  // namespace
