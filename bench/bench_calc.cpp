@@ -4,6 +4,7 @@
 // in the temporary folder; Calc is started on it with a profile and a pipe of the benchmark's own.
 // Also: the reads of one watcher call.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,47 +64,67 @@ size_t Gather(const ss::Application& app) {
   return n;
 }
 
-// A Calc of the benchmark's own, listening on a private pipe, with the workbook open.
+// A Calc of the benchmark's own, started by the tests' driver (private profile and pipe, one
+// deadline, its reason when it fails), with the workbook open.
 struct RunningCalc {
   pid_t pid = -1;
+  FILE* to = nullptr;
+  FILE* from = nullptr;
   std::shared_ptr<ss::CalcConnector> connector;
+  std::string reason;
   fs::path profileDir, lock;
   RunningCalc() {
     const std::string pipe = "vantrel_bench_" + std::to_string(getpid());
     profileDir = fs::temp_directory_path() / ("vantrel_bench_profile_" + pipe);
-    const std::string profile = "file://" + profileDir.string();
     const std::string book = Workbook();
     // The lock file an ended Calc leaves beside the workbook would stop the next one with a question.
     lock = fs::path(book).parent_path() / (".~lock." + fs::path(book).filename().string() + "#");
     fs::remove(lock);
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     pid = fork();
     if (pid == 0) {
-      (void)!freopen("/dev/null", "w", stdout);
-      (void)!freopen("/dev/null", "w", stderr);
-      const std::string accept = "--accept=pipe,name=" + pipe + ";urp;";
-      const std::string env = "-env:UserInstallation=" + profile;
-      execlp("soffice", "soffice", "--calc", "--norestore", "--nologo", "--nolockcheck", env.c_str(), accept.c_str(),
-             book.c_str(), nullptr);
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      const std::string driver = std::string(VANTREL_SOURCE_ROOT) + "/tests/platform/calc/calc_driver.py";
+      execl("/usr/bin/python3", "python3", driver.c_str(), pipe.c_str(), profileDir.c_str(), nullptr);
       _exit(127);
     }
+    close(in[0]);
+    close(out[1]);
+    to = fdopen(in[1], "w");
+    from = fdopen(out[0], "r");
+    if ((reason = Ask("")) != "ok" || (reason = Ask("open " + book)) != "ok") return;
     ss::CalcConnector::Options o;
     o.connection = "pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
     connector = std::make_shared<ss::CalcConnector>(o);
-    for (int i = 0; i < 1200; ++i) {
-      try {
-        ss::Application app = connector->Attach();
-        if (!app.ActiveWorkbook().IsNothing() && app.ActiveWorkbook().ActiveSheet().Name() == "Orbit") return;
-      } catch (const vantrel::rt::RtError&) {
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    try {
+      ss::Application app = connector->Attach();
+      if (!app.ActiveWorkbook().IsNothing() && app.ActiveWorkbook().ActiveSheet().Name() == "Orbit") return;
+      reason = "the workbook is not active in Calc";
+    } catch (const vantrel::rt::RtError& e) {
+      reason = e.what();
     }
     connector.reset();
   }
-  ~RunningCalc() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
+  // Sends a command line (none when empty) and reads the driver's answer line.
+  std::string Ask(const std::string& command) {
+    if (!command.empty()) {
+      fprintf(to, "%s\n", command.c_str());
+      fflush(to);
     }
+    std::string line;
+    for (int c; (c = fgetc(from)) != EOF && c != '\n';) line += static_cast<char>(c);
+    return line;
+  }
+  ~RunningCalc() {
+    connector.reset();
+    if (to) {
+      Ask("close");
+      fclose(to);
+    }
+    if (from) fclose(from);
+    if (pid > 0) waitpid(pid, nullptr, 0);
     std::error_code ec;
     fs::remove(lock, ec);
     fs::remove_all(profileDir, ec);
@@ -117,7 +138,7 @@ RunningCalc& Calc() {
 
 void BM_RangesFromCalc(benchmark::State& state) {
   if (!Calc().connector) {
-    state.SkipWithError("LibreOffice Calc did not start");
+    state.SkipWithError(("LibreOffice Calc did not start: " + Calc().reason).c_str());
     return;
   }
   size_t bytes = 0;
@@ -139,7 +160,7 @@ void BM_RangesFromTheFile(benchmark::State& state) {
 // What the watcher reads at each call: the attachment, the caption, the sheet, the active formula.
 void BM_WatcherReadsFromCalc(benchmark::State& state) {
   if (!Calc().connector) {
-    state.SkipWithError("LibreOffice Calc did not start");
+    state.SkipWithError(("LibreOffice Calc did not start: " + Calc().reason).c_str());
     return;
   }
   for (auto _ : state) {

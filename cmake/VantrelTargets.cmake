@@ -2,6 +2,14 @@
 
 set(VANTREL_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
 
+# A test's time limit: a sanitizer build runs several times slower, and a busy machine slower
+# still; the limit only stops a test that hangs.
+if(VANTREL_SANITIZE OR VANTREL_TSAN)
+  set(VANTREL_TEST_TIMEOUT 1200)
+else()
+  set(VANTREL_TEST_TIMEOUT 600)
+endif()
+
 # Warning and sanitizer flags, applied to each project target.
 function(vantrel_target_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
@@ -11,6 +19,10 @@ function(vantrel_target_options target)
   if(VANTREL_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(VANTREL_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   endif()
 endfunction()
 
@@ -80,6 +92,9 @@ function(vantrel_test)
   if(NOT A_LABEL)
     set(A_LABEL unit)
   endif()
+  if(A_LABEL STREQUAL "unit")
+    set_property(GLOBAL APPEND PROPERTY VANTREL_UNIT_TESTS ${A_NAME})
+  endif()
   set(env ${A_ENV})
   if(A_LABEL STREQUAL "unit")
     list(APPEND env QT_QPA_PLATFORM=offscreen)
@@ -92,7 +107,7 @@ function(vantrel_test)
   gtest_discover_tests(${A_NAME}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${A_LABEL} TIMEOUT 300 ${A_PROPERTIES})
+    PROPERTIES LABELS ${A_LABEL} TIMEOUT ${VANTREL_TEST_TIMEOUT} ${A_PROPERTIES})
 endfunction()
 
 # Appends to the list `var` those of the named targets that exist (platform layers are added

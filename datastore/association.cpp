@@ -70,6 +70,7 @@ void AssociateFileType(const std::string& ext, const std::string& className, con
     a.appName = "Vantrel";
     a.desktopId = "vantrel.desktop";
     a.programPath = command;
+    a.magic = {"From: \t", "\"From: \t"};  // the data file's header, plain and quoted
     const fs::path icon = fs::path(platform::DataFolderOf(command)).parent_path() / "icons" / "hicolor" / "scalable" /
                           "apps" / "vantrel.svg";
     std::error_code ec;

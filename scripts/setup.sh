@@ -3,13 +3,14 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   libzip-dev libexpat1-dev libisal-dev libxlsxwriter-dev libfast-float-dev
   libreoffice-calc libreoffice-dev python3-uno
+  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin xdg-utils
 )
 
 missing=()

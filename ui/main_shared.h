@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/version.h"
+
 namespace vantrel::ui {
 
 struct MainSharedValues {
@@ -31,9 +33,7 @@ class ScopedMainShared {
   std::shared_ptr<MainSharedValues> current_, previous_;
 };
 
-// The program's version and the comment whose tag the caption shows.
-inline constexpr int kVersionMajor = 2, kVersionMinor = 8, kVersionRevision = 6;
-inline constexpr const char* kVersionComment = "--2.8 0 6p1-- trajectory and attitude viewer";
+// The maker's banner of the caption (the version is in ui/version.h).
 inline constexpr const char* kMakerBanner = "Vantrel Space Software";
 
 // VersionDigits of a version: each number with three digits.

@@ -249,6 +249,8 @@ class GlView : public QOpenGLWidget {
   // Milliseconds between frames: one refresh of the view's screen (60 a second when the
   // screen gives no usable rate).
   double FramePeriodMs() const;
+  // The single-shot timer that times the next frame; armed only while a frame is due.
+  const QTimer& FrameTimer() const { return frame_timer_; }
 
  protected:
   void initializeGL() override;

@@ -90,6 +90,20 @@ std::string DesktopString(std::string_view s) {
   return out;
 }
 
+// A string of a MIME magic rule: "\\" and the control characters escaped as the MIME
+// database reads them.
+std::string MagicString(std::string_view s) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c < 0x20 || c == 0x7f) out += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+    else out += static_cast<char>(c);
+  }
+  return out;
+}
+
 std::string Glob(const DesktopAssociation& a) {
   std::string ext = a.extension;
   if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
@@ -112,6 +126,14 @@ std::vector<fs::path> FolderList(const char* var, const char* fallback) {
     if (e == std::string::npos) return out;
     b = e + 1;
   }
+}
+
+// $XDG_DATA_HOME (when withHome), then the folders of $XDG_DATA_DIRS, in the order they count.
+std::vector<fs::path> DataFolders(bool withHome) {
+  std::vector<fs::path> out;
+  if (withHome) out.emplace_back(DataHome());
+  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) out.push_back(f);
+  return out;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -221,8 +243,15 @@ std::string MimePackageText(const DesktopAssociation& a) {
     << "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
     << "  <mime-type type=\"" << XmlEscape(a.mimeType) << "\">\n"
     << "    <comment>" << XmlEscape(a.comment) << "</comment>\n"
-    << "    <sub-class-of type=\"text/plain\"/>\n"
-    << "    <glob pattern=\"" << XmlEscape(Glob(a)) << "\"/>\n"
+    << "    <sub-class-of type=\"text/plain\"/>\n";
+  if (!a.magic.empty()) {
+    // Above the e-mail type's rules (priority 50), whose "From:" a data file also begins with.
+    s << "    <magic priority=\"60\">\n";
+    for (const auto& m : a.magic)
+      s << "      <match type=\"string\" value=\"" << XmlEscape(MagicString(m)) << "\" offset=\"0\"/>\n";
+    s << "    </magic>\n";
+  }
+  s << "    <glob pattern=\"" << XmlEscape(Glob(a)) << "\"/>\n"
     << "  </mime-type>\n"
     << "</mime-info>\n";
   return s.str();
@@ -261,8 +290,7 @@ bool OtherHandlerExists(const DesktopAssociation& a) {
   for (const auto& f : configs)
     if (AnyListFileNamesType(f, a.mimeType)) return true;
 
-  std::vector<fs::path> datas{fs::path(DataHome())};
-  for (auto& f : FolderList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) datas.push_back(f);
+  const std::vector<fs::path> datas = DataFolders(true);
   const fs::path own = fs::path(DesktopFilePath(a)).lexically_normal();
   std::set<std::string> seen;  // desktop ids: the first file of an id hides the later ones
   for (const auto& data : datas) {
@@ -286,24 +314,77 @@ bool OtherHandlerExists(const DesktopAssociation& a) {
   return false;
 }
 
+std::string ExecProgram(std::string_view exec) {
+  // The string value's escapes first, then the quoting of the Exec rules.
+  std::string value;
+  for (size_t i = 0; i < exec.size(); ++i) {
+    if (exec[i] == '\\' && i + 1 < exec.size()) {
+      const char c = exec[++i];
+      value += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == 's' ? ' ' : c;
+    } else {
+      value += exec[i];
+    }
+  }
+  std::string program;
+  size_t i = 0;
+  if (!value.empty() && value[0] == '"') {
+    for (i = 1; i < value.size() && value[i] != '"'; ++i) {
+      if (value[i] == '\\' && i + 1 < value.size()) ++i;
+      else if (value[i] == '%' && i + 1 < value.size() && value[i + 1] == '%') ++i;
+      program += value[i];
+    }
+    if (i >= value.size()) return {};  // no closing quote
+  } else {
+    for (; i < value.size() && value[i] != ' '; ++i) program += value[i];
+  }
+  return program;
+}
+
+bool MimeTypeKnown(const std::string& mimeType, bool userDatabase) {
+  for (const auto& data : DataFolders(userDatabase))
+    for (const auto& l : Lines(ReadAll((data / "mime" / "types").string())))
+      if (l == mimeType) return true;
+  return false;
+}
+
 bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& run) {
-  if (OtherHandlerExists(a)) return false;
-  bool mimeWritten = false, desktopWritten = false;
-  const std::string mimeText = MimePackageText(a);
-  const std::string mimePath = MimePackagePath(a);
-  if (!Exists(mimePath) || ReadAll(mimePath) != mimeText) {
-    WriteFile(mimePath, mimeText);
-    mimeWritten = true;
-  }
-  const std::string desktopText = DesktopFileText(a);
   const std::string desktopPath = DesktopFilePath(a);
-  if (!Exists(desktopPath) || ReadAll(desktopPath) != desktopText) {
-    WriteFile(desktopPath, desktopText);
-    desktopWritten = true;
+  const std::string desktopText = DesktopFileText(a);
+  const std::string mimePath = MimePackagePath(a);
+  const std::string mimeText = MimePackageText(a);
+  std::error_code ec;
+
+  // Our entry for a program that no longer exists (an install since removed) goes first: it
+  // would hide the entry of an install the desktop knows.
+  const std::string entry = ReadAll(desktopPath);
+  const bool ours = entry.find(kOwnMark) != std::string::npos;
+  bool desktopChanged = false, mimeChanged = false;
+  if (ours) {
+    const std::string program = ExecProgram(EntryValue(entry, "Exec"));
+    const bool gone = program.empty() || !fs::is_regular_file(program, ec) || access(program.c_str(), X_OK) != 0;
+    if (gone && program != a.programPath) desktopChanged = fs::remove(desktopPath, ec);
   }
-  if (mimeWritten && run) run({"update-mime-database", (fs::path(DataHome()) / "mime").string()});
-  if (desktopWritten && run) run({"update-desktop-database", (fs::path(DataHome()) / "applications").string()});
-  return mimeWritten || desktopWritten;
+
+  // The desktop entry where no application is known for the type; the MIME package also where
+  // one is but the MIME database does not know the type (its caches were not refreshed). Our
+  // own package does not count as the database knowing it.
+  const bool otherHandler = OtherHandlerExists(a);
+  const bool ourMime = ReadAll(mimePath) == mimeText;
+  const bool needMime = !otherHandler || !MimeTypeKnown(a.mimeType, !ourMime);
+  if (needMime && !ourMime) {
+    WriteFile(mimePath, mimeText);
+    mimeChanged = true;
+  } else if (!needMime && ourMime && desktopChanged) {
+    mimeChanged = fs::remove(mimePath, ec);  // it went with the stale entry
+  }
+  const bool userOwnEntry = !ours && Exists(desktopPath);  // never replaced
+  if (!otherHandler && !userOwnEntry && ReadAll(desktopPath) != desktopText) {
+    WriteFile(desktopPath, desktopText);
+    desktopChanged = true;
+  }
+  if (mimeChanged && run) run({"update-mime-database", (fs::path(DataHome()) / "mime").string()});
+  if (desktopChanged && run) run({"update-desktop-database", (fs::path(DataHome()) / "applications").string()});
+  return mimeChanged || desktopChanged;
 }
 
 }  // namespace vantrel::platform

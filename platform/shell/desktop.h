@@ -20,6 +20,7 @@ struct DesktopAssociation {
   std::string desktopId;    // "vantrel.desktop"
   std::string programPath;  // absolute path of the executable, may hold blanks
   std::string iconPath;     // Icon= of the .desktop file; "" for none
+  std::vector<std::string> magic;  // texts a file of the type begins with ("From: \t")
 };
 
 // Runs a tool with its arguments (argv[0] is the tool's name, looked up in PATH); returns its
@@ -45,10 +46,22 @@ std::string MimeAppsListPath();  // $XDG_CONFIG_HOME/mimeapps.list
 // added or a removed association: the user's choice).
 bool OtherHandlerExists(const DesktopAssociation& a);
 
-// Where no other application is known for the type, writes the two files when they are
-// missing or differ (the .desktop file is ours only when we wrote it) and refreshes the caches
-// when something was written. Returns true when something was written. Throws rt::RtError when
-// a file cannot be written.
+// The program an Exec= value (as it stands in the file) starts: the inverse of
+// DesktopExecLine for a quoted path, the first word of an unquoted one; "" when unreadable.
+std::string ExecProgram(std::string_view exec);
+
+// Whether the MIME database (mime/types of a folder of $XDG_DATA_DIRS, and of $XDG_DATA_HOME
+// when userDatabase is true, as update-mime-database makes it) knows the type.
+bool MimeTypeKnown(const std::string& mimeType, bool userDatabase = true);
+
+// Keeps the user's association for the program of a.programPath. First removes the user's
+// .desktop file that we wrote for another program which no longer exists. Where no other
+// application is known for the type, writes the two files when they are missing or differ (a
+// .desktop file at that place is replaced only when we wrote it); where one is known but the
+// MIME database does not know the type, writes the MIME package only; where the database knows
+// it, a MIME package of ours that went with a removed stale entry is removed too. Refreshes the
+// caches of what changed. Returns true when something was written or removed. Throws
+// rt::RtError when a file cannot be written.
 bool RegisterDesktopAssociation(const DesktopAssociation& a, const ToolRunner& run = RunTool);
 
 }  // namespace vantrel::platform

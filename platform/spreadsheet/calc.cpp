@@ -544,10 +544,19 @@ calc::ConnectFunction LoadModule(const std::string& chosen) {
 #ifdef VANTREL_CALC_MODULE_RELDIR
     paths.push_back(platform::ProgramFolder() + "/" VANTREL_CALC_MODULE_RELDIR "/libvantrel_calc.so");
 #endif
-#ifdef VANTREL_CALC_MODULE_PATH
-    paths.emplace_back(VANTREL_CALC_MODULE_PATH);
+#if defined(VANTREL_CALC_MODULE_PATH) && defined(VANTREL_BUILD_FOLDER)
+    // The build's module only for a program of the build folder: an installed program never
+    // loads a library out of a build tree.
+    const std::string build = VANTREL_BUILD_FOLDER "/";
+    if ((platform::ProgramFolder() + "/").compare(0, build.size(), build) == 0) paths.emplace_back(VANTREL_CALC_MODULE_PATH);
 #endif
   }
+#ifdef VANTREL_LIBREOFFICE_PROGRAM
+  // The module carries no library search path: the UNO libraries it needs are loaded first
+  // from LibreOffice's program folder, where the libraries they need in turn are found.
+  for (const char* lib : {"libuno_sal.so.3", "libuno_cppu.so.3", "libuno_cppuhelpergcc3.so.3"})
+    dlopen((std::string(VANTREL_LIBREOFFICE_PROGRAM "/") + lib).c_str(), RTLD_NOW | RTLD_GLOBAL);
+#endif
   for (const std::string& p : paths) {
     if (access(p.c_str(), R_OK) != 0) continue;
     void* h = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);

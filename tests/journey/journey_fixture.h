@@ -20,7 +20,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -40,6 +42,7 @@
 #include "platform/runtime/clock.h"
 #include "platform/runtime/vb.h"
 #include "tests/support/guards.h"
+#include "tests/support/wait.h"
 #include "ui/app.h"
 #include "ui/main_shared.h"
 #include "ui/main_window.h"
@@ -158,21 +161,23 @@ class JourneyTest : public ::testing::Test {
     return false;
   }
 
-  // Runs the event loop until pred holds or the time is up.
+  // Runs the event loop until pred holds or the time is up (at least 30 s: a busy machine may
+  // be many times slower than a quiet one).
   static bool WaitFor(const std::function<bool()>& pred, double seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!pred()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      QTest::qWait(20);
-    }
-    return true;
+    return test::WaitUntil(pred, std::chrono::milliseconds(std::llround(std::max(seconds, 30.0) * 1000)));
   }
 
-  // Lets the view draw what the last change asks for.
-  void Settle(int ms = 400) {
-    QTest::qWait(ms);
-    if (View()) View()->update();
-    QTest::qWait(100);
+  // Lets the view draw what the last change asks for: two frames drawn after it.
+  void Settle() {
+    glview::GlView* v = View();
+    if (!v) return;
+    const long first = v->FrameCount();
+    (void)WaitFor(
+        [&] {
+          v->update();
+          return v->FrameCount() >= first + 2;
+        },
+        60);
   }
 
   glview::GlView* View() const { return window ? window->glxCtl1 : nullptr; }
@@ -189,6 +194,16 @@ class JourneyTest : public ::testing::Test {
         const QRgb c = img.pixel(x, y);
         if (qGreen(c) > 120 && qGreen(c) > 2 * qRed(c) && qGreen(c) > 2 * qBlue(c)) ++n;
       }
+    return n;
+  }
+
+  // Pixels of another colour than the background (taken at the bottom left corner).
+  static int ScenePixels(const QImage& img) {
+    if (img.isNull()) return 0;
+    const QRgb background = img.pixel(1, img.height() - 2);
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != background;
     return n;
   }
 

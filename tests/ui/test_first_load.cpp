@@ -13,6 +13,7 @@
 #include "datastore/demo_file.h"
 #include "platform/glview/glview.h"
 #include "platform/shell/shell.h"
+#include "tests/support/wait.h"
 #include "tests/ui/ui_fixture.h"
 
 namespace vantrel::ui {
@@ -45,8 +46,7 @@ TEST_F(FirstLoadTest, DataFileOnTheCommandLineIsLoadedAndDrawn) {
   MainWindow& m = Start({file}, true);
   m.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
-  for (int i = 0; i < 50 && m.FirstActivationDone != 1; ++i) QTest::qWait(20);
-  ASSERT_EQ(m.FirstActivationDone, 1);
+  ASSERT_TRUE(test::WaitUntil([&] { return m.FirstActivationDone == 1; }));
   EXPECT_EQ(st().SettingsBlock.LoadDone, 1.0);
   EXPECT_GT(st().LastDataRow, 100);
   EXPECT_EQ(st().WorkDir, folder.string() + "/");
@@ -55,14 +55,17 @@ TEST_F(FirstLoadTest, DataFileOnTheCommandLineIsLoadedAndDrawn) {
   EXPECT_FALSE(m.ProgressBar1->Visible());
   EXPECT_TRUE(boxes().empty()) << boxes().front().text;
   // A few frames later the view shows more than its background colour.
-  QTest::qWait(300);
-  QImage frame = m.glxCtl1->ReadFrame();
-  ASSERT_FALSE(frame.isNull());
-  const QRgb background = frame.pixel(1, frame.height() - 2);
-  int other = 0;
-  for (int y = 0; y < frame.height(); y += 2)
-    for (int x = 0; x < frame.width(); x += 2) other += frame.pixel(x, y) != background;
-  EXPECT_GT(other, 50);
+  QRgb background = 0;
+  auto drawn = [&] {
+    QImage frame = m.glxCtl1->ReadFrame();
+    if (frame.isNull()) return false;
+    background = frame.pixel(1, frame.height() - 2);
+    int other = 0;
+    for (int y = 0; y < frame.height(); y += 2)
+      for (int x = 0; x < frame.width(); x += 2) other += frame.pixel(x, y) != background;
+    return other > 50;
+  };
+  EXPECT_TRUE(test::WaitUntil(drawn));
   EXPECT_EQ(qRed(background), 10 * 256 / 256);
 }
 

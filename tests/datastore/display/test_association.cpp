@@ -60,6 +60,8 @@ struct Assoc : ::testing::Test {
     Write(root / "share" / "icons" / "hicolor" / "scalable" / "apps" / "vantrel.svg", "<svg/>");
     return (root / "bin" / name).string();
   }
+  // The system's MIME database knows the type, as after an install that refreshed its caches.
+  void SystemKnowsTheType() const { Write(own / "system/share/mime/types", "application/x-vanexexcelfile\n"); }
   fs::path UserDesktopFile() const { return fs::path(platform::DataHome()) / "applications" / "vantrel.desktop"; }
   fs::path UserMimePackage() const { return fs::path(platform::DataHome()) / "mime" / "packages" / "vantrel.xml"; }
 };
@@ -229,6 +231,7 @@ TEST_F(Assoc, DesktopFilesAreLeftAloneWhereTheyAreNotOurs) {
   };
   for (const auto& c : cases) {
     fs::remove_all(own);
+    SystemKnowsTheType();
     tools.clear();
     const std::string program = c.setup(*this);
     const std::string before = Slurp(UserDesktopFile().string());
@@ -245,10 +248,41 @@ TEST_F(Assoc, AnotherProgramsDefaultSurvivesLoads) {
   const std::string list = "[Default Applications]\napplication/x-vanexexcelfile=other.desktop;\n"
                            "text/plain=editor.desktop;\n";
   Write(own / "config/mimeapps.list", list);
+  SystemKnowsTheType();
   const std::string program = Install("usr");
   for (int load = 0; load < 2; ++load) AssociateFileType(".vnx", "VanexExcelFile", program);
   EXPECT_EQ(Slurp((own / "config/mimeapps.list").string()), list);
   EXPECT_FALSE(fs::exists(platform::DataHome()));
+}
+
+TEST_F(Assoc, TheEntryOfARemovedInstallGoesAtTheNextLoadOfAnInstalledProgram) {
+  // An install the desktop does not search writes the user's entry; that install is removed.
+  const std::string old = Install("opt/vantrel");
+  AssociateFileType(".vnx", "VanexExcelFile", old);
+  ASSERT_TRUE(fs::exists(UserDesktopFile()));
+  fs::remove_all(own / "opt");
+  // The package's install in a searched folder, its caches refreshed.
+  Write(own / "system/share/applications/vantrel.desktop",
+        Slurp(VANTREL_FIXTURES "/../../packaging/vantrel.desktop"));
+  SystemKnowsTheType();
+  tools.clear();
+  AssociateFileType(".vnx", "VanexExcelFile", Install("usr"));
+  EXPECT_FALSE(fs::exists(UserDesktopFile()));  // it no longer hides the package's entry
+  EXPECT_FALSE(fs::exists(UserMimePackage()));
+  ASSERT_EQ(tools.size(), 2u);
+  EXPECT_EQ(tools[0][0], "update-mime-database");
+  EXPECT_EQ(tools[1][0], "update-desktop-database");
+}
+
+TEST_F(Assoc, AnInstallWhoseCachesWereNotRefreshedGetsTheUsersMimePackage) {
+  Write(own / "system/share/applications/vantrel.desktop",
+        Slurp(VANTREL_FIXTURES "/../../packaging/vantrel.desktop"));
+  Write(own / "system/share/mime/packages/vantrel.xml", Slurp(VANTREL_FIXTURES "/../../packaging/vantrel-mime.xml"));
+  AssociateFileType(".vnx", "VanexExcelFile", Install("usr"));
+  EXPECT_EQ(Slurp(UserMimePackage().string()), Slurp(VANTREL_FIXTURES "/../../packaging/vantrel-mime.xml"));
+  EXPECT_FALSE(fs::exists(UserDesktopFile()));
+  ASSERT_EQ(tools.size(), 1u);
+  EXPECT_EQ(tools[0][0], "update-mime-database");
 }
 
 TEST(InstalledDesktopFiles, NameTheTypeTheProgramRegisters) {

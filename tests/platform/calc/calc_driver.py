@@ -8,47 +8,30 @@ stdin, one answer a line on stdout ("ok [value]" or "err message"):
     unmodified             mark the document saved
     modified               0 or 1
     cells SHEET RANGE      the formulas of a range, as one line
+    pid                    the process id of Calc (the process group it leads)
     close                  end Calc (its documents unsaved)
 
     calc_driver.py PIPE PROFILE_DIR
+
+The first line it writes says whether Calc started: "ok", or "err" and the reason.
 """
 import os
-import subprocess
 import sys
-import time
 
 import uno
-from com.sun.star.beans import PropertyValue
 
-
-def prop(name, value):
-    p = PropertyValue()
-    p.Name = name
-    p.Value = value
-    return p
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from calc_start import CalcStartError, start  # noqa: E402
 
 
 def main():
     pipe, profile = sys.argv[1], sys.argv[2]
-    proc = subprocess.Popen(
-        ["soffice", "--calc", "--norestore", "--nologo", "--nolockcheck", "--nofirststartwizard",
-         "-env:UserInstallation=" + uno.systemPathToFileUrl(profile),
-         "--accept=pipe,name=%s;urp;" % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-    ctx = None
-    for _ in range(600):
-        try:
-            ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
-            break
-        except Exception:
-            time.sleep(0.1)
-    if ctx is None:
-        print("err Calc did not start", flush=True)
-        proc.kill()
+    try:
+        calc = start(pipe, profile)
+    except CalcStartError as e:
+        print("err " + str(e).replace("\n", " "), flush=True)
         return
-    desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+    desktop = calc.desktop
     print("ok", flush=True)
     doc = None
     for line in sys.stdin:
@@ -85,15 +68,10 @@ def main():
             elif cmd == "cells":
                 rows = doc.Sheets.getByName(words[1]).getCellRangeByName(words[2]).getFormulaArray()
                 answer = "|".join("\t".join(r) for r in rows)
+            elif cmd == "pid":
+                answer = str(calc.proc.pid)
             elif cmd == "close":
-                try:
-                    desktop.terminate()
-                except Exception:
-                    pass
-                try:
-                    proc.wait(20)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
+                calc.close()
                 print("ok", flush=True)
                 return
             else:
@@ -101,7 +79,7 @@ def main():
             print(("ok " + answer).rstrip(), flush=True)
         except Exception as e:  # the test reads the failure
             print("err " + str(e).replace("\n", " "), flush=True)
-    proc.kill()
+    calc.kill()
 
 
 if __name__ == "__main__":

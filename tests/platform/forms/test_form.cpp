@@ -16,6 +16,7 @@
 #include "platform/forms/qt/controls.h"
 #include "platform/forms/qt/form.h"
 #include "platform/forms/qt/qt_msgbox.h"
+#include "tests/support/wait.h"
 
 namespace vantrel::forms {
 namespace {
@@ -151,8 +152,7 @@ TEST(Focus, MovesRaiseLostFocusAndGotFocusAndValidateCanKeepIt) {
   k.text.LostFocus = [&] { ev.push_back("lost"); };
   other.GotFocus = [&] { ev.push_back("got"); };
   other.SetFocus();
-  QTest::qWait(10);
-  EXPECT_TRUE(k.text.HasFocus());
+  EXPECT_TRUE(test::WaitUntil([&] { return k.text.HasFocus(); }));
   cancel = 0;
   other.SetFocus();
   EXPECT_TRUE(other.HasFocus());
@@ -221,7 +221,7 @@ TEST(Activate, OnFirstShowAndOnReturnFromOwnFormsNeverAfterAMessageBox) {
 
   main.Show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-  QTest::qWait(20);
+  ASSERT_TRUE(test::WaitUntil([&] { return mainActivate >= 1; }));
   EXPECT_EQ(mainActivate, 1) << "first show";
 
   // A modal message box: timers keep running (the box is closed from the third tick of one),
@@ -275,14 +275,12 @@ TEST(Form, ResizeUnloadAndSizesInTwips) {
   EXPECT_GE(resizes, 1);
   int before = resizes;
   f.resize(400, 300);
-  QTest::qWait(10);
-  EXPECT_GT(resizes, before);
+  EXPECT_TRUE(test::WaitUntil([&] { return resizes > before; }));
   EXPECT_EQ(f.ScaleWidth(), 6000);
   EXPECT_EQ(f.ScaleHeight(), 4500);
   // The menu bar is outside the inner area; toolbars and the status bar are inside it.
   f.menuBar()->addMenu("&File");
-  QTest::qWait(10);
-  ASSERT_GT(f.menuBar()->height(), 0);
+  ASSERT_TRUE(test::WaitUntil([&] { return f.menuBar()->height() > 0 && f.ScaleHeight() < 4500; }));
   EXPECT_EQ(f.ScaleHeight(), 4500 - 15 * f.menuBar()->height());
 
   int cancel = 1, terminated = 0;

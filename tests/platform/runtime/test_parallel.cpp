@@ -27,10 +27,16 @@ TEST(ParallelFor, RunsEveryTaskOnceWithOrWithoutAWaitingCaller) {
   }
 }
 
+// A task that lasts until the caller has called wait a few times (or a generous deadline).
+void UntilWaited(const std::atomic<int>& waits) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (waits.load() < 4 && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 TEST(ParallelFor, TheCallerKeepsCallingWaitWhileTheTasksRun) {
   std::atomic<int> waits{0};
-  ParallelFor(
-      2, 2, [](size_t) { std::this_thread::sleep_for(std::chrono::milliseconds(120)); }, [&] { ++waits; }, 10);
+  ParallelFor(2, 2, [&](size_t) { UntilWaited(waits); }, [&] { ++waits; }, 10);
   EXPECT_GE(waits.load(), 4);
 }
 
@@ -95,8 +101,7 @@ TEST(OrderedPipeline, AFailureInProduceOrConsumeStopsTheWork) {
 TEST(OrderedPipeline, WaitRunsWhileTheNextItemIsSlow) {
   std::atomic<int> waits{0};
   OrderedPipeline(
-      3, 2, 2, [](size_t) { std::this_thread::sleep_for(std::chrono::milliseconds(60)); }, [](size_t) {},
-      [&] { ++waits; }, 10);
+      3, 2, 2, [&](size_t i) { if (i == 0) UntilWaited(waits); }, [](size_t) {}, [&] { ++waits; }, 10);
   EXPECT_GE(waits.load(), 4);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/runtime/rterror.h"
@@ -151,7 +152,7 @@ TEST(DesktopAssociation, ExecLineQuotesThePath) {
 
 DesktopAssociation Sample() {
   return {".vnx", "application/x-vantrel-data", "Vantrel trajectory data", "Vantrel", "vantrel.desktop",
-          "/opt/My Apps/vantrel", ""};
+          "/opt/My Apps/vantrel", "", {"From: \t", "\"From: \t"}};
 }
 
 TEST(DesktopAssociation, WritesUnderTheUsersDataFolderAndRefreshesOnce) {
@@ -206,6 +207,147 @@ TEST(DesktopAssociation, RealMimeDatabaseLearnsTheExtension) {
   ASSERT_TRUE(RegisterDesktopAssociation(Sample()));
   const std::string globs = Slurp((fs::path(DataHome()) / "mime" / "globs2").string());
   EXPECT_NE(globs.find("application/x-vantrel-data:*.vnx"), std::string::npos) << globs;
+  // The header's magic, above the e-mail type's priority of 50, with its TAB read as one byte.
+  const std::string magic = Slurp((fs::path(DataHome()) / "mime" / "magic").string());
+  EXPECT_NE(magic.find(std::string("[60:application/x-vantrel-data]\n>0=") + std::string("\0\aFrom: \t", 9)),
+            std::string::npos);
+}
+
+TEST(DesktopAssociation, ExecProgramReadsBackTheQuotedPath) {
+  const char* paths[] = {"/usr/bin/vantrel", "/opt/My Apps/vantrel", "/opt/a\"b/$x/100%", "/opt/back\\slash",
+                         "/opt/tick`/tab\there"};
+  for (const char* p : paths) EXPECT_EQ(ExecProgram(DesktopExecLine(p)), p) << p;
+  const struct {
+    const char* exec;
+    const char* program;
+  } cases[] = {
+      {"vantrel %f", "vantrel"},
+      {"/usr/bin/vantrel", "/usr/bin/vantrel"},
+      {"\"/opt/unclosed %f", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExecProgram(c.exec), c.program) << c.exec;
+}
+
+// A data folder and a system folder of the case's own, and a program that can be removed.
+struct OwnFolders {
+  fs::path root;
+  test::EnvGuard env;
+  explicit OwnFolders(const std::string& name) : root(fs::path(DataHome()) / name) {
+    fs::remove_all(root);
+    env.Set("XDG_DATA_HOME", (root / "data").c_str());
+    env.Set("XDG_CONFIG_HOME", (root / "config").c_str());
+    env.Set("XDG_DATA_DIRS", (root / "system").c_str());
+    env.Set("XDG_CONFIG_DIRS", (root / "xdg").c_str());
+  }
+  std::string Program(const std::string& where) const {
+    const fs::path p = root / where / "vantrel";
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << "#!/bin/sh\n";
+    fs::permissions(p, fs::perms::owner_all);
+    return p.string();
+  }
+  void Write(const std::string& rel, const std::string& text) const {
+    fs::create_directories((root / rel).parent_path());
+    std::ofstream(root / rel) << text;
+  }
+};
+
+TEST(DesktopAssociation, AStaleEntryOfOursGoesWithItsMimePackageWhenAnInstallServes) {
+  const std::string installed = "[Desktop Entry]\nType=Application\nName=Vantrel\nExec=vantrel %f\n"
+                                "MimeType=application/x-vantrel-data;\n";
+  const std::string userOwn = "[Desktop Entry]\nType=Application\nExec=/nowhere/v %f\n";
+  const struct {
+    const char* what;
+    std::function<void(OwnFolders&, const std::string& old)> change;  // after our files were written
+    bool desktopKept;
+    bool mimeKept;
+    std::vector<std::string> tools;
+  } cases[] = {
+      // Our entry then hides the installed one: it is taken over for the program that runs.
+      {"the old program is still there", [](OwnFolders&, const std::string&) {}, true, true,
+       {"update-desktop-database"}},
+      {"the old program was removed",
+       [](OwnFolders& o, const std::string&) { fs::remove_all(o.root / "opt"); }, false, false,
+       {"update-mime-database", "update-desktop-database"}},
+      {"the old program is no longer executable",
+       [](OwnFolders&, const std::string& old) { fs::permissions(old, fs::perms::owner_read); }, false, false,
+       {"update-mime-database", "update-desktop-database"}},
+      {"the old program's path is a folder now",
+       [](OwnFolders&, const std::string& old) {
+         fs::remove(old);
+         fs::create_directories(old);
+       },
+       false, false, {"update-mime-database", "update-desktop-database"}},
+      {"the user's own entry in its place",
+       [&](OwnFolders& o, const std::string&) {
+         fs::remove_all(o.root / "opt");
+         o.Write("data/applications/vantrel.desktop", userOwn);
+       },
+       true, true, {}},
+      {"the MIME package changed by someone else",
+       [](OwnFolders& o, const std::string&) {
+         fs::remove_all(o.root / "opt");
+         o.Write("data/mime/packages/vantrel.xml", "<mime-info/>\n");
+       },
+       false, true, {"update-desktop-database"}},
+  };
+  for (const auto& c : cases) {
+    OwnFolders own("stale");
+    DesktopAssociation a = Sample();
+    a.programPath = own.Program("opt/gone/bin");
+    ASSERT_TRUE(RegisterDesktopAssociation(a, [](const std::vector<std::string>&) { return 0; })) << c.what;
+    c.change(own, a.programPath);
+    const std::string userEntry = Slurp(DesktopFilePath(a));
+    // The program now runs from an install the desktop knows, its caches refreshed.
+    own.Write("system/applications/vantrel.desktop", installed);
+    own.Write("system/mime/types", "application/x-vantrel-data\n");
+    a.programPath = own.Program("usr/bin");
+    std::vector<std::string> runs;
+    RegisterDesktopAssociation(a, [&](const std::vector<std::string>& argv) {
+      runs.push_back(argv[0]);
+      return 0;
+    });
+    EXPECT_EQ(fs::exists(DesktopFilePath(a)), c.desktopKept) << c.what;
+    EXPECT_EQ(fs::exists(MimePackagePath(a)), c.mimeKept) << c.what;
+    EXPECT_EQ(runs, c.tools) << c.what;
+    if (userEntry == userOwn) {
+      EXPECT_EQ(Slurp(DesktopFilePath(a)), userOwn) << c.what;
+    }
+  }
+}
+
+TEST(DesktopAssociation, AnEntryClaimingATypeTheMimeDatabaseDoesNotKnowGetsTheMimePackage) {
+  const std::string entry = "[Desktop Entry]\nType=Application\nName=Vantrel\nExec=vantrel %f\n"
+                            "MimeType=application/x-vantrel-data;\n";
+  const struct {
+    const char* what;
+    const char* types;  // the system's mime/types, nullptr for none
+    bool mimeWritten;
+  } cases[] = {
+      {"no MIME database", nullptr, true},
+      {"a database without the type", "text/plain\napplication/x-vantrel-data-old\n", true},
+      {"a database with the type", "text/plain\napplication/x-vantrel-data\n", false},
+  };
+  for (const auto& c : cases) {
+    OwnFolders own("unknown-type");
+    own.Write("system/applications/vantrel.desktop", entry);
+    if (c.types) own.Write("system/mime/types", c.types);
+    DesktopAssociation a = Sample();
+    a.programPath = own.Program("usr/bin");
+    std::vector<std::string> runs;
+    auto recorder = [&](const std::vector<std::string>& argv) {
+      runs.push_back(argv[0]);
+      return 0;
+    };
+    EXPECT_EQ(MimeTypeKnown(a.mimeType), c.types && !c.mimeWritten) << c.what;
+    EXPECT_EQ(RegisterDesktopAssociation(a, recorder), c.mimeWritten) << c.what;
+    EXPECT_EQ(fs::exists(MimePackagePath(a)), c.mimeWritten) << c.what;
+    // The installed entry serves: no entry of ours hides it.
+    EXPECT_FALSE(fs::exists(DesktopFilePath(a))) << c.what;
+    EXPECT_EQ(runs, c.mimeWritten ? std::vector<std::string>{"update-mime-database"} : std::vector<std::string>{})
+        << c.what;
+  }
 }
 
 TEST(DesktopAssociation, MissingToolIsNotAnError) {

@@ -10,6 +10,7 @@
 
 #include "platform/runtime/rterror.h"
 #include "platform/timer/timer.h"
+#include "tests/support/wait.h"
 
 namespace vantrel::timer {
 namespace {
@@ -51,7 +52,7 @@ TEST(IntervalTimer, TicksOnTheEventLoopAndStopsAtZero) {
   t.SetInterval(1);
   EXPECT_TRUE(t.Active());
   EXPECT_EQ(t.Interval(), 1);
-  ASSERT_TRUE(SpinUntil([&] { return ticks >= 5; }, 5000));
+  ASSERT_TRUE(test::WaitUntil([&] { return ticks >= 5; }));
   EXPECT_EQ(t.TickCount(), ticks);
   t.SetInterval(0);
   int stopped = ticks;
@@ -67,7 +68,7 @@ TEST(IntervalTimer, AHandlerCanStopItsTimer) {
     t.SetInterval(0);
   };
   t.SetInterval(1);
-  ASSERT_TRUE(SpinUntil([&] { return ticks >= 1; }, 5000));
+  ASSERT_TRUE(test::WaitUntil([&] { return ticks >= 1; }));
   SpinUntil([] { return false; }, 100);
   EXPECT_EQ(ticks, 1);
 }

@@ -11,7 +11,9 @@
 #include <QOpenGLContext>
 #include <QThread>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "platform/glview/glview.h"
+#include "tests/support/wait.h"
 
 namespace vantrel::test {
 
@@ -83,15 +86,9 @@ struct RecordingEvents : glview::GlViewEvents {
   }
 };
 
-inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(1);
-  }
-  return true;
+// At least 30 s: a busy machine may be many times slower than a quiet one.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
+  return test::WaitUntil(done, std::chrono::milliseconds(std::max(ms, 30000)));
 }
 
 inline void Spin(int ms) {
