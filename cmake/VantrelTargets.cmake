@@ -68,13 +68,17 @@ endfunction()
 
 # A GoogleTest executable from every .cpp of the current folder, registered with CTest.
 #   vantrel_test(NAME t LABEL unit|gl|ui LIBS deps... [QT] [ENV VAR=value...] [SOURCES extra...]
-#                [PROPERTIES name value...])    (test properties, such as a RESOURCE_LOCK)
+#                [PROPERTIES name value...]     (test properties, such as a RESOURCE_LOCK)
+#                [EXCLUDE file.cpp...])         (files of the folder that belong to another test)
 # LABEL gl and ui tests run on the X server of xvfb-run; unit tests run without a display.
 # QT: the test's main creates a QApplication first (needed by every test that makes widgets).
 # Either main points HOME and the XDG folders at a fresh temporary folder before any test runs.
 function(vantrel_test)
-  cmake_parse_arguments(A "QT" "NAME;LABEL" "LIBS;ENV;SOURCES;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(A "QT" "NAME;LABEL" "LIBS;ENV;SOURCES;PROPERTIES;EXCLUDE" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(x ${A_EXCLUDE})
+    list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${x})
+  endforeach()
   add_executable(${A_NAME} ${srcs} ${A_SOURCES})
   if(A_QT)
     set(main vantrel_testmain_qt)

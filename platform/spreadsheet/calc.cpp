@@ -4,11 +4,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
+#include "platform/events/events.h"
+#include "platform/forms/msgbox.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 #include "platform/shell/shell.h"
@@ -288,6 +297,237 @@ class CalcApplication : public IApplication {
   LiveP live_;
 };
 
+// --- calls with a deadline ---
+
+constexpr const char* kNotAnsweringTitle = "LibreOffice Calc is not answering";
+constexpr const char* kNotAnswering =
+    "LibreOffice Calc is not answering. Vantrel goes on without it, and reads from it again once it answers.";
+// How often the event loop runs while a call is under way.
+constexpr std::chrono::milliseconds kPumpEvery{10};
+// What a bulk read of cells adds to the deadline, per cell.
+constexpr std::chrono::nanoseconds kPerCellRead{10000};
+
+void Log(const std::string& line) { std::fprintf(stderr, "vantrel: %s\n", line.c_str()); }
+
+// The thread that makes the calls into Calc, one at a time, and the deadline of each. The caller
+// waits on the thread it calls from, running the event loop, for as long as the deadline allows;
+// then it gives up the call, which may come back later or never. Until it comes back the gate is
+// "not answering": every call fails at once, so that none waits behind it.
+class Gate {
+ public:
+  explicit Gate(std::chrono::milliseconds answerTime) : answerTime_(answerTime), sh_(std::make_shared<Shared>()) {
+    std::thread([sh = sh_] { Work(*sh); }).detach();
+  }
+  ~Gate() {
+    std::lock_guard<std::mutex> lock(sh_->m);
+    sh_->stop = true;
+    sh_->wake.notify_all();
+  }
+  Gate(const Gate&) = delete;
+  Gate& operator=(const Gate&) = delete;
+
+  std::chrono::milliseconds answerTime() const { return answerTime_; }
+
+  // Logs the end of the connection, once for each connection made.
+  void LogLost(const std::string& why) {
+    {
+      std::lock_guard<std::mutex> lock(sh_->m);
+      if (sh_->lostLogged) return;
+      sh_->lostLogged = true;
+    }
+    Log(why);
+  }
+  void Connected() {
+    std::lock_guard<std::mutex> lock(sh_->m);
+    sh_->lostLogged = false;
+  }
+
+  // f() on the gate's thread, within the answer time plus `extra`; RtError kErrConnectionLost when
+  // Calc is not answering. f must own what it uses: it may run on after the caller gave it up.
+  template <class F>
+  auto Call(F f, std::chrono::nanoseconds extra = {}) -> std::invoke_result_t<F&> {
+    using R = std::invoke_result_t<F&>;
+    auto out = std::make_shared<std::optional<std::conditional_t<std::is_void_v<R>, bool, R>>>();
+    auto task = std::make_shared<Task>();
+    task->run = [f = std::move(f), out]() mutable {
+      if constexpr (std::is_void_v<R>) {
+        f();
+        out->emplace(true);
+      } else {
+        out->emplace(f());
+      }
+    };
+    Wait(task, answerTime_ + extra);
+    if constexpr (!std::is_void_v<R>) return std::move(**out);
+  }
+
+ private:
+  struct Task {
+    std::function<void()> run;
+    std::chrono::steady_clock::duration allowed;
+    std::chrono::steady_clock::time_point end;  // its deadline, from its start on the gate's thread
+    std::exception_ptr error;
+    bool done = false;
+    bool abandoned = false;  // its caller gave it up: not run, or its answer dropped
+  };
+  struct Shared {
+    std::mutex m;
+    std::condition_variable wake;  // a task queued, or the gate ends
+    std::condition_variable done;  // a task ended
+    std::deque<std::shared_ptr<Task>> queue;
+    std::shared_ptr<Task> running;
+    bool notAnswering = false;     // a call was given up and has not come back
+    bool boxOpen = false;
+    bool lostLogged = false;
+    bool stop = false;
+  };
+
+  static void Work(Shared& sh) {
+    std::unique_lock<std::mutex> lock(sh.m);
+    for (;;) {
+      sh.wake.wait(lock, [&] { return sh.stop || !sh.queue.empty(); });
+      if (sh.queue.empty()) return;  // stopped and idle
+      std::shared_ptr<Task> t = std::move(sh.queue.front());
+      sh.queue.pop_front();
+      if (!t->abandoned) {
+        t->end = std::chrono::steady_clock::now() + t->allowed;
+        sh.running = t;
+        lock.unlock();
+        std::exception_ptr error;
+        try {
+          t->run();
+        } catch (...) {
+          error = std::current_exception();
+        }
+        lock.lock();
+        sh.running.reset();
+        t->error = error;
+        t->done = true;
+      }
+      // Every call given up has come back: Calc answers again.
+      if (sh.queue.empty()) sh.notAnswering = false;
+      sh.done.notify_all();
+    }
+  }
+
+  void Wait(const std::shared_ptr<Task>& task, std::chrono::nanoseconds allowed) {
+    Shared& sh = *sh_;
+    task->allowed = std::chrono::duration_cast<std::chrono::steady_clock::duration>(allowed);
+    std::unique_lock<std::mutex> lock(sh.m);
+    if (sh.notAnswering) throw NotAnswering();
+    sh.queue.push_back(task);
+    sh.wake.notify_one();
+    for (;;) {
+      if (sh.done.wait_for(lock, kPumpEvery, [&] { return task->done; })) break;
+      // Given up when the call under way, its own or the one it waits behind, is past its
+      // deadline (so that a handler that runs meanwhile and calls Calc does not put off the
+      // deadline of the call under it), or at once when another call found Calc not answering.
+      if (sh.notAnswering || (sh.running && std::chrono::steady_clock::now() >= sh.running->end)) {
+        task->abandoned = true;
+        const bool first = !sh.notAnswering && !sh.boxOpen;
+        sh.notAnswering = true;
+        if (first) sh.boxOpen = true;
+        lock.unlock();
+        if (first) Tell();
+        throw NotAnswering();
+      }
+      // Repaints, progress and the other handlers run meanwhile; they may call through the gate
+      // themselves.
+      lock.unlock();
+      try {
+        platform::DoEvents();
+      } catch (...) {
+        std::lock_guard<std::mutex> again(sh.m);
+        task->abandoned = true;
+        throw;
+      }
+      lock.lock();
+    }
+    lock.unlock();
+    if (!task->error) return;
+    try {
+      std::rethrow_exception(task->error);
+    } catch (const rt::RtError& e) {
+      if (e.number() == calc::kErrConnectionLost) LogLost("The connection to LibreOffice Calc was lost: " + e.description());
+      throw;
+    }
+  }
+
+  // The box, once for each time Calc stops answering.
+  void Tell() {
+    Log("LibreOffice Calc did not answer within " + std::to_string(answerTime_.count()) + " ms");
+    try {
+      forms::MsgBox(kNotAnswering, 48, kNotAnsweringTitle);
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(sh_->m);
+      sh_->boxOpen = false;
+      throw;
+    }
+    std::lock_guard<std::mutex> lock(sh_->m);
+    sh_->boxOpen = false;
+  }
+
+  static rt::RtError NotAnswering() { return rt::RtError(calc::kErrConnectionLost, kNotAnsweringTitle); }
+
+  std::chrono::milliseconds answerTime_;
+  std::shared_ptr<Shared> sh_;
+};
+using GateP = std::shared_ptr<Gate>;
+
+// A document whose every call goes through the gate.
+class TimedDocument : public calc::Document {
+ public:
+  TimedDocument(GateP gate, std::shared_ptr<calc::Document> doc) : gate_(std::move(gate)), doc_(std::move(doc)) {}
+  std::string Title() override { return gate_->Call([d = doc_] { return d->Title(); }); }
+  int64_t SheetCount() override { return gate_->Call([d = doc_] { return d->SheetCount(); }); }
+  std::string SheetName(int64_t sheet) override { return gate_->Call([d = doc_, sheet] { return d->SheetName(sheet); }); }
+  int64_t ActiveSheet() override { return gate_->Call([d = doc_] { return d->ActiveSheet(); }); }
+  CellAt ActiveCell() override { return gate_->Call([d = doc_] { return d->ActiveCell(); }); }
+  std::string Formula(const CellAt& c) override { return gate_->Call([d = doc_, c] { return d->Formula(c); }); }
+  CellValue Value(const CellAt& c) override { return gate_->Call([d = doc_, c] { return d->Value(c); }); }
+  std::string Text(const CellAt& c) override { return gate_->Call([d = doc_, c] { return d->Text(c); }); }
+  std::vector<CellValue> Values(int64_t sheet, const Rect& r) override {
+    const auto cells = static_cast<double>(r.r2 - r.r1 + 1) * static_cast<double>(r.c2 - r.c1 + 1);
+    const auto extra = std::chrono::duration_cast<std::chrono::nanoseconds>(kPerCellRead * cells);
+    return gate_->Call([d = doc_, sheet, r] { return d->Values(sheet, r); }, extra);
+  }
+  CellAt UsedEnd(int64_t sheet) override { return gate_->Call([d = doc_, sheet] { return d->UsedEnd(sheet); }); }
+  std::vector<Rect> FindAll(int64_t sheet, const FindArgs& args) override {
+    return gate_->Call([d = doc_, sheet, args] { return d->FindAll(sheet, args); });
+  }
+  void Select(const CellAt& c) override { gate_->Call([d = doc_, c] { d->Select(c); }); }
+  int64_t RowCount(int64_t sheet) override { return gate_->Call([d = doc_, sheet] { return d->RowCount(sheet); }); }
+  bool Modified() override { return gate_->Call([d = doc_] { return d->Modified(); }); }
+
+ private:
+  GateP gate_;
+  std::shared_ptr<calc::Document> doc_;
+};
+
+std::shared_ptr<calc::Document> Timed(const GateP& gate, std::shared_ptr<calc::Document> doc) {
+  return doc ? std::make_shared<TimedDocument>(gate, std::move(doc)) : nullptr;
+}
+
+// A session whose every call goes through the gate, and whose documents do too.
+class TimedSession : public calc::Session {
+ public:
+  TimedSession(GateP gate, std::shared_ptr<calc::Session> session) : gate_(std::move(gate)), s_(std::move(session)) {}
+  std::string ProductVersion() override { return gate_->Call([s = s_] { return s->ProductVersion(); }); }
+  std::shared_ptr<calc::Document> ActiveDocument() override {
+    return Timed(gate_, gate_->Call([s = s_] { return s->ActiveDocument(); }));
+  }
+  std::vector<std::shared_ptr<calc::Document>> Documents() override {
+    auto docs = gate_->Call([s = s_] { return s->Documents(); });
+    for (auto& d : docs) d = Timed(gate_, std::move(d));
+    return docs;
+  }
+  bool Alive() override { return gate_->Call([s = s_] { return s->Alive(); }); }
+
+ private:
+  GateP gate_;
+  std::shared_ptr<calc::Session> s_;
+};
+
 // --- the module ---
 
 calc::ConnectFunction LoadModule(const std::string& chosen) {
@@ -329,6 +569,13 @@ calc::ConnectFunction LoadModule(const std::string& chosen) {
 
 }  // namespace
 
+CalcConnector::CalcConnector(Options o) : o_(std::move(o)), gate_(std::make_shared<Gate>(o_.answerTime)) {}
+
+CalcConnector::CalcConnector(std::shared_ptr<calc::Session> session, std::chrono::milliseconds answerTime)
+    : gate_(std::make_shared<Gate>(answerTime)), fixed_(true) {
+  session_ = std::make_shared<TimedSession>(std::static_pointer_cast<Gate>(gate_), std::move(session));
+}
+
 std::string CalcConnector::Connection() const {
   if (!o_.connection.empty()) return o_.connection;
   if (const char* e = std::getenv("VANTREL_CALC"); e && *e) return e;
@@ -336,16 +583,42 @@ std::string CalcConnector::Connection() const {
 }
 
 Application CalcConnector::Attach() {
+  auto gate = std::static_pointer_cast<Gate>(gate_);
   auto live = std::static_pointer_cast<Live>(shared_);
+  // A Calc that is not answering is not running, for the attach; its session is kept for when
+  // it answers again.
+  auto alive = [&] {
+    try {
+      return session_->Alive();
+    } catch (const rt::RtError& e) {
+      throw rt::RtError(rt::kErrCannotCreate, e.description());
+    }
+  };
   if (fixed_) {
-    if (!session_ || !session_->Alive()) throw rt::RtError(rt::kErrCannotCreate);
-  } else if (!session_ || !session_->Alive()) {
+    if (!alive()) throw rt::RtError(rt::kErrCannotCreate);
+  } else if (!session_ || !alive()) {
+    if (session_) gate->LogLost("LibreOffice Calc on " + Connection() + " has ended: attaching anew");
     session_.reset();
     live.reset();
     shared_.reset();
-    calc::ConnectFunction connect = LoadModule(o_.module);
+    calc::ConnectFunction connect = o_.connect ? o_.connect : LoadModule(o_.module);
     if (!connect) throw rt::RtError(rt::kErrCannotCreate, "LibreOffice Calc is not installed");
-    session_ = connect(Connection());
+    const std::string connection = Connection();
+    auto attempt = [connect, connection] {
+      try {
+        return connect(connection);
+      } catch (const rt::RtError& e) {
+        if (e.number() != calc::kErrConnectionLost) throw;
+        Log("LibreOffice Calc ended while attaching to it: " + e.description());
+        throw rt::RtError(rt::kErrCannotCreate, e.description());
+      }
+    };
+    try {
+      session_ = std::make_shared<TimedSession>(gate, gate->Call(attempt, gate->answerTime()));
+    } catch (const rt::RtError& e) {
+      throw rt::RtError(rt::kErrCannotCreate, e.description());
+    }
+    gate->Connected();
   }
   if (!live) {
     live = std::make_shared<Live>();

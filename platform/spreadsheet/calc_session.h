@@ -4,7 +4,8 @@
 // and builds the spreadsheet interfaces on top. Sheets are counted from 0, rows and columns from
 // 1. Every call only reads, except Select, which moves the cell cursor of the document's view.
 // Failures throw rt::RtError: 1004 for a refused call, 91 when there is nothing to read, and
-// 0x800706BE when the connection to Calc is lost.
+// 0x800706BE when the connection to Calc is lost. The calls may block for as long as Calc takes
+// to answer: calc.cpp makes them on a thread of its own, each with a deadline.
 
 #include <cstdint>
 #include <memory>
@@ -66,7 +67,8 @@ class Session {
 };
 
 // The module's entry point: connects to the Calc listening on `connection` (a UNO connection
-// string, "pipe,name=vantrel;urp;StarOffice.ComponentContext"). RtError 429 when none answers.
+// string, "pipe,name=vantrel;urp;StarOffice.ComponentContext"). RtError 429 when none listens,
+// kErrConnectionLost when the Calc that listens ends or breaks the connection while connecting.
 using ConnectFunction = std::shared_ptr<Session> (*)(const std::string& connection);
 inline constexpr const char* kConnectSymbol = "vantrel_calc_connect";
 

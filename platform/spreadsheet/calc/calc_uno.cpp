@@ -41,6 +41,7 @@
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
@@ -390,11 +391,15 @@ vantrel_calc_connect(const std::string& connection) {
   using vantrel::rt::RtError;
   using rtl::OUString;
   const std::string notRunning = "Calc does not answer on " + connection;
+  Reference<css::bridge::XUnoUrlResolver> resolver;
   try {
-    Reference<css::uno::XComponentContext> local = LocalContext();
+    resolver = css::bridge::UnoUrlResolver::create(LocalContext());
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit([] { exiting = true; }); });
-    Reference<css::bridge::XUnoUrlResolver> resolver = css::bridge::UnoUrlResolver::create(local);
+  } catch (const css::uno::Exception& e) {
+    throw RtError(vantrel::rt::kErrCannotCreate, "The UNO environment of LibreOffice cannot be set up: " + Utf8(e.Message));
+  }
+  try {
     const std::string url = connection.rfind("uno:", 0) == 0 ? connection : "uno:" + connection;
     Reference<css::uno::XComponentContext> remote(resolver->resolve(U(url)), UNO_QUERY);
     if (!remote.is()) throw RtError(vantrel::rt::kErrCannotCreate, notRunning);
@@ -402,7 +407,11 @@ vantrel_calc_connect(const std::string& connection) {
     return std::make_shared<UnoSession>(remote, desktop);
   } catch (const RtError&) {
     throw;
+  } catch (const css::uno::RuntimeException& e) {
+    // A Calc listened, then ended or broke the connection before its desktop was reached.
+    throw RtError(kErrConnectionLost, "The connection to Calc on " + connection + " was lost: " + Utf8(e.Message));
   } catch (const css::uno::Exception& e) {
+    // Nobody listens on the connection, or it is not one.
     throw RtError(vantrel::rt::kErrCannotCreate, notRunning + ": " + Utf8(e.Message));
   }
 }
