@@ -41,7 +41,10 @@ BUILDS=$!
 
 stage "the whole suite"
 export LIBGL_ALWAYS_SOFTWARE=1
-xvfb-run -a -s '-screen 0 1280x1024x24' \
+# xvfb-run -a takes the first free display from the one given: a display of its own, started
+# far from those of other X servers on the machine, is less likely to be taken by one of them.
+XVFB=(xvfb-run -a -n "$((100 + RANDOM % 800))" -s '-screen 0 1280x1024x24')
+"${XVFB[@]}" \
   ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --no-tests=error
 
 stage "the sanitizer builds"
@@ -61,7 +64,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 # come with stacks of no module that no suppression can name; they run without the leak
 # check (every other check of both sanitizers stays on).
 stage "gl, ui and journey tests under AddressSanitizer"
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 xvfb-run -a -s '-screen 0 1280x1024x24' \
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 "${XVFB[@]}" \
   ctest --test-dir "$ASAN_BUILD" --output-on-failure -j "$JOBS" -L 'gl|ui|journey' --no-tests=error
 
 stage "unit tests under ThreadSanitizer"

@@ -58,11 +58,19 @@ class LiveCalc : public LoaderTest {
   }
 
   // A load of the running spreadsheet that `connector` gives; the data file it writes.
+  // The header's date is the clock's at the load, and the clock runs on with every pass of the
+  // event loop, which a call into Calc makes while it waits: the date is left out.
   std::string Load(std::shared_ptr<ss::Connector> c) {
     ss::SetConnector(std::move(c));
     s().SettingsBlock.LoadDone = 0;
     LoadExcelDataXls();
-    return ReadCurrent();
+    return Current();
+  }
+  std::string Current() {
+    std::string text = ReadCurrent();
+    if (const size_t at = text.find("\tDate "); at != std::string::npos)
+      text.erase(at + 6, text.find('\t', at + 1) - (at + 6));
+    return text;
   }
 
   std::string pipe;  // unique to the test
@@ -94,18 +102,18 @@ TEST_F(LiveCalc, ReadsAsTheWorkbookFileFollowsTheCursorAndEditsAndWritesNothing)
   Load(live);
   s().SettingsBlock.InteractiveOpt = 1.0;
   ExcelWatchXls();  // takes in the caption and sheet
-  const std::string xyzOnly = ReadCurrent();
+  const std::string xyzOnly = Current();
   ExcelWatchXls();
-  EXPECT_EQ(ReadCurrent(), xyzOnly);
+  EXPECT_EQ(Current(), xyzOnly);
   calc->Do("select Orbit T3");
   ExcelWatchXls();
-  const std::string withTime = ReadCurrent();
+  const std::string withTime = Current();
   EXPECT_NE(withTime, xyzOnly);
   EXPECT_EQ(s().LastFormula, "=MAX(A2:C6)+MAX(D2:D6)");
   calc->Do("select Orbit B4");
   ExcelWatchXls();
   ExcelWatchXls();
-  EXPECT_EQ(ReadCurrent(), withTime);
+  EXPECT_EQ(Current(), withTime);
   EXPECT_EQ(s().LastFormula, "=MAX(A2:C6)+MAX(D2:D6)");
 
   // An edit inside the range is read at the next load; our reads change neither the document's
@@ -147,7 +155,7 @@ TEST_F(LiveCalc, CalcClosedWhileRunningIsTheNotRunningRoad) {
   EXPECT_EQ(counting->attaches, 2);
   EXPECT_EQ(counting->failures, 2);
   EXPECT_TRUE(boxes().empty());
-  EXPECT_EQ(ReadCurrent(), data);
+  EXPECT_EQ(Current(), data);
 
   // A load asks for the spreadsheet to be started, tries once more after OK, then keeps the data.
   counting->attaches = counting->failures = 0;
@@ -156,7 +164,7 @@ TEST_F(LiveCalc, CalcClosedWhileRunningIsTheNotRunningRoad) {
   EXPECT_EQ(counting->failures, 2);
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].title, "Excel not running!");
-  EXPECT_EQ(ReadCurrent(), data);
+  EXPECT_EQ(Current(), data);
 }
 
 // The real program started beside the running Calc, from a folder of its own, with a home folder of
