@@ -139,10 +139,13 @@ class Scanner {
  public:
   explicit Scanner(Parser& h) : h_(h) {}
   // A scanner of a chunk cut out of the inside of `floor` open elements (whose names it does
-  // not know): the end tag of one of them ends its scan with LeavesChunk.
-  Scanner(Parser& h, size_t floor) : h_(h), stack_(floor), depth_(floor), floor_(floor) {}
+  // not know): the end tag of one of them ends its scan with LeavesChunk. floorNameBytes: the
+  // bytes of their names, for the nesting bounds.
+  Scanner(Parser& h, size_t floor, size_t floorNameBytes)
+      : h_(h), stack_(floor), depth_(floor), floor_(floor), openNameBytes_(floorNameBytes) {}
 
   size_t depth() const { return depth_; }
+  size_t openNameBytes() const { return openNameBytes_; }
   // The local name of the innermost open element ("" at the root).
   std::string_view Innermost() const { return depth_ ? Parser::Local(stack_[depth_ - 1].c_str()) : std::string_view(); }
 
@@ -261,6 +264,7 @@ class Scanner {
     if (floor_ && depth_ == floor_) throw LeavesChunk{};
     if (depth_ == 0 || !Same(stack_[depth_ - 1], name)) Unsupported();
     --depth_;
+    openNameBytes_ -= name.size();
     if (depth_ == 0) rootDone_ = true;
     EmitEnd(stack_[depth_]);
     return q + 1;
@@ -335,16 +339,24 @@ class Scanner {
       buf_ += '\0';
       q = ve + 1;
     }
+    // Past the nesting bounds: refused as expat's read refuses it, before the handler sees it.
+    size_t nameBytes = static_cast<size_t>(ne - n);
+    if (depth_ >= kMaxNestingDepth || openNameBytes_ + nameBytes > kMaxOpenNameBytes) {
+      h_.Stop(kNestingFault);
+      h_.ThrowStopped();
+    }
     atts_.clear();
     for (size_t o : offs_) atts_.push_back(buf_.data() + o);
     atts_.push_back(nullptr);
     if (depth_ == stack_.size()) stack_.emplace_back();
-    stack_[depth_].assign(n, static_cast<size_t>(ne - n));
+    stack_[depth_].assign(n, nameBytes);
     ++depth_;
+    openNameBytes_ += nameBytes;
     h_.Start(Parser::Local(buf_.data()), atts_.data());
     Check();
     if (empty) {
       --depth_;
+      openNameBytes_ -= nameBytes;
       if (depth_ == 0) rootDone_ = true;
       EmitEnd(stack_[depth_]);
     }
@@ -398,6 +410,7 @@ class Scanner {
   std::vector<std::string> stack_;
   size_t depth_ = 0;
   size_t floor_ = 0;
+  size_t openNameBytes_ = 0;  // bytes of the names of the open elements
   bool rootDone_ = false;
   std::string text_, buf_;
   std::vector<size_t> offs_;
@@ -521,6 +534,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
   std::deque<Segment*> toParse;
   bool closed = false;
   const size_t floor = 2;
+  size_t floorNameBytes = 0;  // of the two elements the chunks lie in
   const size_t segmentBytes = gSplitBytes;
   const unsigned workers = std::clamp(rt::ThreadsFor(archive_.Size(part_) / segmentBytes, 2), 2u, 7u) - 1;
   const size_t maxInFlight = workers + 2;
@@ -533,7 +547,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
   auto parse = [&](Segment& g) {
     try {
       g.chunk = NewChunk();
-      Scanner sc(*g.chunk, floor);
+      Scanner sc(*g.chunk, floor, floorNameBytes);
       const char* b = g.data.data();
       const char* e = b + g.data.size();
       try {
@@ -549,7 +563,9 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
     }
   };
   auto apply = [&](Segment& g) {
-    if (g.fault) std::rethrow_exception(g.fault);
+    // A chunk read after one that did not end where it began is read again in order: its own
+    // fault may come of the wrong start.
+    if (g.fault && !restSerial) std::rethrow_exception(g.fault);
     if (g.parse && !g.clean) restSerial = true;
     if (g.parse && !restSerial && !g.chunk->deferred_) {
       if (FlushText(st)) {
@@ -600,6 +616,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
       if (st.first || st.scan.depth() != floor || st.scan.Innermost() != parent || !FlushText(st))
         return ScanFrom(st, q, static_cast<size_t>(p + n - q));
       mode = Split;
+      floorNameBytes = st.scan.openNameBytes();
       carryBase = st.base;
       n -= static_cast<size_t>(q - p);
       p = q;
