@@ -62,8 +62,9 @@ class BarWatch : public QObject {
   WindowRun& r_;
 };
 
-// The child: the program on the workbook, in a home of its own, until its first loaded frame.
-[[noreturn]] void RunWindow(const char* workbook, const char* out) {
+// The child: the program on the workbook, in a home of its own, until its first loaded frame;
+// the process ends there.
+void RunWindow(const char* workbook, const char* out) {
   char tmpl[] = "/tmp/vantrel-bench-window-XXXXXX";
   if (!::mkdtemp(tmpl)) std::_Exit(2);
   const fs::path home = tmpl;
