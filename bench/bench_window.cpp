@@ -62,6 +62,33 @@ class BarWatch : public QObject {
   WindowRun& r_;
 };
 
+// With VANTREL_WINDOW_STEPS set: how long the view and the window take over each of their paint,
+// show, resize and update events over 10 ms (the view's first frame makes the GL context and the
+// fonts).
+class ViewEventTimes : public QObject {
+ public:
+  explicit ViewEventTimes(double start) : start_(start) {}
+  bool eventFilter(QObject* o, QEvent* e) override {
+    const QEvent::Type t = e->type();
+    if (inside_ || (t != QEvent::Paint && t != QEvent::Show && t != QEvent::Resize && t != QEvent::UpdateRequest &&
+                    t != QEvent::Expose && t != QEvent::UpdateLater))
+      return QObject::eventFilter(o, e);
+    inside_ = true;
+    const double t0 = Now();
+    const bool handled = o->event(e);
+    const double t1 = Now();
+    inside_ = false;
+    if (t1 - t0 > 0.01)
+      std::fprintf(stderr, "%s event %d from %.3f s to %.3f s\n", o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() ? "window" : "view",
+                   static_cast<int>(t), t0 - start_, t1 - start_);
+    return handled;
+  }
+
+ private:
+  double start_;
+  bool inside_ = false;
+};
+
 // The child: the program on the workbook, in a home of its own, until its first loaded frame;
 // the process ends there.
 void RunWindow(const char* workbook, const char* out) {
@@ -85,10 +112,16 @@ void RunWindow(const char* workbook, const char* out) {
   char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
   ui::InstallPlatformServices();
-  auto w = ui::StartMainWindow({});
-  BarWatch watch(r);
   const double start = Now();
   const bool steps = std::getenv("VANTREL_WINDOW_STEPS") != nullptr;
+  auto w = ui::StartMainWindow({});
+  if (steps) std::fprintf(stderr, "window started at %.3f s\n", Now() - start);
+  BarWatch watch(r);
+  ViewEventTimes viewTimes(start);
+  if (steps) {
+    w->glxCtl1->installEventFilter(&viewTimes);
+    w->installEventFilter(&viewTimes);  // the window's own repaints draw the view too
+  }
   if (auto* bar = w->findChild<QProgressBar*>()) {
     bar->installEventFilter(&watch);
     // With VANTREL_WINDOW_STEPS set, the time of every progress value and of every frame.
