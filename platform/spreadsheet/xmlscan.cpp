@@ -194,8 +194,17 @@ class Scanner {
         if (!IsSpace(*p)) Unsupported();
       return;
     }
-    text_.clear();
-    DecodeText(p, end, text_);
+    // Plain text (a cell's value, almost always) goes to the handler where it lies.
+    const char* q = p;
+    while (q < end && !kT.text[static_cast<unsigned char>(*q)]) ++q;
+    if (q == end) {
+      if (p == end) return;
+      h_.Text(p, static_cast<int>(end - p));
+      Check();
+      return;
+    }
+    text_.assign(p, static_cast<size_t>(q - p));
+    DecodeText(q, end, text_);
     if (text_.empty()) return;
     h_.Text(text_.data(), static_cast<int>(text_.size()));
     Check();
@@ -365,7 +374,15 @@ class Scanner {
 
   // An attribute value: references decoded, tabs and line feeds read as spaces.
   void AttrValue(const char* p, const char* end) {
-    for (const char* s = p; s < end; ++s)
+    // A plain value (no reference, line end, control byte or non-ASCII byte) is taken whole.
+    const char* q = p;
+    while (q < end && *q != '<' && *q != '&' && static_cast<unsigned char>(*q) >= 0x20 && static_cast<unsigned char>(*q) < 0x80)
+      ++q;
+    if (q == end) {
+      buf_.append(p, static_cast<size_t>(end - p));
+      return;
+    }
+    for (const char* s = q; s < end; ++s)
       if (*s == '<') Unsupported();
     size_t from = buf_.size();
     DecodeTextInAttr(p, end);
