@@ -8,9 +8,7 @@
 //
 // The workbooks are made once with libxlsxwriter in the build folder and kept there.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -33,9 +31,8 @@
 #include "platform/shell/shell.h"
 #include "platform/spreadsheet/workbook_file.h"
 #include "platform/spreadsheet/zipxml.h"
+#include "bench/fresh_process.h"
 #include "bench/road_workbook.h"
-
-extern char** environ;
 
 namespace {
 
@@ -160,27 +157,15 @@ void BM_RoadInAFreshProcess(benchmark::State& st) {
 // the rusage of a spawned child starts from its parent's.
 FreshRoad RoadInAFreshProcess(const std::string& workbook) {
   const std::string peakFile = (fs::temp_directory_path() / ("vantrel_e2e_peak_" + std::to_string(::getpid()))).string();
-  std::string var = "VANTREL_E2E_CHILD=" + workbook, var2 = "VANTREL_E2E_PEAK_FILE=" + peakFile;
-  std::vector<char*> envp;
-  for (char** e = environ; *e; ++e) envp.push_back(*e);
-  envp.push_back(var.data());
-  envp.push_back(var2.data());
-  envp.push_back(nullptr);
-  std::string self = fs::read_symlink("/proc/self/exe").string();
-  std::string filter = "--benchmark_filter=BM_RoadInAFreshProcess";
-  char* argv[] = {self.data(), filter.data(), nullptr};
   FreshRoad r;
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return r;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  const bool exited = bench::RunSelf("BM_RoadInAFreshProcess", {"VANTREL_E2E_CHILD=" + workbook, "VANTREL_E2E_PEAK_FILE=" + peakFile});
   long kb = -1;
   if (std::FILE* in = std::fopen(peakFile.c_str(), "r")) {
     if (std::fscanf(in, "%ld %lf %lf", &kb, &r.roadS, &r.inflateS) != 3) kb = -1;
     std::fclose(in);
   }
   fs::remove(peakFile);
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && kb >= 0) r.peakMb = kb / 1024.0;
+  if (exited && kb >= 0) r.peakMb = kb / 1024.0;
   return r;
 }
 

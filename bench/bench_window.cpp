@@ -7,8 +7,6 @@
 //
 // Needs an X server (xvfb-run -a -s '-screen 0 1280x1024x24', LIBGL_ALWAYS_SOFTWARE=1).
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -26,13 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/fresh_process.h"
 #include "bench/road_workbook.h"
 #include "datastore/state.h"
 #include "platform/glview/glview.h"
 #include "ui/app.h"
 #include "ui/main_window.h"
-
-extern char** environ;
 
 namespace {
 
@@ -200,20 +197,8 @@ struct Measured {
 // One fresh process (this program again); the seconds from its spawn.
 bool WindowInAFreshProcess(const std::string& workbook, Measured& m) {
   const std::string out = (fs::temp_directory_path() / ("vantrel_window_" + std::to_string(::getpid()))).string();
-  std::string var = "VANTREL_WINDOW_CHILD=" + workbook, var2 = "VANTREL_WINDOW_OUT=" + out;
-  std::vector<char*> envp;
-  for (char** e = environ; *e; ++e) envp.push_back(*e);
-  envp.push_back(var.data());
-  envp.push_back(var2.data());
-  envp.push_back(nullptr);
-  std::string self = fs::read_symlink("/proc/self/exe").string();
-  std::string filter = "--benchmark_filter=BM_WindowChild";
-  char* argv[] = {self.data(), filter.data(), nullptr};
   const double t0 = Now();
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return false;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  const bool exited = bench::RunSelf("BM_WindowChild", {"VANTREL_WINDOW_CHILD=" + workbook, "VANTREL_WINDOW_OUT=" + out});
   int ok = 0;
   WindowRun r;
   if (std::FILE* in = std::fopen(out.c_str(), "r")) {
@@ -221,7 +206,7 @@ bool WindowInAFreshProcess(const std::string& workbook, Measured& m) {
     std::fclose(in);
   }
   fs::remove(out);
-  if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+  if (!ok || !exited) return false;
   m.firstFrameS = r.firstFrame - t0;
   m.roadS = r.roadEnd - r.roadStart;
   m.gapMs = r.longestGapMs;
