@@ -15,6 +15,7 @@
 #include <QOpenGLWidget>
 #include <QProgressBar>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
@@ -76,7 +77,8 @@ class ViewEventTimes : public QObject {
     const double t1 = Now();
     inside_ = false;
     if (t1 - t0 > 0.01)
-      std::fprintf(stderr, "%s event %d from %.3f s to %.3f s\n", o->isWidgetType() && static_cast<QWidget*>(o)->isWindow() ? "window" : "view",
+      std::fprintf(stderr, "%s event %d from %.3f s to %.3f s\n",
+                   !o->isWidgetType() ? "window system" : static_cast<QWidget*>(o)->isWindow() ? "window" : "view",
                    static_cast<int>(t), t0 - start_, t1 - start_);
     return handled;
   }
@@ -118,6 +120,7 @@ void RunWindow(const char* workbook, const char* out) {
   if (steps) {
     w->glxCtl1->installEventFilter(&viewTimes);
     w->installEventFilter(&viewTimes);  // the window's own repaints draw the view too
+    if (QWindow* handle = w->windowHandle()) handle->installEventFilter(&viewTimes);
   }
   if (auto* bar = w->findChild<QProgressBar*>()) {
     bar->installEventFilter(&watch);
