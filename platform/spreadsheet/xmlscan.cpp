@@ -651,35 +651,24 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
     }
     carry.insert(carry.end(), p, p + n);
     // Cuts a chunk at the first element `split` past segmentBytes, as often as the carry allows.
-    size_t from = 0;
-    while (carry.size() - from >= segmentBytes) {
+    // The chunk keeps the carry's memory; only the bytes after the cut are copied, into a new
+    // carry with room for the next piece of the stream.
+    while (carry.size() >= segmentBytes) {
       const char* b = carry.data();
-      size_t look = std::max(from + segmentBytes, searched);
-      const char* cut = FirstStart(b + look, b + carry.size(), split);
+      const char* cut = FirstStart(b + std::max(segmentBytes, searched), b + carry.size(), split);
       if (!cut) {
         searched = carry.size() > split.size() + 2 ? carry.size() - split.size() - 2 : 0;
         break;
       }
-      size_t at = static_cast<size_t>(cut - b);
-      std::vector<char> piece;
-      if (from == 0 && carry.size() - at < at / 4) {
-        piece.assign(carry.begin() + static_cast<std::ptrdiff_t>(at), carry.end());
-        carry.resize(at);
-        std::swap(piece, carry);  // the chunk keeps the carry's memory; the rest is copied
-        dispatch(std::move(piece), carryBase, true);
-        carryBase += static_cast<int64_t>(at);
-        searched = 0;
-        return;
-      }
-      dispatch(std::vector<char>(carry.begin() + static_cast<std::ptrdiff_t>(from), carry.begin() + static_cast<std::ptrdiff_t>(at)),
-               carryBase, true);
-      carryBase += static_cast<int64_t>(at - from);
-      from = at;
+      const size_t at = static_cast<size_t>(cut - b);
+      std::vector<char> rest;
+      rest.reserve(carry.size() - at + std::max(n, segmentBytes));
+      rest.assign(carry.begin() + static_cast<std::ptrdiff_t>(at), carry.end());
+      carry.resize(at);
+      std::swap(rest, carry);
+      dispatch(std::move(rest), carryBase, true);
+      carryBase += static_cast<int64_t>(at);
       searched = 0;
-    }
-    if (from) {
-      carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(from));
-      searched = searched > from ? searched - from : 0;
     }
     // No element to cut at in far more than a chunk: the rest is read in order.
     if (carry.size() > 16 * segmentBytes + (16u << 20)) mode = Serial;
