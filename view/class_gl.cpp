@@ -48,6 +48,10 @@ ClassGl::ClassGl(glview::GlView* control) : control_(control) {
   // The timer exists from here on but ticks only once the first fit gives it an interval.
   timer_.ThatTime = [this] { TheUpdateTimer_ThatTime(); };
   TimerInterval = 1;
+  loadWatch_.setInterval(15);
+  QObject::connect(&loadWatch_, &QTimer::timeout, &posts_, [this] {
+    if (datastore::Store().LoaderBusy != 1) ResumeAfterLoad();
+  });
   ViewShared& vs = Shared();
   vs.TitleSuffix = " ";
   vs.ProductName = "Vantrel";
@@ -168,10 +172,34 @@ void ClassGl::InitGL() {
   c.Fonts().CreateBitmapFont(c.hDC(), FontSmall, "Arial", true, true, 6);
 }
 
+// A load fills the tables row by row while the window pumps its events: the view draws nothing
+// meanwhile (the progress bar tells the load), so that the frames neither take the cores the load
+// runs on nor fit a scene to half-filled tables. Its animation is held until the load ends.
+bool ClassGl::PausedForLoad(glview::GlView& c) {
+  if (datastore::Store().LoaderBusy != 1) return false;
+  if (c.Animation().Running()) {
+    resumeAnimation_ = true;
+    c.Animation().SetRunning(false);
+  }
+  if (!loadWatch_.isActive()) loadWatch_.start();
+  return true;
+}
+
+void ClassGl::ResumeAfterLoad() {
+  loadWatch_.stop();
+  if (!control_) return;
+  if (resumeAnimation_) {
+    resumeAnimation_ = false;
+    control_->Animation().SetRunning(true);
+  }
+  control_->Redraw();
+}
+
 void ClassGl::Draw() {
   // While an error box of the scene is open no frame is drawn.
   if (errorBoxOpen_ || !control_) return;
   glview::GlView& c = *control_;
+  if (PausedForLoad(c)) return;
   datastore::DataStore& st = datastore::Store();
   datastore::SettingsRecord& sb = st.SettingsBlock;
 
@@ -259,7 +287,7 @@ void ClassGl::DrawAxisLetters(glview::GlView& c) {
 }
 
 void ClassGl::DrawGDI() {
-  if (errorBoxOpen_ || !control_) return;
+  if (errorBoxOpen_ || !control_ || datastore::Store().LoaderBusy == 1) return;
   control_->DrawText2D(8, 3, Shared().TitleSuffix + "  " + datastore::Store().PlotTitle);
 }
 

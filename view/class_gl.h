@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <QObject>
+#include <QTimer>
 
 #include "datastore/services.h"
 #include "datastore/tables.h"
@@ -253,6 +254,12 @@ class ClassGl : public datastore::ViewServices {
   glview::GlView* control_;
   timer::IntervalTimer timer_;
   QObject posts_;  // context of calls posted after a frame; they die with the object
+  // While a load runs the view draws nothing and its own animation is held; this timer watches
+  // for the end of the load, then the animation (when it ran) and the frames come back.
+  bool PausedForLoad(glview::GlView& control);
+  void ResumeAfterLoad();
+  QTimer loadWatch_;
+  bool resumeAnimation_ = false;
   std::shared_ptr<TrajectoryBatches> trajBatches_;  // vertex arrays kept from frame to frame
 
   bool errorBoxOpen_ = false;

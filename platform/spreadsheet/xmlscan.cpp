@@ -139,10 +139,13 @@ class Scanner {
  public:
   explicit Scanner(Parser& h) : h_(h) {}
   // A scanner of a chunk cut out of the inside of `floor` open elements (whose names it does
-  // not know): the end tag of one of them ends its scan with LeavesChunk.
-  Scanner(Parser& h, size_t floor) : h_(h), stack_(floor), depth_(floor), floor_(floor) {}
+  // not know): the end tag of one of them ends its scan with LeavesChunk. floorNameBytes: the
+  // bytes of their names, for the nesting bounds.
+  Scanner(Parser& h, size_t floor, size_t floorNameBytes)
+      : h_(h), stack_(floor), depth_(floor), floor_(floor), openNameBytes_(floorNameBytes) {}
 
   size_t depth() const { return depth_; }
+  size_t openNameBytes() const { return openNameBytes_; }
   // The local name of the innermost open element ("" at the root).
   std::string_view Innermost() const { return depth_ ? Parser::Local(stack_[depth_ - 1].c_str()) : std::string_view(); }
 
@@ -191,8 +194,17 @@ class Scanner {
         if (!IsSpace(*p)) Unsupported();
       return;
     }
-    text_.clear();
-    DecodeText(p, end, text_);
+    // Plain text (a cell's value, almost always) goes to the handler where it lies.
+    const char* q = p;
+    while (q < end && !kT.text[static_cast<unsigned char>(*q)]) ++q;
+    if (q == end) {
+      if (p == end) return;
+      h_.Text(p, static_cast<int>(end - p));
+      Check();
+      return;
+    }
+    text_.assign(p, static_cast<size_t>(q - p));
+    DecodeText(q, end, text_);
     if (text_.empty()) return;
     h_.Text(text_.data(), static_cast<int>(text_.size()));
     Check();
@@ -261,6 +273,7 @@ class Scanner {
     if (floor_ && depth_ == floor_) throw LeavesChunk{};
     if (depth_ == 0 || !Same(stack_[depth_ - 1], name)) Unsupported();
     --depth_;
+    openNameBytes_ -= name.size();
     if (depth_ == 0) rootDone_ = true;
     EmitEnd(stack_[depth_]);
     return q + 1;
@@ -335,16 +348,24 @@ class Scanner {
       buf_ += '\0';
       q = ve + 1;
     }
+    // Past the nesting bounds: refused as expat's read refuses it, before the handler sees it.
+    size_t nameBytes = static_cast<size_t>(ne - n);
+    if (depth_ >= kMaxNestingDepth || openNameBytes_ + nameBytes > kMaxOpenNameBytes) {
+      h_.Stop(kNestingFault);
+      h_.ThrowStopped();
+    }
     atts_.clear();
     for (size_t o : offs_) atts_.push_back(buf_.data() + o);
     atts_.push_back(nullptr);
     if (depth_ == stack_.size()) stack_.emplace_back();
-    stack_[depth_].assign(n, static_cast<size_t>(ne - n));
+    stack_[depth_].assign(n, nameBytes);
     ++depth_;
+    openNameBytes_ += nameBytes;
     h_.Start(Parser::Local(buf_.data()), atts_.data());
     Check();
     if (empty) {
       --depth_;
+      openNameBytes_ -= nameBytes;
       if (depth_ == 0) rootDone_ = true;
       EmitEnd(stack_[depth_]);
     }
@@ -353,7 +374,15 @@ class Scanner {
 
   // An attribute value: references decoded, tabs and line feeds read as spaces.
   void AttrValue(const char* p, const char* end) {
-    for (const char* s = p; s < end; ++s)
+    // A plain value (no reference, line end, control byte or non-ASCII byte) is taken whole.
+    const char* q = p;
+    while (q < end && *q != '<' && *q != '&' && static_cast<unsigned char>(*q) >= 0x20 && static_cast<unsigned char>(*q) < 0x80)
+      ++q;
+    if (q == end) {
+      buf_.append(p, static_cast<size_t>(end - p));
+      return;
+    }
+    for (const char* s = q; s < end; ++s)
       if (*s == '<') Unsupported();
     size_t from = buf_.size();
     DecodeTextInAttr(p, end);
@@ -398,6 +427,7 @@ class Scanner {
   std::vector<std::string> stack_;
   size_t depth_ = 0;
   size_t floor_ = 0;
+  size_t openNameBytes_ = 0;  // bytes of the names of the open elements
   bool rootDone_ = false;
   std::string text_, buf_;
   std::vector<size_t> offs_;
@@ -521,6 +551,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
   std::deque<Segment*> toParse;
   bool closed = false;
   const size_t floor = 2;
+  size_t floorNameBytes = 0;  // of the two elements the chunks lie in
   const size_t segmentBytes = gSplitBytes;
   const unsigned workers = std::clamp(rt::ThreadsFor(archive_.Size(part_) / segmentBytes, 2), 2u, 7u) - 1;
   const size_t maxInFlight = workers + 2;
@@ -533,7 +564,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
   auto parse = [&](Segment& g) {
     try {
       g.chunk = NewChunk();
-      Scanner sc(*g.chunk, floor);
+      Scanner sc(*g.chunk, floor, floorNameBytes);
       const char* b = g.data.data();
       const char* e = b + g.data.size();
       try {
@@ -549,7 +580,9 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
     }
   };
   auto apply = [&](Segment& g) {
-    if (g.fault) std::rethrow_exception(g.fault);
+    // A chunk read after one that did not end where it began is read again in order: its own
+    // fault may come of the wrong start.
+    if (g.fault && !restSerial) std::rethrow_exception(g.fault);
     if (g.parse && !g.clean) restSerial = true;
     if (g.parse && !restSerial && !g.chunk->deferred_) {
       if (FlushText(st)) {
@@ -600,6 +633,7 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
       if (st.first || st.scan.depth() != floor || st.scan.Innermost() != parent || !FlushText(st))
         return ScanFrom(st, q, static_cast<size_t>(p + n - q));
       mode = Split;
+      floorNameBytes = st.scan.openNameBytes();
       carryBase = st.base;
       n -= static_cast<size_t>(q - p);
       p = q;
@@ -617,35 +651,24 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
     }
     carry.insert(carry.end(), p, p + n);
     // Cuts a chunk at the first element `split` past segmentBytes, as often as the carry allows.
-    size_t from = 0;
-    while (carry.size() - from >= segmentBytes) {
+    // The chunk keeps the carry's memory; only the bytes after the cut are copied, into a new
+    // carry with room for the next piece of the stream.
+    while (carry.size() >= segmentBytes) {
       const char* b = carry.data();
-      size_t look = std::max(from + segmentBytes, searched);
-      const char* cut = FirstStart(b + look, b + carry.size(), split);
+      const char* cut = FirstStart(b + std::max(segmentBytes, searched), b + carry.size(), split);
       if (!cut) {
         searched = carry.size() > split.size() + 2 ? carry.size() - split.size() - 2 : 0;
         break;
       }
-      size_t at = static_cast<size_t>(cut - b);
-      std::vector<char> piece;
-      if (from == 0 && carry.size() - at < at / 4) {
-        piece.assign(carry.begin() + static_cast<std::ptrdiff_t>(at), carry.end());
-        carry.resize(at);
-        std::swap(piece, carry);  // the chunk keeps the carry's memory; the rest is copied
-        dispatch(std::move(piece), carryBase, true);
-        carryBase += static_cast<int64_t>(at);
-        searched = 0;
-        return;
-      }
-      dispatch(std::vector<char>(carry.begin() + static_cast<std::ptrdiff_t>(from), carry.begin() + static_cast<std::ptrdiff_t>(at)),
-               carryBase, true);
-      carryBase += static_cast<int64_t>(at - from);
-      from = at;
+      const size_t at = static_cast<size_t>(cut - b);
+      std::vector<char> rest;
+      rest.reserve(carry.size() - at + std::max(n, segmentBytes));
+      rest.assign(carry.begin() + static_cast<std::ptrdiff_t>(at), carry.end());
+      carry.resize(at);
+      std::swap(rest, carry);
+      dispatch(std::move(rest), carryBase, true);
+      carryBase += static_cast<int64_t>(at);
       searched = 0;
-    }
-    if (from) {
-      carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(from));
-      searched = searched > from ? searched - from : 0;
     }
     // No element to cut at in far more than a chunk: the rest is read in order.
     if (carry.size() > 16 * segmentBytes + (16u << 20)) mode = Serial;

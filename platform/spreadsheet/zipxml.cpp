@@ -271,11 +271,16 @@ namespace {
 void XMLCALL OnStart(void* u, const XML_Char* name, const XML_Char** atts) {
   auto* p = static_cast<Parser*>(u);
   NoteTag(p);
+  if (!EnterElement(p, name)) return;
   p->Start(Parser::Local(name), atts);
 }
 void XMLCALL OnEnd(void* u, const XML_Char* name) {
-  NoteTag(static_cast<Parser*>(u));
-  static_cast<Parser*>(u)->End(Parser::Local(name));
+  auto* p = static_cast<Parser*>(u);
+  // The end of an empty element whose start stopped the parse: the handlers heard no start.
+  if (p->stopped()) return;
+  NoteTag(p);
+  LeaveElement(p, name);
+  p->End(Parser::Local(name));
 }
 void XMLCALL OnText(void* u, const XML_Char* s, int len) { static_cast<Parser*>(u)->Text(s, len); }
 void XMLCALL OnDoctype(void* u, const XML_Char*, const XML_Char*, const XML_Char*, int) {
@@ -289,6 +294,23 @@ void XMLCALL OnEntity(void* u, const XML_Char*, int, const XML_Char*, int, const
 }  // namespace
 
 void NoteTag(Parser* p) { p->lastTagAt_ = XML_GetCurrentByteIndex(static_cast<XML_Parser>(p->p_)); }
+
+// Counts the element opened; false (the parse stopped) when it goes past the nesting bounds.
+bool EnterElement(Parser* p, const char* name) {
+  size_t n = std::strlen(name);
+  if (p->depth_ >= kMaxNestingDepth || p->openNameBytes_ + n > kMaxOpenNameBytes) {
+    p->Stop(kNestingFault);
+    return false;
+  }
+  ++p->depth_;
+  p->openNameBytes_ += n;
+  return true;
+}
+
+void LeaveElement(Parser* p, const char* name) {
+  --p->depth_;
+  p->openNameBytes_ -= std::strlen(name);
+}
 
 Parser::Parser(const Archive& a, std::string part) : archive_(a), part_(std::move(part)) {
   XML_Parser x = XML_ParserCreate(nullptr);

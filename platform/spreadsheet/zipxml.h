@@ -105,13 +105,24 @@ class Parser {
   int64_t scanIndex_ = -1;  // ByteIndex while the scanner runs
   int64_t fed_ = 0;          // bytes fed to expat
   int64_t lastTagAt_ = 0;    // where expat reported its last start or end tag
+  size_t depth_ = 0;          // elements open in expat's read, and the bytes of their names
+  size_t openNameBytes_ = 0;
   friend void NoteTag(Parser* p);
+  friend bool EnterElement(Parser* p, const char* name);
+  friend void LeaveElement(Parser* p, const char* name);
 };
 
 // The longest token (one tag, or a text between tags) a part may hold; no real workbook comes
 // near it (a cell holds at most 32,767 characters), and the parsers refuse a longer one before
 // reading it whole.
 inline constexpr size_t kMaxTokenBytes = 4u << 20;
+// The deepest nesting of elements a part may hold, and the most bytes the names of the elements
+// open at once may take together: real parts nest a few dozen levels at most, and both readers
+// refuse the element that goes past either bound before its handler sees it, so that the stack
+// of open elements stays small however the part is built.
+inline constexpr size_t kMaxNestingDepth = 1024;
+inline constexpr size_t kMaxOpenNameBytes = 256u << 10;
+inline constexpr const char* kNestingFault = "elements nested deeper than the reader accepts";
 // The longest cell text (and shared string) the readers keep, in bytes of UTF-8.
 inline constexpr size_t kMaxCellTextBytes = 4 * 32767;
 

@@ -3,6 +3,8 @@
 #include <xlsxwriter.h>
 #include <zip.h>
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -563,6 +565,70 @@ TEST(BadWorkbook, HostileCountsAndLengthsEndInAFaultWithItsReason) {
     const std::string fault = OpenFault(dir / c.file);
     if (*c.fault) EXPECT_NE(fault.find(c.fault), std::string::npos) << fault;
     else EXPECT_EQ(fault, "");
+  }
+}
+
+// Peak resident memory of the process so far, in MB.
+long PeakMb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024;
+}
+
+// Parts that nest elements millions deep (a few kB zipped) are refused with the reason by every
+// reader, the scanner's (in order and in chunks) and expat's, holding no stack of them meanwhile.
+TEST(BadWorkbook, DeeplyNestedPartsAreRefusedWithTheReasonInBoundedMemory) {
+  const fs::path dir = TempDir();
+  std::string deep;
+  for (int k = 0; k < 3'000'000; ++k) deep += "<a>";
+  std::string rows;
+  for (int r = 1; r <= 50; ++r) rows += "<row r=\"" + std::to_string(r) + "\"><c><v>1</v></c></row>";
+  auto xlsx = [&](const std::string& part, const std::string& xml) {
+    auto parts = XlsxParts(SheetXml(rows));
+    parts["xl/_rels/workbook.xml.rels"] =
+        "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+        "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>";
+    parts["xl/sharedStrings.xml"] = "<sst><si><t>s</t></si></sst>";
+    parts[part] = xml;
+    return parts;
+  };
+  const std::string mimetype = "application/vnd.oasis.opendocument.spreadsheet";
+  const std::string table = "<table:table table:name=\"S\"><table:table-row><table:table-cell/></table:table-row></table:table>";
+  const struct {
+    const char* what;
+    std::string file;
+    std::map<std::string, std::string> parts;
+    bool fast;
+    size_t split;  // the chunk size of the rows' read on several threads (0: the usual)
+  } cases[] = {
+      {"an xlsx sheet, scanned", "sheet.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)), true, 0},
+      {"an xlsx sheet, scanned in chunks", "chunks.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)),
+       true, 64},
+      {"an xlsx sheet, through expat", "expat.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)),
+       false, 0},
+      {"the shared strings", "strings.xlsx", xlsx("xl/sharedStrings.xml", "<sst><si>" + deep), true, 0},
+      {"the workbook part", "workbook.xlsx", xlsx("xl/workbook.xml", "<workbook>" + deep), true, 0},
+      {"an ods content", "content.ods", {{"mimetype", mimetype}, {"content.xml", OdsContent(table + deep)}}, true, 0},
+      {"an ods content, through expat", "content-expat.ods", {{"mimetype", mimetype}, {"content.xml", OdsContent(table + deep)}},
+       false, 0},
+      {"an ods settings", "settings.ods",
+       {{"mimetype", mimetype}, {"content.xml", OdsContent(table)}, {"settings.xml", "<office:document-settings>" + deep}}, true,
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteZip(dir / c.file, c.parts);
+    ASSERT_LT(fs::file_size(dir / c.file), 200'000u);
+    ss::zipxml::SetFastScan(c.fast);
+    ss::zipxml::SetSplitBytes(c.split);
+    const long before = PeakMb();
+    const std::string fault = OpenFault(dir / c.file);
+    const long grown = PeakMb() - before;
+    ss::zipxml::SetFastScan(true);
+    ss::zipxml::SetSplitBytes(0);
+    EXPECT_NE(fault.find(ss::zipxml::kNestingFault), std::string::npos) << fault;
+    EXPECT_NE(fault.find(c.file), std::string::npos) << fault;
+    EXPECT_LT(grown, 100) << "MB more at the peak";
   }
 }
 

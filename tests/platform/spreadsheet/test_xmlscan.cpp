@@ -177,6 +177,42 @@ TEST(SheetScanner, TokensLongerThanTheLimitAreRefusedByBothReaders) {
   EXPECT_TRUE(fast);
 }
 
+// Elements nested to the bounds are read; one past them is refused by both readers alike,
+// before its handler sees it.
+TEST(SheetScanner, NestingPastTheBoundsIsRefusedByBothReaders) {
+  auto nested = [](size_t depth, const std::string& name, const std::string& inner = "x") {
+    std::string open, close;
+    for (size_t k = 0; k < depth; ++k) {
+      open += "<" + name + ">";
+      close = "</" + name + ">" + close;
+    }
+    return open + inner + close;
+  };
+  const std::string longName(2000, 'n');  // 2 kB names: the name bound before the depth bound
+  const size_t byNames = ss::zipxml::kMaxOpenNameBytes / longName.size();
+  const struct {
+    const char* what;
+    std::string xml;
+    bool refused;
+  } cases[] = {
+      {"at the depth bound", nested(ss::zipxml::kMaxNestingDepth, "a"), false},
+      {"one past the depth bound", nested(ss::zipxml::kMaxNestingDepth + 1, "a"), true},
+      {"an empty element one past", nested(ss::zipxml::kMaxNestingDepth, "x:a", "<x:b/>"), true},
+      {"an empty element at the bound", nested(ss::zipxml::kMaxNestingDepth - 1, "x:a", "<x:b/>"), false},
+      {"long names at the name bound", nested(byNames, longName), false},
+      {"long names one past the name bound", nested(byNames + 1, longName), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool fast = false;
+    const std::string scanned = Read(c.xml, true, &fast);
+    const std::string expat = Read(c.xml, false);
+    EXPECT_TRUE(fast);
+    EXPECT_EQ(scanned, expat);
+    EXPECT_EQ(expat.find(ss::zipxml::kNestingFault) != std::string::npos, c.refused) << expat.substr(expat.size() - std::min<size_t>(expat.size(), 200));
+  }
+}
+
 TEST(SheetScanner, AStopFromAHandlerEndsTheReadAsWithExpat) {
   std::string xml = kHead + "<a><b>1</b><b>2</b><b>3</b></a>";
   bool fast = false;

@@ -15,6 +15,7 @@
 #include "platform/glview/glview.h"
 #include "platform/runtime/rterror.h"
 #include "tests/support/guards.h"
+#include "tests/support/wait.h"
 #include "view/class_gl.h"
 #include "view/event_bridge.h"
 #include "view/view_shared.h"
@@ -406,6 +407,37 @@ TEST_F(ViewFrames, DoubleClickTogglesTheAnimation) {
   bridge_.glxCtl1_FirstViewEvent();
   EXPECT_EQ(bridge_.FirstViewDone, 1);
   EXPECT_EQ(view_.Tag(), "Done one time");
+}
+
+// While a load runs the view draws nothing and stops asking for frames; the tables are not
+// fitted half-filled. At the end of the load its animation and frames come back by themselves.
+TEST_F(ViewFrames, NothingIsDrawnWhileALoadRunsAndTheAnimationComesBackAfter) {
+  Show();
+  view_.Animation().SetRunning(true);
+  view_.Animation().Update();
+  Frames(2);
+  ASSERT_GT(bridge_.yellow.back(), 20);
+  const int scenes = gl_.pointTexts;
+  ASSERT_GT(scenes, 0);
+  st().LoaderBusy = 1;
+  st().DataTable.Set(1, 1, 10);
+  st().LastDataRow = 1;
+  sb().LoadDone = 1.0;  // the tables of a load that has not ended yet
+  Frames(2);            // frames asked for by the window (an expose, a resize)
+  EXPECT_EQ(bridge_.yellow.back(), 0);
+  EXPECT_EQ(gl_.pointTexts, scenes);
+  EXPECT_EQ(st().SceneFitDone, 0);
+  EXPECT_FALSE(view_.Animation().Running());
+  // No frame of its own while the load goes on (past the one that may have been asked for).
+  QTest::qWait(200);
+  const long frames = view_.FrameCount();
+  QTest::qWait(300);
+  EXPECT_EQ(view_.FrameCount(), frames);
+  st().LoaderBusy = 0;
+  EXPECT_TRUE(test::WaitUntil([&] { return view_.FrameCount() > frames + 2 && bridge_.yellow.back() > 20; }));
+  EXPECT_TRUE(view_.Animation().Running());
+  EXPECT_GT(gl_.pointTexts, scenes);
+  EXPECT_EQ(st().SceneFitDone, 1);
 }
 
 TEST_F(ViewFrames, MovieCounterDuringAndAfterARecording) {
