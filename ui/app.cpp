@@ -3,13 +3,20 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSurfaceFormat>
+#include <QTimer>
 
 #include <memory>
+#include <set>
+#include <string>
 
+#include "datastore/services.h"
+#include "datastore/state.h"
 #include "platform/events/qt/qt_events.h"
+#include "platform/forms/msgbox.h"
 #include "platform/forms/layout_store.h"
 #include "platform/forms/qt/qt_msgbox.h"
 #include "platform/locale/qt/system_locale.h"
+#include "platform/runtime/event_guard.h"
 #include "platform/runtime/rterror.h"
 #include "platform/settings/qt/qt_settings.h"
 #include "platform/settings/settings.h"
@@ -34,9 +41,27 @@ std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
       std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)), std::make_shared<spreadsheet::CalcConnector>());
 }
 
+// A failure that ended a handler: a log line, and the "Error" box once the handler is left, once
+// per place and text in a run (a handler failing at every tick or frame opens no stream of boxes).
+void ReportHandlerFailure(const std::string& where, const std::string& description) {
+  rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), "Error in " + where + ": " + description); });
+  static std::set<std::string> told;
+  if (!told.insert(where + '\n' + description).second || !QCoreApplication::instance()) return;
+  QTimer::singleShot(0, QCoreApplication::instance(), [description] { forms::MsgBox(description, 16, "Error"); });
+}
+
 }  // namespace
 
+// A settings write refused (told once per run by the settings layer): a log line and a box.
+void ReportSettingsFailure(const std::string& description) {
+  rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), description); });
+  if (!QCoreApplication::instance()) return;
+  QTimer::singleShot(0, QCoreApplication::instance(), [description] { forms::MsgBox(description, 16, "Error"); });
+}
+
 void InstallPlatformServices() {
+  rt::SetEventFaultReporter(ReportHandlerFailure);
+  platform::SetSettingsFaultReporter(ReportSettingsFailure);
   platform::InstallSystemLocale();
   forms::SetMessageBoxService(std::make_shared<forms::QtMessageBoxes>());
   platform::InstallQtSettings();
@@ -49,7 +74,7 @@ std::unique_ptr<MainWindow> StartMainWindow(std::vector<std::string> arguments) 
   MainWindowOptions options;
   options.arguments = std::move(arguments);
   auto w = std::make_unique<MainWindow>(std::move(options));
-  w->Form_Load();
+  rt::GuardEvent("the main window's load", [&] { w->Form_Load(); });
   w->show();
   return w;
 }

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/runtime/event_guard.h"
+
 namespace vantrel::forms {
 
 int QtMessageBoxes::Show(const std::string& text, int style, const std::string& title) {
@@ -40,7 +42,10 @@ int QtMessageBoxes::Show(const std::string& text, int style, const std::string& 
   // Escape answers Cancel where there is one, else the only button.
   for (const B& b : buttons)
     if (b.code == kCancel) box.setEscapeButton(b.b);
-  box.exec();
+  {
+    rt::EventLoopScope level;
+    box.exec();
+  }
   auto* clicked = box.clickedButton();
   for (const B& b : buttons)
     if (clicked == box.button(b.b)) return b.code;
