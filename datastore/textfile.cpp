@@ -16,6 +16,8 @@ namespace vantrel::datastore {
 namespace {
 
 constexpr size_t kReadChunk = 1 << 20;
+// The first bytes of a file that tell whether it is text.
+constexpr size_t kTextCheckBytes = 64 << 10;
 // Bytes written between two starts of the disk's writeback.
 constexpr uint64_t kWritebackBytes = 8u << 20;
 
@@ -162,15 +164,66 @@ bool Utf8ToWindows1252(std::string_view s, std::string& out) {
 
 // --- InputFile ---------------------------------------------------------------------------------
 
+namespace {
+
+const char* NonRegularKind(unsigned mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return S_ISREG(mode) ? nullptr : "not a regular file";
+}
+
+std::string NotTextReason(const char* p, size_t n, bool whole) {
+  if (n >= 4 && std::memcmp(p, "PK\x03\x04", 4) == 0) return "it is a zip archive (a workbook?), not text";
+  if (std::memchr(p, 0, n) != nullptr) return "it holds NUL bytes, it is not text";
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  const int cut = CheckChunk(u, n);
+  if (cut == 0 || (cut > 0 && !whole)) return {};
+  // Not UTF-8: Windows-1252 then, which leaves five bytes unassigned.
+  for (size_t i = 0; i < n; ++i)
+    if (u[i] == 0x81 || u[i] == 0x8D || u[i] == 0x8F || u[i] == 0x90 || u[i] == 0x9D)
+      return "its bytes are neither UTF-8 nor Windows-1252 text";
+  return {};
+}
+
+}  // namespace
+
 int InputFile::Open(const std::string& path) {
   Close();
   error_ = 0;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FileErrorNumber(errno, path);
+  refusal_.clear();
+  // Only a regular file is opened: a pipe, a socket or a device would block or never end.
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::stat(path.c_str(), &st) == 0) {
+    if (const char* kind = NonRegularKind(st.st_mode)) {
+      refusal_ = std::string("it is ") + kind + ", not a file";
+      return 75;
+    }
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return FileErrorNumber(errno, path);
+  if (::fstat(fd, &st) != 0 || NonRegularKind(st.st_mode)) {
+    if (const char* kind = NonRegularKind(st.st_mode)) refusal_ = std::string("it is ") + kind + ", not a file";
     ::close(fd);
     return 75;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // A file that is not text: its first bytes tell.
+  {
+    std::vector<char> head(kTextCheckBytes);
+    ssize_t n;
+    do n = ::pread(fd, head.data(), head.size(), 0);
+    while (n < 0 && errno == EINTR);
+    if (n > 0) {
+      const std::string why =
+          NotTextReason(head.data(), static_cast<size_t>(n), static_cast<uint64_t>(n) >= uint64_t(st.st_size));
+      if (!why.empty()) {
+        refusal_ = "not a data file: " + why;
+        ::close(fd);
+        return 75;
+      }
+    }
   }
   fd_ = fd;
   size_ = static_cast<uint64_t>(st.st_size);

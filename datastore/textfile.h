@@ -28,8 +28,12 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // Opens path for reading; 0 or a run-time error number. An open file is closed first.
+  // Opens path for reading; 0 or a run-time error number. An open file is closed first. Only a
+  // regular file is opened (a folder, pipe, socket or device gives 75 without being opened), and
+  // only a text file (a zip archive, NUL bytes or bytes that are neither UTF-8 nor Windows-1252
+  // in its first 64 KB give 75); refusal() then tells why.
   int Open(const std::string& path);
+  const std::string& refusal() const { return refusal_; }
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   // True when no byte is left to read (also when no file is open).
@@ -68,6 +72,7 @@ class InputFile {
   int error_ = 0;
   uint64_t size_ = 0, consumed_ = 0;
   std::string conv_;
+  std::string refusal_;
 };
 
 // True when no byte of the n at p is above 127 (checked a word at a time).

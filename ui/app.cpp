@@ -5,6 +5,7 @@
 #include <QSurfaceFormat>
 #include <QTimer>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -22,6 +23,7 @@
 #include "platform/settings/settings.h"
 #include "platform/spreadsheet/calc.h"
 #include "platform/spreadsheet/workbook_file.h"
+#include "ui/main_shared.h"
 #include "ui/main_window.h"
 #include "ui/toolbar_layout.h"
 
@@ -72,7 +74,9 @@ void InstallPlatformServices() {
 
 std::unique_ptr<MainWindow> StartMainWindow(std::vector<std::string> arguments) {
   MainWindowOptions options;
-  options.arguments = std::move(arguments);
+  std::string workbook;
+  options.arguments = PrepareCommandLine(std::move(arguments), workbook);
+  if (!workbook.empty()) ::setenv("VANTREL_WORKBOOK", workbook.c_str(), 1);
   auto w = std::make_unique<MainWindow>(std::move(options));
   rt::GuardEvent("the main window's load", [&] { w->Form_Load(); });
   w->show();
