@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/utf8.h"
 
 namespace vantrel::datastore {
@@ -401,16 +401,10 @@ int AtomicTextWriter::Open(const std::string& path) {
   fits1252_ = true;
   buf_.clear();
   written_ = synced_ = 0;
-  std::random_device rd;
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    temp_ = path + ".tmp" + std::to_string(rd() % 1000000);
-    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd_ >= 0) return 0;
-    if (errno != EEXIST) break;
-  }
-  int e = FileErrorNumber(errno, temp_);
-  temp_.clear();
-  return e;
+  if (int err = file_.Open(path)) return FileErrorNumber(err, path);
+  fd_ = file_.fd();
+  temp_ = file_.temporary();
+  return 0;
 }
 
 TextTraits InspectText(std::string_view text, bool fits1252SoFar) {
@@ -475,15 +469,13 @@ int AtomicTextWriter::Commit() {
   Flush();
   if (!error_ && nonAscii_ && fits1252_) {
     // Re-encode the temporary file as Windows-1252 into a second temporary file.
-    std::string second = temp_ + "c";
-    int out = ::open(second.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-      error_ = FileErrorNumber(errno, second);
+    rt::FileReplacement second;
+    if (int err = second.Open(path_)) {
+      error_ = FileErrorNumber(err, path_);
     } else {
       std::vector<char> chunk(kReadChunk + 4);
       off_t off = 0;
       size_t carry = 0;
-      int err = 0;
       while (!error_) {
         ssize_t n = ::pread(fd_, chunk.data() + carry, kReadChunk, off);
         if (n < 0) {
@@ -505,42 +497,27 @@ int AtomicTextWriter::Commit() {
           cut = lead - 1;
         std::string enc;
         Utf8ToWindows1252(std::string_view(chunk.data(), cut), enc);
-        if (!WriteAll(out, enc.data(), enc.size(), err)) error_ = FileErrorNumber(err, second);
+        if (int err = second.Write(enc)) error_ = FileErrorNumber(err, second.temporary());
         carry = have - cut;
         if (carry) std::memmove(chunk.data(), chunk.data() + cut, carry);
       }
-      if (!error_ && ::fsync(out) != 0) error_ = FileErrorNumber(errno, second);
-      ::close(out);
       if (!error_) {
-        ::close(fd_);
-        fd_ = -1;
-        ::unlink(temp_.c_str());
-        temp_ = second;
-      } else {
-        ::unlink(second.c_str());
+        if (int err = second.Commit()) error_ = FileErrorNumber(err, path_);
       }
     }
-  } else if (!error_ && ::fsync(fd_) != 0) {
-    error_ = FileErrorNumber(errno, temp_);
+    file_.Abort();
+  } else if (!error_) {
+    if (int err = file_.Commit()) error_ = FileErrorNumber(err, path_);
   }
-  if (fd_ >= 0) {
-    if (::close(fd_) != 0 && !error_) error_ = FileErrorNumber(errno, temp_);
-    fd_ = -1;
-  }
-  if (!error_ && ::rename(temp_.c_str(), path_.c_str()) != 0) error_ = FileErrorNumber(errno, path_);
-  if (error_) {
-    ::unlink(temp_.c_str());
-  }
+  file_.Abort();
+  fd_ = -1;
   temp_.clear();
   return error_;
 }
 
 void AtomicTextWriter::Abort() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  file_.Abort();
+  fd_ = -1;
   temp_.clear();
   buf_.clear();
 }

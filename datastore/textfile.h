@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/replace_file.h"
+
 namespace vantrel::datastore {
 
 // Run-time error number of a failed system call on `path` (errno value `err`).
@@ -92,7 +94,8 @@ struct TextTraits {
 };
 TextTraits InspectText(std::string_view text, bool fits1252SoFar = true);
 
-// Writes a file through a temporary file beside it, renamed over the target by Commit.
+// Writes a file through a temporary file beside it, renamed over the target by Commit (the
+// program's one way of replacing a file, replace_file.h).
 // Text is given as UTF-8; Commit stores it as Windows-1252 when every character fits.
 class AtomicTextWriter {
  public:
@@ -120,6 +123,7 @@ class AtomicTextWriter {
   void Flush();
   void WriteOut(const char* p, size_t n);
   std::string path_, temp_;
+  rt::FileReplacement file_;
   uint64_t written_ = 0, synced_ = 0;
   int fd_ = -1;
   int error_ = 0;

@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
@@ -182,15 +184,8 @@ void KeyStoreRegistry::Save() const {
   }
   std::error_code ec;
   fs::create_directories(fs::path(file_).parent_path(), ec);
-  const std::string tmp = file_ + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f << out.str();
-    f.close();
-    if (!f) throw rt::RtError(kErrRegistryDenied, "Registry store cannot be written: " + file_);
-  }
-  fs::rename(tmp, file_, ec);
-  if (ec) throw rt::RtError(kErrRegistryDenied, "Registry store cannot be written: " + file_);
+  if (const int err = rt::ReplaceFile(file_, out.str()))
+    throw rt::RtError(kErrRegistryDenied, "Registry store cannot be written: " + file_ + ": " + std::strerror(err));
 }
 
 bool KeyStoreRegistry::Denied(const std::string& lowerPath) const {
