@@ -5,6 +5,7 @@
 #include <QSurfaceFormat>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -38,6 +39,13 @@ std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
   o.lastAttached = [] { return platform::GetSetting(platform::kSettingsApp, "App", kLastWorkbookKey, ""); };
   o.rememberAttached = [](const std::string& path) {
     rt::Try([&] { platform::SaveSetting(platform::kSettingsApp, "App", kLastWorkbookKey, path); });
+  };
+  // The watched workbook stays unreadable: said once in the status box and the log.
+  o.unreadable = [](const std::string& why) {
+    const std::string text = why + ". The view shows the data read before.";
+    std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+    rt::Try([&] { datastore::Store().Main().SetText21Text(text); });
+    rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), text); });
   };
   return std::make_shared<spreadsheet::ChoosingConnector>(
       std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)), std::make_shared<spreadsheet::CalcConnector>());
