@@ -32,6 +32,13 @@ class MessageBoxService {
 MessageBoxService& MessageBoxes();
 void SetMessageBoxService(std::shared_ptr<MessageBoxService> service);
 
+// A box's text made to fit a screen: lines longer than kBoxLineChars characters are broken
+// (after a blank, "/" or "\\" near the end when there is one), and a text of more than
+// kBoxLines lines keeps its first and last lines around a line "…". Line ends become LF.
+inline constexpr size_t kBoxLineChars = 100;
+inline constexpr size_t kBoxLines = 30;
+std::string FitBoxText(const std::string& text);
+
 inline int MsgBox(const std::string& text, int style = 0, const std::string& title = "") {
   return MessageBoxes().Show(text, style, title);
 }

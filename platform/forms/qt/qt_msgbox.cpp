@@ -1,5 +1,7 @@
 #include "platform/forms/qt/qt_msgbox.h"
 
+#include "platform/forms/msgbox.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,8 +12,10 @@ namespace vantrel::forms {
 
 int QtMessageBoxes::Show(const std::string& text, int style, const std::string& title) {
   QMessageBox box(parent_);
-  // Texts are built with CR LF line breaks; Qt wants LF alone.
-  box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  // Texts are built with CR LF line breaks; Qt wants LF alone. A long text is broken and
+  // shortened so that the box and its buttons stay on the screen.
+  box.setTextFormat(Qt::PlainText);
+  box.setText(QString::fromStdString(FitBoxText(text)));
   box.setWindowTitle(QString::fromStdString(title.empty() ? QApplication::applicationName().toStdString()
                                                           : title));
   switch (style & 0x70) {
