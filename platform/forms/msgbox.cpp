@@ -15,7 +15,9 @@ std::shared_ptr<MessageBoxService>& Slot() {
 MessageBoxService& MessageBoxes() { return *Slot(); }
 
 std::string FitBoxText(const std::string& text) {
-  // The lines, with CR LF and CR as LF.
+  // The lines, with CR LF and CR as LF. The box wraps lines at their blanks; a run of more than
+  // kBoxLineChars characters without one (a long path) is broken here, after a "/" or "\\" in
+  // its last third when there is one.
   std::vector<std::string> lines(1);
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -29,29 +31,31 @@ std::string FitBoxText(const std::string& text) {
   auto isLead = [](unsigned char c) { return (c & 0xC0) != 0x80; };
   std::vector<std::string> out;
   for (const std::string& line : lines) {
-    size_t start = 0;
-    while (true) {
-      // The byte after kBoxLineChars characters from start, or the end.
-      size_t end = start, chars = 0;
-      while (end < line.size() && chars < kBoxLineChars) {
-        ++end;
-        while (end < line.size() && !isLead(static_cast<unsigned char>(line[end]))) ++end;
-        ++chars;
+    std::string piece;  // the current output line
+    size_t run = 0;     // characters since the last blank
+    size_t lastSep = std::string::npos;
+    for (size_t i = 0; i < line.size(); ++i) {
+      const char c = line[i];
+      piece += c;
+      if (!isLead(static_cast<unsigned char>(c))) continue;
+      if (c == ' ') {
+        run = 0;
+        lastSep = std::string::npos;
+        continue;
       }
-      if (end >= line.size()) {
-        out.push_back(line.substr(start));
-        break;
+      if (++run > kBoxLineChars) {
+        // Break before this character, or after the last separator in the run's last third.
+        size_t cut = piece.size() - 1;
+        if (lastSep != std::string::npos && lastSep + 1 > piece.size() - 1 - (2 * kBoxLineChars) / 3) cut = lastSep + 1;
+        out.push_back(piece.substr(0, cut));
+        piece.erase(0, cut);
+        run = 0;
+        for (unsigned char p : piece) run += isLead(p) ? 1 : 0;
+        lastSep = std::string::npos;
       }
-      // Break after a blank or a path separator in the last third of the piece, when there is one.
-      size_t cut = end;
-      for (size_t k = end; k > start + 2 * (end - start) / 3; --k)
-        if (line[k - 1] == ' ' || line[k - 1] == '/' || line[k - 1] == '\\') {
-          cut = k;
-          break;
-        }
-      out.push_back(line.substr(start, cut - start));
-      start = cut;
+      if (c == '/' || c == '\\') lastSep = piece.size() - 1;
     }
+    out.push_back(piece);
   }
   if (out.size() > kBoxLines) {
     const size_t tail = 5, head = kBoxLines - tail - 1;

@@ -1393,7 +1393,7 @@ Application WorkbookFileConnector::Attach() {
   }
   if (!fault.empty()) {
     // A save under way: go on with what was read before.
-    Unreadable(path, fault);
+    Unreadable(path, fault.find(path) == std::string::npos ? fault + " (" + path + ")" : fault);
     if (app_ && !app_->quit && path == path_) return app_->handle();
     if (fault.find(path) == std::string::npos) fault += " (" + path + ")";
     throw rt::FileFault(rt::kErrCannotCreate, fault);

@@ -77,7 +77,8 @@ TEST(FitBoxText, BreaksLongLinesAndShortensLongTexts) {
        [&](const std::string& out) {
          size_t lines = 1, longest = 0, run = 0;
          for (char c : out) {
-           if (c == '\n') ++lines, run = 0;
+           if (c == '\n') ++lines;
+           if (c == '\n' || c == ' ') run = 0;
            else longest = std::max(longest, ++run);
          }
          EXPECT_LE(longest, kBoxLineChars);
@@ -92,9 +93,10 @@ TEST(FitBoxText, BreaksLongLinesAndShortensLongTexts) {
          EXPECT_NE(out.find("\n\xE2\x80\xA6\n"), std::string::npos);
          EXPECT_NE(out.find("line 99"), std::string::npos);
        }},
-      {"a long sentence breaks after a blank",
-       std::string(90, 'a') + " " + std::string(50, 'b'),
-       [](const std::string& out) { EXPECT_EQ(out, std::string(90, 'a') + " \n" + std::string(50, 'b')); }},
+      {"a long sentence is left to the box's own wrapping", std::string(90, 'a') + " " + std::string(50, 'b'),
+       [](const std::string& out) { EXPECT_EQ(out, std::string(90, 'a') + " " + std::string(50, 'b')); }},
+      {"a long path breaks after a separator", "File " + std::string(80, 'p') + "/" + std::string(40, 'q'),
+       [](const std::string& out) { EXPECT_EQ(out, "File " + std::string(80, 'p') + "/\n" + std::string(40, 'q')); }},
       {"characters are not cut", utf8,
        [&](const std::string& out) { EXPECT_EQ(out, utf8.substr(0, 200) + "\n" + utf8.substr(200)); }},
   };
