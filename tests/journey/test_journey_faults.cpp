@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "journey_fixture.h"
 #include "platform/settings/settings.h"
@@ -157,6 +158,23 @@ const Fault kFaults[] = {
        EXPECT_EQ(platform::GetSetting(platform::kSettingsApp, "Use", "SetDirBMP", "?"), t.W().Text6->Text())
            << "the values stay in memory";
      }},
+    {"AHandlerThatFailsUnexpectedly",
+     nullptr,
+     [](FaultJourney& t) {
+       // A store that fails in a way no error rule of the program expects.
+       struct Broken : platform::MemorySettingsStore {
+         void Write(const std::string&, const std::string&, const std::string&, const std::string&) override {
+           throw std::logic_error("settings store broke");
+         }
+       };
+       platform::SetSettingsStore(std::make_shared<Broken>());
+       t.OpenOptionsAndSave();
+     },
+     "Error", [](FaultJourney&) { return std::vector<std::string>{"settings store broke"}; },
+     [](FaultJourney& t) {
+       EXPECT_NE(t.Log().find("settings store broke"), std::string::npos) << "a log line";
+       platform::SetSettingsStore(nullptr);
+     }},
     {"APipeNamedAsTheDataFile",
      [](FaultJourney& t) {
        const fs::path p = t.Home() / "pipe.vnx";
@@ -288,7 +306,7 @@ TEST_P(FaultJourney, IsToldAndTheProgramGoesOn) {
   fs::create_directories(DataFolder());
   const std::string previous = ReadBytes(Fixture("datafile/units_km.vnx"));
   WriteBytes(CurrentDataFile(), previous);
-  std::vector<std::string> args = f.make(*this);
+  std::vector<std::string> args = f.make ? f.make(*this) : std::vector<std::string>{};
   StartProgram(args);
   if (HasFatalFailure()) return;
   if (f.act) f.act(*this);
