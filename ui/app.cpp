@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QWidget>
 #include <QSurfaceFormat>
 #include <QTimer>
 
@@ -51,13 +52,30 @@ std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
       std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)), std::make_shared<spreadsheet::CalcConnector>());
 }
 
+// An "Error" box shown from the event loop, after the handler that asked for it, and once a window
+// of the program is on the screen (a fault met while the main window loads waits for it).
+void ErrorBoxLater(const std::string& text) {
+  if (!QCoreApplication::instance()) return;
+  auto* wait = new QTimer(QCoreApplication::instance());
+  wait->setInterval(50);
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(wait, &QTimer::timeout, [wait, tries, text] {
+    bool shown = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) shown = shown || (w->isVisible() && w->inherits("QMainWindow"));
+    if (!shown && ++*tries < 200) return;
+    wait->stop();
+    wait->deleteLater();
+    forms::MsgBox(text, 16, "Error");
+  });
+  wait->start();
+}
+
 // A failure that ended a handler: a log line, and the "Error" box once the handler is left, once
 // per place and text in a run (a handler failing at every tick or frame opens no stream of boxes).
 void ReportHandlerFailure(const std::string& where, const std::string& description) {
   rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), "Error in " + where + ": " + description); });
   static std::set<std::string> told;
-  if (!told.insert(where + '\n' + description).second || !QCoreApplication::instance()) return;
-  QTimer::singleShot(0, QCoreApplication::instance(), [description] { forms::MsgBox(description, 16, "Error"); });
+  if (told.insert(where + '\n' + description).second) ErrorBoxLater(description);
 }
 
 }  // namespace
@@ -65,8 +83,7 @@ void ReportHandlerFailure(const std::string& where, const std::string& descripti
 // A settings write refused (told once per run by the settings layer): a log line and a box.
 void ReportSettingsFailure(const std::string& description) {
   rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), description); });
-  if (!QCoreApplication::instance()) return;
-  QTimer::singleShot(0, QCoreApplication::instance(), [description] { forms::MsgBox(description, 16, "Error"); });
+  ErrorBoxLater(description);
 }
 
 void InstallPlatformServices() {
