@@ -1,8 +1,12 @@
 #include "datastore/association.h"
 
+#include <cstdio>
 #include <exception>
+#include <new>
 #include <filesystem>
 
+#include "datastore/services.h"
+#include "datastore/state.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 #include "platform/settings/settings.h"
@@ -26,12 +30,26 @@ platform::ToolRunner& Runner() {
   return r;
 }
 
+// The first failure of the run is logged with its reason; every later one only passed over.
+void TellOnce(const std::string& description) {
+  static bool told = false;
+  if (told) return;
+  told = true;
+  std::fprintf(stderr, "vantrel: file association: %s\n", description.c_str());
+  rt::Try([&] { AddLogLine(Store().Main(), "File association not recorded: " + description); });
+}
+
 // Runs one step; a failure of any kind is passed over.
 template <class F>
 void Step(F&& f) {
   try {
     f();
-  } catch (const std::exception&) {
+  } catch (const std::bad_alloc&) {
+    TellOnce("out of memory");
+  } catch (const std::exception& e) {
+    // A value not yet there is what reading it first expects.
+    const auto* rt = dynamic_cast<const rt::RtError*>(&e);
+    if (!rt || rt->number() != platform::kErrRegistryOpen) TellOnce(e.what());
   }
 }
 

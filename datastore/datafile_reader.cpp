@@ -46,9 +46,10 @@ std::string CurrentFolder() {
 }
 
 // Tells the user that a data file could not be opened and what is shown instead.
-void TellOpenFailure(const std::string& path, int err) {
+// reason: the file's refusal (not a regular file, not text), else the error's description.
+void TellOpenFailure(const std::string& path, int err, const std::string& reason) {
   forms::MsgBox("The data file could not be opened:\r\n" + path + "\r\n" +
-                    rt::ErrorDescription(err) + " (error " + std::to_string(err) +
+                    rt::ErrorDescription(err) + (reason.empty() ? "" : ": " + reason) + " (error " + std::to_string(err) +
                     ").\r\nThe built-in sample is shown instead.",
                 48, "Data file");
 }
@@ -100,7 +101,8 @@ void OpenfileW(DataStore& s, const std::string& name, InputFile& file, double& e
   const std::string desc = rt::ErrorDescription(e);
   if (!Tolerated(e) && rt::UCase(rt::Trim(desc)).find("CLIPBOARD") != std::string::npos)
     forms::MsgBox(desc, 16, "Error");
-  AddLogLine(s.Main(), name + " is NOT open, error:" + std::to_string(e) + " " + desc);
+  AddLogLine(s.Main(), name + " is NOT open, error:" + std::to_string(e) + " " + desc +
+                          (file.refusal().empty() ? "" : ": " + file.refusal()));
 }
 
 void LinInputW(DataStore& s, InputFile& file, std::string& line) {
@@ -160,7 +162,7 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   const int openErr = static_cast<int>(w.LastErrNumber);
   const bool demoTest = openErr == 53 || s.SourceMode == 1;
   if (openErr != 0 && (named || openErr != 53)) {
-    TellOpenFailure(named ? s.CmdLineFirst : w.FileInUse, openErr);
+    TellOpenFailure(named ? s.CmdLineFirst : w.FileInUse, openErr, file.refusal());
     if (demoTest) w.DemoShown = 1;
   } else if (demoTest) {
     forms::MsgBox("The demo will be shown.", 64, "Demo default");

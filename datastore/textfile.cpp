@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/utf8.h"
 
 namespace vantrel::datastore {
@@ -16,6 +16,8 @@ namespace vantrel::datastore {
 namespace {
 
 constexpr size_t kReadChunk = 1 << 20;
+// The first bytes of a file that tell whether it is text.
+constexpr size_t kTextCheckBytes = 64 << 10;
 // Bytes written between two starts of the disk's writeback.
 constexpr uint64_t kWritebackBytes = 8u << 20;
 
@@ -162,15 +164,66 @@ bool Utf8ToWindows1252(std::string_view s, std::string& out) {
 
 // --- InputFile ---------------------------------------------------------------------------------
 
+namespace {
+
+const char* NonRegularKind(unsigned mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return S_ISREG(mode) ? nullptr : "not a regular file";
+}
+
+std::string NotTextReason(const char* p, size_t n, bool whole) {
+  if (n >= 4 && std::memcmp(p, "PK\x03\x04", 4) == 0) return "it is a zip archive (a workbook?), not text";
+  if (std::memchr(p, 0, n) != nullptr) return "it holds NUL bytes, it is not text";
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  const int cut = CheckChunk(u, n);
+  if (cut == 0 || (cut > 0 && !whole)) return {};
+  // Not UTF-8: Windows-1252 then, which leaves five bytes unassigned.
+  for (size_t i = 0; i < n; ++i)
+    if (u[i] == 0x81 || u[i] == 0x8D || u[i] == 0x8F || u[i] == 0x90 || u[i] == 0x9D)
+      return "its bytes are neither UTF-8 nor Windows-1252 text";
+  return {};
+}
+
+}  // namespace
+
 int InputFile::Open(const std::string& path) {
   Close();
   error_ = 0;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FileErrorNumber(errno, path);
+  refusal_.clear();
+  // Only a regular file is opened: a pipe, a socket or a device would block or never end.
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::stat(path.c_str(), &st) == 0) {
+    if (const char* kind = NonRegularKind(st.st_mode)) {
+      refusal_ = std::string("it is ") + kind + ", not a file";
+      return 75;
+    }
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return FileErrorNumber(errno, path);
+  if (::fstat(fd, &st) != 0 || NonRegularKind(st.st_mode)) {
+    if (const char* kind = NonRegularKind(st.st_mode)) refusal_ = std::string("it is ") + kind + ", not a file";
     ::close(fd);
     return 75;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // A file that is not text: its first bytes tell.
+  {
+    std::vector<char> head(kTextCheckBytes);
+    ssize_t n;
+    do n = ::pread(fd, head.data(), head.size(), 0);
+    while (n < 0 && errno == EINTR);
+    if (n > 0) {
+      const std::string why =
+          NotTextReason(head.data(), static_cast<size_t>(n), static_cast<uint64_t>(n) >= uint64_t(st.st_size));
+      if (!why.empty()) {
+        refusal_ = "not a data file: " + why;
+        ::close(fd);
+        return 75;
+      }
+    }
   }
   fd_ = fd;
   size_ = static_cast<uint64_t>(st.st_size);
@@ -348,16 +401,10 @@ int AtomicTextWriter::Open(const std::string& path) {
   fits1252_ = true;
   buf_.clear();
   written_ = synced_ = 0;
-  std::random_device rd;
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    temp_ = path + ".tmp" + std::to_string(rd() % 1000000);
-    fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd_ >= 0) return 0;
-    if (errno != EEXIST) break;
-  }
-  int e = FileErrorNumber(errno, temp_);
-  temp_.clear();
-  return e;
+  if (int err = file_.Open(path)) return FileErrorNumber(err, path);
+  fd_ = file_.fd();
+  temp_ = file_.temporary();
+  return 0;
 }
 
 TextTraits InspectText(std::string_view text, bool fits1252SoFar) {
@@ -422,15 +469,13 @@ int AtomicTextWriter::Commit() {
   Flush();
   if (!error_ && nonAscii_ && fits1252_) {
     // Re-encode the temporary file as Windows-1252 into a second temporary file.
-    std::string second = temp_ + "c";
-    int out = ::open(second.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-      error_ = FileErrorNumber(errno, second);
+    rt::FileReplacement second;
+    if (int err = second.Open(path_)) {
+      error_ = FileErrorNumber(err, path_);
     } else {
       std::vector<char> chunk(kReadChunk + 4);
       off_t off = 0;
       size_t carry = 0;
-      int err = 0;
       while (!error_) {
         ssize_t n = ::pread(fd_, chunk.data() + carry, kReadChunk, off);
         if (n < 0) {
@@ -452,42 +497,27 @@ int AtomicTextWriter::Commit() {
           cut = lead - 1;
         std::string enc;
         Utf8ToWindows1252(std::string_view(chunk.data(), cut), enc);
-        if (!WriteAll(out, enc.data(), enc.size(), err)) error_ = FileErrorNumber(err, second);
+        if (int err = second.Write(enc)) error_ = FileErrorNumber(err, second.temporary());
         carry = have - cut;
         if (carry) std::memmove(chunk.data(), chunk.data() + cut, carry);
       }
-      if (!error_ && ::fsync(out) != 0) error_ = FileErrorNumber(errno, second);
-      ::close(out);
       if (!error_) {
-        ::close(fd_);
-        fd_ = -1;
-        ::unlink(temp_.c_str());
-        temp_ = second;
-      } else {
-        ::unlink(second.c_str());
+        if (int err = second.Commit()) error_ = FileErrorNumber(err, path_);
       }
     }
-  } else if (!error_ && ::fsync(fd_) != 0) {
-    error_ = FileErrorNumber(errno, temp_);
+    file_.Abort();
+  } else if (!error_) {
+    if (int err = file_.Commit()) error_ = FileErrorNumber(err, path_);
   }
-  if (fd_ >= 0) {
-    if (::close(fd_) != 0 && !error_) error_ = FileErrorNumber(errno, temp_);
-    fd_ = -1;
-  }
-  if (!error_ && ::rename(temp_.c_str(), path_.c_str()) != 0) error_ = FileErrorNumber(errno, path_);
-  if (error_) {
-    ::unlink(temp_.c_str());
-  }
+  file_.Abort();
+  fd_ = -1;
   temp_.clear();
   return error_;
 }
 
 void AtomicTextWriter::Abort() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  file_.Abort();
+  fd_ = -1;
   temp_.clear();
   buf_.clear();
 }

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/replace_file.h"
+
 namespace vantrel::datastore {
 
 // Run-time error number of a failed system call on `path` (errno value `err`).
@@ -28,8 +30,12 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // Opens path for reading; 0 or a run-time error number. An open file is closed first.
+  // Opens path for reading; 0 or a run-time error number. An open file is closed first. Only a
+  // regular file is opened (a folder, pipe, socket or device gives 75 without being opened), and
+  // only a text file (a zip archive, NUL bytes or bytes that are neither UTF-8 nor Windows-1252
+  // in its first 64 KB give 75); refusal() then tells why.
   int Open(const std::string& path);
+  const std::string& refusal() const { return refusal_; }
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   // True when no byte is left to read (also when no file is open).
@@ -68,6 +74,7 @@ class InputFile {
   int error_ = 0;
   uint64_t size_ = 0, consumed_ = 0;
   std::string conv_;
+  std::string refusal_;
 };
 
 // True when no byte of the n at p is above 127 (checked a word at a time).
@@ -87,7 +94,8 @@ struct TextTraits {
 };
 TextTraits InspectText(std::string_view text, bool fits1252SoFar = true);
 
-// Writes a file through a temporary file beside it, renamed over the target by Commit.
+// Writes a file through a temporary file beside it, renamed over the target by Commit (the
+// program's one way of replacing a file, replace_file.h).
 // Text is given as UTF-8; Commit stores it as Windows-1252 when every character fits.
 class AtomicTextWriter {
  public:
@@ -115,6 +123,7 @@ class AtomicTextWriter {
   void Flush();
   void WriteOut(const char* p, size_t n);
   std::string path_, temp_;
+  rt::FileReplacement file_;
   uint64_t written_ = 0, synced_ = 0;
   int fd_ = -1;
   int error_ = 0;

@@ -2,19 +2,30 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QWidget>
 #include <QSurfaceFormat>
+#include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <set>
+#include <string>
 
+#include "datastore/services.h"
+#include "datastore/state.h"
 #include "platform/events/qt/qt_events.h"
+#include "platform/forms/msgbox.h"
 #include "platform/forms/layout_store.h"
 #include "platform/forms/qt/qt_msgbox.h"
 #include "platform/locale/qt/system_locale.h"
+#include "platform/runtime/event_guard.h"
 #include "platform/runtime/rterror.h"
 #include "platform/settings/qt/qt_settings.h"
 #include "platform/settings/settings.h"
 #include "platform/spreadsheet/calc.h"
 #include "platform/spreadsheet/workbook_file.h"
+#include "ui/main_shared.h"
 #include "ui/main_window.h"
 #include "ui/toolbar_layout.h"
 
@@ -30,13 +41,54 @@ std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
   o.rememberAttached = [](const std::string& path) {
     rt::Try([&] { platform::SaveSetting(platform::kSettingsApp, "App", kLastWorkbookKey, path); });
   };
+  // The watched workbook stays unreadable: said once in the status box and the log.
+  o.unreadable = [](const std::string& why) {
+    const std::string text = why + ". The view shows the data read before.";
+    std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+    rt::Try([&] { datastore::Store().Main().SetText21Text(text); });
+    rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), text); });
+  };
   return std::make_shared<spreadsheet::ChoosingConnector>(
       std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)), std::make_shared<spreadsheet::CalcConnector>());
 }
 
+// An "Error" box shown from the event loop, after the handler that asked for it, and once a window
+// of the program is on the screen (a fault met while the main window loads waits for it).
+void ErrorBoxLater(const std::string& text) {
+  if (!QCoreApplication::instance()) return;
+  auto* wait = new QTimer(QCoreApplication::instance());
+  wait->setInterval(50);
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(wait, &QTimer::timeout, [wait, tries, text] {
+    bool shown = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) shown = shown || (w->isVisible() && w->inherits("QMainWindow"));
+    if (!shown && ++*tries < 200) return;
+    wait->stop();
+    wait->deleteLater();
+    forms::MsgBox(text, 16, "Error");
+  });
+  wait->start();
+}
+
+// A failure that ended a handler: a log line, and the "Error" box once the handler is left, once
+// per place and text in a run (a handler failing at every tick or frame opens no stream of boxes).
+void ReportHandlerFailure(const std::string& where, const std::string& description) {
+  rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), "Error in " + where + ": " + description); });
+  static std::set<std::string> told;
+  if (told.insert(where + '\n' + description).second) ErrorBoxLater(description);
+}
+
 }  // namespace
 
+// A settings write refused (told once per run by the settings layer): a log line and a box.
+void ReportSettingsFailure(const std::string& description) {
+  rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), description); });
+  ErrorBoxLater(description);
+}
+
 void InstallPlatformServices() {
+  rt::SetEventFaultReporter(ReportHandlerFailure);
+  platform::SetSettingsFaultReporter(ReportSettingsFailure);
   platform::InstallSystemLocale();
   forms::SetMessageBoxService(std::make_shared<forms::QtMessageBoxes>());
   platform::InstallQtSettings();
@@ -47,9 +99,11 @@ void InstallPlatformServices() {
 
 std::unique_ptr<MainWindow> StartMainWindow(std::vector<std::string> arguments) {
   MainWindowOptions options;
-  options.arguments = std::move(arguments);
+  std::string workbook;
+  options.arguments = PrepareCommandLine(std::move(arguments), workbook);
+  if (!workbook.empty()) ::setenv("VANTREL_WORKBOOK", workbook.c_str(), 1);
   auto w = std::make_unique<MainWindow>(std::move(options));
-  w->Form_Load();
+  rt::GuardEvent("the main window's load", [&] { w->Form_Load(); });
   w->show();
   return w;
 }

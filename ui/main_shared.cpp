@@ -1,5 +1,8 @@
 #include "ui/main_shared.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/runtime/utf8.h"
 #include "platform/runtime/vb.h"
 
@@ -65,6 +68,34 @@ CommandLineValues ReadCommandLineArgs(const std::vector<std::string>& arguments)
   if (!SplitList(first).empty()) v.CmdLineFirst = rt::Trim(first);
   v.DataFileMode = rt::Len(v.CmdLineFirst) >= 8 ? 1 : 0;
   return v;
+}
+
+namespace {
+
+bool EndsWith(const std::string& s, std::string_view tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+std::vector<std::string> PrepareCommandLine(std::vector<std::string> arguments, std::string& workbook) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  workbook.clear();
+  if (!arguments.empty()) {
+    const std::string& first = arguments.front();
+    if (EndsWith(first, ".xlsx") || EndsWith(first, ".XLSX") || EndsWith(first, ".ods") || EndsWith(first, ".ODS")) {
+      fs::path p = fs::weakly_canonical(fs::absolute(first, ec), ec);
+      workbook = ec ? first : p.string();
+      arguments.erase(arguments.begin());
+    }
+  }
+  for (std::string& a : arguments) {
+    if (a.empty() || !fs::exists(a, ec)) continue;
+    fs::path p = fs::absolute(a, ec);
+    if (!ec) a = p.lexically_normal().string();
+  }
+  return arguments;
 }
 
 }  // namespace vantrel::ui

@@ -56,4 +56,10 @@ struct CommandLineValues {
 // 8 characters.
 CommandLineValues ReadCommandLineArgs(const std::vector<std::string>& arguments);
 
+// The command line as a file manager hands it over, before the rules above see it: a first
+// argument ending in .xlsx or .ods (either case) names the running spreadsheet; it leaves the
+// list and `workbook` receives its absolute path. Every other argument that names an existing
+// file becomes that file's absolute path; one that names no file is kept as typed.
+std::vector<std::string> PrepareCommandLine(std::vector<std::string> arguments, std::string& workbook);
+
 }  // namespace vantrel::ui

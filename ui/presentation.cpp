@@ -19,8 +19,17 @@ std::string PresentationCopyName(double serial) {
   return "PowerPoint" + rt::FormatDate(serial, "yyyymmdd") + "_" + rt::FormatDate(serial, "hhnnss") + ".vnx";
 }
 
+std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += "'\\''";
+    else out += c;
+  }
+  return out + "'";
+}
+
 std::string PresentationCommandLine(const std::string& programPath, const std::string& dataFile) {
-  return "\"" + programPath + "\" \"" + dataFile + "\"";
+  return ShellQuoted(programPath) + " " + ShellQuoted(dataFile);
 }
 
 std::string mnuFRunPowerPoint_Click(forms::Frame& Frame1, forms::TextBox& Text1) {

@@ -16,8 +16,11 @@ namespace vantrel::ui {
 // "PowerPoint" + yyyymmdd + "_" + hhmmss + ".vnx" for a date serial.
 std::string PresentationCopyName(double serial);
 
-// The command line: the program path in double quotes, one blank, the data file in double
-// quotes (a path with blanks stays one argument).
+// A text a shell takes literally: in single quotes, a quote inside written as '\''.
+std::string ShellQuoted(const std::string& text);
+
+// The command line: the program path, one blank, the data file, each quoted by ShellQuoted (a
+// path with blanks, quotes, "$" or backquotes stays one argument and runs nothing).
 std::string PresentationCommandLine(const std::string& programPath, const std::string& dataFile);
 
 // The menu handler. Frame1 is the panel, Text1 its command-line box. Returns the data file the

@@ -16,6 +16,7 @@
 
 #include "platform/glview/glview.h"
 #include "platform/runtime/clock.h"
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::view {
@@ -47,30 +48,10 @@ class BusyPointer {
   bool on_;
 };
 
-// Writes bytes to a temporary file beside path and renames it over path. "" when written,
-// else the system's reason.
+// Replaces path with bytes. "" when written, else the system's reason.
 std::string ReplaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const std::string tmp = path + ".tmp~";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return std::strerror(errno);
-  size_t done = 0;
-  int err = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    done += size_t(n);
-  }
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmp.c_str());
-    return std::strerror(err);
-  }
-  return {};
+  const int err = rt::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return err == 0 ? std::string() : std::strerror(err);
 }
 
 }  // namespace

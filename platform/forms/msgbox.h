@@ -32,6 +32,14 @@ class MessageBoxService {
 MessageBoxService& MessageBoxes();
 void SetMessageBoxService(std::shared_ptr<MessageBoxService> service);
 
+// A box's text made to fit a screen (the box wraps lines at their blanks): a run of more than
+// kBoxLineChars characters without a blank is broken (after a "/" or "\\" near its end when
+// there is one), and a text of more than kBoxLines lines keeps its first and last lines around a
+// line "…". Line ends become LF.
+inline constexpr size_t kBoxLineChars = 100;
+inline constexpr size_t kBoxLines = 30;
+std::string FitBoxText(const std::string& text);
+
 inline int MsgBox(const std::string& text, int style = 0, const std::string& title = "") {
   return MessageBoxes().Show(text, style, title);
 }

@@ -18,6 +18,7 @@
 
 #include "platform/forms/qt/cursors.h"
 #include "platform/glview/keys.h"
+#include "platform/runtime/event_guard.h"
 #include "platform/runtime/rterror.h"
 
 namespace vantrel::glview {
@@ -243,12 +244,12 @@ GlView::~GlView() {
 template <class F>
 void GlView::Raise(const char* what, F&& f) {
   if (!events_) return;
+  // A failure ends the event, whoever raised it, and is told as any handler's failure.
+  rt::ProgramCodeScope scope;
   try {
     f(*events_);
-  } catch (const rt::RtError& e) {
-    qWarning("view control: error %d in %s: %s", e.number(), what, e.description().c_str());
-  } catch (const std::exception& e) {
-    qWarning("view control: exception in %s: %s", what, e.what());
+  } catch (...) {
+    rt::ReportEventFault(std::string("the view's ") + what + " event", std::current_exception());
   }
 }
 

@@ -1,5 +1,6 @@
 #include "platform/settings/settings.h"
 
+#include <cstdio>
 #include <map>
 #include <tuple>
 
@@ -15,6 +16,31 @@ std::shared_ptr<SettingsStore>& StoreSlot() {
   return s;
 }
 
+// What the store in force refused to keep during this run: a value, or nothing for a removal.
+struct Unsaved {
+  std::map<std::tuple<std::string, std::string, std::string>, std::optional<std::string>> values;
+  bool told = false;
+};
+
+Unsaved& Pending() {
+  static Unsaved u;
+  return u;
+}
+
+std::function<void(const std::string&)>& FaultReporter() {
+  static std::function<void(const std::string&)> r;
+  return r;
+}
+
+void Refused(const rt::RtError& e) {
+  Unsaved& u = Pending();
+  if (u.told) return;
+  u.told = true;
+  const std::string text = e.description().empty() ? rt::ErrorDescription(e.number()) : e.description();
+  std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+  if (auto report = FaultReporter()) report(text);
+}
+
 }  // namespace
 
 std::string NormaliseSettingsName(std::string_view name) { return rt::LCase(name); }
@@ -23,11 +49,20 @@ SettingsStore& Settings() { return *StoreSlot(); }
 
 void SetSettingsStore(std::shared_ptr<SettingsStore> store) {
   StoreSlot() = store ? std::move(store) : std::make_shared<MemorySettingsStore>();
+  Pending() = {};
+}
+
+void SetSettingsFaultReporter(std::function<void(const std::string& description)> reporter) {
+  FaultReporter() = std::move(reporter);
 }
 
 std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                        std::string_view fallback) {
-  auto v = Settings().Read(std::string(app), NormaliseSettingsName(section), NormaliseSettingsName(key));
+  std::tuple<std::string, std::string, std::string> k{std::string(app), NormaliseSettingsName(section),
+                                                      NormaliseSettingsName(key)};
+  const auto& pending = Pending().values;
+  if (auto it = pending.find(k); it != pending.end()) return it->second ? *it->second : std::string(fallback);
+  auto v = Settings().Read(std::get<0>(k), std::get<1>(k), std::get<2>(k));
   return v ? *v : std::string(fallback);
 }
 
@@ -35,12 +70,27 @@ void SaveSetting(std::string_view app, std::string_view section, std::string_vie
                  std::string_view value) {
   // The run time refuses an empty section or key.
   if (section.empty() || key.empty()) throw rt::RtError(rt::kErrInvalidCall);
-  Settings().Write(std::string(app), NormaliseSettingsName(section), NormaliseSettingsName(key),
-                   std::string(value));
+  std::tuple<std::string, std::string, std::string> k{std::string(app), NormaliseSettingsName(section),
+                                                      NormaliseSettingsName(key)};
+  try {
+    Settings().Write(std::get<0>(k), std::get<1>(k), std::get<2>(k), std::string(value));
+    Pending().values.erase(k);
+  } catch (const rt::RtError& e) {
+    Pending().values[k] = std::string(value);
+    Refused(e);
+  }
 }
 
 void DeleteSetting(std::string_view app, std::string_view section, std::string_view key) {
-  Settings().Remove(std::string(app), NormaliseSettingsName(section), NormaliseSettingsName(key));
+  std::tuple<std::string, std::string, std::string> k{std::string(app), NormaliseSettingsName(section),
+                                                      NormaliseSettingsName(key)};
+  try {
+    Settings().Remove(std::get<0>(k), std::get<1>(k), std::get<2>(k));
+    Pending().values.erase(k);
+  } catch (const rt::RtError& e) {
+    Pending().values[k] = std::nullopt;
+    Refused(e);
+  }
 }
 
 std::optional<std::string> MemorySettingsStore::Read(const std::string& app, const std::string& section,

@@ -3,6 +3,7 @@
 // are case-insensitive (both are normalised to lower case); a missing key gives the caller's
 // default.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,12 +36,18 @@ std::string NormaliseSettingsName(std::string_view name);
 SettingsStore& Settings();
 void SetSettingsStore(std::shared_ptr<SettingsStore> store);  // nullptr: a fresh memory store
 
-// The run time's GetSetting / SaveSetting / DeleteSetting on the store in force.
+// The run time's GetSetting / SaveSetting / DeleteSetting on the store in force. A write the
+// store refuses is kept in memory for the rest of the run (GetSetting reads it back) and told
+// once per run to the fault reporter, with the store's description (the file and the reason);
+// SaveSetting and DeleteSetting then return as if written.
 std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                        std::string_view fallback = "");
 void SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                  std::string_view value);
 void DeleteSetting(std::string_view app, std::string_view section, std::string_view key);
+
+// Told of the first refused write of a run; nullptr: a line on standard error only.
+void SetSettingsFaultReporter(std::function<void(const std::string& description)> reporter);
 
 // A store in memory, for tests and as the default. It can be told to refuse writes.
 class MemorySettingsStore : public SettingsStore {

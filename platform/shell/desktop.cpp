@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/rterror.h"
 #include "platform/shell/shell.h"
 
@@ -48,19 +50,12 @@ bool Exists(const std::string& path) {
   return fs::exists(path, ec);
 }
 
-// Replaces the file through a temporary file beside it.
+// Replaces the file (the program's one way, replace_file.h), making its folder first.
 void WriteFile(const std::string& path, const std::string& text) {
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f << text;
-    f.close();
-    if (!f) throw rt::RtError(rt::kErrPathAccess, "Cannot write " + path);
-  }
-  fs::rename(tmp, path, ec);
-  if (ec) throw rt::RtError(rt::kErrPathAccess, "Cannot write " + path);
+  if (const int err = rt::ReplaceFile(path, text))
+    throw rt::RtError(rt::kErrPathAccess, "Cannot write " + path + ": " + std::strerror(err));
 }
 
 std::string XmlEscape(std::string_view s) {

@@ -1,13 +1,16 @@
 #include "platform/shell/shell.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 
@@ -158,21 +161,44 @@ KeyStoreRegistry::KeyStoreRegistry(std::string file) : file_(std::move(file)) { 
 
 void KeyStoreRegistry::Load() {
   if (file_.empty()) return;
+  struct stat st {};
+  if (::stat(file_.c_str(), &st) != 0) return;  // none yet
+  auto refuse = [&](const std::string& why) {
+    keys_.clear();
+    names_.clear();
+    fault_ = "The registry store " + file_ + " is not read: " + why + ". It is left as it is.";
+    std::fprintf(stderr, "vantrel: %s\n", fault_.c_str());
+  };
+  if (!S_ISREG(st.st_mode)) return refuse("it is not a regular file");
+  if (static_cast<uint64_t>(st.st_size) > kMaxKeyStoreBytes)
+    return refuse("it is larger than " + std::to_string(kMaxKeyStoreBytes >> 20) + " MB");
   std::ifstream in(file_, std::ios::binary);
   std::string line;
-  while (std::getline(in, line)) {
-    auto f = Fields(line);
-    if (f.size() == 2 && f[0] == "K") {
-      EnsureKey(f[1]);
-    } else if (f.size() == 4 && f[0] == "V") {
-      EnsureKey(f[1]);
-      keys_[Lower(f[1])].values[Lower(f[2])] = {f[2], f[3]};
+  size_t lines = 0;
+  stored_ = 0;
+  try {
+    while (std::getline(in, line)) {
+      if (++lines > kMaxKeyStoreLines)
+        return refuse("it has more than " + std::to_string(kMaxKeyStoreLines) + " lines");
+      auto f = Fields(line);
+      if (f.size() == 2 && f[0] == "K") {
+        EnsureKey(f[1]);
+      } else if (f.size() == 4 && f[0] == "V") {
+        EnsureKey(f[1]);
+        keys_[Lower(f[1])].values[Lower(f[2])] = {f[2], f[3]};
+      }
     }
+  } catch (const rt::RtError& e) {
+    return refuse("line " + std::to_string(lines) + ": " + e.description());
+  } catch (const std::bad_alloc&) {
+    return refuse("line " + std::to_string(lines) + ": out of memory");
   }
 }
 
 void KeyStoreRegistry::Save() const {
   if (file_.empty()) return;
+  // A store that was not read is not written over: what it held would be lost.
+  if (!fault_.empty()) throw rt::RtError(kErrRegistryDenied, fault_);
   std::ostringstream out;
   for (const auto& [lower, key] : keys_) {
     const std::string& path = names_.at(lower);
@@ -182,15 +208,8 @@ void KeyStoreRegistry::Save() const {
   }
   std::error_code ec;
   fs::create_directories(fs::path(file_).parent_path(), ec);
-  const std::string tmp = file_ + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f << out.str();
-    f.close();
-    if (!f) throw rt::RtError(kErrRegistryDenied, "Registry store cannot be written: " + file_);
-  }
-  fs::rename(tmp, file_, ec);
-  if (ec) throw rt::RtError(kErrRegistryDenied, "Registry store cannot be written: " + file_);
+  if (const int err = rt::ReplaceFile(file_, out.str()))
+    throw rt::RtError(kErrRegistryDenied, "Registry store cannot be written: " + file_ + ": " + std::strerror(err));
 }
 
 bool KeyStoreRegistry::Denied(const std::string& lowerPath) const {
@@ -200,11 +219,18 @@ bool KeyStoreRegistry::Denied(const std::string& lowerPath) const {
 }
 
 void KeyStoreRegistry::EnsureKey(const std::string& keyPath) {
-  // The key and every parent key.
+  // The key and every parent key, each kept with its whole path: bounded in depth and in all.
+  size_t depth = 0;
+  for (size_t p = keyPath.find('\\'); p != std::string::npos; p = keyPath.find('\\', p + 1))
+    if (++depth > kMaxKeyDepth)
+      throw rt::RtError(kErrRegistryDenied, "a key deeper than " + std::to_string(kMaxKeyDepth) + " levels");
   for (size_t p = keyPath.find('\\'); p != std::string::npos; p = keyPath.find('\\', p + 1)) {
     std::string k = keyPath.substr(0, p + 1);
     std::string lk = Lower(k);
     if (!names_.count(lk)) {
+      stored_ += 3 * k.size();
+      if (stored_ > kMaxKeyStoreBytes)
+        throw rt::RtError(kErrRegistryDenied, "its keys take more than " + std::to_string(kMaxKeyStoreBytes >> 20) + " MB");
       names_[lk] = k;
       keys_[lk];
     }

@@ -2,6 +2,7 @@
 // The script shell's services: special folders, the running program's folder and name, and
 // the registry (RegRead / RegWrite / RegDelete over a key store of our own).
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -60,6 +61,11 @@ inline constexpr int kErrRegistryDenied = -2147024891;  // access is denied
 // Keys and values in memory, optionally kept in a file (rewritten whole on every change,
 // through a temporary file renamed over the old one). Writes and deletes under a denied
 // prefix are refused, as a user's rights refuse them.
+// Limits no store of the program's own reaches (it holds a few dozen keys a few levels deep).
+inline constexpr uint64_t kMaxKeyStoreBytes = 64u << 20;  // the file, and its key paths in memory
+inline constexpr size_t kMaxKeyStoreLines = 100000;
+inline constexpr size_t kMaxKeyDepth = 512;
+
 class KeyStoreRegistry : public Registry {
  public:
   explicit KeyStoreRegistry(std::string file = "");
@@ -71,6 +77,9 @@ class KeyStoreRegistry : public Registry {
   bool HasKey(std::string_view keyPath) const;  // keyPath ends with "\" or not
   // Every change made, in order ("write <path>=<value>", "delete <path>"), refused ones included.
   const std::vector<std::string>& log() const { return log_; }
+  // Why the store's file was not read ("" when it was, or when there is none): not a regular
+  // file, or over one of the limits below. Such a store starts empty and is never written over.
+  const std::string& fault() const { return fault_; }
 
  private:
   struct Key {
@@ -86,6 +95,8 @@ class KeyStoreRegistry : public Registry {
   std::map<std::string, std::string> names_;  // lower key path -> key path as written
   std::vector<std::string> denied_;
   std::vector<std::string> log_;
+  std::string fault_;
+  uint64_t stored_ = 0;  // bytes the key paths take
 };
 
 // The registry in force: a KeyStoreRegistry kept in $XDG_CONFIG_HOME/Vantrel/registry.txt,

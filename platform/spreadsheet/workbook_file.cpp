@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/events/events.h"
+#include "platform/runtime/clock.h"
 #include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 #include "platform/runtime/vb.h"
@@ -1347,18 +1348,39 @@ std::shared_ptr<Book> OpenWorkbookFile(model::App& app, const std::string& path,
 
 // --- the running spreadsheet -------------------------------------------------------------------
 
+void WorkbookFileConnector::Unreadable(const std::string& path, const std::string& why) {
+  if (!app_ || app_->quit || path != path_) return;
+  const double now = rt::CurrentClock().Monotonic();
+  if (unreadableSince_ < 0) unreadableSince_ = now;
+  if (unreadableTold_ || now - unreadableSince_ < o_.staleSeconds) return;
+  unreadableTold_ = true;
+  if (o_.unreadable) o_.unreadable(why);
+}
+
 Application WorkbookFileConnector::Attach() {
   std::string path;
-  if (const char* env = std::getenv("VANTREL_WORKBOOK"); env && *env) path = env;
+  const char* env = std::getenv("VANTREL_WORKBOOK");
+  const bool named = env && *env;
+  if (named) path = env;
   else if (o_.lastAttached) path = o_.lastAttached();
   if (path.empty())
     throw rt::RtError(rt::kErrCannotCreate, "No workbook to attach: name one in VANTREL_WORKBOOK or open one");
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-    throw rt::RtError(rt::kErrCannotCreate, "The workbook " + path + " cannot be found");
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool there = ::stat(path.c_str(), &st) == 0;
+    const std::string why = "The workbook " + path + (there ? " is not a file" : " cannot be found");
+    Unreadable(path, why);
+    // The file the user named: told as any workbook that cannot be read.
+    if (named) throw rt::FileFault(rt::kErrCannotCreate, why + " (VANTREL_WORKBOOK)");
+    throw rt::RtError(rt::kErrCannotCreate, why);
+  }
   Stamp now{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
             static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-  if (app_ && !app_->quit && path == path_ && now == stamp_) return app_->handle();
+  if (app_ && !app_->quit && path == path_ && now == stamp_) {
+    unreadableSince_ = -1;
+    unreadableTold_ = false;
+    return app_->handle();
+  }
   auto app = model::App::Create();
   // The file is there: whatever stops its reading is a fault of that workbook, told with its reason.
   std::string fault;
@@ -1371,11 +1393,14 @@ Application WorkbookFileConnector::Attach() {
   }
   if (!fault.empty()) {
     // A save under way: go on with what was read before.
+    Unreadable(path, fault.find(path) == std::string::npos ? fault + " (" + path + ")" : fault);
     if (app_ && !app_->quit && path == path_) return app_->handle();
     if (fault.find(path) == std::string::npos) fault += " (" + path + ")";
     throw rt::FileFault(rt::kErrCannotCreate, fault);
   }
   bool newPath = path != path_;
+  unreadableSince_ = -1;
+  unreadableTold_ = false;
   app_ = app;
   path_ = path;
   stamp_ = now;

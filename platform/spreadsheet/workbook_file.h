@@ -35,6 +35,10 @@ class WorkbookFileConnector : public Connector {
   struct Options {
     std::function<std::string()> lastAttached;                  // "" when none
     std::function<void(const std::string&)> rememberAttached;   // called when a file is attached
+    // Called once when the attached file has stayed unreadable (gone, or not a workbook) for
+    // longer than a save takes, with the file and the reason; again only after it was read.
+    std::function<void(const std::string&)> unreadable;
+    double staleSeconds = 5;
     ReadLimits limits;
   };
   WorkbookFileConnector() = default;
@@ -57,6 +61,9 @@ class WorkbookFileConnector : public Connector {
     bool operator==(const Stamp&) const = default;
   } stamp_;
   uint64_t revision_ = 0;
+  void Unreadable(const std::string& path, const std::string& why);
+  double unreadableSince_ = -1;  // monotonic seconds, -1 while readable
+  bool unreadableTold_ = false;
 };
 
 }  // namespace vantrel::spreadsheet

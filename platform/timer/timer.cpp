@@ -8,6 +8,7 @@
 #include <cmath>
 #include <exception>
 
+#include "platform/runtime/event_guard.h"
 #include "platform/runtime/rterror.h"
 
 namespace vantrel::timer {
@@ -61,12 +62,13 @@ void IntervalTimer::SetInterval(long interval) {
 void IntervalTimer::Fire() {
   ++ticks_;
   if (!ThatTime) return;
-  try {
-    ThatTime();
-  } catch (const rt::RtError&) {
-  } catch (const std::exception& e) {
-    qWarning("timer: exception in ThatTime: %s", e.what());
-  }
+  // The tick skips its failing statements; any other failure ends the tick and is told.
+  rt::GuardEvent("the timer tick", [&] {
+    try {
+      ThatTime();
+    } catch (const rt::RtError&) {
+    }
+  });
 }
 
 }  // namespace vantrel::timer

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "tests/ui/ui_fixture.h"
 
 namespace vantrel::ui {
@@ -47,6 +53,43 @@ TEST(CommandLine, ArgumentsGiveDataFileMode) {
     EXPECT_EQ(v.CmdLineFirst, c.first);
     EXPECT_EQ(v.DataFileMode, c.mode) << c.path;
   }
+}
+
+// The command line as a file manager would hand it: workbooks become the running spreadsheet,
+// existing files their absolute paths, names of nothing stay as typed.
+TEST(CommandLine, PrepareHandsOverAbsolutePathsAndWorkbooks) {
+  char tmpl[] = "/tmp/vantrel-cmdline-XXXXXX";
+  ASSERT_NE(::mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  for (const char* f : {"e.vnx", "book.xlsx", "Book.ODS"}) std::ofstream(dir + "/" + f) << "x";
+  char* was = ::getcwd(nullptr, 0);
+  ASSERT_EQ(::chdir(dir.c_str()), 0);
+  const struct {
+    std::vector<std::string> args, out;
+    std::string workbook;
+  } cases[] = {
+      {{}, {}, ""},
+      {{"e.vnx"}, {dir + "/e.vnx"}, ""},
+      {{"./e.vnx", "x"}, {dir + "/e.vnx", "x"}, ""},
+      {{"missing.vnx"}, {"missing.vnx"}, ""},
+      {{"\"e.vnx\""}, {"\"e.vnx\""}, ""},
+      {{"book.xlsx", "e.vnx"}, {dir + "/e.vnx"}, dir + "/book.xlsx"},
+      {{"Book.ODS"}, {}, dir + "/Book.ODS"},
+      {{"gone.ods"}, {}, dir + "/gone.ods"},
+      {{"e.vnx", "book.xlsx"}, {dir + "/e.vnx", dir + "/book.xlsx"}, ""},  // only the first names the workbook
+      {{"book.xlsx.vnx"}, {"book.xlsx.vnx"}, ""},
+  };
+  for (const auto& c : cases) {
+    std::string workbook = "stale";
+    EXPECT_EQ(PrepareCommandLine(c.args, workbook), c.out) << (c.args.empty() ? "" : c.args[0]);
+    EXPECT_EQ(workbook, c.workbook);
+  }
+  // The typed name of the file in its own folder now opens it in data-file mode.
+  std::string workbook;
+  EXPECT_EQ(ReadCommandLineArgs(PrepareCommandLine({"e.vnx"}, workbook)).DataFileMode, 1);
+  ASSERT_EQ(::chdir(was), 0);
+  std::free(was);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Caption, VersionAndYear) {

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/runtime/event_guard.h"
+
 class QKeyEvent;
 
 namespace vantrel::forms {
@@ -35,11 +37,12 @@ using DragOverHandler = std::function<void(Control& source, double x, double y, 
 using DragDropHandler = std::function<void(Control& source, double x, double y)>;
 
 // Runs a handler when one is set. The handler is copied first, so that it may replace itself.
+// An event from the toolkit is guarded (event_guard.h); one raised by program code is not.
 template <class F, class... A>
 void Raise(const F& f, A&&... a) {
   if (f) {
     F copy = f;
-    copy(std::forward<A>(a)...);
+    rt::GuardEvent("an event handler", [&] { copy(std::forward<A>(a)...); });
   }
 }
 

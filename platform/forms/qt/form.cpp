@@ -219,7 +219,10 @@ void Form::Show(int modal) {
   activateWindow();
   QEventLoop loop;
   modalLoop_ = &loop;
-  loop.exec(QEventLoop::DialogExec);
+  {
+    rt::EventLoopScope level;
+    loop.exec(QEventLoop::DialogExec);
+  }
   modalLoop_ = nullptr;
   setWindowModality(Qt::NonModal);
 }
@@ -307,7 +310,10 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents() {
+  rt::EventLoopScope level;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 double ScreenWidth() {
   QScreen* s = QGuiApplication::primaryScreen();

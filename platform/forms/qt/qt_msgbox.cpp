@@ -1,15 +1,21 @@
 #include "platform/forms/qt/qt_msgbox.h"
 
+#include "platform/forms/msgbox.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "platform/runtime/event_guard.h"
 
 namespace vantrel::forms {
 
 int QtMessageBoxes::Show(const std::string& text, int style, const std::string& title) {
   QMessageBox box(parent_);
-  // Texts are built with CR LF line breaks; Qt wants LF alone.
-  box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  // Texts are built with CR LF line breaks; Qt wants LF alone. A long text is broken and
+  // shortened so that the box and its buttons stay on the screen.
+  box.setTextFormat(Qt::PlainText);
+  box.setText(QString::fromStdString(FitBoxText(text)));
   box.setWindowTitle(QString::fromStdString(title.empty() ? QApplication::applicationName().toStdString()
                                                           : title));
   switch (style & 0x70) {
@@ -40,7 +46,10 @@ int QtMessageBoxes::Show(const std::string& text, int style, const std::string& 
   // Escape answers Cancel where there is one, else the only button.
   for (const B& b : buttons)
     if (b.code == kCancel) box.setEscapeButton(b.b);
-  box.exec();
+  {
+    rt::EventLoopScope level;
+    box.exec();
+  }
   auto* clicked = box.clickedButton();
   for (const B& b : buttons)
     if (clicked == box.button(b.b)) return b.code;

@@ -6,6 +6,12 @@
 #include <QString>
 #include <map>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "platform/runtime/rterror.h"
 
 namespace vantrel::platform {
@@ -19,6 +25,24 @@ QString Entry(const std::string& section, const std::string& key) {
   s.replace('/', '|').replace('\\', '|');
   k.replace('/', '|').replace('\\', '|');
   return s + '/' + k;
+}
+
+// Why the settings file cannot be written: the system's reason for its folder or the file.
+std::string WriteFailure(const QString& folder, const QString& file) {
+  std::string reason;
+  struct stat st {};
+  const std::string dir = folder.toStdString(), path = file.toStdString();
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    reason = ::stat(dir.c_str(), &st) == 0 ? std::strerror(ENOTDIR) : std::strerror(errno);
+  } else if (::access(dir.c_str(), W_OK) != 0) {
+    reason = std::strerror(errno);
+  } else if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+    reason = std::strerror(errno);
+  } else {
+    reason = "the file cannot be written";
+  }
+  return "The settings cannot be saved to " + path + ": " + reason +
+         ". The changes are kept until the program ends.";
 }
 
 }  // namespace
@@ -70,7 +94,8 @@ void QtSettingsStore::Write(const std::string& app, const std::string& section, 
   s.setValue(Entry(section, key), Q(value));
   // Written at once: the program can end without running destructors.
   s.sync();
-  if (s.status() != QSettings::NoError) throw rt::RtError(rt::kErrPathAccess);
+  if (s.status() != QSettings::NoError)
+    throw rt::RtError(rt::kErrPathAccess, WriteFailure(impl_->folder, s.fileName()));
 }
 
 void QtSettingsStore::Remove(const std::string& app, const std::string& section, const std::string& key) {
@@ -79,7 +104,8 @@ void QtSettingsStore::Remove(const std::string& app, const std::string& section,
   if (!s.contains(e)) return;
   s.remove(e);
   s.sync();
-  if (s.status() != QSettings::NoError) throw rt::RtError(rt::kErrPathAccess);
+  if (s.status() != QSettings::NoError)
+    throw rt::RtError(rt::kErrPathAccess, WriteFailure(impl_->folder, s.fileName()));
 }
 
 void InstallQtSettings() { SetSettingsStore(std::make_shared<QtSettingsStore>()); }

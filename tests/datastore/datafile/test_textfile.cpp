@@ -21,6 +21,51 @@ std::vector<std::string> Lines(const std::string& path) {
   return out;
 }
 
+// Only a regular text file is opened: anything else is refused at once, with its reason, and a
+// named pipe never blocks the open.
+TEST(InputFile, RefusesWhatIsNotARegularTextFile) {
+  test::TempDir dir;
+  const std::string fifo = dir.File("pipe.vnx");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string random(100000, '\0');
+  uint32_t x = 12345;
+  for (char& c : random) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+  std::string latin = "Plot\tx\r\n";
+  latin += "\xE9t\xE9\t\x81\r\n";  // neither UTF-8 nor Windows-1252 (0x81 is unassigned)
+  const struct {
+    std::string path;
+    const char* reason;  // nullptr: opened
+  } cases[] = {
+      {fifo, "named pipe"},
+      {dir.File(""), "folder"},
+      {"/dev/null", "device"},
+      {dir.Write("book.vnx", std::string("PK\x03\x04\x14\x00\x06\x00", 8) + "[Content_Types].xml"), "zip archive"},
+      {dir.Write("nul.vnx", std::string("From:\tA\r\n1\0\x02\r\n", 13)), "NUL"},
+      {dir.Write("random.vnx", random), "not a data file"},
+      {dir.Write("mixed.vnx", latin), "neither UTF-8 nor Windows-1252"},
+      {dir.Write("cp1252.vnx", "Plot\t\xE9t\xE9 \x80\r\n"), nullptr},
+      {dir.Write("utf8.vnx", "Plot\t\xC3\xA9t\xC3\xA9\r\n"), nullptr},
+      {dir.Write("empty.vnx", ""), nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    InputFile f;
+    const int e = f.Open(c.path);
+    if (!c.reason) {
+      EXPECT_EQ(e, 0);
+      EXPECT_TRUE(f.refusal().empty());
+      continue;
+    }
+    EXPECT_EQ(e, 75);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_NE(f.refusal().find(c.reason), std::string::npos) << f.refusal();
+  }
+  // A missing file is still "file not found", with no refusal.
+  InputFile f;
+  EXPECT_EQ(f.Open(dir.File("missing.vnx")), 53);
+  EXPECT_TRUE(f.refusal().empty());
+}
+
 TEST(InputFile, LineEndsCrLfCrAndLf) {
   test::TempDir dir;
   using V = std::vector<std::string>;

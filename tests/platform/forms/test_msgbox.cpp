@@ -3,8 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "platform/forms/msgbox.h"
 #include "platform/forms/qt/qt_msgbox.h"
 
 namespace vantrel::forms {
@@ -52,6 +58,74 @@ TEST(QtMessageBoxes, ShowsTextWithLineBreaksAndTitle) {
   boxes.Show("first\r\nsecond", 0, "Petite erreur");
   EXPECT_EQ(text, QString("first\nsecond"));
   EXPECT_EQ(title, QString("Petite erreur"));
+}
+
+TEST(FitBoxText, BreaksLongLinesAndShortensLongTexts) {
+  const std::string path64k = "/data/" + std::string(65536, 'd') + "/run.vnx";
+  std::string manyLines;
+  for (int i = 0; i < 100; ++i) manyLines += "line " + std::to_string(i) + "\r\n";
+  std::string utf8;
+  for (int i = 0; i < 150; ++i) utf8 += "\xC3\xA9";  // 150 characters, 300 bytes
+  const struct {
+    const char* what;
+    std::string in;
+    std::function<void(const std::string&)> check;
+  } cases[] = {
+      {"short text unchanged but its line ends", "first\r\nsecond\rthird",
+       [](const std::string& out) { EXPECT_EQ(out, "first\nsecond\nthird"); }},
+      {"a 64 KB path", "Image folder " + path64k + " is not there",
+       [&](const std::string& out) {
+         size_t lines = 1, longest = 0, run = 0;
+         for (char c : out) {
+           if (c == '\n') ++lines;
+           if (c == '\n' || c == ' ') run = 0;
+           else longest = std::max(longest, ++run);
+         }
+         EXPECT_LE(longest, kBoxLineChars);
+         EXPECT_LE(lines, kBoxLines);
+         EXPECT_EQ(out.substr(0, 13), "Image folder ");
+         EXPECT_NE(out.find("run.vnx is not there"), std::string::npos) << "the end is kept";
+       }},
+      {"many lines", manyLines,
+       [](const std::string& out) {
+         EXPECT_EQ(std::count(out.begin(), out.end(), '\n') + 1, static_cast<long>(kBoxLines));
+         EXPECT_EQ(out.substr(0, 7), "line 0\n");
+         EXPECT_NE(out.find("\n\xE2\x80\xA6\n"), std::string::npos);
+         EXPECT_NE(out.find("line 99"), std::string::npos);
+       }},
+      {"a long sentence is left to the box's own wrapping", std::string(90, 'a') + " " + std::string(50, 'b'),
+       [](const std::string& out) { EXPECT_EQ(out, std::string(90, 'a') + " " + std::string(50, 'b')); }},
+      {"a long path breaks after a separator", "File " + std::string(80, 'p') + "/" + std::string(40, 'q'),
+       [](const std::string& out) { EXPECT_EQ(out, "File " + std::string(80, 'p') + "/\n" + std::string(40, 'q')); }},
+      {"characters are not cut", utf8,
+       [&](const std::string& out) { EXPECT_EQ(out, utf8.substr(0, 200) + "\n" + utf8.substr(200)); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.check(FitBoxText(c.in));
+  }
+}
+
+// A box with a 64 KB text keeps itself and its OK button on the screen.
+TEST(QtMessageBoxes, ALongTextKeepsTheBoxOnTheScreen) {
+  QtMessageBoxes boxes;
+  QRect box, ok, screen;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* b = qobject_cast<QMessageBox*>(w);
+      if (!b || !b->isVisible()) continue;
+      box = b->frameGeometry();
+      screen = b->screen()->availableGeometry();
+      QAbstractButton* button = b->buttons().first();
+      ok = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+      button->click();
+    }
+  });
+  boxes.Show(" The image folder " + std::string(65536, 'i') + " cannot be written.", 16, "Error");
+  ASSERT_FALSE(box.isEmpty());
+  EXPECT_LE(box.width(), screen.width());
+  EXPECT_LE(box.height(), screen.height());
+  EXPECT_TRUE(screen.contains(ok)) << ok.x() << "," << ok.y() << " in " << screen.width() << "x" << screen.height();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/runtime/rterror.h"
 #include "platform/settings/qt/qt_settings.h"
@@ -104,8 +105,9 @@ TEST(Settings, RefusedWritesAndEmptyKeysRaiseRunTimeErrors) {
   auto mem = std::make_shared<MemorySettingsStore>();
   StoreGuard g(mem);
   EXPECT_EQ(rt::Try([] { SaveSetting(kSettingsApp, "Use", "", "1"); }), rt::kErrInvalidCall);
+  // The store itself refuses; SaveSetting keeps the value in memory and tells it once.
   mem->SetReadOnly(true);
-  EXPECT_NE(rt::Try([] { SaveSetting(kSettingsApp, "Use", "Set00.00", "1"); }), 0);
+  EXPECT_NE(rt::Try([&] { mem->Write(kSettingsApp, "use", "set00.00", "1"); }), 0);
 
   // A folder that cannot be created: a plain file stands where it should be.
   const std::string base = FreshFolder("blocked");
@@ -113,6 +115,64 @@ TEST(Settings, RefusedWritesAndEmptyKeysRaiseRunTimeErrors) {
   { FILE* f = std::fopen(base.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
   QtSettingsStore blocked(base + "/sub");
   EXPECT_NE(rt::Try([&] { blocked.Write(kSettingsApp, "use", "k", "v"); }), 0);
+}
+
+// A store that cannot write: every value is kept for the run and read back, the user is told
+// once with the store's own description, and the next store starts afresh.
+TEST(Settings, RefusedWritesAreKeptInMemoryAndToldOnce) {
+  auto mem = std::make_shared<MemorySettingsStore>();
+  StoreGuard g(mem);
+  std::vector<std::string> told;
+  SetSettingsFaultReporter([&](const std::string& d) { told.push_back(d); });
+  SaveSetting(kSettingsApp, "Use", "Kept", "before");
+  mem->SetReadOnly(true);
+  const struct {
+    const char* key;
+    const char* value;  // nullptr: deleted
+  } writes[] = {{"Kept", "after"}, {"New", "1"}, {"New", "2"}, {"Kept", nullptr}, {"Other", "x"}};
+  for (const auto& w : writes) {
+    SCOPED_TRACE(w.key);
+    EXPECT_EQ(rt::Try([&] {
+                if (w.value) SaveSetting(kSettingsApp, "Use", w.key, w.value);
+                else DeleteSetting(kSettingsApp, "Use", w.key);
+              }),
+              0);
+  }
+  EXPECT_EQ(GetSetting(kSettingsApp, "use", "new", "?"), "2");
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Kept", "gone"), "gone");
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "Other", "?"), "x");
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(mem->Read(kSettingsApp, "use", "kept").value_or("?"), "before") << "the store is untouched";
+
+  // Writable again: the value goes to the store and the memory copy is dropped.
+  mem->SetReadOnly(false);
+  SaveSetting(kSettingsApp, "Use", "New", "3");
+  EXPECT_EQ(mem->Read(kSettingsApp, "use", "new").value_or("?"), "3");
+  EXPECT_EQ(GetSetting(kSettingsApp, "Use", "New", "?"), "3");
+
+  // A fresh store of a new run is told again.
+  auto next = std::make_shared<MemorySettingsStore>();
+  next->SetReadOnly(true);
+  StoreGuard g2(next);
+  SaveSetting(kSettingsApp, "Use", "New", "4");
+  EXPECT_EQ(told.size(), 2u);
+  SetSettingsFaultReporter(nullptr);
+}
+
+// The INI store's refusal names its file and the system's reason.
+TEST(Settings, TheQtStoreNamesItsFileAndTheReason) {
+  const std::string base = FreshFolder("plainfile");
+  fs::create_directories(fs::path(base).parent_path());
+  { FILE* f = std::fopen(base.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  QtSettingsStore blocked(base + "/Vantrel");
+  std::string text;
+  try {
+    blocked.Write(kSettingsApp, "use", "k", "v");
+  } catch (const rt::RtError& e) {
+    text = e.description();
+  }
+  EXPECT_NE(text.find(base + "/Vantrel/Vantrel.ini"), std::string::npos) << text;
+  EXPECT_NE(text.find("Not a directory"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -137,6 +137,56 @@ TEST(Registry, KeptInItsFileAcrossInstances) {
   EXPECT_EQ(again.RegRead("HKCU\\X\\tab\tname"), "line1\nline2\\end");
 }
 
+// A store beyond the limits no store of the program's own reaches is refused at once with its
+// reason, in bounded memory, and never written over; a store within them loads as before.
+TEST(Registry, AStoreBeyondItsLimitsIsRefusedAndLeftAsItIs) {
+  const std::string dir = (fs::path(std::getenv("XDG_CONFIG_HOME")) / "limits").string();
+  fs::create_directories(dir);
+  auto deepKey = [](int levels, size_t segment) {
+    std::string k = "HKCU";
+    for (int i = 0; i < levels; ++i) k += "\\\\" + std::string(segment, 'k') + std::to_string(i);
+    return "K\t" + k + "\\\\\n";
+  };
+  std::string manyLines;
+  for (size_t i = 0; i <= kMaxKeyStoreLines; ++i) manyLines += "K\tHKCU\\\\a" + std::to_string(i) + "\\\\\n";
+  std::string bulky;
+  for (int i = 0; i < 4; ++i) bulky += deepKey(500, 200 + i);
+  const struct {
+    const char* name;
+    std::string bytes;  // "": a folder stands there
+    const char* reason;
+  } cases[] = {
+      {"deep.txt", deepKey(200000, 0), "deeper than 512 levels"},
+      {"justtoodeep.txt", deepKey(512, 8), "deeper than 512 levels"},
+      {"lines.txt", manyLines, "more than 100000 lines"},
+      {"bulky.txt", bulky, "more than 64 MB"},
+      {"folder.txt", "", "not a regular file"},
+      {"fine.txt", deepKey(511, 8) + "V\tHKCU\\\\x\\\\\tv\t1\n", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir + "/" + c.name;
+    if (c.bytes.empty()) {
+      fs::create_directory(file);
+    } else {
+      std::ofstream(file, std::ios::binary) << c.bytes;
+    }
+    KeyStoreRegistry r(file);
+    if (!c.reason) {
+      EXPECT_EQ(r.fault(), "");
+      EXPECT_EQ(r.RegRead("HKCU\\x\\v"), "1");
+      continue;
+    }
+    EXPECT_NE(r.fault().find(file), std::string::npos) << r.fault();
+    EXPECT_NE(r.fault().find(c.reason), std::string::npos) << r.fault();
+    EXPECT_FALSE(r.HasKey("HKCU\\"));
+    EXPECT_EQ(rt::Try([&] { r.RegWrite("HKCR\\.vnx\\", "Vantrel.Document"); }), kErrRegistryDenied);
+    if (!c.bytes.empty()) {
+      EXPECT_EQ(Slurp(file), c.bytes) << "the store was written over";
+    }
+  }
+}
+
 TEST(DesktopAssociation, ExecLineQuotesThePath) {
   const struct {
     const char* path;

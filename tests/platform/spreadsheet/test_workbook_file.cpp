@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
+#include "platform/runtime/clock.h"
+#include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 #include "platform/spreadsheet/numfmt.h"
 #include "platform/spreadsheet/workbook_file.h"
@@ -802,6 +805,71 @@ TEST(RunningWorkbook, EnvironmentThenLastAttachedFile) {
     EXPECT_NE(Try([&] { again.Name(); }), 0);
   }
   ss::SetConnector(nullptr);
+}
+
+// The watched file that stays unreadable for longer than a save takes is told once, while the
+// instance read before goes on; a file read again ends it, and the next fault is told again.
+TEST(RunningWorkbook, AFileUnreadableForLongerThanASaveIsToldOnce) {
+  fs::path dir = TempDir() / "stale";
+  fs::create_directories(dir);
+  const fs::path book = dir / "orbit.xlsx";
+  fs::copy_file(kFixtures + "orbit.xlsx", book, fs::copy_options::overwrite_existing);
+  auto clock = std::make_shared<vantrel::rt::FakeClock>();
+  vantrel::rt::SetClock(clock);
+  std::vector<std::string> told;
+  ss::WorkbookFileConnector::Options o;
+  o.unreadable = [&](const std::string& why) { told.push_back(why); };
+  auto c = std::make_shared<ss::WorkbookFileConnector>(o);
+  EnvGuard env("VANTREL_WORKBOOK", book.c_str());
+  ASSERT_EQ(Try([&] { (void)c->Attach(); }), 0);
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    const char* reason;
+  } faults[] = {
+      {"garbage", [&] { std::ofstream(book, std::ios::binary) << "PK\x03\x04 not a zip"; }, "orbit.xlsx"},
+      {"deleted", [&] { fs::remove(book); }, "cannot be found"},
+      {"emptied", [&] { std::ofstream(book, std::ios::binary | std::ios::trunc); }, "orbit.xlsx"},
+  };
+  for (const auto& f : faults) {
+    SCOPED_TRACE(f.what);
+    told.clear();
+    f.make();
+    for (int i = 0; i < 4; ++i) {
+      const int e = Try([&] { (void)c->Attach(); });
+      if (std::string(f.what) == "deleted") {
+        EXPECT_EQ(e, 429);
+      } else {
+        EXPECT_EQ(e, 0) << "the instance read before goes on";
+      }
+      EXPECT_EQ(told.size(), i < 2 ? 0u : 1u) << i;
+      clock->Advance(3);
+    }
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(f.reason), std::string::npos) << told[0];
+    // Saved again: read, and nothing more is told.
+    fs::copy_file(kFixtures + "orbit.xlsx", book, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(Try([&] { (void)c->Attach(); }), 0);
+    clock->Advance(10);
+    EXPECT_EQ(Try([&] { (void)c->Attach(); }), 0);
+    EXPECT_EQ(told.size(), 1u);
+  }
+  vantrel::rt::SetClock(nullptr);
+}
+
+// A workbook the user named in VANTREL_WORKBOOK that is not there is a fault of that workbook,
+// told with its name, not the road of a spreadsheet that is not running.
+TEST(RunningWorkbook, AMissingNamedWorkbookIsAFaultNamingIt) {
+  const std::string missing = (TempDir() / "Orbitt.xlsx").string();
+  EnvGuard env("VANTREL_WORKBOOK", missing.c_str());
+  ss::WorkbookFileConnector c;
+  try {
+    (void)c.Attach();
+    ADD_FAILURE();
+  } catch (const vantrel::rt::FileFault& e) {
+    EXPECT_EQ(e.number(), 429);
+    EXPECT_NE(e.description().find(missing), std::string::npos) << e.description();
+  }
 }
 
 }  // namespace

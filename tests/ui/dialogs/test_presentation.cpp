@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
 #include <QWidget>
 
 #include "platform/forms/qt/controls.h"
@@ -39,7 +44,7 @@ TEST_F(Presentation, DatedByteCopyAndQuotedProgramPath) {
   const fs::path copy = dir / "PowerPoint20240306_140509.vnx";
   EXPECT_EQ(file, copy.string());
   EXPECT_EQ(ReadFile(copy), bytes);
-  EXPECT_EQ(Text1->Text(), "\"/opt/Van trel/vantrel\" \"" + copy.string() + "\"");
+  EXPECT_EQ(Text1->Text(), "'/opt/Van trel/vantrel' '" + copy.string() + "'");
   EXPECT_EQ(Text1->SelStart(), 0);
   EXPECT_EQ(Text1->SelLength(), static_cast<int>(rt::Len(Text1->Text())));
   EXPECT_TRUE(Frame1->Visible());
@@ -70,8 +75,35 @@ TEST_F(Presentation, DataFileModeNamesTheOpenedFileWithoutACopy) {
   st().CmdLineInfo.DataFileMode = 1;
   st().CmdLineInfo.DataFilePath = "/data/run 1.vnx";
   EXPECT_EQ(ui::mnuFRunPowerPoint_Click(*Frame1, *Text1), "/data/run 1.vnx");
-  EXPECT_EQ(Text1->Text(), "\"/opt/Van trel/vantrel\" \"/data/run 1.vnx\"");
+  EXPECT_EQ(Text1->Text(), "'/opt/Van trel/vantrel' '/data/run 1.vnx'");
   EXPECT_TRUE(fs::is_empty(dir));
+}
+
+// Pasted into a shell, the line hands the program its two paths as they are and runs nothing
+// else, whatever the paths hold.
+TEST(PresentationLine, AShellTakesEachPathLiterally) {
+  char tmpl[] = "/tmp/vantrel-quote-XXXXXX";
+  ASSERT_NE(::mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  const std::string names[] = {
+      "q\"$(touch " + dir + "/ran1)\".vnx", "it's `touch " + dir + "/ran2`.vnx", "$HOME and ${PATH}.vnx",
+      "a'b''c\\'d.vnx", "semi; touch " + dir + "/ran3 & .vnx", "new\nline.vnx", "plain.vnx", "*.vnx",
+  };
+  for (const std::string& name : names) {
+    const std::string program = dir + "/Van trel's/vantrel";
+    const std::string line = ui::PresentationCommandLine(program, dir + "/" + name);
+    // The shell prints each argument between < and >.
+    const std::string command = "cd " + ui::ShellQuoted(dir) + " && printf '<%s>' " + line;
+    FILE* p = ::popen(("/bin/sh -c " + ui::ShellQuoted(command)).c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    ::pclose(p);
+    EXPECT_EQ(out, "<" + program + "><" + dir + "/" + name + ">") << line;
+  }
+  for (const char* ran : {"/ran1", "/ran2", "/ran3"}) EXPECT_FALSE(std::filesystem::exists(dir + ran)) << ran;
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
