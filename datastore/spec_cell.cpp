@@ -123,12 +123,12 @@ bool SpecCellStep(DataStore& s, LoadWork& w, RoadWork& r) {
   }
 
   // 11. A workbook is there and no cell holds the keyword: wait for a typed specification.
+  // Every wait shows its prompt and the "Run Demo" button, a later one too: an unseen wait
+  // would keep the load (and the watcher) stopped with nothing for the user to answer.
   if (w.LastErrNumber == 91 && w.NoSpecFlag == 0) {
-    if (s.UserSpecGiven == 0) {
-      main.SetTextTempoVisible(true);
-      main.SetTextTempoText(kTypePrompt);
-      main.SetCommand6Visible(true);
-    }
+    main.SetTextTempoVisible(true);
+    main.SetTextTempoText(kTypePrompt);
+    main.SetCommand6Visible(true);
     s.UserSpecGiven = 1;
     main.DoEvents();
     main.Combo1SetFocus();

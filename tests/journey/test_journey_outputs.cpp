@@ -1,0 +1,176 @@
+// Journeys to what the program shows: the point labels of pen-up-label mode and the "T" key,
+// the wait for a typed specification of a later load.
+
+#include <xlsxwriter.h>
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <cmath>
+
+#include "journey_fixture.h"
+#include "platform/runtime/vb.h"
+
+namespace vantrel::journey {
+namespace {
+
+// Green pixels: the plot's nominal colour (factory setting), its points and its labels.
+std::vector<QPoint> GreenPixels(const QImage& img) {
+  std::vector<QPoint> out;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QRgb c = img.pixel(x, y);
+      if (qGreen(c) > 120 && qGreen(c) > 2 * qRed(c) && qGreen(c) > 2 * qBlue(c)) out.emplace_back(x, y);
+    }
+  return out;
+}
+
+// A pen-up-label data file: six points far apart on a circle of 7000 km, one day apart, with
+// the labels A A A B B A.
+std::string PenUpLabelFile() {
+  std::string out =
+      "From: \tBook1\tSheet1\t=MAX(A2:C7)+MAX(D2:D7)+MAX(E2:F7)+LEN(\"Orbit penuplabel km days\")\t1.0000000000\t"
+      "Orbit penuplabel km days\tDate 2026/03/05 14:07:09\tVantrel data file 2026" +
+      std::string(17, '\t') + "\r\n";
+  const char* labels[] = {"A", "A", "A", "B", "B", "A"};
+  for (int i = 0; i < 6; ++i) {
+    const double a = 2 * M_PI * i / 6;
+    out += rt::Format(7000 * std::cos(a), "0.0000000000") + "\t" + rt::Format(7000 * std::sin(a), "0.0000000000") +
+           "\t0\t" + std::to_string(46000 + i) + "\t" + std::to_string(46000 + i) + "\t" + labels[i] + "\r\n";
+  }
+  return out + "\r\n";
+}
+
+class OutputsJourney : public JourneyTest {
+ protected:
+  // The frame once the animation has reached the last row and the view has drawn it again.
+  QImage SteadyFrame() {
+    EXPECT_TRUE(WaitFor([&] { return Gl().CURRINDEXI >= datastore::Store().LastDataRow; }, 30));
+    Settle(600);
+    return Frame();
+  }
+  void PressT() {
+    // On a button, outside the text boxes, where letters are shortcuts.
+    window->Command7->SetFocus();
+    QApplication::processEvents();
+    QTest::keyClick(window->Command7->widget(), Qt::Key_T);
+  }
+};
+
+// The labels' pixels: green in `with` and not in `without`. Each must lie beside a point (a
+// green pixel of `without`), never away from the points.
+struct LabelPixels {
+  int count = 0, farFromPoints = 0;
+};
+LabelPixels Compare(const QImage& with, const QImage& without) {
+  const std::vector<QPoint> points = GreenPixels(without);
+  LabelPixels r;
+  for (const QPoint& p : GreenPixels(with)) {
+    const QRgb c = without.pixel(p);
+    if (qGreen(c) > 120 && qGreen(c) > 2 * qRed(c) && qGreen(c) > 2 * qBlue(c)) continue;
+    ++r.count;
+    bool near = false;
+    for (const QPoint& q : points)
+      if (std::abs(q.x() - p.x()) < 120 && std::abs(q.y() - p.y()) < 60) {
+        near = true;
+        break;
+      }
+    if (!near) ++r.farFromPoints;
+  }
+  return r;
+}
+
+TEST_F(OutputsJourney, PenUpLabelsShowAfterTheActivationAndTheTKeySwapsThem) {
+  const fs::path file = home / "labels.vnx";
+  WriteBytes(file, PenUpLabelFile());
+  StartProgram({file.string()});
+  ASSERT_EQ(datastore::Store().PenUpLabelMode, 1);
+  ASSERT_EQ(datastore::Store().LastDataRow, 5);
+  ASSERT_EQ(datastore::Store().PointLabels(3), "B");
+
+  const QImage on = SteadyFrame();
+  PressT();
+  const QImage off = SteadyFrame();
+  PressT();
+  const QImage again = SteadyFrame();
+
+  const int points = int(GreenPixels(off).size());
+  EXPECT_GT(points, 6) << "the points are not drawn";
+  const LabelPixels first = Compare(on, off), second = Compare(again, off);
+  // Six labels of one letter each: a good many pixels, all beside the points.
+  EXPECT_GT(first.count, 60) << "no labels after the first activation";
+  EXPECT_EQ(first.farFromPoints, 0);
+  EXPECT_GT(second.count, 60) << "no labels after the second T";
+  EXPECT_EQ(second.farFromPoints, 0);
+  // "T" takes every label away.
+  EXPECT_EQ(Compare(off, on).count, 0);
+  EXPECT_LT(GreenPixels(off).size(), GreenPixels(on).size());
+  if (HasFailure()) {
+    on.save("/tmp/journey_labels_on.png");
+    off.save("/tmp/journey_labels_off.png");
+    again.save("/tmp/journey_labels_again.png");
+  }
+}
+
+// A workbook whose cells hold no specification: a few numbers on its only sheet.
+void WriteBookWithoutSpecification(const fs::path& path) {
+  lxw_workbook* wb = workbook_new(path.c_str());
+  lxw_worksheet* s = workbook_add_worksheet(wb, "Numbers");
+  for (int i = 0; i < 4; ++i)
+    for (int k = 0; k < 3; ++k) worksheet_write_number(s, lxw_row_t(i), lxw_col_t(k), 10.0 * i + k, nullptr);
+  ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+}
+
+TEST_F(OutputsJourney, ALaterWaitForATypedSpecificationShowsItsPromptAndRunDemo) {
+  const fs::path book = home / "numbers.xlsx";
+  WriteBookWithoutSpecification(book);
+  env.Set("VANTREL_WORKBOOK", book.c_str());
+
+  // The waits run inside the loads; a timer looks at each one as the user would and answers it
+  // with Run Demo. A wait that shows nothing is ended after 30 s all the same, and noted.
+  struct Wait {
+    bool promptShown = false, buttonShown = false;
+    std::string prompt, button;
+  };
+  std::vector<Wait> waits;
+  auto since = std::chrono::steady_clock::now();
+  QTimer look;
+  look.setInterval(100);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (!window || datastore::Store().LoaderBusy != 1) return;
+    auto* prompt = qobject_cast<QPlainTextEdit*>(window->TextTempo->widget());
+    auto* demo = qobject_cast<QPushButton*>(window->Command6->widget());
+    if (!prompt || !demo) return;
+    const bool shown = prompt->isVisible() && demo->isVisible();
+    if (!shown && std::chrono::steady_clock::now() - since < std::chrono::seconds(30)) return;
+    if (window->Command6->Tag == "demo") return;  // answered, the wait is ending
+    waits.push_back({prompt->isVisible(), demo->isVisible(), prompt->toPlainText().toStdString(),
+                     demo->text().toStdString()});
+    if (shown)
+      QTest::mouseClick(demo, Qt::LeftButton);
+    else
+      window->Command6_Click();
+  });
+  look.start();
+
+  StartProgram();
+  ASSERT_EQ(waits.size(), 1u) << "the first load did not wait for a typed specification";
+  // Update from Excel on the same sheet: a later load, a later wait.
+  since = std::chrono::steady_clock::now();
+  window->mnuUpdateExcel->action()->trigger();
+  ASSERT_TRUE(WaitFor([&] { return waits.size() == 2 && datastore::Store().LoaderBusy == 0 &&
+                                   datastore::Store().SettingsBlock.LoadDone == 1.0; }, 60));
+  look.stop();
+  for (size_t i = 0; i < waits.size(); ++i) {
+    SCOPED_TRACE(i == 0 ? "first wait" : "later wait");
+    EXPECT_TRUE(waits[i].promptShown);
+    EXPECT_TRUE(waits[i].buttonShown);
+    EXPECT_NE(waits[i].prompt.find("Please enter the specification of the range of cells"), std::string::npos);
+    EXPECT_EQ(waits[i].button, "Run Demo");
+  }
+  EXPECT_FALSE(window->TextTempo->Visible());
+  EXPECT_FALSE(window->Command6->Visible());
+}
+
+}  // namespace
+}  // namespace vantrel::journey
