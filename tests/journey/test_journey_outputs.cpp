@@ -1,5 +1,5 @@
 // Journeys to what the program shows: the point labels of pen-up-label mode and the "T" key,
-// the wait for a typed specification of a later load.
+// the wait for a typed specification of a later load, titles built with spreadsheet functions.
 
 #include <xlsxwriter.h>
 
@@ -170,6 +170,49 @@ TEST_F(OutputsJourney, ALaterWaitForATypedSpecificationShowsItsPromptAndRunDemo)
   }
   EXPECT_FALSE(window->TextTempo->Visible());
   EXPECT_FALSE(window->Command6->Visible());
+}
+
+// A workbook whose title is built with spreadsheet functions: points A:C, times in days in D,
+// the number H1 and the specification in F2, the active cell.
+void WriteBookWithTitle(const fs::path& path, const std::string& lenArgument) {
+  lxw_workbook* wb = workbook_new(path.c_str());
+  lxw_worksheet* s = workbook_add_worksheet(wb, "Orbit");
+  for (int i = 0; i < 20; ++i) {
+    const double a = 2 * M_PI * i / 20;
+    worksheet_write_number(s, lxw_row_t(i + 1), 0, std::round(7000 * std::cos(a)), nullptr);
+    worksheet_write_number(s, lxw_row_t(i + 1), 1, std::round(7000 * std::sin(a)), nullptr);
+    worksheet_write_number(s, lxw_row_t(i + 1), 2, 0, nullptr);
+    worksheet_write_number(s, lxw_row_t(i + 1), 3, 46000 + 0.5 * i, nullptr);
+  }
+  worksheet_write_number(s, 0, 7, 8059.4, nullptr);
+  const std::string spec = "=LEN(" + lenArgument + ")+MAX(A2:C21)+MAX(D2:D21)";
+  worksheet_write_formula_num(s, 1, 5, spec.c_str(), nullptr, 61234);
+  worksheet_set_selection(s, 1, 5, 1, 5);
+  ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+}
+
+TEST_F(OutputsJourney, ATitleBuiltWithFunctionsKeepsItsTextAndItsUnits) {
+  const fs::path book = home / "titled.xlsx";
+  WriteBookWithTitle(book, R"("Orbit "&TEXT(H1,"0")&" km days "&UPPER(LEFT("moonlight",4))&FIXED(H1/1000,1))");
+  env.Set("VANTREL_WORKBOOK", book.c_str());
+  StartProgram();
+  const datastore::DataStore& st = datastore::Store();
+  EXPECT_NE(st.PlotTitle.find("Orbit 8059"), std::string::npos) << st.PlotTitle;
+  EXPECT_NE(st.PlotTitle.find("MOON8.1"), std::string::npos) << st.PlotTitle;
+  // "days": the times stay in days, never divided as seconds.
+  ASSERT_EQ(st.LastDataRow, 19);
+  EXPECT_EQ(st.DataTable(3, 0), 46001.5);
+  EXPECT_EQ(window->Text20->Text().find("not evaluated"), std::string::npos) << window->Text20->Text();
+}
+
+TEST_F(OutputsJourney, ATitleFunctionThatCannotBeEvaluatedIsNamedInTheLog) {
+  const fs::path book = home / "titled.xlsx";
+  WriteBookWithTitle(book, R"("Orbit "&TEXT(NOW(),"yyyy")&" days")");
+  env.Set("VANTREL_WORKBOOK", book.c_str());
+  StartProgram();
+  // The cell's own value stands as the title, and the log names the function.
+  EXPECT_EQ(datastore::Store().PlotTitle.find("Orbit"), std::string::npos) << datastore::Store().PlotTitle;
+  EXPECT_NE(window->Text20->Text().find("function NOW"), std::string::npos) << window->Text20->Text();
 }
 
 }  // namespace
