@@ -8,6 +8,7 @@
 
 #include "platform/events/qt/qt_events.h"
 #include "platform/forms/layout_store.h"
+#include "platform/forms/qt/fonts.h"
 #include "platform/forms/qt/qt_msgbox.h"
 #include "platform/locale/qt/system_locale.h"
 #include "platform/runtime/rterror.h"
@@ -38,6 +39,7 @@ std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
 
 void InstallPlatformServices() {
   platform::InstallSystemLocale();
+  forms::UseDesignFont();
   forms::SetMessageBoxService(std::make_shared<forms::QtMessageBoxes>());
   platform::InstallQtSettings();
   platform::InstallQtEvents();

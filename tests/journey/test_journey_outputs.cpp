@@ -3,6 +3,10 @@
 
 #include <xlsxwriter.h>
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -10,6 +14,9 @@
 
 #include "journey_fixture.h"
 #include "platform/runtime/vb.h"
+#include "platform/settings/settings.h"
+#include "ui/frm_dialog.h"
+#include "ui/frm_video.h"
 
 namespace vantrel::journey {
 namespace {
@@ -213,6 +220,131 @@ TEST_F(OutputsJourney, ATitleFunctionThatCannotBeEvaluatedIsNamedInTheLog) {
   // The cell's own value stands as the title, and the log names the function.
   EXPECT_EQ(datastore::Store().PlotTitle.find("Orbit"), std::string::npos) << datastore::Store().PlotTitle;
   EXPECT_NE(window->Text20->Text().find("function NOW"), std::string::npos) << window->Text20->Text();
+}
+
+// --- captions against their controls -------------------------------------------------------
+
+// The caption of a control the user reads: a label, a check box, a button, a read-only box.
+QString CaptionOf(QWidget* w) {
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->wordWrap() ? QString() : l->text();
+  if (auto* c = qobject_cast<QCheckBox*>(w)) return c->text();
+  if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->isReadOnly() ? e->text() : QString();
+  return {};
+}
+
+// The columns where a widget, drawn `extra` pixels wider than it is, puts ink: pixels that
+// differ from the colour of their row next to the right border. The frame's 3 pixels on either
+// side are left out.
+std::pair<int, int> InkColumns(QWidget* w, int extra) {
+  const QSize size = w->size();
+  w->resize(size.width() + extra, size.height());
+  const QImage img = w->grab().toImage();
+  w->resize(size);
+  int left = img.width(), right = -1;
+  for (int y = 3; y < img.height() - 3; ++y) {
+    const QRgb bg = img.pixel(img.width() - 6, y);
+    for (int x = 3; x < img.width() - 6; ++x) {
+      const QRgb c = img.pixel(x, y);
+      if (std::abs(qRed(c) - qRed(bg)) + std::abs(qGreen(c) - qGreen(bg)) + std::abs(qBlue(c) - qBlue(bg)) > 120) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+  }
+  return {left, right};
+}
+
+// Every caption shown in `top` fits its control (drawn wider, its text ends inside the control's
+// own width; a button's centred text is no wider than the button) and no other control covers
+// it, but for the pairs in `overlapsKept`.
+void ExpectCaptionsFit(QWidget* top, const std::vector<std::pair<std::string, std::string>>& overlapsKept,
+                       std::vector<std::string>& seen) {
+  for (QWidget* w : top->findChildren<QWidget*>()) {
+    const QString text = CaptionOf(w);
+    if (text.trimmed().isEmpty() || !w->isVisibleTo(top) || w->width() < 8) continue;
+    const std::string name = w->objectName().toStdString() + " \"" + text.toStdString() + "\"";
+    seen.push_back(name);
+    const bool centred = qobject_cast<QPushButton*>(w) != nullptr;
+    // The caption alone: the widget drawn wide without its text gives the ink of its frame
+    // and box, which is left out.
+    const auto [left, right] = InkColumns(w, 400);
+    ASSERT_GE(right, 0) << name << ": no text drawn";
+    if (centred)
+      EXPECT_LE(right - left + 1, w->width() - 8) << name << " is wider than its button";
+    else
+      EXPECT_LT(right, w->width() - 3) << name << " is cut: its text needs " << right + 4 << " of " << w->width()
+                                       << " pixels";
+    // No control stacked above it covers its text (the view under the side controls does not).
+    const auto [shownLeft, shownRight] = InkColumns(w, 0);
+    const QRect inkRect(w->mapTo(top, QPoint(shownLeft, 0)), QSize(shownRight - shownLeft + 1, w->height()));
+    const QObjectList& siblings = w->parentWidget()->children();
+    for (qsizetype k = siblings.indexOf(w) + 1; k < siblings.size(); ++k) {
+      auto* o = qobject_cast<QWidget*>(siblings[k]);
+      if (!o || !o->isVisibleTo(top) || o->width() == 0 || o->isWindow()) continue;
+      const std::string a = w->objectName().toStdString(), b = o->objectName().toStdString();
+      bool kept = false;
+      for (const auto& [x, y] : overlapsKept) kept = kept || (x == a && y == b) || (x == b && y == a);
+      if (kept) continue;
+      const QRect og(o->mapTo(top, QPoint(0, 0)), o->size());
+      EXPECT_FALSE(og.intersects(inkRect.adjusted(1, 3, -1, -3))) << name << " is covered by " << b;
+    }
+  }
+}
+
+TEST_F(OutputsJourney, EveryCaptionFitsItsControlAtTheDesignSize) {
+  const fs::path file = home / "labels.vnx";
+  WriteBytes(file, PenUpLabelFile());
+  StartProgram({file.string()});
+  std::vector<std::string> seen;
+  // The main window, with the options panel, its satellite line and the thrust box shown.
+  window->Options->SetVisible(true);
+  window->Check11->SetVisible(true);
+  window->Text16->SetVisible(true);
+  window->Label1(1).SetCaption("Length Axis Factor/Cubic");
+  window->HScroll3->SetValue(891);
+  Settle();
+  ExpectCaptionsFit(window.get(), {{"Text7", "Text8"}}, seen);
+  window->grab().save("/tmp/vantrel_captions_main.png");
+
+  // The movie window.
+  window->mnuFMovieSaveAs->action()->trigger();
+  ASSERT_TRUE(window->capture_->HasFrmVideo());
+  ui::FrmVideo& video = window->capture_->frmVideo();
+  ASSERT_TRUE(WaitFor([&] { return video.isVisible(); }, 10));
+  Settle();
+  ExpectCaptionsFit(&video, {}, seen);
+  video.grab().save("/tmp/vantrel_captions_movie.png");
+  video.hide();
+
+  // The file dialog, a file chosen so that its size and date line is filled.
+  platform::SaveSetting(platform::kSettingsApp, "OpenVNX", "Dir01.00", home.string() + "/");
+  platform::SaveSetting(platform::kSettingsApp, "OpenVNX", "DirMax", "1");
+  bool looked = false;
+  QTimer::singleShot(500, [&] {
+    ui::FrmDialog& dlg = window->fileOpen_.frmDialog();
+    auto* list = dlg.Fichier1->widget()->findChild<QListWidget*>();
+    if (!list) list = qobject_cast<QListWidget*>(dlg.Fichier1->widget());
+    if (list && list->count() > 0) {
+      const QRect r = list->visualItemRect(list->item(0));
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    QTest::qWait(300);
+    EXPECT_FALSE(dlg.Text1->Text().empty()) << "no file information shown";
+    ExpectCaptionsFit(&dlg, {}, seen);
+    dlg.grab().save("/tmp/vantrel_captions_dialog.png");
+    looked = true;
+    QTest::mouseClick(dlg.Commande2->widget(), Qt::LeftButton);
+  });
+  window->mnuFOpen->action()->trigger();
+  ASSERT_TRUE(WaitFor([&] { return looked; }, 20));
+  // The captions the reports named were among those measured.
+  for (const char* named : {"seconds between Frames", "CubicView range and Axis length", "Length Axis Factor/Cubic",
+                            "Satellite size 892", "Only thrust or Whole orbit", "Bytes"}) {
+    bool found = false;
+    for (const std::string& s : seen) found = found || s.find(named) != std::string::npos;
+    EXPECT_TRUE(found) << named << " was not measured";
+  }
 }
 
 }  // namespace
