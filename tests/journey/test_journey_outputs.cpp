@@ -347,5 +347,41 @@ TEST_F(OutputsJourney, EveryCaptionFitsItsControlAtTheDesignSize) {
   }
 }
 
+// --- the view's texts on a high-density screen --------------------------------------------
+
+// Rows of white ink (the window texts on the dark background) in the top left of a frame.
+std::pair<int, int> WhiteRows(const QImage& img, int width, int height) {
+  int top = -1, bottom = -1;
+  for (int y = 0; y < std::min(height, img.height()); ++y)
+    for (int x = 0; x < std::min(width, img.width()); ++x) {
+      const QRgb c = img.pixel(x, y);
+      if (qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) > 200) {
+        if (top < 0) top = y;
+        bottom = y;
+        break;
+      }
+    }
+  return {top, bottom};
+}
+
+// Run at QT_SCALE_FACTOR 1 and 2 (CTest runs both): the view draws every device pixel, and the
+// title keeps its size relative to the window: its capitals are as many window pixels high.
+TEST_F(OutputsJourney, TheViewsTextsFollowThePixelRatio) {
+  const fs::path file = home / "labels.vnx";
+  WriteBytes(file, PenUpLabelFile());
+  StartProgram({file.string()});
+  const double ratio = View()->devicePixelRatioF();
+  const QImage frame = SteadyFrame();
+  EXPECT_EQ(frame.width(), int(std::lround(View()->width() * ratio)));
+  EXPECT_EQ(frame.height(), int(std::lround(View()->height() * ratio)));
+  // The title "Orbit" at the top left: its letters stand about 10 window pixels high.
+  const auto [top, bottom] = WhiteRows(frame, int(160 * ratio), int(40 * ratio));
+  ASSERT_GE(top, 0) << "no title";
+  const double high = (bottom - top + 1) / ratio;
+  EXPECT_GE(high, 8) << "the title is " << bottom - top + 1 << " device pixels high at a ratio of " << ratio;
+  EXPECT_LE(high, 14);
+  if (HasFailure()) frame.save(QString("/tmp/journey_ratio_%1.png").arg(ratio));
+}
+
 }  // namespace
 }  // namespace vantrel::journey
