@@ -233,18 +233,20 @@ QString CaptionOf(QWidget* w) {
   return {};
 }
 
-// The columns where a widget, drawn `extra` pixels wider than it is, puts ink: pixels that
-// differ from the colour of their row next to the right border. The frame's 3 pixels on either
-// side are left out.
+// The columns (in window pixels) where a widget, drawn `extra` pixels wider than it is, puts
+// ink: pixels that differ from the colour of their row next to the right border. The frame's 3
+// pixels on either side are left out.
 std::pair<int, int> InkColumns(QWidget* w, int extra) {
   const QSize size = w->size();
   w->resize(size.width() + extra, size.height());
   const QImage img = w->grab().toImage();
   w->resize(size);
+  const double ratio = img.devicePixelRatio();
+  const int border = int(std::lround(3 * ratio));
   int left = img.width(), right = -1;
-  for (int y = 3; y < img.height() - 3; ++y) {
-    const QRgb bg = img.pixel(img.width() - 6, y);
-    for (int x = 3; x < img.width() - 6; ++x) {
+  for (int y = border; y < img.height() - border; ++y) {
+    const QRgb bg = img.pixel(img.width() - 2 * border, y);
+    for (int x = border; x < img.width() - 2 * border; ++x) {
       const QRgb c = img.pixel(x, y);
       if (std::abs(qRed(c) - qRed(bg)) + std::abs(qGreen(c) - qGreen(bg)) + std::abs(qBlue(c) - qBlue(bg)) > 120) {
         left = std::min(left, x);
@@ -252,7 +254,8 @@ std::pair<int, int> InkColumns(QWidget* w, int extra) {
       }
     }
   }
-  return {left, right};
+  if (right < 0) return {left, right};
+  return {int(std::floor(left / ratio)), int(std::ceil((right + 1) / ratio)) - 1};
 }
 
 // Every caption shown in `top` fits its control (drawn wider, its text ends inside the control's
