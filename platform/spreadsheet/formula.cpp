@@ -567,9 +567,9 @@ struct Parser {
   CellValue Expr() {
     // Nesting is bounded so that no formula runs the stack out.
     if (++depth > 64) Reject(s);
-    CellValue v = Sum();
+    CellValue v = Binary();
     while (Next('&')) {
-      CellValue w = Sum();
+      CellValue w = Binary();
       if (v.kind == CellValue::Kind::Error) continue;
       if (w.kind == CellValue::Kind::Error) v = w;
       else v = CellValue::Str(TextOf(v) + TextOf(w));
@@ -597,26 +597,17 @@ struct Parser {
     return CellValue::Num(r);
   }
 
-  CellValue Sum() {
-    CellValue v = Product();
+  // The binary operators by level, lowest first, each left-associative: "+ -", "* /", "^".
+  CellValue Binary(size_t level = 0) {
+    static constexpr std::string_view kLevels[] = {"+-", "*/", "^"};
+    if (level == std::size(kLevels)) return Unary();
+    CellValue v = Binary(level + 1);
     for (;;) {
-      if (Next('+')) v = Arith(v, Product(), '+');
-      else if (Next('-')) v = Arith(v, Product(), '-');
-      else return v;
+      Blanks();
+      if (i >= s.size() || kLevels[level].find(s[i]) == std::string_view::npos) return v;
+      const char op = s[i++];
+      v = Arith(v, Binary(level + 1), op);
     }
-  }
-  CellValue Product() {
-    CellValue v = Power();
-    for (;;) {
-      if (Next('*')) v = Arith(v, Power(), '*');
-      else if (Next('/')) v = Arith(v, Power(), '/');
-      else return v;
-    }
-  }
-  CellValue Power() {
-    CellValue v = Unary();
-    while (Next('^')) v = Arith(v, Unary(), '^');
-    return v;
   }
   CellValue Unary() {
     if (Next('-')) {
