@@ -54,10 +54,18 @@ void LenStep(LoadWork& w, RoadWork& r) {
   if (e == 0) return;
   const std::string arg = rt::Mid(f2, p + 4, e - p - 4);
   // The argument is evaluated by the spreadsheet; the live cell is never written. A rejected
-  // argument gives the cell's own value, as a rejected formula would have left it.
+  // argument gives the cell's own value, as a rejected formula would have left it, and the log
+  // says why (the function that could not be evaluated).
   std::string v;
-  if (!Stmt(w, [&] { v = App(r).Evaluate(r.source, arg).text; }))
-    Stmt(w, [&] { v = App(r).ActiveCellValue(r.source).text; });
+  bool evaluated = true;
+  try {
+    v = App(r).Evaluate(r.source, arg).text;
+  } catch (const rt::RtError& err) {
+    AddLogLine(Store().Main(), "LEN title not evaluated. " + err.description());
+    OnGeneralError(w, err);
+    evaluated = false;
+  }
+  if (!evaluated) Stmt(w, [&] { v = App(r).ActiveCellValue(r.source).text; });
   w.cellFormula = rt::Left(f2, p + 3) + "\"" + v + "\"" + rt::Mid(f2, e);
 }
 
@@ -123,12 +131,12 @@ bool SpecCellStep(DataStore& s, LoadWork& w, RoadWork& r) {
   }
 
   // 11. A workbook is there and no cell holds the keyword: wait for a typed specification.
+  // Every wait shows its prompt and the "Run Demo" button, a later one too: an unseen wait
+  // would keep the load (and the watcher) stopped with nothing for the user to answer.
   if (w.LastErrNumber == 91 && w.NoSpecFlag == 0) {
-    if (s.UserSpecGiven == 0) {
-      main.SetTextTempoVisible(true);
-      main.SetTextTempoText(kTypePrompt);
-      main.SetCommand6Visible(true);
-    }
+    main.SetTextTempoVisible(true);
+    main.SetTextTempoText(kTypePrompt);
+    main.SetCommand6Visible(true);
     s.UserSpecGiven = 1;
     main.DoEvents();
     main.Combo1SetFocus();

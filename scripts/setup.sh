@@ -7,6 +7,7 @@ PACKAGES=(
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-dejavu-core
+  fonts-dejavu-extra xdotool
   libgtest-dev libgmock-dev libbenchmark-dev
   libzip-dev libexpat1-dev libisal-dev libxlsxwriter-dev libfast-float-dev
   libreoffice-calc libreoffice-dev python3-uno

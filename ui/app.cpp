@@ -17,6 +17,7 @@
 #include "platform/events/qt/qt_events.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/layout_store.h"
+#include "platform/forms/qt/fonts.h"
 #include "platform/forms/qt/qt_msgbox.h"
 #include "platform/locale/qt/system_locale.h"
 #include "platform/runtime/event_guard.h"
@@ -90,6 +91,7 @@ void InstallPlatformServices() {
   rt::SetEventFaultReporter(ReportHandlerFailure);
   platform::SetSettingsFaultReporter(ReportSettingsFailure);
   platform::InstallSystemLocale();
+  forms::UseDesignFont();
   forms::SetMessageBoxService(std::make_shared<forms::QtMessageBoxes>());
   platform::InstallQtSettings();
   platform::InstallQtEvents();

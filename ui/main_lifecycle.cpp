@@ -188,7 +188,6 @@ void MainWindow::toolbarSet() {
 
 void MainWindow::Form_Activate() {
   datastore::DataStore& st = datastore::Store();
-  MainSharedValues& ms = MainShared();
   if (FirstActivationDone != 1 && !firstLoadStarted_) {
     // A nested activation while the first load runs must not start it again.
     firstLoadStarted_ = true;
@@ -218,7 +217,7 @@ void MainWindow::Form_Activate() {
   Text4(4).SetText(rt::CStr(1.75));
   forms::ToolbarButton& iso = Toolbar1->Button(12);
   for (int i = 0; i < 7; ++i) Toolbar1_ButtonClick(iso);
-  ms.ShowLabels = 1;
+  view::Shared().ShowLabels = 1;
 }
 
 void MainWindow::RunFirstLoad() { datastore::LoadExcelDataXls(); }
@@ -310,7 +309,8 @@ void MainWindow::Form_KeyDown(int& KeyCode, int Shift) {
     Check9->Tag = Shift != 0 ? "" : "REAL_ISO";
     rt::Try([&] { datastore::Store().GlView().CameraSet("ISONEW", 2, 0); });
   } else if (KeyCode == 84) {
-    ms.ShowLabels = rt::Int(1 - ms.ShowLabels);
+    view::ViewShared& vs = view::Shared();
+    vs.ShowLabels = rt::Int(1 - vs.ShowLabels);
     KeyCode = 0;
   }
 }

@@ -17,7 +17,6 @@ struct MainSharedValues {
   std::string UserName;        // the logged-on user's name (toolbar layout key)
   int LastKeyCode = 0;         // key being pressed in the main window, 0 when none
   int LastShift = 0;           // its shift state (Shift 1, Ctrl 2, Alt 4)
-  double ShowLabels = 0;       // 1 draws the point labels of pen-up-label mode
 };
 
 MainSharedValues& MainShared();

@@ -91,7 +91,7 @@ void ClassGl::ScaleColorDot() {
   glPointSize(PointSizeOf(size));
 }
 
-std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp) {
+std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp, const QRect& view) {
   // Boxes as [x0, x1) x [y0, y1), y up.
   struct Box {
     int x0, y0, x1, y1;
@@ -123,6 +123,20 @@ std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, b
     }
     placed.push_back(b);
     shifts.push_back(shift);
+  }
+  if (view.isValid()) {
+    // Inside the view: the top and right edges first, then the bottom and left ones, so that a
+    // label larger than the view keeps its start visible.
+    for (size_t k = 0; k < placed.size(); ++k) {
+      Box& b = placed[k];
+      int dx = 0, dy = 0;
+      if (b.x1 > view.x() + view.width()) dx = view.x() + view.width() - b.x1;
+      if (b.y1 > view.y() + view.height()) dy = view.y() + view.height() - b.y1;
+      if (b.x0 + dx < view.x()) dx = view.x() - b.x0;
+      if (b.y0 + dy < view.y()) dy = view.y() - b.y0;
+      b.x0 += dx, b.x1 += dx, b.y0 += dy, b.y1 += dy;
+      shifts[k] += QPoint(dx, dy);
+    }
   }
   return shifts;
 }
@@ -185,7 +199,8 @@ void ClassGl::ColorScaleLabels() {
       boxes.push_back({w.toPoint(), glyphs});
     }
     const std::vector<QPoint> shifts =
-        projected ? PlaceScaleLabels(boxes, barRunsUp) : std::vector<QPoint>(labels.size());
+        projected ? PlaceScaleLabels(boxes, barRunsUp, QRect(viewport[0], viewport[1], viewport[2], viewport[3]))
+                  : std::vector<QPoint>(labels.size());
     for (size_t k = 0; k < labels.size(); ++k) {
       const auto v = along(labels[k].p);
       fonts.DrawTextAt(FontLabels, labels[k].text, float(v[0]), float(v[1]), float(v[2]), labels[k].colour,

@@ -20,6 +20,9 @@ struct ScaleLabelBox {
 // label is centred on the row of its point and moved sideways past the labels before it that
 // it would overprint, so it keeps its row; beside a bar that runs across, it is moved up past
 // them. Afterwards no two labels' glyphs overlap.
-std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp);
+// With a view rectangle (window pixels, y up), a label that would stand partly outside it is
+// then moved the least distance that brings it inside, so that none is cut by the view's edge.
+std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp,
+                                     const QRect& view = QRect());
 
 }  // namespace vantrel::view

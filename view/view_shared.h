@@ -13,10 +13,10 @@ struct GLUquadric;
 namespace vantrel::view {
 
 struct ViewShared {
-  // Set by the main window's start-up.
+  // Set by the main window (start-up, first activation, keys).
   double StartupFlag = 0;    // 1 from the start of the main window's load on
   double OptMoonState = 0;   // 0 draws the Moon; the option toolbar's Moon button toggles it
-  double ShowLabels = 0;     // 1 draws the point labels of pen-up-label mode (the "T" key swaps)
+  double ShowLabels = 0;     // 1 draws the point labels of pen-up-label mode; the first activation sets it, "T" swaps it
 
   // Written by the fit: 1 when the event flags hold only one kind of value, else 0.
   double EventFlagState = 0;

@@ -122,6 +122,7 @@ struct FontSet::Glyph {
 struct FontSet::Font {
   bool outline = false;
   QFont qfont;
+  int pixels = 0;  // size in window pixels of a bitmap or window font (0: outline)
   std::map<char32_t, Glyph> glyphs;
   std::map<std::pair<std::string, long>, QImage> images;
 };
@@ -129,7 +130,21 @@ struct FontSet::Font {
 FontSet::FontSet() {
   window_font_ = std::make_unique<Font>();
   window_font_->qfont = QFont(ResolveFace("DejaVu Sans"));
-  window_font_->qfont.setPixelSize(13);
+  window_font_->pixels = 13;
+  ApplyPixelSize(*window_font_);
+}
+
+void FontSet::ApplyPixelSize(Font& f) const {
+  if (f.pixels <= 0) return;
+  f.qfont.setPixelSize(std::max(1, int(std::lround(f.pixels * ratio_))));
+  f.images.clear();
+}
+
+void FontSet::SetPixelRatio(double ratio) {
+  if (!(ratio > 0) || ratio == ratio_) return;
+  ratio_ = ratio;
+  ApplyPixelSize(*window_font_);
+  for (auto& [id, f] : fonts_) ApplyPixelSize(*f);
 }
 
 FontSet::~FontSet() = default;
@@ -151,7 +166,8 @@ void FontSet::CreateBitmapFont(long, int& id, const std::string& face, bool bold
   auto f = std::make_unique<Font>();
   f->qfont = QFont(ResolveFace(face));
   // Sizes are points at 96 pixels per inch.
-  f->qfont.setPixelSize(std::max(1, int(std::lround(std::max(size, 1) * 96.0 / 72.0))));
+  f->pixels = std::max(1, int(std::lround(std::max(size, 1) * 96.0 / 72.0)));
+  ApplyPixelSize(*f);
   f->qfont.setBold(bold);
   f->qfont.setItalic(italic);
   id = next_id_++;
@@ -319,7 +335,8 @@ void FontSet::DrawWindowText(int x, int y, const std::string& text, long colour,
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  windowPos(x, viewH - y - img.height());
+  const int px = int(std::lround(x * ratio_)), py = int(std::lround(y * ratio_));
+  windowPos(px, viewH - py - img.height());
   DrawImage(img);
 }
 

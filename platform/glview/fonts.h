@@ -41,15 +41,16 @@ class FontSet {
   // Without a colour the current GL colour is used. An unknown id raises error 5.
   void DrawText3D(int id, const std::string& text, float x, float y, float z, double size,
                   std::optional<long> colour = std::nullopt);
-  // The text's baseline starts at the window position of the point, moved by shift (pixels to
-  // the right and up).
+  // The text's baseline starts at the window position of the point, moved by shift (device
+  // pixels to the right and up).
   void DrawTextAt(int id, const std::string& text, float x, float y, float z,
                   std::optional<long> colour = std::nullopt, QPoint shift = {});
 
-  // Window text: top-left corner at pixel (x, y) from the top left of a w x h view.
+  // Window text: top-left corner at window pixel (x, y) from the top left of a view of w x h
+  // device pixels.
   void DrawWindowText(int x, int y, const std::string& text, long colour, int viewW, int viewH);
 
-  // Width and height in pixels of a bitmap font's text, and of the window-text font.
+  // Width and height in device pixels of a bitmap font's text, and of the window-text font.
   QSize BitmapTextSize(int id, const std::string& text) const;
   QSize WindowTextSize(const std::string& text) const;
   // The rectangle a bitmap font's text takes in the window relative to the point where its
@@ -59,9 +60,16 @@ class FontSet {
   // Forgets the display lists of a lost context (the next draw builds them again).
   void ResetGL();
 
+  // Device pixels per window pixel (2 on a high-density screen): bitmap and window texts,
+  // their sizes and window-text positions are scaled by it, so that texts keep their size
+  // relative to the window.
+  void SetPixelRatio(double ratio);
+  double PixelRatio() const { return ratio_; }
+
  private:
   struct Font;
   struct Glyph;
+  void ApplyPixelSize(Font& f) const;
   Font& Get(int id);
   const Glyph& GlyphOf(Font& f, char32_t cp);
   const QImage& TextImage(Font& f, const std::string& text, long colour);
@@ -69,6 +77,7 @@ class FontSet {
   std::map<int, std::unique_ptr<Font>> fonts_;
   std::unique_ptr<Font> window_font_;
   int next_id_ = 1;
+  double ratio_ = 1;
 };
 
 }  // namespace vantrel::glview

@@ -315,6 +315,7 @@ void GlView::paintGL() {
   RaiseInitEvents();
   DeleteDeadTextures();
   int w = int(ViewWidth()), h = int(ViewHeight());
+  fonts_.SetPixelRatio(devicePixelRatioF());
   if (events_ && (w != reshaped_w_ || h != reshaped_h_)) {
     reshaped_w_ = w;
     reshaped_h_ = h;

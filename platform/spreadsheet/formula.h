@@ -39,9 +39,13 @@ std::string ApiToA1(std::string_view api);
 // A formula moved by (rows, columns): the relative references shift, "$" parts stay.
 std::string ShiftFormula(std::string_view formula, int64_t rows, int64_t columns);
 
-// Evaluates text expressions: "literal", numbers, cell references (optionally sheet-qualified),
-// "&" and parentheses. cell(sheet, row, column) gives a cell's value (sheet "" = the current one)
-// and throws what it rejects. RtError 1004 for anything else.
+// Evaluates the expressions titles are made of, as the spreadsheet does: "literal", numbers,
+// TRUE and FALSE, cell references (optionally sheet-qualified), "&", + - * / ^, unary signs,
+// parentheses, and the functions TEXT FIXED ROUND ROUNDUP ROUNDDOWN INT ABS VALUE CONCATENATE
+// CONCAT UPPER LOWER PROPER TRIM LEFT RIGHT MID LEN REPT SUBSTITUTE N T. A value the spreadsheet
+// refuses (MID from 0, VALUE of a word) is an error value ("#VALUE!", "#DIV/0!").
+// cell(sheet, row, column) gives a cell's value (sheet "" = the current one) and throws what it
+// rejects. RtError 1004 for anything else; for an unknown function its description names it.
 using CellLookup = std::function<CellValue(std::string_view sheet, int64_t row, int64_t column)>;
 CellValue EvaluateText(std::string_view expression, const CellLookup& cell);
 

@@ -122,7 +122,8 @@ std::string FormatDateSection(double x, std::string s) {
   if (ap != std::string::npos) {
     rt::DateParts p = rt::SerialToParts(x);
     bool pm = p.hour >= 12;
-    if (p.hour >= 12) x -= 0.5;
+    // 0 h reads 12 AM, 12 h 12 PM, 13 h 1 PM.
+    if (p.hour >= 13) x -= 0.5;
     if (p.hour == 0) x += 0.5;
     std::string mark = apLen == 5 ? (pm ? "PM" : "AM") : (pm ? "P" : "A");
     s = s.substr(0, ap) + "\"" + mark + "\"" + s.substr(ap + apLen);

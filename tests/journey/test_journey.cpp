@@ -163,7 +163,7 @@ TEST_F(JourneyTest, DragsInEveryToolModeDoWhatTheToolSaysAndNeverCrash) {
   env.Set("VANTREL_WORKBOOK", (home / "orbit.xlsx").c_str());
   StartProgram();
   datastore::Store().SettingsBlock.OptNoLogoLabel = 0;  // the product name drawn in 3D
-  ui::MainShared().ShowLabels = 1;                      // and the texts at the current point
+  view::Shared().ShowLabels = 1;                        // and the texts at the current point
   glview::GlView& v = *View();
   const QPoint c(v.width() / 2, v.height() / 2);
   auto drag = [&](QPoint from, QPoint to) {

@@ -41,7 +41,7 @@ TEST_F(UiTest, FirstActivationLoadsOnceAndSetsTheKnownState) {
   EXPECT_TRUE(m.Text4(4).Visible());
   EXPECT_EQ(m.Label1(1).Caption(), "Length Axis Factor/Cubic");
   EXPECT_EQ(m.ToolBoptions->Button(2).Value(), forms::kButtonPressed);
-  EXPECT_EQ(MainShared().ShowLabels, 1);
+  EXPECT_EQ(view::Shared().ShowLabels, 1);
   // The working folder: the per-user data folder (never the program's, which may be
   // read-only), created, shown in the image-folder box and the button tip.
   EXPECT_EQ(st().WorkDir, view::UserDataFolder().string() + "/");
@@ -147,7 +147,7 @@ TEST_F(KeyTest, TypingASpecificationDoesNotTurnTheCamera) {
   QTest::keyClicks(QApplication::focusWidget(), "it");
   EXPECT_EQ(m.Text9->Text(), "MAXIT");
   EXPECT_TRUE(camera->cameraSets.empty());
-  EXPECT_EQ(MainShared().ShowLabels, 1);
+  EXPECT_EQ(view::Shared().ShowLabels, 1);
 }
 
 TEST_F(KeyTest, LetterShortcutsOutsideTextEntry) {
@@ -161,7 +161,7 @@ TEST_F(KeyTest, LetterShortcutsOutsideTextEntry) {
   EXPECT_EQ(Calls(*camera)[0], std::make_tuple(std::string("isonew"), 1.0, 1.0));
   EXPECT_EQ(MainShared().LastKeyCode, 0);  // released
   QTest::keyClick(f, Qt::Key_T);
-  EXPECT_EQ(MainShared().ShowLabels, 0);
+  EXPECT_EQ(view::Shared().ShowLabels, 0);
   QTest::keyClick(f, Qt::Key_I);
   EXPECT_EQ(m.Check9->Tag, "REAL_ISO");
   QTest::keyClick(f, Qt::Key_I, Qt::ShiftModifier);

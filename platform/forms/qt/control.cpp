@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/forms/keys.h"
+#include "platform/forms/qt/fonts.h"
 #include "platform/forms/qt/internal.h"
 #include "platform/forms/twips.h"
 #include "platform/runtime/rterror.h"
@@ -118,6 +119,7 @@ void Control::Move(double left, double top, double width, double height) {
   int wd = std::isnan(width) ? g.width() : std::max(0, TwipsToPixels(width));
   int ht = std::isnan(height) ? g.height() : std::max(0, TwipsToPixels(height));
   w->setGeometry(x, y, wd, ht);
+  FitCaption(w);
 }
 
 void Control::ZOrder(int position) {

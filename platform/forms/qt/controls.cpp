@@ -17,6 +17,7 @@
 
 #include <cmath>
 
+#include "platform/forms/qt/fonts.h"
 #include "platform/forms/qt/internal.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
@@ -91,7 +92,10 @@ void CheckBox::UserClick() {
 }
 
 std::string CheckBox::Caption() const { return S(box()->text()); }
-void CheckBox::SetCaption(const std::string& caption) { box()->setText(Q(caption)); }
+void CheckBox::SetCaption(const std::string& caption) {
+  box()->setText(Q(caption));
+  FitCaption(box());
+}
 
 // --- TextBox ----------------------------------------------------------------------------------
 
@@ -129,6 +133,7 @@ void TextBox::SetText(const std::string& text) {
       line()->setText(q);
       line()->setCursorPosition(0);
     }
+    FitCaption(line());
   } else {
     QString q = ToLf(text);
     if (q == plain()->toPlainText()) return;
@@ -182,10 +187,12 @@ std::string TextBox::SelText() const {
 
 bool TextBox::Locked() const { return line() ? line()->isReadOnly() : plain()->isReadOnly(); }
 void TextBox::SetLocked(bool on) {
-  if (line())
+  if (line()) {
     line()->setReadOnly(on);
-  else
+    FitCaption(line());
+  } else {
     plain()->setReadOnly(on);
+  }
 }
 
 QCheckBox* CheckBox::box() const { return static_cast<QCheckBox*>(widget()); }
@@ -208,7 +215,10 @@ Label::Label(QWidget* parent, std::string name, const std::string& caption)
 }
 
 std::string Label::Caption() const { return S(label()->text()); }
-void Label::SetCaption(const std::string& caption) { label()->setText(Q(caption)); }
+void Label::SetCaption(const std::string& caption) {
+  label()->setText(Q(caption));
+  FitCaption(label());
+}
 void Label::SetWordWrap(bool on) { label()->setWordWrap(on); }
 
 Frame::Frame(QWidget* parent, std::string name, const std::string& caption)
@@ -472,7 +482,10 @@ CommandButton::CommandButton(QWidget* parent, std::string name, const std::strin
 }
 
 std::string CommandButton::Caption() const { return S(button()->text()); }
-void CommandButton::SetCaption(const std::string& caption) { button()->setText(Q(caption)); }
+void CommandButton::SetCaption(const std::string& caption) {
+  button()->setText(Q(caption));
+  FitCaption(button());
+}
 void CommandButton::PerformClick() { Raise(Click); }
 
 // --- ProgressBar ------------------------------------------------------------------------------

@@ -212,6 +212,26 @@ TEST_F(TypedSpecification, PromptWaitsForTheTypedText) {
   EXPECT_TRUE(boxes().empty());
 }
 
+// A later wait (a specification was typed or a prompt shown before) shows the prompt and the
+// button too: without them nothing tells the user the load waits.
+TEST_F(TypedSpecification, ALaterWaitShowsThePromptAndRunDemoAgain) {
+  s().UserSpecGiven = 1;
+  bool promptShown = false, buttonShown = false;
+  main->onDoEvents = [&] {
+    if (++passes == 3) {
+      promptShown = main->textTempoVisible && !main->textTempo.empty();
+      buttonShown = main->command6Visible;
+      main->command6Tag = "demo";
+    }
+  };
+  LoadExcelDataXls();
+  EXPECT_TRUE(promptShown);
+  EXPECT_TRUE(buttonShown);
+  EXPECT_FALSE(main->textTempoVisible);
+  EXPECT_FALSE(main->command6Visible);
+  EXPECT_EQ(s().UserSpecGiven, 1);
+}
+
 TEST_F(TypedSpecification, RunDemoEndsTheWaitAndTheInformationBoxFollows) {
   main->onDoEvents = [&] {
     if (++passes == 3) main->command6Tag = "demo";

@@ -247,12 +247,13 @@ TEST(SpreadsheetModel, EvaluateTextExpressionsWithoutWriting) {
       {"\"title \"\"q\"\" \" & A1", "title \"q\" X"},
       {"'My sheet'!A1&\"!\"", "it's!"},
       {"A2&\"\"", "7000,12345678901"},
+      {"A2+1", "7001,12345678901"},
       {"(\"a\"&\"b\")&$B$3", "abburn\r\nstart"},
       {"Z99&\"x\"", "x"},
   };
   for (auto& c : cases) EXPECT_EQ(f.xl.Evaluate(c.expr).AsString(), c.text) << c.expr;
   EXPECT_EQ(f.xl.Evaluate("B2").AsDouble(), -1.5);
-  for (const char* bad : {"MAX(A2)", "\"open", "A2+1", "Nowhere!A1", "A2:A3", ""})
+  for (const char* bad : {"MAX(A2)", "\"open", "A2+", "Nowhere!A1", "A2:A3", ""})
     EXPECT_EQ(Try([&] { f.xl.Evaluate(bad); }), 1004) << bad;
   EXPECT_EQ(f.data.GetFormula(3, 1), "1");  // the active cell is not written
 }

@@ -472,5 +472,30 @@ TEST(ScaleLabelPlacement, LabelsNeverOverlapAndKeepTheirRowBesideAnUprightBar) {
   }
 }
 
+// A view 200 x 120 pixels (y up): labels near its edges are brought inside it, each by the
+// least move; labels well inside stay where the placement put them.
+TEST(ScaleLabelPlacement, LabelsStayInsideTheView) {
+  const QRect view(0, 0, 200, 120);
+  const QRect glyphs(6, -3, 30, 12);
+  const struct {
+    const char* name;
+    QPoint anchor;
+    QPoint shift;  // beside an upright bar, after the centring on the row (-3)
+  } cases[] = {
+      {"inside", QPoint(50, 60), QPoint(0, -3)},
+      {"over the top edge", QPoint(50, 118), QPoint(0, -3 - 4)},
+      {"under the bottom edge", QPoint(50, 1), QPoint(0, -3 + 5)},
+      {"past the right edge", QPoint(180, 60), QPoint(-16, -3)},
+      {"left of the left edge", QPoint(-20, 60), QPoint(14, -3)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<QPoint> s = PlaceScaleLabels({{c.anchor, glyphs}}, true, view);
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0], c.shift);
+    EXPECT_TRUE(view.contains(glyphs.translated(c.anchor + s[0])));
+  }
+}
+
 }  // namespace
 }  // namespace vantrel::view
