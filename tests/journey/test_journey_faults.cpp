@@ -58,9 +58,9 @@ class FaultJourney : public JourneyTest, public ::testing::WithParamInterface<Fa
   static bool Wait(const std::function<bool()>& pred, double seconds) { return WaitFor(pred, seconds); }
   void OpenOptionsAndSave() {
     window->mnuFOptions->action()->trigger();
-    Settle(200);
+    Settle();
     QTest::mouseClick(window->Command1->widget(), Qt::LeftButton);
-    Settle(200);
+    Settle();
   }
   // The geometry of the box whose button is clicked next, and of that button, against the
   // screen: taken as the click reaches the button, when the box is laid out and shown.

@@ -53,7 +53,7 @@ class OutputsJourney : public JourneyTest {
   // The frame once the animation has reached the last row and the view has drawn it again.
   QImage SteadyFrame() {
     EXPECT_TRUE(WaitFor([&] { return Gl().CURRINDEXI >= datastore::Store().LastDataRow; }, 30));
-    Settle(600);
+    Settle();
     return Frame();
   }
   void PressT() {
