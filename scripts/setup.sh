@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libzip-dev libexpat1-dev libisal-dev libxlsxwriter-dev libfast-float-dev
   libreoffice-calc libreoffice-dev python3-uno
+  clang libclang-rt-14-dev
 )
 
 missing=()
