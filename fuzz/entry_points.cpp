@@ -472,6 +472,10 @@ void OdsPart(const uint8_t* data, size_t size) {
 
 namespace {
 
+constexpr const char* kLastWritePath =
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.vnx\\Application";
+constexpr const char* kLastWriteValue = "/opt/vantrel/bin/vantrel";
+
 // Loads the store from its file, and uses it as the file association does (each step's refusal
 // passed over); false when the store could not save.
 bool UseKeyStore(const std::string& file, const std::vector<std::string>& paths) {
@@ -495,7 +499,7 @@ bool UseKeyStore(const std::string& file, const std::vector<std::string>& paths)
   }
   if (!paths.empty()) step([&] { reg.RegDelete(paths.front()); });
   try {
-    reg.RegWrite(exts + "Application", "/opt/vantrel/bin/vantrel");
+    reg.RegWrite(kLastWritePath, kLastWriteValue);
   } catch (const rt::RtError&) {
     return false;
   }
@@ -522,7 +526,20 @@ void KeyStore(const uint8_t* data, size_t size) {
     std::filesystem::rename(raw.path(), file, ec);
     if (ec) return;
   }
-  // The second and third fields of the first lines: a key path and a value name.
+  // The second and third fields of the first lines, unescaped as the store reads them: a key path
+  // and a value name.
+  auto unescape = [](std::string_view f) {
+    std::string out;
+    for (size_t i = 0; i < f.size(); ++i) {
+      char c = f[i];
+      if (c == '\\' && i + 1 < f.size()) {
+        c = f[++i];
+        c = c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+      }
+      out += c;
+    }
+    return out;
+  };
   std::vector<std::string> paths;
   const std::string_view text = Text(data, size);
   for (size_t b = 0; b < text.size() && paths.size() < 4;) {
@@ -533,18 +550,23 @@ void KeyStore(const uint8_t* data, size_t size) {
     if (t1 != std::string_view::npos) {
       const size_t t2 = line.find('\t', t1 + 1);
       const size_t t3 = t2 == std::string_view::npos ? t2 : line.find('\t', t2 + 1);
-      std::string p(line.substr(t1 + 1, t2 == std::string_view::npos ? t2 : t2 - t1 - 1));
-      if (t2 != std::string_view::npos) p += line.substr(t2 + 1, t3 == std::string_view::npos ? t3 : t3 - t2 - 1);
+      std::string p = unescape(line.substr(t1 + 1, t2 == std::string_view::npos ? t2 : t2 - t1 - 1));
+      if (t2 != std::string_view::npos) p += unescape(line.substr(t2 + 1, t3 == std::string_view::npos ? t3 : t3 - t2 - 1));
       paths.push_back(std::move(p));
     }
     b = e + 1;
   }
   if (!UseKeyStore(file, paths)) return;
-  // What it saved, loaded and used again, saves the same.
+  // What it saved, loaded and saved again unchanged (the last write once more), is the same.
   const std::string saved = FileText(file);
-  if (!UseKeyStore(file, {})) Disagree("the key store saved, then loaded", "saved", "could not save again");
-  const std::string again = FileText(file);
-  if (again != saved) Disagree("the key store saved, then loaded and saved", saved, again);
+  try {
+    platform::KeyStoreRegistry again(file);
+    again.RegWrite(kLastWritePath, kLastWriteValue);
+  } catch (const rt::RtError& e) {
+    Disagree("the key store saved, then loaded and saved", saved, e.description());
+  }
+  const std::string resaved = FileText(file);
+  if (resaved != saved) Disagree("the key store saved, then loaded and saved", saved, resaved);
 }
 
 namespace {
