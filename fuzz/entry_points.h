@@ -30,10 +30,11 @@ void NumberText(const uint8_t* data, size_t size);
 
 // One part of a workbook fed to its reader, the other parts fixed and small. The first byte picks
 // the part, the rest is its XML. xlsx: 0 a sheet, 1 the shared strings, 2 the workbook, 3 the
-// styles, 4 the workbook's relationships. Each is read by expat, by the scanner, and by the scanner
-// in row chunks on several threads, which must give the same workbook; the bare parser's calls on
-// the part must also be the same from the scanner (where it keeps the part) and from expat. ods:
-// 0 the content, 1 the settings, 2 the styles, with the same check of the parser's calls.
+// styles, 4 the workbook's relationships. A sheet is read by expat, by the scanner, and by the
+// scanner in row chunks on several threads, which must give the same workbook (the other parts
+// have expat only, and the workbook is read once). For every part, the bare parser's calls must
+// be the same from the scanner (where it keeps the part) and from expat. ods: 0 the content, 1 the
+// settings, 2 the styles, with the same check of the parser's calls.
 void XlsxPart(const uint8_t* data, size_t size);
 void OdsPart(const uint8_t* data, size_t size);
 // A key store file loaded, then read and written as the program's file association does; what it
