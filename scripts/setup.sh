@@ -12,6 +12,7 @@ PACKAGES=(
   libzip-dev libexpat1-dev libisal-dev libxlsxwriter-dev libfast-float-dev
   libreoffice-calc libreoffice-dev python3-uno
   lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin xdg-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -183,7 +183,8 @@ std::optional<Sheet::SharedCells> Sheet::ShareValues(int64_t col, int64_t r1, in
   if (col < 1 || col > static_cast<int64_t>(cols_.size())) return std::nullopt;
   Column& k = cols_[col - 1];
   if (k.unsorted) return std::nullopt;
-  std::optional<SharedCells> out(std::in_place);
+  // Built and moved in: clang 14 finds no in_place constructor for this nested struct.
+  std::optional<SharedCells> out = SharedCells{};
   out->values = true;
   size_t size = 0;
   if (!k.shared) {

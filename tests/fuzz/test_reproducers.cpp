@@ -45,9 +45,13 @@ TEST_P(Reproducers, EveryInputEndsNormally) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, Reproducers,
                          ::testing::Values(std::pair<const char*, Entry>{"workbook", &Workbook},
-                                           std::pair<const char*, Entry>{"datafile", &DataFile},
+                                           std::pair<const char*, Entry>{"datafile", &DataFileCompared},
                                            std::pair<const char*, Entry>{"formula", &Formula},
-                                           std::pair<const char*, Entry>{"number_text", &NumberText}),
+                                           std::pair<const char*, Entry>{"number_text", &NumberText},
+                                           std::pair<const char*, Entry>{"xlsx_part", &XlsxPart},
+                                           std::pair<const char*, Entry>{"ods_part", &OdsPart},
+                                           std::pair<const char*, Entry>{"keystore", &KeyStore},
+                                           std::pair<const char*, Entry>{"command_line", &CommandLine}),
                          [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace
