@@ -181,6 +181,8 @@ void KeyStoreRegistry::Load() {
       if (++lines > kMaxKeyStoreLines)
         return refuse("it has more than " + std::to_string(kMaxKeyStoreLines) + " lines");
       auto f = Fields(line);
+      // Key paths are stored whole, ending in a backslash; a line with another is not ours.
+      if (f.size() < 2 || f[1].empty() || f[1].back() != '\\') continue;
       if (f.size() == 2 && f[0] == "K") {
         EnsureKey(f[1]);
       } else if (f.size() == 4 && f[0] == "V") {

@@ -187,6 +187,20 @@ TEST(Registry, AStoreBeyondItsLimitsIsRefusedAndLeftAsItIs) {
   }
 }
 
+// A line whose key path is not one of ours (no final backslash) made every later save fail with
+// an error nobody handles; it is passed over, and the rest of the store stays usable.
+TEST(Registry, ALineWithoutAKeyPathIsPassedOverAndTheStoreStillSaves) {
+  const std::string file = (fs::path(std::getenv("XDG_CONFIG_HOME")) / "odd-lines.txt").string();
+  std::ofstream(file, std::ios::binary) << "V\tfoo\tn\tv\nK\t\nV\t\tn\tv\nK\tHKCU\\\\a\\\\\nV\tHKCU\\\\a\\\\\tn\t1\n";
+  KeyStoreRegistry r(file);
+  EXPECT_EQ(r.fault(), "");
+  EXPECT_EQ(r.RegRead("HKCU\\a\\n"), "1");
+  EXPECT_EQ(rt::Try([&] { r.RegWrite("HKCR\\.vnx\\", "Vantrel.Document"); }), 0);
+  KeyStoreRegistry again(file);
+  EXPECT_EQ(again.RegRead("HKCR\\.vnx\\"), "Vantrel.Document");
+  EXPECT_EQ(again.RegRead("HKCU\\a\\n"), "1");
+}
+
 TEST(DesktopAssociation, ExecLineQuotesThePath) {
   const struct {
     const char* path;
