@@ -2,8 +2,8 @@
 # Builds everything and runs every test: the whole suite on a virtual X server; once more in a
 # build with AddressSanitizer and UndefinedBehaviorSanitizer (leaks inside the GL driver,
 # fontconfig and the Qt platform plugin suppressed by scripts/lsan.supp); the fuzz targets
-# built with clang (not run for long: scripts/fuzz.sh does that); and the unit tests once more
-# under ThreadSanitizer, for the readers and writers that work on several threads.
+# built with clang (not run: scripts/fuzz.sh does that); and the unit tests once more under
+# ThreadSanitizer, for the readers and writers that work on several threads.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -34,8 +34,11 @@ cmake -S . -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL
   -DVANTREL_TSAN=ON -DVANTREL_BUILD_BENCH=OFF "${LAUNCHER[@]}" >/dev/null
 BUILDS_LOG=$BUILD/sanitizer-builds.log
 (
+  set -e
   nice -n 10 cmake --build "$ASAN_BUILD" -j "$JOBS"
   nice -n 10 cmake --build "$TSAN_BUILD" -j "$JOBS" --target vantrel_unit_tests
+  # The fuzz targets, built with clang so that they keep building (scripts/fuzz.sh runs them).
+  FUZZ_JOBS=$JOBS nice -n 10 bash scripts/fuzz.sh --build-only
 ) >"$BUILDS_LOG" 2>&1 &
 BUILDS=$!
 
@@ -47,10 +50,10 @@ XVFB=(xvfb-run -a -n "$((100 + RANDOM % 800))" -s '-screen 0 1280x1024x24')
 "${XVFB[@]}" \
   ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --no-tests=error
 
-stage "the sanitizer builds"
+stage "the sanitizer and fuzz builds"
 if ! wait "$BUILDS"; then
   cat "$BUILDS_LOG"
-  echo "a sanitizer build failed" >&2
+  echo "a sanitizer or fuzz build failed" >&2
   exit 1
 fi
 tail -n 2 "$BUILDS_LOG"
