@@ -137,6 +137,17 @@ def start(pipe, profile, extra=(), deadline=None, attempts=3):
     raise CalcStartError("; ".join(reasons) + " (log: %s)" % log_path)
 
 
+def start_for_script(name):
+    """A Calc for a script run by hand (the fixture scripts): a profile in a fresh temporary
+    folder, no document; the script ends with the reason when Calc does not start."""
+    import tempfile
+    work = tempfile.mkdtemp(prefix="vantrel_%s_" % name)
+    try:
+        return start("vantrel_%s_%d" % (name, os.getpid()), os.path.join(work, "profile"), extra=("--nodefault",))
+    except CalcStartError as e:
+        sys.exit("LibreOffice did not start: %s" % e)
+
+
 def warm_up(template):
     """Starts and ends Calc once with the profile folder `template`, so that the first-start cost
     of a freshly installed LibreOffice (profile, registry, font and other caches) is paid here and
