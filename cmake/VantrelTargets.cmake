@@ -53,6 +53,7 @@ function(vantrel_folder_library)
     target_include_directories(${A_NAME} INTERFACE ${VANTREL_SOURCE_ROOT})
     target_link_libraries(${A_NAME} INTERFACE ${A_LIBS})
   endif()
+  vantrel_record_links(${A_NAME} ${A_LIBS})
 endfunction()
 
 # Adds every immediate sub folder that has a CMakeLists.txt.
@@ -86,6 +87,7 @@ function(vantrel_test)
     set(main vantrel_testmain)
   endif()
   target_link_libraries(${A_NAME} PRIVATE ${A_LIBS} vantrel_testsupport ${main} GTest::gtest GTest::gmock)
+  vantrel_record_links(${A_NAME} ${A_LIBS})
   vantrel_target_options(${A_NAME})
   target_compile_definitions(${A_NAME} PRIVATE VANTREL_FIXTURES="${VANTREL_SOURCE_ROOT}/tests/fixtures"
                                                VANTREL_ASSETS="${VANTREL_SOURCE_ROOT}/assets")
@@ -110,14 +112,26 @@ function(vantrel_test)
     PROPERTIES LABELS ${A_LABEL} TIMEOUT ${VANTREL_TEST_TIMEOUT} ${A_PROPERTIES})
 endfunction()
 
-# Appends to the list `var` those of the named targets that exist (platform layers are added
-# before the folders that use them).
-function(vantrel_existing_targets var)
-  set(out ${${var}})
-  foreach(t ${ARGN})
-    if(TARGET ${t})
-      list(APPEND out ${t})
+# Records the project libraries (names that begin with vantrel_) a target links, so that
+# vantrel_check_links can fail the configure on a name that no target carries: CMake itself
+# would pass such a name to the linker as a system library.
+function(vantrel_record_links target)
+  foreach(lib ${ARGN})
+    if(lib MATCHES "^vantrel_")
+      set_property(GLOBAL APPEND PROPERTY VANTREL_LINKED "${target}>${lib}")
     endif()
   endforeach()
-  set(${var} ${out} PARENT_SCOPE)
+endfunction()
+
+# Called once every folder is added (a test may link a target defined in a later folder).
+function(vantrel_check_links)
+  get_property(links GLOBAL PROPERTY VANTREL_LINKED)
+  foreach(link ${links})
+    string(REPLACE ">" ";" pair "${link}")
+    list(GET pair 0 target)
+    list(GET pair 1 lib)
+    if(NOT TARGET ${lib})
+      message(FATAL_ERROR "${target} links ${lib}, which is not a target")
+    endif()
+  endforeach()
 endfunction()

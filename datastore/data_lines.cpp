@@ -15,7 +15,7 @@ namespace vantrel::datastore {
 
 void DataLineParser::Parse(std::string_view line, DataLine& out) {
   SplitTabLineW(line, f_, penUpLabel_);
-  const int64_t last = f_.count < 17 ? f_.count : 17;
+  const int64_t last = std::min<int64_t>(f_.count, kDataFileColumns);
   for (int64_t k = 1; k <= last; ++k) out.values[static_cast<size_t>(k)] = f_.values[static_cast<size_t>(k)];
   out.count = f_.count;
   out.empty1 = static_cast<uint8_t>(f_.empty1);
@@ -198,7 +198,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
         }
         const size_t before = c.errors.size();
         parser.Parse(text, d);
-        const int64_t last = d.count < 17 ? d.count : 17;
+        const int64_t last = std::min<int64_t>(d.count, kDataFileColumns);
         c.values.insert(c.values.end(), d.values.begin() + 1, d.values.begin() + 1 + last);
         const bool has6 = d.count >= 6;
         const std::string_view text6 = has6 && penUpLabel_ ? std::string_view(d.text6) : std::string_view();
@@ -250,7 +250,7 @@ void ParallelLineReader::Run(const Take& take, const std::function<void(int)>& r
     const Chunk& c = slots[i % ahead];
     size_t e = 0, v = 0, t = 0;
     for (const LineHead& h : c.lines) {
-      const int64_t last = h.count < 17 ? h.count : 17;
+      const int64_t last = std::min<int64_t>(h.count, kDataFileColumns);
       std::copy(c.values.begin() + static_cast<ptrdiff_t>(v), c.values.begin() + static_cast<ptrdiff_t>(v + last),
                 d.values.begin() + 1);
       v += static_cast<size_t>(last);

@@ -17,8 +17,8 @@ namespace vantrel::datastore {
 
 // One non-empty data line: its fields as numbers and the texts the tables keep.
 struct DataLine {
-  std::array<double, 18> values{};  // fields 1..17; only the line's fields are written
-  int64_t count = 0;                // fields of the line, also past 17
+  std::array<double, kDataFileColumns + 1> values{};  // fields 1..17; only the line's fields are written
+  int64_t count = 0;                                 // fields of the line, also past 17
   uint8_t empty1 = 0, empty5 = 0, empty7 = 0, empty12 = 0, empty14 = 0;  // as in SplitFields
   std::string label;                // the label of field 6
   std::string text6;                // field 6 as written, in pen-up-label mode only

@@ -10,6 +10,7 @@
 #include "datastore/data_lines.h"
 #include "datastore/formula_parser.h"
 #include "datastore/line_split.h"
+#include "datastore/load_errors.h"
 #include "numerics/valloc.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/parallel.h"
@@ -27,15 +28,6 @@ constexpr size_t kChunkBytes = 1u << 20;
 // The calling thread stores the lines in the tables; this many threads converting them keep
 // ahead of it, and more only compete with it (and each other) for the cores.
 constexpr unsigned kConvertThreads = 5;
-
-bool Tolerated(int e) {
-  switch (e) {
-    case 53: case 52: case 5: case 50290: case 91: case 448: case 75: case 70: case 1004:
-      return true;
-    default:
-      return false;
-  }
-}
 
 std::string Num(double v) { return rt::CStr(v); }
 
@@ -99,7 +91,7 @@ void OpenfileW(DataStore& s, const std::string& name, InputFile& file, double& e
   }
   errNum = e;
   const std::string desc = rt::ErrorDescription(e);
-  if (!Tolerated(e) && rt::UCase(rt::Trim(desc)).find("CLIPBOARD") != std::string::npos)
+  if (!IsToleratedError(e) && NamesClipboard(desc))
     forms::MsgBox(desc, 16, "Error");
   AddLogLine(s.Main(), name + " is NOT open, error:" + std::to_string(e) + " " + desc +
                           (file.refusal().empty() ? "" : ": " + file.refusal()));
@@ -262,7 +254,7 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
         s.DataTable.Set(point, 3, 0);
       }
     }
-    const int last = count < 17 ? static_cast<int>(count) : 17;
+    const int last = static_cast<int>(std::min<int64_t>(count, kDataFileColumns));
     for (int k = 1; k <= last; ++k) {
       const double v = f.values[k];
       switch (k) {

@@ -231,12 +231,8 @@ void DataFileStream::Consume(size_t i) {
 void DataFileStream::AddParallel(const std::vector<SheetCell>& row) {
   if (!haveSlot_) {
     std::unique_lock<std::mutex> lock(m_);
-    while (!stop_ && current_ >= consumed_ + slots_.size()) {
-      freeCv_.wait_for(lock, std::chrono::milliseconds(5));
-      lock.unlock();
-      PumpIfDue();
-      lock.lock();
-    }
+    rt::WaitWhilePumping(lock, freeCv_, std::chrono::milliseconds(5),
+                         [&] { return stop_ || current_ < consumed_ + slots_.size(); }, [&] { PumpIfDue(); });
     if (stop_) return;  // a write failed: the rows are only counted
     haveSlot_ = true;
   }
@@ -278,12 +274,8 @@ int DataFileStream::Finish(std::string_view tail) {
     Publish(true);
     {
       std::unique_lock<std::mutex> lock(m_);
-      while (!driverDone_) {
-        freeCv_.wait_for(lock, std::chrono::milliseconds(5));
-        lock.unlock();
-        PumpIfDue();
-        lock.lock();
-      }
+      rt::WaitWhilePumping(lock, freeCv_, std::chrono::milliseconds(5), [&] { return driverDone_; },
+                           [&] { PumpIfDue(); });
     }
     driver_.join();
     slots_.clear();

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vantrel::datastore {
+#include "datastore/line_split.h"
 
-inline constexpr int kDataFileColumns = 17;
+namespace vantrel::datastore {
 
 // The maker's marker of header field 8, before the year.
 inline constexpr const char* kMakerMarker = "Vantrel data file ";

@@ -111,7 +111,7 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   const std::string headLine = header + "\r\n";
   DataFileStream out(static_cast<int64_t>(rows), platform::UserLocale().decimal, [&main] { main.DoEvents(); });
   const int openError = out.Open(w.CurrentDataFile, headLine);
-  Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, 17)); });
+  Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, kDataFileColumns)); });
   const bool walked = Stmt(w, [&] { App(r).ForEachCopiedRow([&](const std::vector<SheetCell>& row) { out.Add(row); }); });
   Stmt(w, [&] { App(r).SetCutCopyMode(false); });
 

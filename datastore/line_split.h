@@ -9,6 +9,8 @@
 namespace vantrel::datastore {
 
 inline constexpr int kMaxFields = 20;  // fields stored per line; more are counted only
+// The columns of the data: the fields a data line gives the tables (columns A to Q).
+inline constexpr int kDataFileColumns = 17;
 
 struct SplitFields {
   std::array<double, kMaxFields + 1> values{};      // 1..20; only the line's fields are written

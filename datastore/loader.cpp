@@ -59,6 +59,10 @@ std::string DemoFile(const std::string& folder) {
 
 void SetLoaderStepsForTesting(LoaderSteps steps) { Steps() = std::move(steps); }
 
+std::string CurrentDataFileIn(const std::string& workingFolder) {
+  return (fs::path(workingFolder) / "_Vantrel.vnx").string();
+}
+
 void LoadExcelDataXls() { RequestLoad(); }
 
 void RunOneLoad() {
@@ -89,7 +93,7 @@ void RunOneLoad() {
   // 6. File names.
   std::string msg;
   w.workingFolder = s.WorkDir;
-  w.CurrentDataFile = (fs::path(w.workingFolder) / "_Vantrel.vnx").string();
+  w.CurrentDataFile = CurrentDataFileIn(w.workingFolder);
   rt::Try([&] { VirtualStorePath(msg, w.CurrentDataFile, w.CurrentDataFileMapped); });
   if (w.CurrentDataFileMapped.empty()) w.CurrentDataFileMapped = w.CurrentDataFile;
   w.DemoDataFile = DemoFile(w.workingFolder);

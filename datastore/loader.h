@@ -6,11 +6,15 @@
 // and the view only through the services of the store.
 
 #include <functional>
+#include <string>
 
 #include "datastore/load_work.h"
 #include "datastore/state.h"
 
 namespace vantrel::datastore {
+
+// The data file a load writes in the working folder and a presentation copies.
+std::string CurrentDataFileIn(const std::string& workingFolder);
 
 // Asks for a load: it runs now, or, when a load is running, once that load has returned.
 void LoadExcelDataXls();

@@ -12,19 +12,16 @@ namespace vantrel::datastore {
 namespace {
 
 constexpr const char* kSection = "Use";
-constexpr int kFirstColour = 11, kLastColour = 28;
 
-double EntryValue(const SettingsEntry& e) {
+}  // namespace
+
+double SettingsEntryValue(const SettingsEntry& e) {
   switch (e.kind) {
     case SettingsEntry::kNumber: return numerics::ValLoc(e.number);
     case SettingsEntry::kText: return numerics::ValLoc(e.text);
     default: return 0.0;
   }
 }
-
-double Clamp255(double v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
-
-}  // namespace
 
 std::string SettingsKey(int entry) { return "Set" + rt::Format(entry, "00.00"); }
 
@@ -39,8 +36,8 @@ void SettingsTableW(int mode) {
     }
     return;
   }
-  for (int i = 0; i <= 10; ++i) SetSettingsField(s.SettingsBlock, i, EntryValue(s.SettingsArr[i]));
-  for (int i = kFirstColour; i <= kLastColour; ++i) {
+  for (int i = 0; i < kFirstColourField; ++i) SetSettingsField(s.SettingsBlock, i, SettingsEntryValue(s.SettingsArr[i]));
+  for (int i = kFirstColourField; i <= kLastColourField; ++i) {
     SettingsEntry& e = s.SettingsArr[i];
     double v;
     if (e.kind == SettingsEntry::kNumber) {
@@ -52,10 +49,10 @@ void SettingsTableW(int mode) {
       v = SettingsField(s.FactorySettingsBlock, i);
       e = {SettingsEntry::kNumber, v, {}};
     }
-    if (v < 0 || v > 255) e = {SettingsEntry::kNumber, Clamp255(v), {}};
-    SetSettingsField(s.SettingsBlock, i, Clamp255(EntryValue(e)));
+    if (v < 0 || v > 255) e = {SettingsEntry::kNumber, ClampColour(v), {}};
+    SetSettingsField(s.SettingsBlock, i, ClampColour(SettingsEntryValue(e)));
   }
-  for (int i = 29; i < kSettingsFields; ++i) SetSettingsField(s.SettingsBlock, i, EntryValue(s.SettingsArr[i]));
+  for (int i = kLastColourField + 1; i < kSettingsFields; ++i) SetSettingsField(s.SettingsBlock, i, SettingsEntryValue(s.SettingsArr[i]));
 }
 
 void UseSettingsW(int mode, double& noneStored) {

@@ -8,6 +8,10 @@ namespace vantrel::datastore {
 
 inline constexpr int kSettingsEntries = 101;
 
+struct SettingsEntry;
+// A stored entry as a number: a number or a text read in the user's writing, else 0.
+double SettingsEntryValue(const SettingsEntry& e);
+
 // The key of entry i (the locale's decimal separator inside: "Set08.00" or "Set08,00").
 std::string SettingsKey(int entry);
 

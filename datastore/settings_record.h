@@ -63,6 +63,16 @@ struct SettingsRecord {
 // Number of persisted option fields (entries 0 to 37 of the stored list).
 inline constexpr int kSettingsFields = 38;
 
+// The fields the options panel shows, in its order: seven check boxes, four numbers of lines and
+// axes, then the six colours of three components each.
+inline constexpr int kFirstOptionCheckField = 0, kOptionCheckFields = 7;
+inline constexpr int kFirstLineNumberField = 7, kLineNumberFields = 4;
+inline constexpr int kFirstColourField = 11, kColourFields = 18;
+inline constexpr int kLastColourField = kFirstColourField + kColourFields - 1;
+
+// A colour component brought into 0..255 (NaN stays NaN).
+inline double ClampColour(double v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
 // Reads or writes persisted field `entry` (0 to 37) of a record; colours count one entry per
 // component. Out-of-range entries read as 0 and are not written.
 double SettingsField(const SettingsRecord& r, int entry);

@@ -110,7 +110,6 @@ class EventsListTable {
   const std::string& Label(int64_t row) const { return label_.Get(row); }
   void SetTime(int64_t row, double t) { time_.Set(row, 0, t); }
   void SetLabel(int64_t row, std::string s) { label_.Set(row, std::move(s)); }
-  double& TimeAt(int64_t row) { return time_.At(row, 0); }
   std::string& LabelAt(int64_t row) { return label_.At(row); }
   int64_t StoredRows() const { return time_.StoredRows(); }
   void Reserve(int64_t rows) {

@@ -50,8 +50,6 @@ class InputFile {
 
   uint64_t size() const { return size_; }
   uint64_t consumed() const { return consumed_; }
-  // False until a non-ASCII byte made the file's encoding decided, then its decision.
-  bool IsWindows1252() const { return cp1252_; }
   // The file's encoding, decided now (a pass over the whole file) when it is not yet.
   bool DecideWindows1252() {
     if (!decided_) DecideEncoding();

@@ -25,8 +25,6 @@ std::string FormatDeg(double x);
 std::string FormatSig(double x, double n);
 void CplxMul(double a, double b, double c, double d, double& re, double& im);
 std::string UTrim(std::string_view s);
-template <class T>
-void NoOp(const T&) {}
 
 // The numeric warning. A text that starts with "_" is a silent diagnostic. Otherwise an
 // Abort/Retry/Ignore box: Abort ends the program, Retry shows a correction box and returns

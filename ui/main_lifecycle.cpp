@@ -52,11 +52,6 @@ int ClampRound(double v, int lo, int hi) {
   return static_cast<int>(r);
 }
 
-double SettingNumber(const std::string& text) {
-  int flag = -1;
-  return numerics::ValLocV(text, flag);
-}
-
 }  // namespace
 
 std::string MainWindow::BuildCaption() const {
@@ -107,11 +102,11 @@ void MainWindow::Form_Load() {
   Text8->SetText(get(SingleSettingKey(kMoonTextureKey), "moonjpg.jpg"));
   Text9->SetText(get(SingleSettingKey(kKeywordKey), "MAX"));
   // A stored number outside its control's range (an edited store) is brought into it.
-  st.SettingsBlock.SatelliteSize = SettingNumber(get(SingleSettingKey(kSatelliteSizeKey), "64"));
+  st.SettingsBlock.SatelliteSize = numerics::ValLoc(get(SingleSettingKey(kSatelliteSizeKey), "64"));
   HScroll3->SetValue(ClampRound(st.SettingsBlock.SatelliteSize, HScroll3->Min(), HScroll3->Max()));
-  st.SettingsBlock.OptSatellite = SettingNumber(get(SingleSettingKey(kSatelliteKey), "0"));
+  st.SettingsBlock.OptSatellite = numerics::ValLoc(get(SingleSettingKey(kSatelliteKey), "0"));
   Check3->SetValue(ClampRound(st.SettingsBlock.OptSatellite, 0, 2));
-  st.SettingsBlock.OptSolarPanel = SettingNumber(get(SingleSettingKey(kSolarPanelKey), "0"));
+  st.SettingsBlock.OptSolarPanel = numerics::ValLoc(get(SingleSettingKey(kSolarPanelKey), "0"));
   Check4->SetValue(ClampRound(st.SettingsBlock.OptSolarPanel, 0, 2));
 
   // 11-12.

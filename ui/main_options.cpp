@@ -18,18 +18,7 @@
 namespace vantrel::ui {
 namespace {
 
-double ValLocVText(const std::string& text) {
-  int flag = -1;
-  return numerics::ValLocV(text, flag);
-}
-
-double EntryValue(const datastore::SettingsEntry& e) {
-  switch (e.kind) {
-    case datastore::SettingsEntry::kNumber: return numerics::ValLoc(e.number);
-    case datastore::SettingsEntry::kText: return numerics::ValLoc(e.text);
-    default: return 0;
-  }
-}
+using datastore::SettingsEntryValue;
 
 // A check box written from a stored number: rounded, and brought into 0..2 (an edited store
 // may hold anything; the box refuses other values).
@@ -57,17 +46,17 @@ void StoreUse(const std::string& key, const std::string& value) {
 
 void MainWindow::Options_Click() {
   datastore::SettingsRecord& sb = datastore::Store().SettingsBlock;
-  for (int i = 0; i <= 6; ++i) datastore::SetSettingsField(sb, i, Check1(i).Value());
-  for (int i = 0; i <= 3; ++i) datastore::SetSettingsField(sb, 7 + i, ValLocVText(Text4(i).Text()));
-  std::array<double, 18> colours{};
-  for (int i = 0; i <= 17; ++i) {
-    double v = ValLocVText(Text5(i).Text());
-    if (v < 0) v = 0;
-    if (v > 255) v = 255;
+  using namespace datastore;
+  for (int i = 0; i < kOptionCheckFields; ++i) SetSettingsField(sb, kFirstOptionCheckField + i, Check1(i).Value());
+  for (int i = 0; i < kLineNumberFields; ++i)
+    SetSettingsField(sb, kFirstLineNumberField + i, numerics::ValLoc(Text4(i).Text()));
+  std::array<double, kColourFields> colours{};
+  for (int i = 0; i < kColourFields; ++i) {
+    const double v = ClampColour(numerics::ValLoc(Text5(i).Text()));
     Text5(i).SetText(rt::CStr(v));
     colours[static_cast<size_t>(i)] = v;
   }
-  for (int i = 0; i <= 17; ++i) datastore::SetSettingsField(sb, 11 + i, colours[static_cast<size_t>(i)]);
+  for (int i = 0; i < kColourFields; ++i) SetSettingsField(sb, kFirstColourField + i, colours[static_cast<size_t>(i)]);
   sb.MoonFactor = Check1(8).Value() * 9 + 1;
   sb.InteractiveOpt = Check1(7).Value();
   sb.SatelliteSize = HScroll3->Value();
@@ -85,12 +74,13 @@ void MainWindow::Options_Click() {
 void MainWindow::OptionAffecteUser() {
   const auto& arr = datastore::Store().SettingsArr;
   double s = 0;
-  for (const auto& e : arr) s += EntryValue(e);
+  for (const auto& e : arr) s += SettingsEntryValue(e);
   if (s != 0) {
-    auto entry = [&](int j) { return EntryValue(arr[static_cast<size_t>(j)]); };
-    for (int j = 0; j <= 6; ++j) SetBox(Check1(j), entry(j));
-    for (int j = 0; j <= 3; ++j) Text4(j).SetText(rt::CStr(entry(7 + j)));
-    for (int j = 0; j <= 17; ++j) Text5(j).SetText(rt::CStr(entry(11 + j)));
+    using namespace datastore;
+    auto entry = [&](int j) { return SettingsEntryValue(arr[static_cast<size_t>(j)]); };
+    for (int j = 0; j < kOptionCheckFields; ++j) SetBox(Check1(j), entry(kFirstOptionCheckField + j));
+    for (int j = 0; j < kLineNumberFields; ++j) Text4(j).SetText(rt::CStr(entry(kFirstLineNumberField + j)));
+    for (int j = 0; j < kColourFields; ++j) Text5(j).SetText(rt::CStr(entry(kFirstColourField + j)));
     SetBox(Check1(8), rt::Int((entry(29) - 1) / 9 + 0.5));
     SetBox(Check1(7), entry(30));
     SetSlider(*HScroll3, entry(31));
@@ -158,7 +148,7 @@ void MainWindow::Check2_Click() {
   if (Check2->Value() == 1) {
     rt::Try([&] { SavedFormWidth = Width(); });
     rt::Try([&] { Options->SetWidth(F); });
-    for (int i = 0; i <= 17; ++i) rt::Try([&] { Text5(i).SetVisible(true); });
+    for (int i = 0; i < datastore::kColourFields; ++i) rt::Try([&] { Text5(i).SetVisible(true); });
     rt::Try([&] {
       if (SavedFormWidth < 10215) SetWidth(M);
     });
@@ -169,7 +159,7 @@ void MainWindow::Check2_Click() {
     rt::Try([&] {
       if (SavedFormWidth < 5685) SetWidth(6060);
     });
-    for (int i = 0; i <= 17; ++i) rt::Try([&] { Text5(i).SetVisible(false); });
+    for (int i = 0; i < datastore::kColourFields; ++i) rt::Try([&] { Text5(i).SetVisible(false); });
     rt::Try([&] { Text9->SetVisible(false); });
   }
 }

@@ -20,11 +20,6 @@ void StoreUse(const std::string& key, const std::string& value) {
   rt::Try([&] { platform::SaveSetting(platform::kSettingsApp, "Use", key, value); });
 }
 
-double ValLocVText(const std::string& text) {
-  int flag = -1;
-  return numerics::ValLocV(text, flag);
-}
-
 }  // namespace
 
 // --- status bar and log -------------------------------------------------------------------
@@ -49,16 +44,16 @@ void MainWindow::Text4_Change(int Index) {
     rt::Try([&] {
       const std::string text = Text4(from).Text();
       if (text.find_first_of("0123456789") == std::string::npos) return;
-      HScroll8->SetValue(rt::RoundHalfEven(ValLocVText(text) * 1000));
+      HScroll8->SetValue(rt::RoundHalfEven(numerics::ValLoc(text) * 1000));
     });
     HScroll8->Tag = "";
   };
   if (Index == 4) follow(4, 1);
   if (Index == 1) follow(1, 4);
-  rt::Try([&] { sb.LinePlotThickness = ValLocVText(Text4(0).Text()); });
-  rt::Try([&] { sb.AxisLengthFactor = ValLocVText(Text4(1).Text()); });
-  rt::Try([&] { sb.AxisLineThickness = ValLocVText(Text4(2).Text()); });
-  rt::Try([&] { sb.LabelPositionFactor = ValLocVText(Text4(3).Text()); });
+  rt::Try([&] { sb.LinePlotThickness = numerics::ValLoc(Text4(0).Text()); });
+  rt::Try([&] { sb.AxisLengthFactor = numerics::ValLoc(Text4(1).Text()); });
+  rt::Try([&] { sb.AxisLineThickness = numerics::ValLoc(Text4(2).Text()); });
+  rt::Try([&] { sb.LabelPositionFactor = numerics::ValLoc(Text4(3).Text()); });
 }
 
 void MainWindow::Text6_Change() { StoreUse("SetDirBMP", Text6->Text()); }

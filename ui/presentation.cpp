@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datastore/loader.h"
 #include "datastore/state.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/qt/controls.h"
@@ -39,7 +40,7 @@ std::string mnuFRunPowerPoint_Click(forms::Frame& Frame1, forms::TextBox& Text1)
 
   std::string file;
   if (st.CmdLineInfo.DataFileMode != 1) {
-    const std::string source = dir + "_Vantrel.vnx";
+    const std::string source = datastore::CurrentDataFileIn(st.WorkDir);
     file = dir + PresentationCopyName(rt::Now());
     std::error_code ec;
     bool copied = fs::is_regular_file(source, ec);

@@ -6,6 +6,7 @@
 #include "datastore/tables.h"
 #include "platform/glview/glview.h"
 #include "view/class_gl.h"
+#include "view/gl_colour.h"
 
 namespace vantrel::view {
 
@@ -25,8 +26,7 @@ void ClassGl::DrawAxesList(glview::GlView& control) {
   if (sb.OptNoPlotAxis == 0) {
     glBegin(GL_LINES);
     double L = sb.AxisLengthFactor != 0 ? SceneExtent * sb.AxisLengthFactor : SceneExtent * 1.1;
-    glColor3f(float(sb.ColourAxis[0] / 256), float(sb.ColourAxis[1] / 256),
-              float(sb.ColourAxis[2] / 256));
+    glColor3fv(GlColour(sb.ColourAxis).data());
     double Lz = sb.LogoMode != 0 ? 1.5 * L : L;
     glVertex3f(0, 0, 0);
     glVertex3f(0, 0, float(Lz));

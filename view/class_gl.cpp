@@ -16,6 +16,7 @@
 #include "platform/runtime/clock.h"
 #include "platform/runtime/vb.h"
 #include "view/capture.h"
+#include "view/gl_colour.h"
 #include "view/view_shared.h"
 
 namespace vantrel::view {
@@ -109,8 +110,8 @@ void ClassGl::InitGL() {
   if (!control_) return;
   glview::GlView& c = *control_;
   datastore::SettingsRecord& sb = datastore::Store().SettingsBlock;
-  glClearColor(float(sb.ColourBackground[0] / 256), float(sb.ColourBackground[1] / 256),
-               float(sb.ColourBackground[2] / 256), 1);
+  const auto bg = GlColour(sb.ColourBackground);
+  glClearColor(bg[0], bg[1], bg[2], 1);
 
   glview::Light& light = c.Lights().Item(1);
   light.SetColour3(0, 1, 1, 1);

@@ -6,7 +6,7 @@
 // store's shared values in place (datastore::Store()).
 //
 // The scene's sections are members declared here and defined each in its own file
-// (scene_*.cpp); until a section is built its member draws nothing.
+// (scene_*.cpp).
 
 #include <array>
 #include <cstdint>

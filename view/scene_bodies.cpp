@@ -15,6 +15,7 @@
 #include "platform/runtime/vb.h"
 #include "platform/shell/shell.h"
 #include "view/class_gl.h"
+#include "view/gl_colour.h"
 #include "view/view_shared.h"
 
 namespace vantrel::view {
@@ -162,8 +163,8 @@ void ClassGl::DrawMoon() {
 
   GLUquadric* q = nullptr;
   SceneStep([&] { q = Quadric(SceneQuadric[1]); });
-  glColor4f(float(sb.ColourSphere[0] / 256), float(sb.ColourSphere[1] / 256),
-            float(sb.ColourSphere[2] / 256), 1);
+  const auto sphere = GlColour(sb.ColourSphere);
+  glColor4f(sphere[0], sphere[1], sphere[2], 1);
 
   MeridienDegl = MoonTurn(sv.PointTime, CURRINDEXI == st.LastDataRow,
                           CURRINDEXI == CURRINDEXMINI);
@@ -196,8 +197,7 @@ void ClassGl::DrawMoon() {
       if (sb.OptNoColourAxisX == 0)
         glColor3f(1, 1, 0);
       else
-        glColor3f(float(sb.ColourAxis[0] / 256), float(sb.ColourAxis[1] / 256),
-                  float(sb.ColourAxis[2] / 256));
+        glColor3fv(GlColour(sb.ColourAxis).data());
       glLineWidth(2);
       sv.CentralRadius = 1738;
       float L = Sng(sv.CentralRadius * st.ScaleFactor * 3 * sb.MoonFactor);

@@ -15,6 +15,7 @@
 #include "platform/glview/glview.h"
 #include "platform/runtime/vb.h"
 #include "view/class_gl.h"
+#include "view/gl_colour.h"
 #include "view/scene_batch.h"
 #include "view/view_shared.h"
 
@@ -34,7 +35,8 @@ struct TrajectoryBatches {
 namespace {
 
 Colour4 Of(const datastore::Rgb& c, float alpha) {
-  return {float(c[0] / 256), float(c[1] / 256), float(c[2] / 256), alpha};
+  const auto gl = GlColour(c);
+  return {gl[0], gl[1], gl[2], alpha};
 }
 
 float LineWidthOf(double w) { return w > 0 ? float(w) : 0.1f; }
@@ -88,8 +90,8 @@ void ClassGl::DrawTrajectory() {
 
   // 1. Frame preparation.
   tv.ValueOffset = {0, 0, 0};
-  const datastore::Rgb& bg = sb.ColourBackground;
-  glClearColor(float(bg[0] / 256), float(bg[1] / 256), float(bg[2] / 256), 1);
+  const auto bg = GlColour(sb.ColourBackground);
+  glClearColor(bg[0], bg[1], bg[2], 1);
   glClearDepth(1);
   glShadeModel(GL_FLAT);
   if (CURRINDEXI < 0 && control_) {

@@ -11,6 +11,7 @@
 #include "platform/glview/glview.h"
 #include "platform/runtime/rterror.h"
 #include "view/class_gl.h"
+#include "view/gl_colour.h"
 
 namespace vantrel::view {
 namespace {
@@ -70,7 +71,8 @@ void ClassGl::SetEditState(long state) {
         LightBackOn = 1;
       } else {
         LightBackOn = 0;
-        r = float(bg[0] / 256), g = float(bg[1] / 256), b = float(bg[2] / 256), a = 1;
+        const auto gl = GlColour(bg);
+        r = gl[0], g = gl[1], b = gl[2], a = 1;
       }
       if (ctl) WithContext(*ctl, [&] { glClearColor(r, g, b, a); });
       break;

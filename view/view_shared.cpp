@@ -1,6 +1,6 @@
 #include "view/view_shared.h"
 
-#include <cstdlib>
+#include "platform/shell/shell.h"
 
 namespace vantrel::view {
 namespace {
@@ -19,14 +19,7 @@ ScopedViewShared::ScopedViewShared()
 
 ScopedViewShared::~ScopedViewShared() { Current() = previous_; }
 
-std::filesystem::path UserDataFolder() {
-  namespace fs = std::filesystem;
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && *xdg) return fs::path(xdg) / "Vantrel";
-  const char* home = std::getenv("HOME");
-  fs::path base = home && *home ? fs::path(home) : fs::temp_directory_path();
-  return base / ".local" / "share" / "Vantrel";
-}
+std::filesystem::path UserDataFolder() { return std::filesystem::path(platform::DataHome()) / "Vantrel"; }
 
 std::string DefaultWorkFolder() {
   const std::filesystem::path folder = UserDataFolder();

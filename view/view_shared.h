@@ -54,8 +54,8 @@ class ScopedViewShared {
   std::shared_ptr<ViewShared> current_, previous_;
 };
 
-// The per-user data folder of the program ($XDG_DATA_HOME/Vantrel, else
-// ~/.local/share/Vantrel). Not created here.
+// The per-user data folder of the program: Vantrel in the user's data folder
+// (platform::DataHome). Not created here.
 std::filesystem::path UserDataFolder();
 
 // The working folder when the user named none: UserDataFolder as text ending in "/", created

@@ -40,7 +40,6 @@ class FakeClock : public Clock {
     serial_ += seconds / 86400.0;
     mono_ += seconds;
   }
-  void SetNow(double serial) { serial_ = serial; }
 
  private:
   double serial_;

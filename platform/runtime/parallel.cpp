@@ -68,16 +68,13 @@ void ParallelFor(size_t n, unsigned threads, const std::function<void(size_t)>& 
     });
   if (wait) {
     std::unique_lock<std::mutex> lock(m);
-    while (running > 0) {
-      if (cv.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return running == 0; })) break;
-      lock.unlock();
+    WaitWhilePumping(lock, cv, std::chrono::milliseconds(waitMs), [&] { return running == 0; }, [&] {
       try {
         wait();
       } catch (...) {
         failure.Keep();
       }
-      lock.lock();
-    }
+    });
   } else {
     work();
   }
@@ -124,19 +121,15 @@ void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::functi
   for (size_t i = 0; i < n && !failure.failed; ++i) {
     {
       std::unique_lock<std::mutex> lock(m);
-      while (!done[i] && !failure.failed) {
-        if (ready.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return done[i] || failure.failed.load(); }))
-          break;
-        if (wait) {
-          lock.unlock();
-          try {
-            wait();
-          } catch (...) {
-            failure.Keep();
-          }
-          lock.lock();
-        }
-      }
+      WaitWhilePumping(lock, ready, std::chrono::milliseconds(waitMs), [&] { return done[i] || failure.failed.load(); },
+                       [&] {
+                         if (!wait) return;
+                         try {
+                           wait();
+                         } catch (...) {
+                           failure.Keep();
+                         }
+                       });
     }
     if (failure.failed) break;
     try {

@@ -2,8 +2,11 @@
 // Work on several cores for the long steps of a load (reading a sheet, writing and reading the
 // data file), with the calling thread free to keep the window alive while it waits.
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 
 namespace vantrel::rt {
 
@@ -27,5 +30,18 @@ void ParallelFor(size_t n, unsigned threads, const std::function<void(size_t)>& 
 void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::function<void(size_t)>& produce,
                      const std::function<void(size_t)>& consume, const std::function<void()>& wait = {},
                      int waitMs = 20);
+
+// Waits on cv (lock held) until done() holds; each time `every` passes without it, runs pump()
+// with the lock released (the event loop's pass), so that the window stays alive meanwhile.
+template <class Done, class Pump>
+void WaitWhilePumping(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                      std::chrono::milliseconds every, Done done, Pump pump) {
+  while (!done()) {
+    if (cv.wait_for(lock, every, done)) return;
+    lock.unlock();
+    pump();
+    lock.lock();
+  }
+}
 
 }  // namespace vantrel::rt

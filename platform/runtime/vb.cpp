@@ -259,10 +259,7 @@ std::string CStr(double x) {
 
 // --- Format (numbers) ------------------------------------------------------------------------
 
-namespace {
-
-// Splits a pattern into sections at ";" outside quotes and escapes.
-std::vector<std::string_view> SplitSections(std::string_view p) {
+std::vector<std::string_view> FormatSections(std::string_view p) {
   std::vector<std::string_view> out;
   size_t start = 0;
   bool quoted = false;
@@ -278,6 +275,8 @@ std::vector<std::string_view> SplitSections(std::string_view p) {
   out.push_back(p.substr(start));
   return out;
 }
+
+namespace {
 
 struct Item {
   enum Kind { Literal, Digit, Point, Comma, Exp, Percent } kind;
@@ -479,7 +478,7 @@ std::string FormatSection(double v, bool negative, std::string_view pattern) {
 std::string Format(double x, std::string_view pattern) {
   if (pattern.empty()) return CStr(x);
   if (!std::isfinite(x)) return CStr(x);
-  std::vector<std::string_view> sections = SplitSections(pattern);
+  std::vector<std::string_view> sections = FormatSections(pattern);
   if (x < 0 && sections.size() >= 2 && !sections[1].empty())
     return FormatSection(-x, false, sections[1]);
   if (x == 0 && sections.size() >= 3 && !sections[2].empty())

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::rt {
 
@@ -28,6 +29,8 @@ std::string CStr(double x);
 // the locale's decimal and grouping characters. Rounding is half away from zero on the value's
 // 15 significant decimal digits. An empty pattern gives CStr(x).
 std::string Format(double x, std::string_view pattern);
+// A number pattern's sections: its parts between the ";" that are not quoted or escaped ("\").
+std::vector<std::string_view> FormatSections(std::string_view pattern);
 
 // A date serial (days since 30 December 1899, fraction = time of day) with a date pattern:
 // d dd ddd dddd, m mm mmm mmmm (minutes when after h or before s), y yy yyyy, h hh, n nn,

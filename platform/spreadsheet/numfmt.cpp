@@ -16,23 +16,6 @@ constexpr double kFirstSerialPastDates = 2958466;  // 1 January 10000
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-std::vector<std::string_view> Sections(std::string_view code) {
-  std::vector<std::string_view> out;
-  size_t start = 0;
-  bool quoted = false;
-  for (size_t i = 0; i < code.size(); ++i) {
-    char c = code[i];
-    if (c == '"') quoted = !quoted;
-    else if (!quoted && c == '\\') ++i;
-    else if (!quoted && c == ';') {
-      out.push_back(code.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  out.push_back(code.substr(start));
-  return out;
-}
-
 // Drops colours, conditions and locale tags, padding and fill characters; keeps currency
 // symbols of [$x-nnn] as literals and elapsed-time brackets as plain letters.
 std::string Clean(std::string_view s) {
@@ -164,7 +147,7 @@ std::string Elapsed(double x, std::string_view sec) {
 
 }  // namespace
 
-bool IsDateFormat(std::string_view code) { return HasDateLetters(Sections(code)[0]); }
+bool IsDateFormat(std::string_view code) { return HasDateLetters(rt::FormatSections(code)[0]); }
 
 std::string GeneralNumber(double x) { return rt::CStr(x); }
 
@@ -181,7 +164,7 @@ std::string EnglishNumber(double x) {
 std::string FormatNumber(double x, std::string_view code) {
   if (!std::isfinite(x)) return "#NUM!";
   if (int frac = FixedDecimals(code); frac >= 0 && std::fabs(x) < 1e15) return FormatFixed(x, frac);
-  std::vector<std::string_view> secs = Sections(code);
+  std::vector<std::string_view> secs = rt::FormatSections(code);
   if (secs.size() == 1 && IsGeneral(secs[0])) return GeneralNumber(x);
   if (HasDateLetters(secs[0])) {
     std::string_view sec = secs[0];

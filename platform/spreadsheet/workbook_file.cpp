@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +19,7 @@
 
 #include "platform/events/events.h"
 #include "platform/runtime/clock.h"
+#include "platform/runtime/event_guard.h"
 #include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 #include "platform/runtime/vb.h"
@@ -750,7 +752,8 @@ void LoadXlsxShared(XlsxSource& src, Book& book) {
 void ReadXlsxSheet(XlsxSource& src, Book& book, Sheet& s, const std::string& part, std::string& selActive);
 
 // Runs a long read on a work thread while this thread (the window's) runs a pass of the event
-// loop about every 20 ms. A handler's fault in a pass is its own: it does not end the read.
+// loop about every 20 ms. A handler's fault in a pass is its own: it does not end the read; it
+// leaves a line on standard error.
 void WhileTheWindowLives(const std::function<void()>& read) {
   rt::ParallelFor(
       1, 1, [&](size_t) { read(); },
@@ -758,6 +761,8 @@ void WhileTheWindowLives(const std::function<void()>& read) {
         try {
           platform::DoEvents();
         } catch (...) {
+          std::fprintf(stderr, "vantrel: event pass during a workbook read: %s\n",
+                       rt::FailureDescription(std::current_exception()).c_str());
         }
       },
       20);

@@ -234,6 +234,15 @@ bool Control::DragEvent(QWidget* from, QEvent* event) {
   }
 }
 
+void RaiseMouseStep(const QMouseEvent& m, QPoint at, const MouseHandler& down, const MouseHandler& move,
+                    const MouseHandler& up) {
+  const double x = PixelsToTwips(at.x()), y = PixelsToTwips(at.y());
+  const int shift = ShiftBits(m.modifiers());
+  if (m.type() == QEvent::MouseButtonPress) Raise(down, ButtonBits(m.button()), shift, x, y);
+  else if (m.type() == QEvent::MouseMove) Raise(move, ButtonBits(m.buttons()), shift, x, y);
+  else Raise(up, ButtonBits(m.button()), shift, x, y);
+}
+
 bool Control::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
   if (dragMode_ == 1 && watched == widget_ &&
@@ -249,17 +258,12 @@ bool Control::eventFilter(QObject* watched, QEvent* event) {
       if (detail::CameFromInnerControl(from, m->position().toPoint())) break;
       QPoint p = from->mapTo(widget_->window(), m->position().toPoint());
       p = widget_->mapFrom(widget_->window(), p);
-      double x = PixelsToTwips(p.x()), y = PixelsToTwips(p.y());
-      int shift = ShiftBits(m->modifiers());
-      if (event->type() == QEvent::MouseButtonPress) {
-        Raise(MouseDown, ButtonBits(m->button()), shift, x, y);
-      } else if (event->type() == QEvent::MouseMove) {
-        Raise(MouseMove, ButtonBits(m->buttons()), shift, x, y);
-      } else {
-        Raise(MouseUp, ButtonBits(m->button()), shift, x, y);
-        if (clickFromMouse_ && m->button() == Qt::LeftButton && widget_ && widget_->rect().contains(p))
-          Raise(Click);
-      }
+      RaiseMouseStep(*m, p, MouseDown, MouseMove, MouseUp);
+      // A click: the left button let go over the control, for a control that takes its Click
+      // from the mouse.
+      if (event->type() == QEvent::MouseButtonRelease && clickFromMouse_ && m->button() == Qt::LeftButton &&
+          widget_ && widget_->rect().contains(p))
+        Raise(Click);
       break;
     }
     case QEvent::MouseButtonDblClick:

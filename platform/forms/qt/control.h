@@ -22,6 +22,7 @@
 #include "platform/runtime/event_guard.h"
 
 class QKeyEvent;
+class QMouseEvent;
 
 namespace vantrel::forms {
 
@@ -160,6 +161,11 @@ int WindowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 int WindowsKeyCode(const QKeyEvent* event);
 int ShiftBits(Qt::KeyboardModifiers modifiers);
 int ButtonBits(Qt::MouseButtons buttons);
+// Raises MouseDown, MouseMove or MouseUp for a press, move or release seen at `at` (pixels of
+// the receiver): the button pressed or released (the buttons held, for a move), the shift keys
+// and the point in twips. Each receiver has its own rule for the Click that may follow.
+void RaiseMouseStep(const QMouseEvent& m, QPoint at, const MouseHandler& down, const MouseHandler& move,
+                    const MouseHandler& up);
 // A character re-sent after its key-down was kept from the control (key Qt::Key_unknown, the text
 // only): widgets raise a key press for it, not a key-down.
 bool IsCharacterOnly(const QKeyEvent* event);

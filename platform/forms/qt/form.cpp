@@ -288,16 +288,9 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
       auto* m = static_cast<QMouseEvent*>(event);
       if (detail::CameFromInnerControl(client_, m->position().toPoint())) break;
       QPoint p = client_->mapTo(this, m->position().toPoint());
-      double x = PixelsToTwips(p.x()), y = PixelsToTwips(p.y());
-      int shift = ShiftBits(m->modifiers());
-      if (event->type() == QEvent::MouseButtonPress) {
-        Raise(MouseDown, ButtonBits(m->button()), shift, x, y);
-      } else if (event->type() == QEvent::MouseMove) {
-        Raise(MouseMove, ButtonBits(m->buttons()), shift, x, y);
-      } else {
-        Raise(MouseUp, ButtonBits(m->button()), shift, x, y);
-        if (m->button() == Qt::LeftButton) Raise(Click);
-      }
+      RaiseMouseStep(*m, p, MouseDown, MouseMove, MouseUp);
+      // A form's Click: every release of the left button that its client area saw.
+      if (event->type() == QEvent::MouseButtonRelease && m->button() == Qt::LeftButton) Raise(Click);
       break;
     }
     case QEvent::MouseButtonDblClick:

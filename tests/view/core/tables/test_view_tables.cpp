@@ -361,6 +361,30 @@ TEST_F(Tick, WatcherErrorsDoNotStopTheTick) {
   EXPECT_EQ(gl_.movies, 1);
 }
 
+// --- the per-user data folder -------------------------------------------------------------
+
+// A relative XDG_DATA_HOME is passed over, as the desktop files' folder passes it over: a folder
+// that moved with the working folder would lose the files written there.
+TEST(UserDataFolder, IsVantrelInTheDataHomeAndPassesOverARelativeOne) {
+  struct Case {
+    const char* xdgData;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"/data/own", "/data/own/Vantrel"},
+      {"data/own", "/home/someone/.local/share/Vantrel"},
+      {"", "/home/someone/.local/share/Vantrel"},
+      {nullptr, "/home/someone/.local/share/Vantrel"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.xdgData ? c.xdgData : "(unset)");
+    test::EnvGuard env("HOME", "/home/someone");
+    env.Set("XDG_DATA_HOME", c.xdgData);
+    EXPECT_EQ(UserDataFolder(), std::filesystem::path(c.want));
+    EXPECT_EQ(FixedEventFile(), std::filesystem::path(c.want) / "VantrelEvents.txt");
+  }
+}
+
 // --- the fixed-path files -----------------------------------------------------------------
 
 class FixedFiles : public ViewTables {
