@@ -20,10 +20,7 @@ namespace {
 
 constexpr const char* kFileExts = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
 
-bool& RecordsSaved() {
-  static bool saved = false;
-  return saved;
-}
+bool& RecordsSaved() { return Store().Association.recordsSaved; }
 
 platform::ToolRunner& Runner() {
   static platform::ToolRunner r;
@@ -32,7 +29,7 @@ platform::ToolRunner& Runner() {
 
 // The first failure of the run is logged with its reason; every later one only passed over.
 void TellOnce(const std::string& description) {
-  static bool told = false;
+  bool& told = Store().Association.failureTold;
   if (told) return;
   told = true;
   std::fprintf(stderr, "vantrel: file association: %s\n", description.c_str());
@@ -110,7 +107,5 @@ bool SaveAssociationRecords() {
   RecordsSaved() = true;
   return true;
 }
-
-void ResetAssociationRecordsForTesting() { RecordsSaved() = false; }
 
 }  // namespace vantrel::datastore

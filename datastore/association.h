@@ -25,7 +25,6 @@ std::string ProgramCommand();
 // Once per run: section "App" of the settings, "associateEXE" := the executable name and
 // "associateEXT" := ".vnx". Returns true when it wrote them.
 bool SaveAssociationRecords();
-void ResetAssociationRecordsForTesting();
 
 // The runner of the desktop's cache tools (tests record instead of running them).
 void SetAssociationToolRunner(platform::ToolRunner runner);  // empty: the real tools

@@ -381,8 +381,6 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
   const unsigned threads = hooks.readThreads ? hooks.readThreads
                                              : std::min({rt::ThreadsFor(left, kBytesPerThread), kConvertThreads, cores - 1});
-  // The separators of the number reader are read here, before any other thread converts.
-  numerics::ValLoc(std::string_view("0"));
   if (!file.IsOpen()) {
     LinInputW(s, file, line);  // logs the failed read
   } else if (threads > 1 && !file.Eof()) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "numerics/numerics_state.h"
 #include "numerics/valloc.h"
 
 namespace vantrel::datastore {
@@ -13,12 +14,6 @@ namespace vantrel::datastore {
 namespace {
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The separators are read on the first non-empty call of the locale parser.
-void EnsureSeparators() {
-  if (numerics::DecimalSep.empty() && numerics::ThousandSep.empty())
-    numerics::ValLoc(std::string_view("0"));
-}
 
 constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
@@ -47,7 +42,7 @@ inline bool ShortNumber(std::string_view s, double& out) {
     }
   }
   if (digits == 0 || digits > 15) return false;
-  const std::string& t = numerics::ThousandSep;
+  const std::string& t = numerics::Numerics().ThousandSep;
   const char t0 = t.empty() ? '\0' : t[0];
   if ((t0 >= '0' && t0 <= '9') || t0 == '-') return false;
   if (sep && !(intDigits > 0 && frac == 10)) {
@@ -72,7 +67,7 @@ bool FastNumber(std::string_view s, double& out) {
   if (q == e) {
     if (intDigits == 0) return false;
     // Digits only: no separator can be in them unless the grouping mark is a digit or "-".
-    const std::string& t = numerics::ThousandSep;
+    const std::string& t = numerics::Numerics().ThousandSep;
     if (!t.empty() && (IsDigit(t[0]) || t[0] == '-')) return false;
   } else {
     const char sep = *q;
@@ -85,7 +80,7 @@ bool FastNumber(std::string_view s, double& out) {
     if (!writerForm) {
       // A "." number is plain for the locale parser unless "." is the grouping mark.
       if (sep == ',') return false;
-      const std::string& t = numerics::ThousandSep;
+      const std::string& t = numerics::Numerics().ThousandSep;
       if (!t.empty() && (t[0] == '.' || IsDigit(t[0]) || t[0] == '-')) return false;
       if (intDigits + fracDigits == 0) return false;
     }
@@ -101,7 +96,7 @@ bool FastNumber(std::string_view s, double& out) {
 
 double ValNumW(std::string_view text) {
   if (text.empty()) return 0.0;
-  EnsureSeparators();
+  numerics::ReadSeparatorsOnce();
   double v;
   if (FastNumber(text, v)) return v;
   int flag = -1;

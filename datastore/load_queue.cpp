@@ -14,22 +14,18 @@
 namespace vantrel::datastore {
 namespace {
 
-struct Queue {
-  std::function<void()> body;
-  std::deque<LoadPrepare> pending;
-  bool running = false;
-  bool quit = false;
-};
-
-Queue& Q() {
-  static Queue q;
-  return q;
+std::function<void()>& Body() {
+  static std::function<void()> body;
+  return body;
 }
+
+LoadQueueState& Q() { return Store().LoadQueue; }
 
 // Clears the running mark however the load ends.
 struct RunningMark {
-  RunningMark() { Q().running = true; }
-  ~RunningMark() { Q().running = false; }
+  explicit RunningMark(LoadQueueState& q) : q_(q) { q_.running = true; }
+  ~RunningMark() { q_.running = false; }
+  LoadQueueState& q_;
 };
 
 // One load. An exception that no step handles (memory that could not be had, a fault of the
@@ -61,19 +57,19 @@ void RunGuardedLoad() {
 }  // namespace
 
 void RequestLoad(LoadPrepare prepare) {
-  Queue& q = Q();
+  LoadQueueState& q = Q();
   if (q.quit) return;
   if (q.running) {
     if (!prepare && !q.pending.empty() && !q.pending.back()) return;
     q.pending.push_back(std::move(prepare));
     return;
   }
-  RunningMark mark;
+  RunningMark mark(q);
   LoadPrepare next = std::move(prepare);
   for (;;) {
     if (next) next();
-    if (q.body)
-      q.body();
+    if (Body())
+      Body()();
     else
       RunGuardedLoad();
     if (q.pending.empty() || q.quit) break;
@@ -92,13 +88,6 @@ void NotifyQuit() {
 }
 bool QuitRequested() { return Q().quit; }
 
-void SetLoadBody(std::function<void()> body) { Q().body = std::move(body); }
-
-void ResetLoadQueueForTesting() {
-  Queue& q = Q();
-  q.pending.clear();
-  q.running = false;
-  q.quit = false;
-}
+void SetLoadBody(std::function<void()> body) { Body() = std::move(body); }
 
 }  // namespace vantrel::datastore

@@ -29,6 +29,4 @@ bool QuitRequested();
 // Replaces the body of one load (RunOneLoad) for tests; nullptr brings it back.
 void SetLoadBody(std::function<void()> body);
 
-void ResetLoadQueueForTesting();
-
 }  // namespace vantrel::datastore

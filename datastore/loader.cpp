@@ -57,7 +57,7 @@ std::string DemoFile(const std::string& folder) {
 
 }  // namespace
 
-void SetLoaderStepsForTesting(LoaderSteps steps) { Steps() = std::move(steps); }
+void SetLoaderSteps(LoaderSteps steps) { Steps() = std::move(steps); }
 
 std::string CurrentDataFileIn(const std::string& workingFolder) {
   return (fs::path(workingFolder) / "_Vantrel.vnx").string();

@@ -27,6 +27,6 @@ struct LoaderSteps {
   std::function<void(DataStore&, LoadWork&)> reader;
   std::function<void(DataStore&, LoadWork&)> displayPass;
 };
-void SetLoaderStepsForTesting(LoaderSteps steps);
+void SetLoaderSteps(LoaderSteps steps);
 
 }  // namespace vantrel::datastore

@@ -1,5 +1,6 @@
 #include "datastore/state.h"
 
+#include "platform/runtime/service_slot.h"
 #include "platform/runtime/utf8.h"
 
 namespace vantrel::datastore {
@@ -8,30 +9,23 @@ DataStore::DataStore()
     : MainWindow(std::make_shared<NullMainWindow>()), View(std::make_shared<NullView>()) {}
 
 namespace {
-std::shared_ptr<DataStore>& Current() {
-  static std::shared_ptr<DataStore> store = std::make_shared<DataStore>();
-  return store;
-}
+constinit rt::ServiceSlot<DataStore> g_store{&rt::MakeDefault<DataStore>};
 }  // namespace
 
-DataStore& Store() { return *Current(); }
+DataStore& Store() { return g_store.get(); }
 
-void SetStore(std::shared_ptr<DataStore> store) {
-  Current() = store ? std::move(store) : std::make_shared<DataStore>();
-}
+void SetStore(std::shared_ptr<DataStore> store) { g_store.set(std::move(store)); }
 
-ScopedStore::ScopedStore() : store_(std::make_shared<DataStore>()), previous_(Current()) {
-  Current() = store_;
-}
+ScopedStore::ScopedStore() : scope_(g_store, std::make_shared<DataStore>()) {}
 
 ScopedStore::ScopedStore(std::shared_ptr<MainWindowServices> main,
                          std::shared_ptr<ViewServices> view)
     : ScopedStore() {
-  if (main) store_->MainWindow = std::move(main);
-  if (view) store_->View = std::move(view);
+  if (main) store().MainWindow = std::move(main);
+  if (view) store().View = std::move(view);
 }
 
-ScopedStore::~ScopedStore() { Current() = previous_; }
+ScopedStore::~ScopedStore() = default;
 
 void AddLogLine(MainWindowServices& main, std::string_view line) {
   std::string text = main.Text20Text();

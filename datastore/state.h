@@ -10,12 +10,16 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "datastore/services.h"
 #include "datastore/settings_record.h"
 #include "datastore/tables.h"
+#include "datastore/text_push.h"
+#include "platform/runtime/service_slot.h"
 
 namespace vantrel::datastore {
 
@@ -43,6 +47,26 @@ struct SettingsEntry {
 struct MovieFilePartsRecord {
   std::string Prefix;
   std::string Folder;
+};
+
+// Load requests that wait for the running load, and the load's marks.
+struct LoadQueueState {
+  std::deque<std::function<void()>> pending;
+  bool running = false;
+  bool quit = false;
+};
+
+// What the worksheet watcher saw last, and whether one of its boxes is open.
+struct WatcherState {
+  std::string lastSheet;
+  std::string lastCaption;
+  bool boxOpen = false;
+};
+
+// The file association: its records are saved and its first failure told once per run.
+struct AssociationState {
+  bool recordsSaved = false;
+  bool failureTold = false;
 };
 
 struct DataStore {
@@ -126,6 +150,13 @@ struct DataStore {
 
   // Failure count of the line reader, for the whole run.
   long LinInputFailures = 0;
+
+  // --- run state of the loader's parts -------------------------------------------------------
+  LoadQueueState LoadQueue;
+  WatcherState Watcher;
+  AssociationState Association;
+  InterfaceGridT InterfaceCells;            // the cells pushed through ClassInterface
+  InterfaceEventGridT InterfaceEventCells;
 };
 
 // The store in force.
@@ -142,11 +173,10 @@ class ScopedStore {
   ~ScopedStore();
   ScopedStore(const ScopedStore&) = delete;
   ScopedStore& operator=(const ScopedStore&) = delete;
-  DataStore& store() { return *store_; }
+  DataStore& store() { return scope_.get(); }
 
  private:
-  std::shared_ptr<DataStore> store_;
-  std::shared_ptr<DataStore> previous_;
+  rt::ServiceSlot<DataStore>::Scoped scope_;
 };
 
 }  // namespace vantrel::datastore

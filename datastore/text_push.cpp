@@ -9,15 +9,9 @@
 
 namespace vantrel::datastore {
 
-InterfaceGridT& InterfaceGrid() {
-  static InterfaceGridT g;
-  return g;
-}
+InterfaceGridT& InterfaceGrid() { return Store().InterfaceCells; }
 
-InterfaceEventGridT& InterfaceEventGrid() {
-  static InterfaceEventGridT g;
-  return g;
-}
+InterfaceEventGridT& InterfaceEventGrid() { return Store().InterfaceEventCells; }
 
 namespace {
 

@@ -14,20 +14,11 @@ namespace vantrel::datastore {
 
 namespace {
 
-struct WatchMemory {
-  std::string lastSheet;
-  std::string lastCaption;
-  bool boxOpen = false;
-};
-
-WatchMemory& Memory() {
-  static WatchMemory m;
-  return m;
-}
+WatcherState& Memory() { return Store().Watcher; }
 
 // A box of the watcher; while it is open further watcher calls return at once.
 int WatcherBox(const std::string& text, int style, const std::string& title) {
-  WatchMemory& m = Memory();
+  WatcherState& m = Memory();
   m.boxOpen = true;
   int answer = 0;
   try {
@@ -52,10 +43,8 @@ bool IsQuietError(int n) {
 
 bool WatcherBoxOpen() { return Memory().boxOpen; }
 
-void ResetWatcherForTesting() { Memory() = WatchMemory{}; }
-
 void ExcelWatchXls() {
-  WatchMemory& m = Memory();
+  WatcherState& m = Memory();
   if (m.boxOpen) return;
   DataStore& s = Store();
   const std::string& key = s.StringSettings.FormulaKeyWord;

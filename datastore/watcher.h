@@ -14,7 +14,6 @@ void ExcelWatchXls();
 bool WatcherBoxOpen();
 
 // Forgets the last sheet name and window caption (a new run).
-void ResetWatcherForTesting();
 
 inline constexpr const char* kForcedLastFormula = "kkkkkkkkkkkkkkkkkkk";
 inline constexpr const char* kForcedPendingFormula = "oooooooooooooooooo";

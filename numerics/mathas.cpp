@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "numerics/numerics_state.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/rterror.h"
@@ -112,25 +113,22 @@ void CplxMul(double a, double b, double c, double d, double& re, double& im) {
 
 std::string UTrim(std::string_view s) { return rt::UCase(rt::Trim(s)); }
 
-namespace {
-bool g_boxOpen = false;
-int g_suppressed = 0;
-}  // namespace
-
-int PetiteErreurSuppressed() { return g_suppressed; }
+int PetiteErreurSuppressed() { return Numerics().errorsSuppressed; }
 
 void PetiteErreur(std::string_view msg) {
   if (!msg.empty() && msg[0] == '_') return;
-  if (g_boxOpen) {
-    ++g_suppressed;
+  NumericsState& n = Numerics();
+  if (n.errorBoxOpen) {
+    ++n.errorsSuppressed;
     std::fprintf(stderr, "Petite erreur (not shown, a box is open): %.*s\n",
                  static_cast<int>(msg.size()), msg.data());
     return;
   }
   struct Open {
-    Open() { g_boxOpen = true; }
-    ~Open() { g_boxOpen = false; }
-  } open;
+    explicit Open(bool& mark) : mark_(mark) { mark_ = true; }
+    ~Open() { mark_ = false; }
+    bool& mark_;
+  } open(n.errorBoxOpen);
   const std::string text =
       std::string(msg) + kLineSep +
       "Une petite erreur s'est produite, erreur d'arrondi ou avertissement de norme nulle, ..." +

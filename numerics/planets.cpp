@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "numerics/mathas.h"
+#include "numerics/numerics_state.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::numerics {
@@ -58,13 +59,23 @@ struct Cached {
   Vec3 pos;
 };
 
-struct State {
+}  // namespace
+
+// The planet table and the last positions, for the run.
+struct PlanetState {
   bool filled = false;
   std::optional<Cached> sun;    // the Sun seen from the Earth
   std::optional<Cached> earth;  // the Earth seen from the Sun
   std::array<PlanetRecord, 12> table{};
 };
-State g_state;
+
+namespace {
+
+PlanetState& St() {
+  std::shared_ptr<PlanetState>& p = Numerics().planets;
+  if (!p) p = std::make_shared<PlanetState>();
+  return *p;
+}
 
 void InitPlanetTable(std::array<PlanetRecord, 12>& t) {
   // name, GM, period, inclination, eccentricity, node, perihelion, primary, radius,
@@ -116,9 +127,9 @@ void InitPlanetTable(std::array<PlanetRecord, 12>& t) {
 }
 
 void FirstCall() {
-  if (g_state.filled) return;
-  InitPlanetTable(g_state.table);
-  g_state.filled = true;
+  if (St().filled) return;
+  InitPlanetTable(St().table);
+  St().filled = true;
 }
 
 // The position of one row of the table at T; addPi turns the Sun seen from the Earth into
@@ -152,8 +163,8 @@ const Vec3& Cache(std::optional<Cached>& c, double T, const Elements& el, bool a
   return c->pos;
 }
 
-const Vec3& Sun(double T) { return Cache(g_state.sun, T, kElements[0], false); }
-const Vec3& Earth(double T) { return Cache(g_state.earth, T, kElements[3], true); }
+const Vec3& Sun(double T) { return Cache(St().sun, T, kElements[0], false); }
+const Vec3& Earth(double T) { return Cache(St().earth, T, kElements[3], true); }
 
 Vec3 Moon(double T) {
   const Elements& s = kElements[0];
@@ -206,7 +217,7 @@ void PlanetPos(double T, double body, double /*spare*/, Vec3& pos, Vec3& pos2) {
   }
   Vec3 helio;
   if (body == kBodySun) {
-    g_state.sun.reset();
+    St().sun.reset();
   } else {
     const double row = rt::RoundHalfEven(body);
     if (!(row >= 0 && row < kRows)) throw rt::RtError(rt::kErrSubscript);
@@ -217,8 +228,6 @@ void PlanetPos(double T, double body, double /*spare*/, Vec3& pos, Vec3& pos2) {
   pos2 = Vec3(helio.e[0] + sun.e[0], helio.e[1] + sun.e[1], helio.e[2]);
 }
 
-const std::array<PlanetRecord, 12>& PlanetTable() { return g_state.table; }
-
-void ResetPlanetPosForTesting() { g_state = State{}; }
+const std::array<PlanetRecord, 12>& PlanetTable() { return St().table; }
 
 }  // namespace vantrel::numerics

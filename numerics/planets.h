@@ -47,7 +47,4 @@ struct PlanetRecord {
 };
 const std::array<PlanetRecord, 12>& PlanetTable();
 
-// Forgets the tables and both caches, as at the start of a run (tests only).
-void ResetPlanetPosForTesting();
-
 }  // namespace vantrel::numerics

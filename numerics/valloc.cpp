@@ -1,5 +1,6 @@
 #include "numerics/valloc.h"
 
+#include "numerics/numerics_state.h"
 #include "platform/forms/msgbox.h"
 #include "platform/locale/locale.h"
 #include "platform/runtime/rterror.h"
@@ -8,11 +9,7 @@
 
 namespace vantrel::numerics {
 
-std::string DecimalSep;
-std::string ThousandSep;
-
 namespace {
-bool g_separatorsRead = false;
 // Per thread: a reader that converts on several threads gives each its own scope.
 thread_local NumberErrorScope* g_errorScope = nullptr;
 
@@ -35,7 +32,7 @@ void RemoveSeparator(std::string& s, std::string_view sep) {
 
 // True when the text needs none of the rewriting steps: no blank, no quote, no comma and no
 // character of the thousands separator.
-bool Plain(std::string_view s) {
+bool Plain(std::string_view s, const std::string& ThousandSep) {
   const char t = ThousandSep.empty() ? '\0' : ThousandSep[0];
   for (char c : s) {
     if (c == ' ' || c == '"' || c == ',' || c == '\xC2' || (t && c == t)) return false;
@@ -60,14 +57,15 @@ std::string GetLocaleStr(long lcType) {
 }
 
 void GetLocaleSeparators() {
-  DecimalSep = GetLocaleStr(14);
-  ThousandSep = GetLocaleStr(15);
+  NumericsState& n = Numerics();
+  n.DecimalSep = GetLocaleStr(14);
+  n.ThousandSep = GetLocaleStr(15);
 }
 
-void ResetLocaleSeparatorsForTesting() {
-  g_separatorsRead = false;
-  DecimalSep.clear();
-  ThousandSep.clear();
+const NumericsState& ReadSeparatorsOnce() {
+  NumericsState& n = Numerics();
+  std::call_once(n.separatorsRead, GetLocaleSeparators);
+  return n;
 }
 
 double ValLocale(std::string_view text, int& flag) {
@@ -78,11 +76,10 @@ double ValLocale(std::string_view text, int& flag) {
     if (b == std::string_view::npos) return 0;
     size_t e = text.find_last_not_of(' ');
     std::string_view trimmed = text.substr(b, e - b + 1);
-    if (!g_separatorsRead) {
-      GetLocaleSeparators();
-      g_separatorsRead = true;
-    }
-    if (Plain(trimmed)) return rt::Val(trimmed);
+    const NumericsState& n = ReadSeparatorsOnce();
+    const std::string& ThousandSep = n.ThousandSep;
+    const std::string& DecimalSep = n.DecimalSep;
+    if (Plain(trimmed, ThousandSep)) return rt::Val(trimmed);
 
     std::string s(trimmed);
     RemoveAll(s, " ");

@@ -10,13 +10,15 @@
 
 namespace vantrel::numerics {
 
-// The user locale's decimal and thousands separators, empty until first read.
-extern std::string DecimalSep;
-extern std::string ThousandSep;
+struct NumericsState;
 
 // One locale item: 14 the decimal separator, 15 the thousands separator ("" for others).
 std::string GetLocaleStr(long lcType);
+// Reads the separators into Numerics() now.
 void GetLocaleSeparators();
+// The state whose separators are read: read on the first call of the run, once, safely when
+// several threads call at the same time.
+const NumericsState& ReadSeparatorsOnce();
 
 // The text as a Double; flag: -1 no comma interpreted, 0 commas were grouping marks, 1 the
 // comma was decimal. The separators are read once per run, by the first non-empty call.
@@ -43,7 +45,5 @@ class NumberErrorScope {
   NumberErrorScope* outer_;
 };
 
-// Forgets the separators read, so that the next call reads the locale again (tests only).
-void ResetLocaleSeparatorsForTesting();
 
 }  // namespace vantrel::numerics

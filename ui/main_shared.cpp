@@ -3,27 +3,22 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/runtime/service_slot.h"
 #include "platform/runtime/utf8.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::ui {
 namespace {
 
-std::shared_ptr<MainSharedValues>& Current() {
-  static std::shared_ptr<MainSharedValues> v = std::make_shared<MainSharedValues>();
-  return v;
-}
+constinit rt::ServiceSlot<MainSharedValues> g_shared{&rt::MakeDefault<MainSharedValues>};
 
 }  // namespace
 
-MainSharedValues& MainShared() { return *Current(); }
+MainSharedValues& MainShared() { return g_shared.get(); }
 
-ScopedMainShared::ScopedMainShared()
-    : current_(std::make_shared<MainSharedValues>()), previous_(Current()) {
-  Current() = current_;
-}
+ScopedMainShared::ScopedMainShared() : scope_(g_shared, std::make_shared<MainSharedValues>()) {}
 
-ScopedMainShared::~ScopedMainShared() { Current() = previous_; }
+ScopedMainShared::~ScopedMainShared() = default;
 
 std::string VersionDigitsOf(int major, int minor, int revision) {
   return rt::Format(major, "000") + rt::Format(minor, "000") + rt::Format(revision, "000");

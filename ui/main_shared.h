@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/service_slot.h"
 #include "ui/version.h"
 
 namespace vantrel::ui {
@@ -29,7 +30,7 @@ class ScopedMainShared {
   ScopedMainShared& operator=(const ScopedMainShared&) = delete;
 
  private:
-  std::shared_ptr<MainSharedValues> current_, previous_;
+  rt::ServiceSlot<MainSharedValues>::Scoped scope_;
 };
 
 // The maker's banner of the caption (the version is in ui/version.h).

@@ -2,22 +2,18 @@
 
 #include "platform/shell/shell.h"
 
+#include "platform/runtime/service_slot.h"
+
 namespace vantrel::view {
 namespace {
-std::shared_ptr<ViewShared>& Current() {
-  static std::shared_ptr<ViewShared> s = std::make_shared<ViewShared>();
-  return s;
-}
+constinit rt::ServiceSlot<ViewShared> g_shared{&rt::MakeDefault<ViewShared>};
 }  // namespace
 
-ViewShared& Shared() { return *Current(); }
+ViewShared& Shared() { return g_shared.get(); }
 
-ScopedViewShared::ScopedViewShared()
-    : current_(std::make_shared<ViewShared>()), previous_(Current()) {
-  Current() = current_;
-}
+ScopedViewShared::ScopedViewShared() : scope_(g_shared, std::make_shared<ViewShared>()) {}
 
-ScopedViewShared::~ScopedViewShared() { Current() = previous_; }
+ScopedViewShared::~ScopedViewShared() = default;
 
 std::filesystem::path UserDataFolder() { return std::filesystem::path(platform::DataHome()) / "Vantrel"; }
 

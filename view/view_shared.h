@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/runtime/service_slot.h"
+
 struct GLUquadric;
 
 namespace vantrel::view {
@@ -48,10 +50,10 @@ class ScopedViewShared {
   ~ScopedViewShared();
   ScopedViewShared(const ScopedViewShared&) = delete;
   ScopedViewShared& operator=(const ScopedViewShared&) = delete;
-  ViewShared& shared() { return *current_; }
+  ViewShared& shared() { return scope_.get(); }
 
  private:
-  std::shared_ptr<ViewShared> current_, previous_;
+  rt::ServiceSlot<ViewShared>::Scoped scope_;
 };
 
 // The per-user data folder of the program: Vantrel in the user's data folder

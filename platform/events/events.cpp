@@ -1,5 +1,7 @@
 #include "platform/events/events.h"
 
+#include "platform/runtime/service_slot.h"
+
 namespace vantrel::platform {
 namespace {
 
@@ -8,17 +10,14 @@ class IdlePump : public EventPump {
   void DoEvents() override {}
 };
 
-std::shared_ptr<EventPump>& PumpSlot() {
-  static std::shared_ptr<EventPump> p = std::make_shared<IdlePump>();
-  return p;
-}
+constinit rt::ServiceSlot<EventPump> g_pump{&rt::MakeDefault<EventPump, IdlePump>};
 
 }  // namespace
 
-EventPump& Events() { return *PumpSlot(); }
+EventPump& Events() { return g_pump.get(); }
 
 void SetEventPump(std::shared_ptr<EventPump> pump) {
-  PumpSlot() = pump ? std::move(pump) : std::make_shared<IdlePump>();
+  g_pump.set(std::move(pump));
 }
 
 }  // namespace vantrel::platform

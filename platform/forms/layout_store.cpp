@@ -1,12 +1,11 @@
 #include "platform/forms/layout_store.h"
 
+#include "platform/runtime/service_slot.h"
+
 namespace vantrel::forms {
 namespace {
 
-std::shared_ptr<LayoutStore>& Slot() {
-  static std::shared_ptr<LayoutStore> s = std::make_shared<MemoryLayoutStore>();
-  return s;
-}
+constinit rt::ServiceSlot<LayoutStore> g_layouts{&rt::MakeDefault<LayoutStore, MemoryLayoutStore>};
 
 }  // namespace
 
@@ -21,10 +20,10 @@ void MemoryLayoutStore::Write(const std::string& key, const std::string& subkey,
   texts_[{key, subkey, value}] = text;
 }
 
-LayoutStore& Layouts() { return *Slot(); }
+LayoutStore& Layouts() { return g_layouts.get(); }
 
 void SetLayoutStore(std::shared_ptr<LayoutStore> store) {
-  Slot() = store ? std::move(store) : std::make_shared<MemoryLayoutStore>();
+  g_layouts.set(std::move(store));
 }
 
 }  // namespace vantrel::forms

@@ -1,18 +1,18 @@
 #include "platform/forms/msgbox.h"
 
 #include <cstddef>
+#include <cstdio>
+
+#include "platform/runtime/service_slot.h"
 
 namespace vantrel::forms {
 namespace {
 
-std::shared_ptr<MessageBoxService>& Slot() {
-  static std::shared_ptr<MessageBoxService> s = std::make_shared<ScriptedMessageBoxes>();
-  return s;
-}
+constinit rt::ServiceSlot<MessageBoxService> g_boxes{&rt::MakeDefault<MessageBoxService, LoggedMessageBoxes>};
 
 }  // namespace
 
-MessageBoxService& MessageBoxes() { return *Slot(); }
+MessageBoxService& MessageBoxes() { return g_boxes.get(); }
 
 std::string FitBoxText(const std::string& text) {
   // The lines, with CR LF and CR as LF. The box wraps lines at their blanks; a run of more than
@@ -70,7 +70,22 @@ std::string FitBoxText(const std::string& text) {
 }
 
 void SetMessageBoxService(std::shared_ptr<MessageBoxService> service) {
-  Slot() = service ? std::move(service) : std::make_shared<ScriptedMessageBoxes>();
+  g_boxes.set(std::move(service));
+}
+
+int DefaultButtonAnswer(int style) {
+  static constexpr int kButtons[6][3] = {{kOK, 0, 0},          {kOK, kCancel, 0},  {kAbort, kRetry, kIgnore},
+                                         {kYes, kNo, kCancel}, {kYes, kNo, 0},     {kRetry, kCancel, 0}};
+  const int set = style & 7;
+  if (set > 5) return kOK;
+  const int which = (style >> 8) & 3;
+  const int answer = which < 3 ? kButtons[set][which] : 0;
+  return answer ? answer : kButtons[set][0];
+}
+
+int LoggedMessageBoxes::Show(const std::string& text, int style, const std::string& title) {
+  std::fprintf(stderr, "vantrel: box \"%s\": %s\n", title.c_str(), text.c_str());
+  return DefaultButtonAnswer(style);
 }
 
 int ScriptedMessageBoxes::Show(const std::string& text, int style, const std::string& title) {

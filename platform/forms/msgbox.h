@@ -28,7 +28,7 @@ class MessageBoxService {
   virtual int Show(const std::string& text, int style, const std::string& title) = 0;
 };
 
-// The service in force (a silent one answering OK until the program installs the real one).
+// The service in force (LoggedMessageBoxes until the program installs the real one).
 MessageBoxService& MessageBoxes();
 void SetMessageBoxService(std::shared_ptr<MessageBoxService> service);
 
@@ -43,6 +43,17 @@ std::string FitBoxText(const std::string& text);
 inline int MsgBox(const std::string& text, int style = 0, const std::string& title = "") {
   return MessageBoxes().Show(text, style, title);
 }
+
+// Shows no window: writes each box's title and text to standard error and answers as a user who
+// presses the box's default button would.
+class LoggedMessageBoxes : public MessageBoxService {
+ public:
+  int Show(const std::string& text, int style, const std::string& title) override;
+};
+
+// The answer of a box's default button: the button that style's default-button part names, the
+// first one when the box has fewer buttons.
+int DefaultButtonAnswer(int style);
 
 // Records each box and answers from a script (then with a default answer).
 class ScriptedMessageBoxes : public MessageBoxService {

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <thread>
 
+#include "platform/runtime/service_slot.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::rt {
@@ -39,10 +40,7 @@ class SystemClock : public Clock {
   }
 };
 
-std::shared_ptr<Clock>& ClockSlot() {
-  static std::shared_ptr<Clock> c = std::make_shared<SystemClock>();
-  return c;
-}
+constinit ServiceSlot<Clock> g_clock{&MakeDefault<Clock, SystemClock>};
 
 std::function<void()>& EndSlot() {
   static std::function<void()> h;
@@ -56,10 +54,10 @@ double FakeClock::Timer() const {
   return frac * 86400.0;
 }
 
-Clock& CurrentClock() { return *ClockSlot(); }
+Clock& CurrentClock() { return g_clock.get(); }
 
 void SetClock(std::shared_ptr<Clock> clock) {
-  ClockSlot() = clock ? std::move(clock) : std::make_shared<SystemClock>();
+  g_clock.set(std::move(clock));
 }
 
 void End() {

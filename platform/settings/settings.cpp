@@ -5,16 +5,14 @@
 #include <tuple>
 
 #include "platform/runtime/rterror.h"
+#include "platform/runtime/service_slot.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::platform {
 
 namespace {
 
-std::shared_ptr<SettingsStore>& StoreSlot() {
-  static std::shared_ptr<SettingsStore> s = std::make_shared<MemorySettingsStore>();
-  return s;
-}
+constinit rt::ServiceSlot<SettingsStore> g_settings{&rt::MakeDefault<SettingsStore, MemorySettingsStore>};
 
 // What the store in force refused to keep during this run: a value, or nothing for a removal.
 struct Unsaved {
@@ -45,10 +43,10 @@ void Refused(const rt::RtError& e) {
 
 std::string NormaliseSettingsName(std::string_view name) { return rt::LCase(name); }
 
-SettingsStore& Settings() { return *StoreSlot(); }
+SettingsStore& Settings() { return g_settings.get(); }
 
 void SetSettingsStore(std::shared_ptr<SettingsStore> store) {
-  StoreSlot() = store ? std::move(store) : std::make_shared<MemorySettingsStore>();
+  g_settings.set(std::move(store));
   Pending() = {};
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/runtime/replace_file.h"
 #include "platform/runtime/rterror.h"
+#include "platform/runtime/service_slot.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::platform {
@@ -60,7 +61,7 @@ std::string ProgramPath() {
 
 std::string ProgramFolder() { return fs::path(ProgramPath()).parent_path().string(); }
 std::string ProgramExeName() { return fs::path(ProgramPath()).stem().string(); }
-void SetProgramPathForTesting(std::string path) { ProgramPathOverride() = std::move(path); }
+void SetProgramPath(std::string path) { ProgramPathOverride() = std::move(path); }
 
 namespace {
 
@@ -290,19 +291,16 @@ void KeyStoreRegistry::RegDelete(std::string_view path) {
 
 namespace {
 
-std::shared_ptr<Registry>& RegistrySlot() {
-  static std::shared_ptr<Registry> r;
-  return r;
+std::shared_ptr<Registry> MakeRegistry() {
+  return std::make_shared<KeyStoreRegistry>((fs::path(ConfigHome()) / "Vantrel" / "registry.txt").string());
 }
+
+constinit rt::ServiceSlot<Registry> g_registry{&MakeRegistry};
 
 }  // namespace
 
-Registry& CurrentRegistry() {
-  auto& r = RegistrySlot();
-  if (!r) r = std::make_shared<KeyStoreRegistry>((fs::path(ConfigHome()) / "Vantrel" / "registry.txt").string());
-  return *r;
-}
+Registry& CurrentRegistry() { return g_registry.get(); }
 
-void SetRegistry(std::shared_ptr<Registry> registry) { RegistrySlot() = std::move(registry); }
+void SetRegistry(std::shared_ptr<Registry> registry) { g_registry.set(std::move(registry)); }
 
 }  // namespace vantrel::platform

@@ -27,7 +27,7 @@ std::string SpecialFolder(int index);
 std::string ProgramFolder();
 std::string ProgramExeName();
 std::string ProgramPath();
-void SetProgramPathForTesting(std::string path);  // "" restores the real one
+void SetProgramPath(std::string path);  // "" restores the real one
 
 // The folder of the program's read-only data (textures, demo data file, icon): the install's
 // data folder beside the program's folder when there is one (<prefix>/bin/vantrel reads

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/runtime/service_slot.h"
 #include "platform/runtime/vb.h"
 
 namespace vantrel::spreadsheet {
@@ -24,17 +25,14 @@ std::string CellValue::AsString() const {
 }
 
 namespace {
-std::shared_ptr<Connector>& Installed() {
-  static std::shared_ptr<Connector> c;
-  return c;
-}
+constinit rt::ServiceSlot<Connector> g_connector;
 }  // namespace
 
-void SetConnector(std::shared_ptr<Connector> c) { Installed() = std::move(c); }
-std::shared_ptr<Connector> GetConnector() { return Installed(); }
+void SetConnector(std::shared_ptr<Connector> c) { g_connector.set(std::move(c)); }
+std::shared_ptr<Connector> GetConnector() { return g_connector.shared(); }
 
 Application GetRunning() {
-  auto c = Installed();
+  auto c = g_connector.shared();
   if (!c) throw rt::RtError(rt::kErrCannotCreate);
   return c->Attach();
 }

@@ -104,8 +104,6 @@ class JourneyTest : public ::testing::Test {
     env.Set("XDG_RUNTIME_DIR", (home / "runtime").c_str());
     env.Set("VANTREL_WORKBOOK", nullptr);
     env.Set("VANTREL_CALC", nullptr);
-    datastore::ResetLoadQueueForTesting();
-    datastore::ResetWatcherForTesting();
     boxTimer.setInterval(50);
     QObject::connect(&boxTimer, &QTimer::timeout, [this] { AnswerOpenBox(); });
     boxTimer.start();

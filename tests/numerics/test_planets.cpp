@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "numerics/julian.h"
+#include "numerics/numerics_state.h"
 #include "numerics/planets.h"
 #include "platform/runtime/rterror.h"
 
@@ -37,7 +38,7 @@ double TOf(double y, double m, double d) {
 
 class PlanetPosTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetPlanetPosForTesting(); }
+  ScopedNumerics freshRun;
 };
 
 // Values at T = 0 (31 December 1900, 0 h) to 5 significant digits.
@@ -69,7 +70,7 @@ TEST_F(PlanetPosTest, FirstCallAtEpochForMarsOrMoon) {
   Vec3 pos, pos2;
   PlanetPos(0, 4, 0, pos, pos2);
   ExpectRel(pos2, Vec3(-1.3470e11, 4.5105e10, 7.889e9), 1e-4, "Mars first");
-  ResetPlanetPosForTesting();
+  ScopedNumerics nextRun;
   PlanetPos(0, 31, 4, pos, pos2);
   Vec3 earth, dummy;
   PlanetPos(0, 3, 0, earth, dummy);
@@ -181,7 +182,7 @@ TEST_F(PlanetPosTest, CachesFollowT) {
   PlanetPos(200, 3, 0, e200, e200g);
   ExpectRel(m200, Vec3(m200g(1) + e200(1), m200g(2) + e200(2), m200g(3)), 1e-12, "Moon");
   // The same T reached again in a fresh run gives the same values.
-  ResetPlanetPosForTesting();
+  ScopedNumerics nextRun;
   Vec3 c, c2;
   PlanetPos(100, 31, 4, c, c2);
   EXPECT_EQ(c, a);

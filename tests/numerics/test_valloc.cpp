@@ -72,10 +72,10 @@ TEST(ValLocale, EmptyTextDoesNotReadTheLocale) {
   EXPECT_EQ(ValLocV("    ", flag), 0);
   EXPECT_EQ(flag, -1);
   EXPECT_EQ(platform::LocaleQueryCount(), before);
-  EXPECT_TRUE(DecimalSep.empty());
+  EXPECT_TRUE(Numerics().DecimalSep.empty());
   ValLocV("1", flag);
-  EXPECT_EQ(DecimalSep, ",");
-  EXPECT_EQ(ThousandSep, ".");
+  EXPECT_EQ(Numerics().DecimalSep, ",");
+  EXPECT_EQ(Numerics().ThousandSep, ".");
 }
 
 TEST(ValLocale, SeparatorsAreReadOncePerRun) {
@@ -85,7 +85,7 @@ TEST(ValLocale, SeparatorsAreReadOncePerRun) {
   // A later change of the locale is not seen.
   platform::SetFixedLocale({".", ",", "/", ":"});
   EXPECT_DOUBLE_EQ(ValLocV("1.5", flag), 15);
-  EXPECT_EQ(DecimalSep, ",");
+  EXPECT_EQ(Numerics().DecimalSep, ",");
 }
 
 TEST(ValLocale, FieldsThatEmptyOutReadAsZeroWithoutABox) {

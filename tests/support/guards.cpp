@@ -8,7 +8,6 @@ namespace vantrel::test {
 
 LocaleGuard::LocaleGuard(const platform::LocaleSeparators& s) {
   platform::SetFixedLocale(s);
-  numerics::ResetLocaleSeparatorsForTesting();
 }
 
 LocaleGuard::LocaleGuard(const char* decimal, const char* thousands)
@@ -16,7 +15,6 @@ LocaleGuard::LocaleGuard(const char* decimal, const char* thousands)
 
 LocaleGuard::~LocaleGuard() {
   platform::SetFixedLocale(platform::LocaleSeparators{});
-  numerics::ResetLocaleSeparatorsForTesting();
 }
 
 MsgBoxGuard::MsgBoxGuard(std::vector<int> answers, int fallback)

@@ -7,18 +7,23 @@
 #include <utility>
 #include <vector>
 
+#include "numerics/numerics_state.h"
 #include "platform/forms/msgbox.h"
 #include "platform/locale/locale.h"
 #include "platform/runtime/clock.h"
 
 namespace vantrel::test {
 
-// Installs fixed locale separators (and makes the number parser read them again).
+// Installs fixed locale separators, and a fresh numerics state so that the number parser reads
+// them again.
 class LocaleGuard {
  public:
   explicit LocaleGuard(const platform::LocaleSeparators& s);
   LocaleGuard(const char* decimal, const char* thousands);
   ~LocaleGuard();
+
+ private:
+  numerics::ScopedNumerics numerics_;
 };
 
 // Installs scripted message boxes; box() gives the recorded boxes.

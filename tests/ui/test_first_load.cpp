@@ -24,7 +24,6 @@ class FirstLoadTest : public UiTest {
   FirstLoadTest() {
     datastore::SetLoadBody(nullptr);
     datastore::SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
-    datastore::ResetAssociationRecordsForTesting();
     platform::SetRegistry(std::make_shared<platform::KeyStoreRegistry>());
     std::filesystem::create_directories(folder);
     std::ofstream(file, std::ios::binary) << datastore::DemoFileText();

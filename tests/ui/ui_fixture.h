@@ -30,13 +30,11 @@ class UiTest : public ::testing::Test {
  protected:
   UiTest() {
     platform::SetSettingsStore(settings);
-    datastore::ResetLoadQueueForTesting();
     datastore::SetLoadBody([this] { ++loads; });
   }
   ~UiTest() override {
     w.reset();
     datastore::SetLoadBody(nullptr);
-    datastore::ResetLoadQueueForTesting();
     platform::SetSettingsStore(nullptr);
   }
 

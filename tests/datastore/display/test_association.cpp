@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "datastore/association.h"
+#include "datastore/state.h"
 #include "platform/runtime/rterror.h"
 #include "platform/settings/settings.h"
 #include "platform/shell/desktop.h"
@@ -29,6 +30,7 @@ struct Assoc : ::testing::Test {
   std::shared_ptr<platform::KeyStoreRegistry> reg = std::make_shared<platform::KeyStoreRegistry>();
   std::vector<std::vector<std::string>> tools;
   test::EnvGuard env;
+  ScopedStore scope;  // a fresh run: the records not saved yet, no failure told
   fs::path own;
   Assoc() {
     // Folders of this case's own, the system's ones included: the cases may run at the same time.
@@ -300,8 +302,7 @@ TEST(InstalledDesktopFiles, NameTheTypeTheProgramRegisters) {
 TEST_F(Assoc, RecordsAreSavedOncePerRun) {
   auto mem = std::make_shared<platform::MemorySettingsStore>();
   platform::SetSettingsStore(mem);
-  ResetAssociationRecordsForTesting();
-  platform::SetProgramPathForTesting("/opt/v/vantrel");
+  platform::SetProgramPath("/opt/v/vantrel");
   EXPECT_TRUE(SaveAssociationRecords());
   EXPECT_EQ(platform::GetSetting(platform::kSettingsApp, "App", "associateEXE"), "vantrel");
   EXPECT_EQ(platform::GetSetting(platform::kSettingsApp, "App", "associateEXT"), ".vnx");
@@ -309,7 +310,7 @@ TEST_F(Assoc, RecordsAreSavedOncePerRun) {
   platform::DeleteSetting(platform::kSettingsApp, "App", "associateEXT");
   EXPECT_FALSE(SaveAssociationRecords());
   EXPECT_EQ(platform::GetSetting(platform::kSettingsApp, "App", "associateEXT"), "");
-  platform::SetProgramPathForTesting("");
+  platform::SetProgramPath("");
   platform::SetSettingsStore(nullptr);
 }
 

@@ -50,9 +50,6 @@ class LoaderTest : public ::testing::Test {
     platform::SetSettingsStore(settings);
     platform::SetRegistry(std::make_shared<platform::KeyStoreRegistry>(dir.File("registry.txt")));
     SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
-    ResetAssociationRecordsForTesting();
-    ResetLoadQueueForTesting();
-    ResetWatcherForTesting();
     SetSheetConnector(nullptr);
     spreadsheet::SetConnector(connector);
     s().WorkDir = dir.path().string();
@@ -61,12 +58,10 @@ class LoaderTest : public ::testing::Test {
   ~LoaderTest() override {
     spreadsheet::SetConnector(nullptr);
     SetSheetConnector(nullptr);
-    SetLoaderStepsForTesting({});
+    SetLoaderSteps({});
     SetAssociationToolRunner(nullptr);
     platform::SetRegistry(nullptr);
     platform::SetSettingsStore(nullptr);
-    ResetLoadQueueForTesting();
-    ResetWatcherForTesting();
   }
 
   DataStore& s() { return scope.store(); }

@@ -26,7 +26,7 @@ TEST_F(LoadFailure, AnyExceptionEndsTheLoadWithABoxAndTheNextLoadRuns) {
     test::MsgBoxGuard box;
     s().SourceMode = 1;  // the demo: no worksheet
     s().SettingsBlock.LoadDone = 1;
-    SetLoaderStepsForTesting({[&](DataStore&, LoadWork&) { c.raise(); }, nullptr});
+    SetLoaderSteps({[&](DataStore&, LoadWork&) { c.raise(); }, nullptr});
     LoadExcelDataXls();
     EXPECT_EQ(s().LoaderBusy, 0);
     EXPECT_EQ(s().SettingsBlock.LoadDone, 1);
@@ -36,13 +36,13 @@ TEST_F(LoadFailure, AnyExceptionEndsTheLoadWithABoxAndTheNextLoadRuns) {
 
     // The next load is not held off.
     bool read = false;
-    SetLoaderStepsForTesting({[&](DataStore&, LoadWork&) { read = true; }, [](DataStore&, LoadWork&) {}});
+    SetLoaderSteps({[&](DataStore&, LoadWork&) { read = true; }, [](DataStore&, LoadWork&) {}});
     s().SettingsBlock.LoadDone = 0;
     LoadExcelDataXls();
     EXPECT_TRUE(read);
     EXPECT_EQ(s().SettingsBlock.LoadDone, 1);
     EXPECT_EQ(s().LoaderBusy, 0);
-    SetLoaderStepsForTesting({});
+    SetLoaderSteps({});
   }
 }
 

@@ -64,8 +64,6 @@ class ScriptedSheet : public SheetLink {
 class Watcher : public ::testing::Test {
  protected:
   Watcher() : main(std::make_shared<FakeMainWindow>()), scope(main) {
-    ResetWatcherForTesting();
-    ResetLoadQueueForTesting();
     SetSheetConnector([this]() -> std::shared_ptr<SheetLink> {
       if (!running) throw rt::RtError(rt::kErrCannotCreate);
       return sheet;
@@ -81,7 +79,6 @@ class Watcher : public ::testing::Test {
   ~Watcher() override {
     SetSheetConnector(nullptr);
     SetLoadBody(nullptr);
-    ResetWatcherForTesting();
   }
   DataStore& s() { return scope.store(); }
 
@@ -153,7 +150,7 @@ TEST_F(Watcher, StaysOutOfLoadsFilesAndTheDemo) {
     double excelUsed, busy, dataFileMode, sourceMode;
   } cases[] = {{0, 0, 0, 0}, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 1}, {1, 0, 0, 2}};
   for (const auto& c : cases) {
-    ResetWatcherForTesting();
+    s().Watcher = {};
     s().ExcelUsed = c.excelUsed;
     s().LoaderBusy = c.busy;
     s().CmdLineInfo.DataFileMode = static_cast<int>(c.dataFileMode);

@@ -128,5 +128,25 @@ TEST(QtMessageBoxes, ALongTextKeepsTheBoxOnTheScreen) {
   EXPECT_TRUE(screen.contains(ok)) << ok.x() << "," << ok.y() << " in " << screen.width() << "x" << screen.height();
 }
 
+// Without the program's boxes installed, a box answers as its default button would.
+TEST(LoggedBoxes, AnswerWithTheDefaultButton) {
+  const struct {
+    int style;
+    int answer;
+  } cases[] = {
+      {0, kOK},           {16, kOK},         {1, kOK},          {1 + 256, kCancel}, {2, kAbort},
+      {2 + 256, kRetry},  {2 + 512, kIgnore}, {3 + 32, kYes},   {3 + 512, kCancel}, {4 + 256, kNo},
+      {4 + 512, kYes},    {5, kRetry},        {5 + 256, kCancel}, {0 + 512, kOK},
+  };
+  LoggedMessageBoxes boxes;
+  for (const auto& c : cases) EXPECT_EQ(boxes.Show("Text", c.style, "Title"), c.answer) << c.style;
+}
+
+TEST(LoggedBoxes, AreTheDefaultService) {
+  SetMessageBoxService(nullptr);
+  EXPECT_NE(dynamic_cast<LoggedMessageBoxes*>(&MessageBoxes()), nullptr);
+  EXPECT_EQ(MsgBox("Continue?", 4 + 256, "Question"), kNo);
+}
+
 }  // namespace
 }  // namespace vantrel::forms

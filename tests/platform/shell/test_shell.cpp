@@ -31,10 +31,10 @@ TEST(ShellFolders, FollowTheEnvironmentOfTheTest) {
   EXPECT_EQ(ConfigHome(), cfg);
   EXPECT_EQ(DataHome(), data);
   EXPECT_EQ(SpecialFolder(99), "");
-  SetProgramPathForTesting("/opt/My Apps/bin/vantrel.bin");
+  SetProgramPath("/opt/My Apps/bin/vantrel.bin");
   EXPECT_EQ(ProgramFolder(), "/opt/My Apps/bin");
   EXPECT_EQ(ProgramExeName(), "vantrel");
-  SetProgramPathForTesting("");
+  SetProgramPath("");
   EXPECT_FALSE(ProgramPath().empty());
 }
 
@@ -70,9 +70,9 @@ TEST(ShellFolders, DataFolderIsTheInstallsOrElseTheProgramsOwn) {
     EXPECT_EQ(IsInstalledProgram(c.path), c.installed) << c.path;
     EXPECT_EQ(DataFolderOf(c.path), c.data.string()) << c.path;
   }
-  SetProgramPathForTesting((root / "usr/bin/vantrel").string());
+  SetProgramPath((root / "usr/bin/vantrel").string());
   EXPECT_EQ(DataFolder(), (root / "usr/share/vantrel").string());
-  SetProgramPathForTesting("");
+  SetProgramPath("");
 }
 
 TEST(Registry, KeysDefaultValuesAndNamedValues) {

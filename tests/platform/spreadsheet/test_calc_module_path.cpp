@@ -19,7 +19,7 @@ namespace {
 // The description of the error of an attach by a program at programPath.
 std::string AttachErrorFrom(const std::string& programPath) {
   vantrel::test::EnvGuard env("VANTREL_CALC_MODULE", nullptr);
-  vantrel::platform::SetProgramPathForTesting(programPath);
+  vantrel::platform::SetProgramPath(programPath);
   ss::CalcConnector::Options o;
   o.connection = "pipe,name=vantrel_module_path_none;urp;StarOffice.ComponentContext";
   ss::CalcConnector c(o);
@@ -30,7 +30,7 @@ std::string AttachErrorFrom(const std::string& programPath) {
     EXPECT_EQ(e.number(), 429);
     description = e.description();
   }
-  vantrel::platform::SetProgramPathForTesting("");
+  vantrel::platform::SetProgramPath("");
   return description;
 }
 

@@ -247,13 +247,11 @@ class CommandsTest : public ::testing::Test {
   CommandsTest() {
     platform::SetSettingsStore(settings);
     forms::SetLayoutStore(std::make_shared<forms::MemoryLayoutStore>());
-    datastore::ResetLoadQueueForTesting();
     w = std::make_unique<FakeMain>();
   }
   ~CommandsTest() override {
     w.reset();
     datastore::SetLoadBody(nullptr);
-    datastore::ResetLoadQueueForTesting();
     forms::SetLayoutStore(nullptr);
     platform::SetSettingsStore(nullptr);
   }

@@ -32,7 +32,6 @@ class DialogTest : public ::testing::Test {
     main = std::make_shared<datastore::FakeMainWindow>();
     store = std::make_unique<datastore::ScopedStore>(main);
     platform::SetSettingsStore(std::make_shared<platform::MemorySettingsStore>());
-    datastore::ResetLoadQueueForTesting();
     datastore::SetLoadBody([this] {
       datastore::DataStore& s = datastore::Store();
       loads.push_back({s.SourceMode, double(s.CmdLineInfo.DataFileMode), s.CmdLineInfo.DataFilePath,
@@ -50,7 +49,6 @@ class DialogTest : public ::testing::Test {
   }
   void TearDown() override {
     datastore::SetLoadBody(nullptr);
-    datastore::ResetLoadQueueForTesting();
     platform::SetSettingsStore(nullptr);
     store.reset();
     std::error_code ec;

@@ -31,7 +31,7 @@ class Movie : public DialogTest {
   }
   void TearDown() override {
     capture.reset();
-    platform::SetProgramPathForTesting("");
+    platform::SetProgramPath("");
     DialogTest::TearDown();
   }
   datastore::SettingsRecord& sb() { return st().SettingsBlock; }
@@ -192,7 +192,7 @@ TEST_F(Movie, SavedImageNameAndTheFileManagerOnce) {
 
 TEST_F(Movie, AnEmptyImageFolderTakesTheUserDataFolderNeverTheProgramFolder) {
   ClockGuard clock(Now0());
-  platform::SetProgramPathForTesting((dir / "prog" / "vantrel").string());
+  platform::SetProgramPath((dir / "prog" / "vantrel").string());
   fs::create_directories(dir / "prog");
   Text6->SetText("");
   capture->mnuFSaveAs_Click();

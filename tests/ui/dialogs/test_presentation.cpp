@@ -20,13 +20,13 @@ class Presentation : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    platform::SetProgramPathForTesting("/opt/Van trel/vantrel");
+    platform::SetProgramPath("/opt/Van trel/vantrel");
     Frame1 = std::make_unique<forms::Frame>(&host, "Frame1");
     Text1 = std::make_unique<forms::TextBox>(Frame1->Client(), "Text1");
     Frame1->SetVisible(false);
   }
   void TearDown() override {
-    platform::SetProgramPathForTesting("");
+    platform::SetProgramPath("");
     DialogTest::TearDown();
   }
   QWidget host;
