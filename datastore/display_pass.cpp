@@ -291,7 +291,7 @@ void DisplayPass(LoadWork& w) {
   CentralBodyKeywords(s, title);
   // 9. Event count until the events step; the data file the reader left open is closed.
   s.EventCount = 1;
-  Step([&] { w.File1.Close(); });
+  Step([&] { w.file1.Close(); });
   IsoScaleBox(w, s);
   // 11.
   s.ScaleFactor = w.SpecScale;
