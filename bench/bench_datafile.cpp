@@ -90,7 +90,7 @@ void ReadIntoTables(ds::DataStore& s) {
   ds::LoadWork w;
   w.CurrentDataFile = DataFile();
   ds::ReadDataFileStep(s, w);
-  w.File1.Close();
+  w.file1.Close();
   if (w.ReadRows != kRows) std::abort();
 }
 

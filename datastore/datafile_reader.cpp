@@ -111,14 +111,14 @@ void LinInputW(DataStore& s, InputFile& file, std::string& line) {
 namespace {
 void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   MainWindowServices& m = s.Main();
-  InputFile& file = w.File1;
+  InputFile& file = w.file1;
 
   // The current data file, else the demo file.
   m.SetProgressBar1Visible(true);
   w.LastErrNumber = 0;
   file.Close();
   const std::string current =
-      w.CurrentDataFileMapped.empty() ? w.CurrentDataFile : w.CurrentDataFileMapped;
+      w.currentDataFileMapped.empty() ? w.CurrentDataFile : w.currentDataFileMapped;
   w.FileInUse = current;
   AddLogLine(m, "NameTempo$ " + current);
   OpenfileW(s, current, file, w.LastErrNumber);

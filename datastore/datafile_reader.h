@@ -31,7 +31,7 @@ struct ReaderHooks {
 // The reader step of a load: reads s.SourceMode, s.CmdLineInfo.DataFileMode, s.CmdLineFirst and
 // the load's file names, TitlePrefix, cellFormula and ranges; fills the tables and counters and
 // leaves ReadRows, EventRows, EventsListLast, DemoShown and FileInUse in w for the display pass.
-// w.File1 stays open. Never throws a run-time error: a failed step is passed over.
+// w.file1 stays open. Never throws a run-time error: a failed step is passed over.
 void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks = {});
 
 }  // namespace vantrel::datastore

@@ -65,18 +65,19 @@ void Col0RangeRule() {
   WidenRange(s.Col0Min, s.Col0Max);
 }
 
-void DisplayPass(LoadWork& w) {
-  DataStore& s = Store();
-  MainWindowServices& main = s.Main();
-  std::string& title = s.PlotTitle;
+namespace {
 
-  // 1. The built-in sample when the reader stored no data line.
+// 1. The built-in sample when the reader stored no data line.
+void SampleWhenNothingRead(LoadWork& w) {
   if (w.ReadRows == 0) {
     Step([&] { FillSampleDataW(w.ReadRows, w.SpecScale); });
     w.EventRows = 1;
   }
+}
 
-  // 2. Values colouring.
+// 2. Values colouring.
+void ValuesKeywords(DataStore& s, std::string& title) {
+  MainWindowServices& main = s.Main();
   s.ValuesMode = 0;
   s.ValAxis = 3;
   Step([&] {
@@ -94,15 +95,19 @@ void DisplayPass(LoadWork& w) {
       break;
     }
   });
+}
 
-  // 3. The company logo.
+// 3. The company logo.
+void LogoKeyword(DataStore& s, std::string& title) {
   s.SettingsBlock.LogoMode = 0;
   if (InLower(title, "quorvel")) {
     s.SettingsBlock.LogoMode = 0.5;
     CutWordW("quorvel", title);
   }
+}
 
-  // 4. The -Y solar array as the value series.
+// 4. The -Y solar array as the value series.
+void MinusYArrayAsValues(const LoadWork& w, DataStore& s) {
   Step([&] {
     const bool noValueRange = w.ranges[kPartValZ].empty();
     if ((s.SAmYTable.Get(0, 0) == 0 || s.ValuesMode == 1) && s.SAmYRows > 0 && noValueRange) {
@@ -120,8 +125,10 @@ void DisplayPass(LoadWork& w) {
       ValueRangeRule();
     }
   });
+}
 
-  // 5. Quaternion component order: scalar last in the data, first in the table.
+// 5. Quaternion component order: scalar last in the data, first in the table.
+void QuaternionOrder(DataStore& s, std::string& title) {
   s.QuaterOrderAlt = 0;
   if (InUpper(title, "ESA")) {
     s.QuaterOrderAlt = 1;
@@ -129,20 +136,22 @@ void DisplayPass(LoadWork& w) {
     s.QuaterOrderAlt = 1;
     CutWordW("xyzw", title);
   }
-  if (s.QuaterOrderAlt == 1) {
-    Step([&] {
-      const int64_t last = LastRow(s.QuaterRows);
-      for (int64_t i = 0; i <= last; ++i) {
-        const double q4 = s.QuaterTable.Get(i, 4);
-        s.QuaterTable.Set(i, 4, s.QuaterTable.Get(i, 3));
-        s.QuaterTable.Set(i, 3, s.QuaterTable.Get(i, 2));
-        s.QuaterTable.Set(i, 2, s.QuaterTable.Get(i, 1));
-        s.QuaterTable.Set(i, 1, q4);
-      }
-    });
-  }
+  if (s.QuaterOrderAlt != 1) return;
+  Step([&] {
+    const int64_t last = LastRow(s.QuaterRows);
+    for (int64_t i = 0; i <= last; ++i) {
+      const double q4 = s.QuaterTable.Get(i, 4);
+      s.QuaterTable.Set(i, 4, s.QuaterTable.Get(i, 3));
+      s.QuaterTable.Set(i, 3, s.QuaterTable.Get(i, 2));
+      s.QuaterTable.Set(i, 2, s.QuaterTable.Get(i, 1));
+      s.QuaterTable.Set(i, 1, q4);
+    }
+  });
+}
 
-  // 6. The "Satellite" box follows the presence of attitude data.
+// 6. The "Satellite" box follows the presence of attitude data.
+void SatelliteBoxFollowsAttitude(DataStore& s) {
+  MainWindowServices& main = s.Main();
   Step([&] {
     if (s.QuaterRows == 0) {
       if (main.CheckValue(CheckBox::Check3) == 1) main.SetCheckTag(CheckBox::Check3, "1");
@@ -151,8 +160,10 @@ void DisplayPass(LoadWork& w) {
       main.SetCheckValue(CheckBox::Check3, 1);
     }
   });
+}
 
-  // 7. The Moon (exact case).
+// 7. The Moon (exact case).
+void MoonKeyword(DataStore& s, std::string& title) {
   s.MoonMode = 0;
   if (InExact(title, "moon")) {
     s.MoonMode = 1;
@@ -161,8 +172,10 @@ void DisplayPass(LoadWork& w) {
     s.MoonMode = 1;
     CutWordW("lune", title);
   }
+}
 
-  // 8. The central body: Earth unless a body word says otherwise; the last found wins.
+// 8. The central body: Earth unless a body word says otherwise; the last found wins.
+void CentralBodyKeywords(DataStore& s, std::string& title) {
   s.CentralBody = 4;
   for (const char* w0 : {"Focus ", "earth", "terre"}) CutWordW(w0, title);
   static const struct {
@@ -175,12 +188,11 @@ void DisplayPass(LoadWork& w) {
       CutWordW(b.word, title);
     }
   }
+}
 
-  // 9. Event count until the events step; the data file the reader left open is closed.
-  s.EventCount = 1;
-  Step([&] { w.File1.Close(); });
-
-  // 10. ISO scale and the "no Plot Earth..." box.
+// 10. ISO scale and the "no Plot Earth..." box.
+void IsoScaleBox(const LoadWork& w, DataStore& s) {
+  MainWindowServices& main = s.Main();
   Step([&] {
     if (w.ScaleBeforeNed != 1 || w.SpecScale != 1) {
       s.IsoScaleMode = 1;
@@ -191,12 +203,11 @@ void DisplayPass(LoadWork& w) {
       main.SetCheckValue(CheckBox::Check1_0, 1);
     }
   });
+}
 
-  // 11.
-  s.ScaleFactor = w.SpecScale;
-
-  // 12. Events. Without events EventsGiven keeps its value (the watcher clears it before a
-  // reload).
+// 12. Events. Without events EventsGiven keeps its value (the watcher clears it before a
+// reload).
+void EventCounters(const LoadWork& w, DataStore& s) {
   Step([&] {
     if (w.EventRows > 0) {
       s.EventsGiven = 1;
@@ -208,34 +219,40 @@ void DisplayPass(LoadWork& w) {
       s.EventsTable.Set(1, 1, 0);
     }
   });
+}
 
-  // 13. Pen-up colour column: Z colours the point when only X Y Z were given.
+// 13. Pen-up colour column: Z colours the point when only X Y Z were given.
+void PenUpColourColumn(const LoadWork& w, DataStore& s) {
   if (s.PenUpMode == 1 && w.PenUpXyzOnly == 1) {
     const int64_t last = LastRow(s.LastDataRow);
     for (int64_t r = 0; r <= last; ++r) s.DataTable.Set(r, 0, s.DataTable.Get(r, 3));
   }
   if (s.PenUpMode == 1) Col0RangeRule();
+}
 
-  // 14. After a demo load: the satellite model on, sized to the data.
-  if (w.DemoShown == 1) {
-    double R = 0;
-    const int64_t last = LastRow(s.LastDataRow);
-    for (int64_t r = 0; r <= last; ++r) {
-      const double x = s.DataTable.Get(r, 1), y = s.DataTable.Get(r, 2), z = s.DataTable.Get(r, 3);
-      R = std::max(R, std::sqrt(x * x + y * y + z * z));
-    }
-    Step([&] { main.SetCheckValue(CheckBox::Check3, 1); });
-    Step([&] { main.SetCheckValue(CheckBox::Check4, 1); });
-    Step([&] {
-      double k = R / (7500.0 * 82);
-      const double mx = main.HScroll3Max();
-      if (k > mx) k = mx;
-      main.SetHScroll3Value(static_cast<int>(rt::RoundHalfEven(k)));
-    });
-    Step([&] { main.SetCombo2Text("GEO satcom"); });
+// 14. After a demo load: the satellite model on, sized to the data.
+void DemoSatelliteModel(const LoadWork& w, DataStore& s) {
+  if (w.DemoShown != 1) return;
+  MainWindowServices& main = s.Main();
+  double R = 0;
+  const int64_t last = LastRow(s.LastDataRow);
+  for (int64_t r = 0; r <= last; ++r) {
+    const double x = s.DataTable.Get(r, 1), y = s.DataTable.Get(r, 2), z = s.DataTable.Get(r, 3);
+    R = std::max(R, std::sqrt(x * x + y * y + z * z));
   }
+  Step([&] { main.SetCheckValue(CheckBox::Check3, 1); });
+  Step([&] { main.SetCheckValue(CheckBox::Check4, 1); });
+  Step([&] {
+    double k = R / (7500.0 * 82);
+    const double mx = main.HScroll3Max();
+    if (k > mx) k = mx;
+    main.SetHScroll3Value(static_cast<int>(rt::RoundHalfEven(k)));
+  });
+  Step([&] { main.SetCombo2Text("GEO satcom"); });
+}
 
-  // 15. Axis order chosen by the reading pass.
+// 15. Axis order chosen by the reading pass.
+void AxisOrder(const LoadWork& w, DataStore& s) {
   Step([&] {
     const int n = static_cast<int>(rt::Val(w.AxisShiftCode));
     const int m = static_cast<int>(rt::Val(w.AxisSwapCode));
@@ -257,7 +274,31 @@ void DisplayPass(LoadWork& w) {
       }
     }
   });
+}
 
+}  // namespace
+
+void DisplayPass(LoadWork& w) {
+  DataStore& s = Store();
+  std::string& title = s.PlotTitle;
+  SampleWhenNothingRead(w);
+  ValuesKeywords(s, title);
+  LogoKeyword(s, title);
+  MinusYArrayAsValues(w, s);
+  QuaternionOrder(s, title);
+  SatelliteBoxFollowsAttitude(s);
+  MoonKeyword(s, title);
+  CentralBodyKeywords(s, title);
+  // 9. Event count until the events step; the data file the reader left open is closed.
+  s.EventCount = 1;
+  Step([&] { w.file1.Close(); });
+  IsoScaleBox(w, s);
+  // 11.
+  s.ScaleFactor = w.SpecScale;
+  EventCounters(w, s);
+  PenUpColourColumn(w, s);
+  DemoSatelliteModel(w, s);
+  AxisOrder(w, s);
   // 16. Local site, then the Earth-Moon frame.
   Step([&] { LocalSiteStep(w); });
   Step([&] { EarthMoonStep(w); });

@@ -1,6 +1,9 @@
 #pragma once
 // The working values of one load. The loader's steps share them; a load starts with a fresh
 // LoadWork (0, empty texts), except where a step's comment says otherwise.
+//
+// Names: the loader's established names keep their spelling (cellFormula, ReadRows, num1);
+// the values added here are in camelCase.
 
 #include <array>
 #include <string>
@@ -36,7 +39,7 @@ struct LoadWork {
   // File names.
   std::string workingFolder;
   std::string CurrentDataFile;
-  std::string CurrentDataFileMapped;  // CurrentDataFile as the VirtualStore mapping gives it
+  std::string currentDataFileMapped;  // CurrentDataFile as the VirtualStore mapping gives it
   std::string DemoDataFile;
   std::string numberFormat;           // "0.0000000000"
 
@@ -74,9 +77,7 @@ struct LoadWork {
   double DemoShown = 0;
   std::string FileInUse;
   // File number 1: opened by the reader, left open for the display pass, which closes it.
-  InputFile File1;
-  // Lines of the file past the last table row that were not stored.
-  double DroppedRows = 0;
+  InputFile file1;
 };
 
 }  // namespace vantrel::datastore

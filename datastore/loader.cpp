@@ -94,8 +94,8 @@ void RunOneLoad() {
   std::string msg;
   w.workingFolder = s.WorkDir;
   w.CurrentDataFile = CurrentDataFileIn(w.workingFolder);
-  rt::Try([&] { VirtualStorePath(msg, w.CurrentDataFile, w.CurrentDataFileMapped); });
-  if (w.CurrentDataFileMapped.empty()) w.CurrentDataFileMapped = w.CurrentDataFile;
+  rt::Try([&] { VirtualStorePath(msg, w.CurrentDataFile, w.currentDataFileMapped); });
+  if (w.currentDataFileMapped.empty()) w.currentDataFileMapped = w.CurrentDataFile;
   w.DemoDataFile = DemoFile(w.workingFolder);
   w.numberFormat = "0.0000000000";
 

@@ -1,5 +1,6 @@
 #include "datastore/number_text.h"
 
+#include "numerics/valloc.h"
 #include "platform/locale/locale.h"
 #include "platform/runtime/vb.h"
 
@@ -24,6 +25,13 @@ bool IsNumberText(const std::string& s) {
     }
   }
   return digit;
+}
+
+double UserWrittenNumber(const std::string& text) {
+  std::string t = IsNumberText(text) ? rt::Format(numerics::ValLoc(text), "#0.00000000000000000") : text;
+  const size_t comma = t.find(',');
+  if (comma != std::string::npos) t[comma] = '.';
+  return rt::Val(t);
 }
 
 }  // namespace vantrel::datastore

@@ -117,11 +117,12 @@ void PasteTimeColumnXls(LoadWork& w, RoadWork& r, BookId gather, const std::stri
   Stmt(w, [&] { dest = OffsetCellXls(dest, 1); });
 }
 
-bool LayoutSpecRanges(DataStore& s, LoadWork& w, RoadWork& r) {
-  auto& R = w.ranges;
+namespace {
 
-  // 1. XYZ: its rows and columns; a single cell stands for X, Y, Z on one row; a single row is
-  // probed down its Z column and grown, in the formula too.
+// 1. XYZ: its rows and columns; a single cell stands for X, Y, Z on one row; a single row is
+// probed down its Z column and grown, in the formula too. False when the range gives no rows.
+bool XyzPart(DataStore& s, LoadWork& w, RoadWork& r) {
+  auto& R = w.ranges;
   Log(s, " part NcolumnsUpdated rangeXYZ$", R[kPartXYZ]);
   bool readable = false;
   double c1 = 0, c2 = 0, r1 = 0, r2 = 0;
@@ -145,80 +146,91 @@ bool LayoutSpecRanges(DataStore& s, LoadWork& w, RoadWork& r) {
       GrowRangeXls(R[kPartXYZ], w.Ncol1, w.Ncol2, w.num1, start, w.SpecFound, w.num1, w.num2, w.cellFormula);
     });
   }
+  return true;
+}
 
-  // 2. A wide XYZ range is cut along the column layout.
-  if (w.Ncol2 - w.Ncol1 + 1 > 3) {
-    const double e = w.Ncol2 - w.Ncol1 - 2;
-    const double c = w.Ncol1, a = w.num1, b = w.num2;
+// 2. A wide XYZ range is cut along the column layout.
+void CutWideXyzRange(LoadWork& w) {
+  auto& R = w.ranges;
+  if (w.Ncol2 - w.Ncol1 + 1 <= 3) return;
+  const double e = w.Ncol2 - w.Ncol1 - 2;
+  const double c = w.Ncol1, a = w.num1, b = w.num2;
+  Stmt(w, [&] {
+    R[kPartXYZ] = RangeText(a, c, b, c + 2);
+    const std::array<std::string, kSpecParts> kept = R;
+    R[kPartT] = RangeText(a, c + 3, b, c + 3);
+    R[kPartEvents] = RangeText(a, c + 4, b, c + 5);
+    R[kPartQuater] = RangeText(a, c + 6, b, c + 10);
+    R[kPartSApY] = RangeText(a, c + 11, b, c + 12);
+    R[kPartSAmY] = RangeText(a, c + 13, b, c + 14);
+    if (e == 1) {
+      R[kPartEvents] = kept[kPartT];
+      R[kPartQuater] = kept[kPartEvents];
+      R[kPartSApY] = kept[kPartQuater];
+      R[kPartSAmY] = kept[kPartSApY];
+    } else if (e == 3) {
+      R[kPartQuater] = kept[kPartT];
+      R[kPartSApY] = kept[kPartEvents];
+      R[kPartSAmY] = kept[kPartQuater];
+    } else if (e == 8) {
+      R[kPartSApY] = kept[kPartT];
+      R[kPartSAmY] = kept[kPartEvents];
+    } else if (e == 10) {
+      R[kPartSAmY] = kept[kPartT];
+    } else if (e == 12) {
+      R[kPartValZ] = kept[kPartT];
+    }
+  });
+  if (e > 14) forms::MsgBox(kTooWideText, 64, kProgramTitle);
+}
+
+// 3. T: a single cell becomes a column as long as the XYZ range.
+void TimePart(DataStore& s, LoadWork& w) {
+  std::string& text = w.ranges[kPartT];
+  RangeBounds& t = w.bounds[kPartT];
+  if (!text.empty()) {
+    s.SettingsBlock.TimeRangeGiven = 1.0;
+    Log(s, " part rangeT$ ", text);
     Stmt(w, [&] {
-      R[kPartXYZ] = RangeText(a, c, b, c + 2);
-      const std::array<std::string, kSpecParts> kept = R;
-      R[kPartT] = RangeText(a, c + 3, b, c + 3);
-      R[kPartEvents] = RangeText(a, c + 4, b, c + 5);
-      R[kPartQuater] = RangeText(a, c + 6, b, c + 10);
-      R[kPartSApY] = RangeText(a, c + 11, b, c + 12);
-      R[kPartSAmY] = RangeText(a, c + 13, b, c + 14);
-      if (e == 1) {
-        R[kPartEvents] = kept[kPartT];
-        R[kPartQuater] = kept[kPartEvents];
-        R[kPartSApY] = kept[kPartQuater];
-        R[kPartSAmY] = kept[kPartSApY];
-      } else if (e == 3) {
-        R[kPartQuater] = kept[kPartT];
-        R[kPartSApY] = kept[kPartEvents];
-        R[kPartSAmY] = kept[kPartQuater];
-      } else if (e == 8) {
-        R[kPartSApY] = kept[kPartT];
-        R[kPartSAmY] = kept[kPartEvents];
-      } else if (e == 10) {
-        R[kPartSAmY] = kept[kPartT];
-      } else if (e == 12) {
-        R[kPartValZ] = kept[kPartT];
+      ConvertA1LC(text, t.firstCol, t.lastCol, t.firstRow, t.lastRow);
+      if (t.lastCol == 0) {
+        t.lastRow = t.firstRow + (w.num2 - w.num1);
+        t.lastCol = t.firstCol;
+        text = RangeText(t.firstRow, t.firstCol, t.lastRow, t.firstCol);
       }
     });
-    if (e > 14) forms::MsgBox(kTooWideText, 64, kProgramTitle);
+  } else {
+    s.SettingsBlock.TimeRangeGiven = 0.0;
   }
+  Stmt(w, [&] { GrowRangeXls(text, t.firstCol, t.lastCol, t.firstRow, t.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
+}
 
-  // 3. T: a single cell becomes a column as long as the XYZ range.
-  {
-    std::string& text = R[kPartT];
-    RangeBounds& t = w.bounds[kPartT];
-    if (!text.empty()) {
-      s.SettingsBlock.TimeRangeGiven = 1.0;
-      Log(s, " part rangeT$ ", text);
-      Stmt(w, [&] {
-        ConvertA1LC(text, t.firstCol, t.lastCol, t.firstRow, t.lastRow);
-        if (t.lastCol == 0) {
-          t.lastRow = t.firstRow + (w.num2 - w.num1);
-          t.lastCol = t.firstCol;
-          text = RangeText(t.firstRow, t.firstCol, t.lastRow, t.firstCol);
-        }
-      });
-    } else {
-      s.SettingsBlock.TimeRangeGiven = 0.0;
+// 5. Quater: values only as one cell or four columns.
+void QuaterPart(DataStore& s, LoadWork& w) {
+  std::string& text = w.ranges[kPartQuater];
+  RangeBounds& q = w.bounds[kPartQuater];
+  if (!text.empty()) {
+    Log(s, " part rangeQuater$ ", text);
+    Stmt(w, [&] { ConvertA1LC(text, q.firstCol, q.lastCol, q.firstRow, q.lastRow); });
+    s.QuaterRows = 1;
+    if (q.lastCol == 0) {
+      q.lastCol = q.firstCol + 3;
+      q.lastRow = q.firstRow;
     }
-    Stmt(w, [&] { GrowRangeXls(text, t.firstCol, t.lastCol, t.firstRow, t.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
   }
+  Stmt(w, [&] { GrowRangeXls(text, q.firstCol, q.lastCol, q.firstRow, q.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
+  w.valuesOnly[kPartQuater - kPartEvents] = !text.empty() && q.lastCol - q.firstCol + 1 == 4;
+}
 
+}  // namespace
+
+bool LayoutSpecRanges(DataStore& s, LoadWork& w, RoadWork& r) {
+  if (!XyzPart(s, w, r)) return false;
+  CutWideXyzRange(w);
+  TimePart(s, w);
   // 4. Events.
   OneColumnPart(s, w, kPartEvents, " part rangeEvents$ ");
-
-  // 5. Quater: values only as one cell or four columns.
-  {
-    std::string& text = R[kPartQuater];
-    RangeBounds& q = w.bounds[kPartQuater];
-    if (!text.empty()) {
-      Log(s, " part rangeQuater$ ", text);
-      Stmt(w, [&] { ConvertA1LC(text, q.firstCol, q.lastCol, q.firstRow, q.lastRow); });
-      s.QuaterRows = 1;
-      if (q.lastCol == 0) {
-        q.lastCol = q.firstCol + 3;
-        q.lastRow = q.firstRow;
-      }
-    }
-    Stmt(w, [&] { GrowRangeXls(text, q.firstCol, q.lastCol, q.firstRow, q.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
-    w.valuesOnly[kPartQuater - kPartEvents] = !text.empty() && q.lastCol - q.firstCol + 1 == 4;
-  }
+  QuaterPart(s, w);
 
   // 6. SApY, SAmY, ValZ.
   OneColumnPart(s, w, kPartSApY, " part rangeSApY$ ");

@@ -2,7 +2,6 @@
 
 #include "datastore/number_text.h"
 #include "datastore/state.h"
-#include "numerics/valloc.h"
 #include "platform/forms/msgbox.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
@@ -52,15 +51,6 @@ bool SplitInto(const std::string& str, Grid& grid, long& n) {
   return true;
 }
 
-// A time cell: a number under the locale's rules is written with 17 decimals and read back
-// with "." as the decimal point; another text is read as it stands.
-double TimeOf(const std::string& cell) {
-  std::string t = IsNumberText(cell) ? rt::Format(numerics::ValLoc(cell), "#0.00000000000000000") : cell;
-  const size_t comma = t.find(',');
-  if (comma != std::string::npos) t[comma] = '.';
-  return rt::Val(t);
-}
-
 }  // namespace
 
 void ClassInterface::InterFaceXls(const std::string& messageUserToPlot, double flagOptionToPlot) {
@@ -89,7 +79,7 @@ void ClassInterface::GlrayonXlsT(const std::string& str, double factorScale) {
   DataStore& s = Store();
   for (long j = 1; j <= static_cast<long>(s.LastDataRow) + 1; ++j) {
     if (j > kInterfaceRows) throw rt::RtError(rt::kErrSubscript);
-    s.DataTable.Set(j - 1, 0, TimeOf(grid[j][1]));
+    s.DataTable.Set(j - 1, 0, UserWrittenNumber(grid[j][1]));
   }
 }
 
@@ -100,7 +90,7 @@ void ClassInterface::GlEventsXls(const std::string& str, double factorScale) {
   DataStore& s = Store();
   const long n = rowsEvents_;
   for (long j = 1; j <= n; ++j) {
-    const double t = TimeOf(grid[j][1]);
+    const double t = UserWrittenNumber(grid[j][1]);
     s.EventsTable.Set(j - 1, 0, t);
     const std::string& label = grid[j][2];
     const std::string x = rt::Right(label, 1);

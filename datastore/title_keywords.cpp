@@ -60,28 +60,37 @@ bool Has(const std::string& title, const char* word) {
 
 }  // namespace
 
-void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1) {
-  std::string& title = s.PlotTitle;
-  auto& parts = w.ranges;
-  auto skip = [](auto&& f) { rt::Try(f); };
+namespace {
 
-  // The XYZ range, its rows and columns, the time range flag.
+// A statement that fails is passed over.
+template <class F>
+void Skip(F&& f) {
+  rt::Try(f);
+}
+
+// The XYZ range, its rows and columns, the time range flag; the Events and Quater ranges.
+void RangeBoundsOfParts(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1) {
+  auto& parts = w.ranges;
   AddLogLine(s.Main(), " Check SpecialCasesPermutUnitsmoon rangeXYZ$ " + parts[kPartXYZ]);
-  skip([&] { convertA1(parts[kPartXYZ], w.Ncol1, w.Ncol2, w.num1, w.num2); });
+  Skip([&] { convertA1(parts[kPartXYZ], w.Ncol1, w.Ncol2, w.num1, w.num2); });
   s.SettingsBlock.TimeRangeGiven = parts[kPartT].empty() ? 0.0 : 1.0;
 
   // A one-row range that the row probe could not grow.
   if (w.num1 == w.num2 && w.SpecFound == 1)
     forms::MsgBox("Strange <num1 = num2 And SpecFound = 1> , see Quorvel", 64, "");
 
-  // The Events and Quater ranges.
   for (int part : {kPartEvents, kPartQuater}) {
     if (parts[part].empty()) continue;
     RangeBounds& b = w.bounds[part];
-    skip([&] { convertA1(parts[part], b.firstCol, b.lastCol, b.firstRow, b.lastRow); });
+    Skip([&] { convertA1(parts[part], b.firstCol, b.lastCol, b.firstRow, b.lastRow); });
   }
+}
 
-  // Pen-up, label and one-column modes.
+// Pen-up, label and one-column modes; a pen-up specification with only a three-column XYZ
+// range.
+void PenUpKeywords(DataStore& s, LoadWork& w) {
+  std::string& title = s.PlotTitle;
+  auto& parts = w.ranges;
   if (Has(title, "penuplabel")) {
     s.PenUpLabelMode = 1;
     s.PenUpMode = 1;
@@ -96,14 +105,14 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
     s.OneColumnMode = 1;
     CutWordW("column", title);
   }
-
-  // A pen-up specification with only a three-column XYZ range.
   if (s.PenUpMode == 1 && w.Ncol2 - w.Ncol1 + 1 == 3 && parts[kPartT].empty() &&
       parts[kPartEvents].empty() && parts[kPartQuater].empty() && parts[kPartSApY].empty() &&
       parts[kPartSAmY].empty())
     w.PenUpXyzOnly = 1;
+}
 
-  // Axis order; the last word found decides.
+// Axis order; the last word found decides.
+void AxisOrderKeywords(std::string& title, LoadWork& w) {
   w.AxisShiftCode.clear();
   w.AxisSwapCode.clear();
   struct AxisWord {
@@ -121,8 +130,11 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
     w.AxisSwapCode = a.swap;
     CutWordW(a.word, title);
   }
+}
 
-  // Units. The order of the tests decides, not the order of the words in the title.
+// Units. The order of the tests decides, not the order of the words in the title.
+void UnitKeywords(DataStore& s, LoadWork& w) {
+  std::string& title = s.PlotTitle;
   constexpr double kTrue = -1, kFalse = 0;
   w.TimeInSeconds = kTrue;
   w.LengthsInMetres = kTrue;
@@ -148,39 +160,50 @@ void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1
     w.TimeInSeconds = kFalse;
   }
   s.LengthsInKm = w.LengthsInMetres != 0 ? kFalse : kTrue;
+}
 
-  // The rotating Earth-Moon frame.
-  s.EarthMoonMode = 0;
-  if (Has(title, "em_system")) {
-    s.EarthMoonMode = 1;
-    CutWordW("em_system", title);
-  }
-
-  // The local site, " ned" followed by latitude, longitude and height.
+// The local site, " ned" followed by latitude, longitude and height.
+void LocalSiteKeyword(DataStore& s, LoadWork& w) {
+  std::string& title = s.PlotTitle;
   s.SettingsBlock.NedViewOn = 0.0;
   w.NedSiteGiven = 0;
   w.ScaleBeforeNed = w.SpecScale;
   const int64_t p = rt::InStr(rt::LCase(title), " ned");
-  if (p > 0) {
-    w.NedSiteGiven = 1;
-    s.SettingsBlock.NedViewOn = 1.0;
-    std::string r = rt::Mid(title, p + 4);
-    if (r.find('.') != std::string::npos) r = rt::Replace(r, ",", " ");
-    // Items by position; a height not given keeps the Earth's radius in metres.
-    double values[3] = {0, 0, 6378.137 * 1000};
-    std::string rest = rt::Trim(r);
-    for (int i = 0; i < 3 && !rest.empty(); ++i) {
-      const size_t blank = rest.find(' ');
-      const std::string item = rest.substr(0, blank);
-      skip([&] { values[i] = rt::Val(item); });
-      rest = blank == std::string::npos ? std::string() : rt::Trim(rest.substr(blank + 1));
-    }
-    w.SiteLatitude = values[0];
-    w.SiteLongitude = values[1];
-    w.SiteHeight = values[2];
-    CutWordW(" ned", title);
-    w.SpecScale = 1.0001;
+  if (p <= 0) return;
+  w.NedSiteGiven = 1;
+  s.SettingsBlock.NedViewOn = 1.0;
+  std::string r = rt::Mid(title, p + 4);
+  if (r.find('.') != std::string::npos) r = rt::Replace(r, ",", " ");
+  // Items by position; a height not given keeps the Earth's radius in metres.
+  double values[3] = {0, 0, 6378.137 * 1000};
+  std::string rest = rt::Trim(r);
+  for (int i = 0; i < 3 && !rest.empty(); ++i) {
+    const size_t blank = rest.find(' ');
+    const std::string item = rest.substr(0, blank);
+    Skip([&] { values[i] = rt::Val(item); });
+    rest = blank == std::string::npos ? std::string() : rt::Trim(rest.substr(blank + 1));
   }
+  w.SiteLatitude = values[0];
+  w.SiteLongitude = values[1];
+  w.SiteHeight = values[2];
+  CutWordW(" ned", title);
+  w.SpecScale = 1.0001;
+}
+
+}  // namespace
+
+void ReadingPassKeywords(DataStore& s, LoadWork& w, const ConvertA1Fn& convertA1) {
+  RangeBoundsOfParts(s, w, convertA1);
+  PenUpKeywords(s, w);
+  AxisOrderKeywords(s.PlotTitle, w);
+  UnitKeywords(s, w);
+  // The rotating Earth-Moon frame.
+  s.EarthMoonMode = 0;
+  if (Has(s.PlotTitle, "em_system")) {
+    s.EarthMoonMode = 1;
+    CutWordW("em_system", s.PlotTitle);
+  }
+  LocalSiteKeyword(s, w);
 }
 
 }  // namespace vantrel::datastore

@@ -1,6 +1,7 @@
 #include "datastore/watcher.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "datastore/loader.h"
@@ -39,148 +40,184 @@ bool IsQuietError(int n) {
   return n == 424 || u == 0x80010108u || u == 0x80010001u || u == 0x800706BEu || n == 50290;
 }
 
+// One call of the watcher: the formula read, the attachment, and the ways the call ends.
+class WatchCall {
+ public:
+  WatchCall() : s_(Store()), m_(Memory()), key_(s_.StringSettings.FormulaKeyWord) {}
+
+  void Run();
+
+ private:
+  // Clears the fit and the source, reloads, and remembers the formula.
+  void Reload();
+  [[noreturn]] void QuietEnd();
+  // Error 91: the spreadsheet runs without a workbook.
+  [[noreturn]] void NoWorkbook();
+  // One statement of steps 5 to 11 under the watcher's error handling.
+  template <class F>
+  void Stmt(F&& f);
+  SheetLink& App();
+  // 5-7. Reads the active workbook's last window caption, active sheet and active cell; another
+  // sheet or window forces a reload.
+  void ReadActiveCell();
+  // 8-10. Whether the formula read asks for a reload; nullopt when the call ends here.
+  std::optional<bool> FormulaAsksReload();
+  // 11. A typed specification.
+  bool TypedSpecificationAsksReload();
+
+  DataStore& s_;
+  WatcherState& m_;
+  const std::string& key_;
+  std::string formula_;
+  std::shared_ptr<SheetLink> app_;
+};
+
+void WatchCall::Reload() {
+  s_.SceneFitDone = 0;
+  s_.DataFitted = 0;
+  s_.SourceMode = 0;
+  s_.EventsGiven = 0;
+  LoadExcelDataXls();
+  if (formula_ != s_.LastFormula) s_.LastFormula = formula_;
+  s_.FormulaChanged = 0;
+}
+
+void WatchCall::QuietEnd() {
+  app_.reset();
+  s_.ExcelWatchState = 0;
+  throw Leave{};
+}
+
+void WatchCall::NoWorkbook() {
+  s_.ExcelWatchState = 1;
+  try {
+    if (!app_) throw rt::RtError(rt::kErrNoObject);
+    if (!app_->Visible()) {
+      app_->SetVisible(true);
+      QuietEnd();
+    }
+    const int answer = WatcherBox("The Excel Worksheet do not answer. Do you want to quit Excel (recommended) ?", 1,
+                                  "Excel Still running in the memory");
+    if (answer == forms::kOK) {
+      app_->Quit();
+      app_.reset();
+      s_.SceneFitDone = 0;
+      s_.DataFitted = 0;
+      s_.SourceMode = 0;
+      LoadExcelDataXls();
+      s_.ExcelWatchState = 0;
+      throw Leave{};
+    }
+    WatcherBox("Close Excel or use  the keys \"Control+Alt+Supp\" and in the task window, terminate the process Excel",
+               16, "Help");
+    QuietEnd();
+  } catch (const rt::RtError&) {
+    // A failure inside this handling ends the call as the quiet end.
+    QuietEnd();
+  }
+}
+
+template <class F>
+void WatchCall::Stmt(F&& f) {
+  try {
+    f();
+  } catch (const rt::RtError& e) {
+    const int n = e.number();
+    if (IsQuietError(n)) QuietEnd();
+    if (n == rt::kErrNoObject) NoWorkbook();
+    if (n == rt::kErrFileNotFound || n == rt::kErrBadFile) return;
+    app_.reset();
+    WatcherBox(e.description(), 16, "Error");
+  }
+}
+
+SheetLink& WatchCall::App() {
+  if (!app_) throw rt::RtError(rt::kErrNoObject);
+  return *app_;
+}
+
+void WatchCall::ReadActiveCell() {
+  BookId book = 0;
+  int64_t n = 0;
+  std::string caption, sheet;
+  Stmt([&] { (void)App().Name(); });
+  Stmt([&] { book = App().ActiveWorkbook(); (void)App().WorkbookName(book); });
+  Stmt([&] { n = App().WindowsCount(book); });
+  Stmt([&] { caption = App().WindowCaption(book, n); });
+  Stmt([&] { sheet = App().ActiveSheetName(book); });
+  Stmt([&] { formula_ = App().ActiveCellFormula(book); });
+  if (sheet != m_.lastSheet) {
+    m_.lastSheet = sheet;
+    s_.LastFormula = kForcedLastFormula;
+    s_.PendingFormula = kForcedPendingFormula;
+    s_.FormulaChanged = 1;
+  }
+  if (caption != m_.lastCaption) {
+    m_.lastCaption = caption;
+    s_.LastFormula = kForcedLastFormula;
+    s_.PendingFormula = kForcedPendingFormula;
+    s_.FormulaChanged = 1;
+  }
+}
+
+std::optional<bool> WatchCall::FormulaAsksReload() {
+  // 8.
+  app_.reset();
+  if (s_.SettingsBlock.InteractiveOpt != 1.0) return true;
+  // 9.
+  if (formula_ == s_.LastFormula) return std::nullopt;
+  // 10.
+  if (s_.FormulaChanged == 0) {
+    if (rt::InStr(s_.LastFormula, key_) > 0 && rt::InStr(formula_, key_) > 0) return true;
+    s_.PendingFormula = formula_;
+    s_.FormulaChanged = 1;
+  }
+  return s_.FormulaChanged == 1 && formula_ != s_.PendingFormula;
+}
+
+bool WatchCall::TypedSpecificationAsksReload() {
+  if (rt::InStr(formula_, key_) == 0 && rt::InStr(s_.PendingFormula, key_) == 0 && s_.UserSpecGiven >= 1) {
+    formula_ = s_.UserSpecText;
+    return formula_ != s_.LastFormula;
+  }
+  return false;
+}
+
+void WatchCall::Run() {
+  s_.ExcelWatchState = 0;
+  // 2. Update from Excel: reload at once.
+  if (s_.SettingsBlock.ReloadRequest == 1.0) return Reload();
+  // 3.
+  if (s_.ExcelUsed != 1 || s_.LoaderBusy == 1 || s_.CmdLineInfo.DataFileMode == 1 || s_.SourceMode >= 1) return;
+
+  // 4. Attach; without a spreadsheet only a typed specification can reload.
+  try {
+    app_ = AttachRunningSheet();
+  } catch (const rt::RtError&) {
+    app_.reset();
+  }
+
+  try {
+    bool toReload = false;
+    if (app_) {
+      ReadActiveCell();
+      const std::optional<bool> asked = FormulaAsksReload();
+      if (!asked) return;
+      toReload = *asked;
+    }
+    if (!toReload) toReload = TypedSpecificationAsksReload();
+    if (toReload) Reload();
+  } catch (const Leave&) {
+  }
+}
+
 }  // namespace
 
 bool WatcherBoxOpen() { return Memory().boxOpen; }
 
 void ExcelWatchXls() {
-  WatcherState& m = Memory();
-  if (m.boxOpen) return;
-  DataStore& s = Store();
-  const std::string& key = s.StringSettings.FormulaKeyWord;
-  s.ExcelWatchState = 0;
-
-  std::string formula;
-  auto reload = [&] {
-    s.SceneFitDone = 0;
-    s.DataFitted = 0;
-    s.SourceMode = 0;
-    s.EventsGiven = 0;
-    LoadExcelDataXls();
-    if (formula != s.LastFormula) s.LastFormula = formula;
-    s.FormulaChanged = 0;
-  };
-
-  // 2. Update from Excel: reload at once.
-  if (s.SettingsBlock.ReloadRequest == 1.0) return reload();
-  // 3.
-  if (s.ExcelUsed != 1 || s.LoaderBusy == 1 || s.CmdLineInfo.DataFileMode == 1 || s.SourceMode >= 1) return;
-
-  // 4. Attach; without a spreadsheet only a typed specification can reload.
-  std::shared_ptr<SheetLink> app;
-  try {
-    app = AttachRunningSheet();
-  } catch (const rt::RtError&) {
-    app.reset();
-  }
-
-  auto quietEnd = [&] {
-    app.reset();
-    s.ExcelWatchState = 0;
-    throw Leave{};
-  };
-  // Error 91: the spreadsheet runs without a workbook.
-  auto noWorkbook = [&] {
-    s.ExcelWatchState = 1;
-    try {
-      if (!app) throw rt::RtError(rt::kErrNoObject);
-      if (!app->Visible()) {
-        app->SetVisible(true);
-        quietEnd();
-      }
-      const int answer = WatcherBox("The Excel Worksheet do not answer. Do you want to quit Excel (recommended) ?", 1,
-                                    "Excel Still running in the memory");
-      if (answer == forms::kOK) {
-        app->Quit();
-        app.reset();
-        s.SceneFitDone = 0;
-        s.DataFitted = 0;
-        s.SourceMode = 0;
-        LoadExcelDataXls();
-        s.ExcelWatchState = 0;
-        throw Leave{};
-      }
-      WatcherBox("Close Excel or use  the keys \"Control+Alt+Supp\" and in the task window, terminate the process Excel",
-                 16, "Help");
-      quietEnd();
-    } catch (const rt::RtError&) {
-      // A failure inside this handling ends the call as the quiet end.
-      quietEnd();
-    }
-  };
-  // One statement of steps 5 to 11 under the watcher's error handling.
-  auto stmt = [&](auto&& f) {
-    try {
-      f();
-    } catch (const rt::RtError& e) {
-      const int n = e.number();
-      if (IsQuietError(n)) quietEnd();
-      if (n == rt::kErrNoObject) noWorkbook();
-      if (n == rt::kErrFileNotFound || n == rt::kErrBadFile) return;
-      app.reset();
-      WatcherBox(e.description(), 16, "Error");
-    }
-  };
-  auto App = [&]() -> SheetLink& {
-    if (!app) throw rt::RtError(rt::kErrNoObject);
-    return *app;
-  };
-
-  try {
-    bool toReload = false;
-    if (app) {
-      // 5. Read the active workbook's last window caption, active sheet and active cell.
-      BookId book = 0;
-      int64_t n = 0;
-      std::string caption, sheet;
-      stmt([&] { (void)App().Name(); });
-      stmt([&] { book = App().ActiveWorkbook(); (void)App().WorkbookName(book); });
-      stmt([&] { n = App().WindowsCount(book); });
-      stmt([&] { caption = App().WindowCaption(book, n); });
-      stmt([&] { sheet = App().ActiveSheetName(book); });
-      stmt([&] { formula = App().ActiveCellFormula(book); });
-      // 6-7. Another sheet or window: force a reload below.
-      if (sheet != m.lastSheet) {
-        m.lastSheet = sheet;
-        s.LastFormula = kForcedLastFormula;
-        s.PendingFormula = kForcedPendingFormula;
-        s.FormulaChanged = 1;
-      }
-      if (caption != m.lastCaption) {
-        m.lastCaption = caption;
-        s.LastFormula = kForcedLastFormula;
-        s.PendingFormula = kForcedPendingFormula;
-        s.FormulaChanged = 1;
-      }
-      // 8.
-      app.reset();
-      if (s.SettingsBlock.InteractiveOpt != 1.0) {
-        toReload = true;
-      } else {
-        // 9.
-        if (formula == s.LastFormula) return;
-        // 10.
-        if (s.FormulaChanged == 0) {
-          if (rt::InStr(s.LastFormula, key) > 0 && rt::InStr(formula, key) > 0) {
-            toReload = true;
-          } else {
-            s.PendingFormula = formula;
-            s.FormulaChanged = 1;
-          }
-        }
-        if (!toReload && s.FormulaChanged == 1 && formula != s.PendingFormula) toReload = true;
-      }
-    }
-    // 11. A typed specification.
-    if (!toReload) {
-      if (rt::InStr(formula, key) == 0 && rt::InStr(s.PendingFormula, key) == 0 && s.UserSpecGiven >= 1) {
-        formula = s.UserSpecText;
-        if (formula != s.LastFormula) toReload = true;
-      }
-    }
-    if (toReload) reload();
-  } catch (const Leave&) {
-  }
+  if (Memory().boxOpen) return;
+  WatchCall().Run();
 }
 
 }  // namespace vantrel::datastore

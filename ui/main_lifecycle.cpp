@@ -152,10 +152,7 @@ void MainWindow::Form_Load() {
   // 17-20. Animation sliders, view control, pan tool, the control's own animation.
   HScroll1_Change();
   HScroll2_Change();
-  if (glxCtl1) {
-    glxCtl1->StartView();
-    glxCtl1->SetStartOption(true);
-  }
+  if (glxCtl1) glxCtl1->StartView();
   GlInstance->SetEditState(8);
   if (bridge_) {
     bridge_->glxCtl1_DblClick();

@@ -80,9 +80,8 @@ ClassGl::~ClassGl() {
   }
 }
 
-void ClassGl::init() {
-  if (control_) control_->SetInitOption(true);
-}
+// The view control sets its context up itself: it takes no init, GL or start-up option.
+void ClassGl::init() {}
 
 // --- animation indices --------------------------------------------------------------------
 
@@ -139,12 +138,9 @@ void ClassGl::InitGL() {
   MaterialRefs = {&c.Materials().Item(15), &c.Materials().Item(13), &c.Materials().Item(14),
                   &c.Materials().Item(16)};
 
-  c.SetGLOption2(true);
   if (SceneExtent == 0) SceneExtent = 90;
   double e = SceneExtent;
   c.SetSceneExtent(e, e, e);
-  c.SetGLMode(1);
-  c.SetGLOption1(true);
 
   Grids = false;
 

@@ -74,6 +74,7 @@ struct TrajectoryValues {
 };
 
 struct TrajectoryBatches;
+struct TrajectoryFrame;
 
 class ClassGl : public datastore::ViewServices {
  public:
@@ -250,6 +251,22 @@ class ClassGl : public datastore::ViewServices {
   void ReadFixedEventFile();
   void ReadFixedTrajectoryFile();
   void PostSceneErrors();
+
+  // The steps of DrawSpacecraft, in their order.
+  void SetUpModelMaterial();
+  void FindModelRows();
+  void PlaceModel();
+  void SizeModel();
+  void DrawModelBody();
+  void DrawThrustPlume();
+  void DrawPlusYWing();
+  void DrawMinusYWing();
+  void DrawPlatePanel();
+  // The steps of DrawTrajectory, in their order.
+  void PrepareTrajectoryFrame(TrajectoryFrame& f);
+  void DrawPenUpPolyline(TrajectoryFrame& f);
+  void DrawMainPass(TrajectoryFrame& f);
+  void DrawPointLabels(const TrajectoryFrame& f);
 
   glview::GlView* control_;
   timer::IntervalTimer timer_;

@@ -2,17 +2,16 @@
 // place to about 80 scene units, the scene size and the mouse zoom step follow, light and
 // camera go back to their fitted places and the animation restarts from the first row.
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "datastore/number_text.h"
 #include "datastore/state.h"
 #include "datastore/tables.h"
 #include "platform/glview/glview.h"
 #include "platform/runtime/vb.h"
-#include "numerics/valloc.h"
 #include "view/class_gl.h"
 #include "view/view_shared.h"
 
@@ -54,44 +53,12 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   return f;
 }
 
-// Whether the text is a number in the user's writing: sign, digits with the decimal or
-// grouping separators, an optional exponent; blanks around.
-bool LooksNumeric(const std::string& text) {
-  std::string t = rt::Trim(text);
-  size_t i = 0;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  bool digits = false;
-  while (i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == '.' ||
-                          t[i] == ',')) {
-    digits = digits || std::isdigit(static_cast<unsigned char>(t[i]));
-    ++i;
-  }
-  if (!digits) return false;
-  if (i < t.size() && (t[i] == 'E' || t[i] == 'e')) {
-    ++i;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-    bool exp = false;
-    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, exp = true;
-    if (!exp) return false;
-  }
-  return i == t.size();
-}
-
 }  // namespace
 
-// A field of the fixed-path files: written as a number of the user's locale with 17 decimals,
-// the first comma turned into a point, then read with the locale-independent parser. So a
-// number in the user's own writing reads correctly.
+// A field of the fixed-path files: a number in the user's own writing; 0 when the parser fails.
 double FixedFileNumber(const std::string& field) {
-  std::string s = field;
-  if (LooksNumeric(field)) {
-    int flag = -1;
-    s = rt::Format(numerics::ValLocV(field, flag), "#0.00000000000000000");
-  }
-  size_t comma = s.find(',');
-  if (comma != std::string::npos) s[comma] = '.';
   double v = 0;
-  if (rt::Try([&] { v = rt::Val(s); }) != 0) return 0;
+  if (rt::Try([&] { v = datastore::UserWrittenNumber(field); }) != 0) return 0;
   return v;
 }
 

@@ -45,13 +45,19 @@ AttitudeTurn AttitudeFromRow(double q1, double q2, double q3, double q4) {
 }
 
 void ClassGl::DrawSpacecraft() {
-  datastore::DataStore& st = datastore::Store();
-  const datastore::SettingsRecord& sb = st.SettingsBlock;
-  const ViewShared& vs = Shared();
-  SpacecraftValues& m = Craft;
-  SceneValues& sv = Scene;
+  SetUpModelMaterial();
+  FindModelRows();
+  PlaceModel();
+  SizeModel();
+  DrawModelBody();
+  DrawThrustPlume();
+  if (Shared().SatShapeParam2 >= 1) DrawPlusYWing();
+  if (Shared().SatShapeParam2 == 2) DrawMinusYWing();
+}
 
-  // 1. State and material.
+// 1. State and material.
+void ClassGl::SetUpModelMaterial() {
+  SpacecraftValues& m = Craft;
   SceneStep([&] {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_DEPTH_TEST);
@@ -64,7 +70,11 @@ void ClassGl::DrawSpacecraft() {
       m.ModelMaterial->SetSpecExp(120);
     }
   });
+}
 
+void ClassGl::FindModelRows() {
+  datastore::DataStore& st = datastore::Store();
+  SpacecraftValues& m = Craft;
   // 2. A step back in time restarts the searches from the first rows.
   if (m.LastDrawnIndex > CURRINDEXI) {
     m.AttitudeRow = 0;
@@ -74,10 +84,16 @@ void ClassGl::DrawSpacecraft() {
   m.LastDrawnIndex = CURRINDEXI;
 
   // 3. The rows in force at the scene time.
-  double T = sv.PointTime;
+  double T = Scene.PointTime;
   SearchTimeRow(st.QuaterTable, T, m.AttitudeRow, st.QuaterRows);
   if (st.SApYRows > 0) SearchTimeRow(st.SApYTable, T, m.PlusYRow, st.SApYRows);
   if (st.SAmYRows > 0) SearchTimeRow(st.SAmYTable, T, m.MinusYRow, st.SAmYRows);
+}
+
+void ClassGl::PlaceModel() {
+  datastore::DataStore& st = datastore::Store();
+  SpacecraftValues& m = Craft;
+  SceneValues& sv = Scene;
 
   // 4. Position.
   SceneStep([&] {
@@ -112,8 +128,15 @@ void ClassGl::DrawSpacecraft() {
               Sng(m.RotationAxis[2]));
   });
   glDisable(GL_LIGHTING);
+}
 
-  // 8. Size.
+// 8. Size: ModelSize and the body's half-extents.
+void ClassGl::SizeModel() {
+  datastore::DataStore& st = datastore::Store();
+  const datastore::SettingsRecord& sb = st.SettingsBlock;
+  const ViewShared& vs = Shared();
+  SpacecraftValues& m = Craft;
+  SceneValues& sv = Scene;
   double s = m.ModelSize;
   SceneStep([&] {
     MainFocus(sv.CentralRadius, st.MoonMode, st.CentralBody);
@@ -133,9 +156,14 @@ void ClassGl::DrawSpacecraft() {
   m.BodyHalfY = 0.1 * s;
   m.BodyHalfZ = 0.1 * s * vs.SatShapeParam1;
   m.ModelSize = s;
+}
+
+void ClassGl::DrawModelBody() {
+  const datastore::SettingsRecord& sb = datastore::Store().SettingsBlock;
+  const ViewShared& vs = Shared();
+  SpacecraftValues& m = Craft;
   const double a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
   const double shape = sb.SatShapeIndex;
-  const bool plate = shape == 6;
 
   // 9. Body.
   SceneStep([&] { monolythe(a, b, c); });
@@ -151,9 +179,15 @@ void ClassGl::DrawSpacecraft() {
     });
     SceneStep([&] { AddAxisFromCenter(w, 1, 1, 1, 0.3, 0.3, 1, 0, 0, 3 * c); });
   }
+}
 
-  // 11. Thrust plume, on the side opposite to the sign of the first shape parameter of Z, Y,
-  // X that is not 0; short while no thrust is in force.
+// 11. Thrust plume, on the side opposite to the sign of the first shape parameter of Z, Y,
+// X that is not 0; short while no thrust is in force.
+void ClassGl::DrawThrustPlume() {
+  const ViewShared& vs = Shared();
+  SpacecraftValues& m = Craft;
+  const SceneValues& sv = Scene;
+  const double s = m.ModelSize, a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
   SceneStep([&] {
     const double across = 0.02 * s;
     auto length = [&](double e) { return sv.ThrustOn == 1 ? e : e / 15; };
@@ -171,50 +205,64 @@ void ClassGl::DrawSpacecraft() {
                          Sgn(vs.SatShapeParam3) * (-a) / 2, 0, 0);
     }
   });
+}
 
-  // A wing plate on the -X face with the sun ray in model axes (the CubeSat3U5 shape).
-  auto platePanel = [&] {
-    SceneStep([&] { monolitheNonCenter(0.01 * s, 5 * b, c, 0.005 * s - a / 2, 0, 0); });
-    SceneStep([&] {
-      AddAxisFromCenter(7, 1, 0, 1, 1, 1, 0, sv.SunRayScale * sv.SunLightPos[0],
-                        sv.SunRayScale * sv.SunLightPos[1], sv.SunRayScale * sv.SunLightPos[2]);
-    });
-  };
+// A wing plate on the -X face with the sun ray in model axes (the CubeSat3U5 shape).
+void ClassGl::DrawPlatePanel() {
+  const SpacecraftValues& m = Craft;
+  const SceneValues& sv = Scene;
+  const double s = m.ModelSize, a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
+  SceneStep([&] { monolitheNonCenter(0.01 * s, 5 * b, c, 0.005 * s - a / 2, 0, 0); });
+  SceneStep([&] {
+    AddAxisFromCenter(7, 1, 0, 1, 1, 1, 0, sv.SunRayScale * sv.SunLightPos[0],
+                      sv.SunRayScale * sv.SunLightPos[1], sv.SunRayScale * sv.SunLightPos[2]);
+  });
+}
 
-  // 12. The +Y wing and its arm.
-  if (vs.SatShapeParam2 >= 1) {
-    if (sb.OptSolarPanel == 0 && m.AttitudeRow < st.QuaterRows && st.SApYRows > 0)
-      m.ModelAngle = st.SApYTable(std::int64_t(m.PlusYRow), 1);
-    else if (sb.OptSolarPanel == 1.0)
-      m.ModelAngle = m.PanelSunAngle;
-    else
-      m.ModelAngle = 0;
-    if (plate) m.ModelAngle = 0;
+// 12. The +Y wing and its arm.
+void ClassGl::DrawPlusYWing() {
+  datastore::DataStore& st = datastore::Store();
+  const datastore::SettingsRecord& sb = st.SettingsBlock;
+  SpacecraftValues& m = Craft;
+  const double s = m.ModelSize, a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
+  const bool plate = sb.SatShapeIndex == 6;
+  if (sb.OptSolarPanel == 0 && m.AttitudeRow < st.QuaterRows && st.SApYRows > 0)
+    m.ModelAngle = st.SApYTable(std::int64_t(m.PlusYRow), 1);
+  else if (sb.OptSolarPanel == 1.0)
+    m.ModelAngle = m.PanelSunAngle;
+  else
+    m.ModelAngle = 0;
+  if (plate) m.ModelAngle = 0;
 
-    glPushMatrix();
-    SceneStep([&] { glRotatef(Sng(m.ModelAngle), 0, 1, 0); });
-    if (!plate) {
-      SceneStep([&] { monolitheNonCenter(a, 2 * c, 0.01 * s, 0, (b + c) / 2, 0); });
-    } else {
-      platePanel();
-    }
-    if (sb.OptSolarPanel == 1.0 && !plate)
-      SceneStep([&] {
-        AddAxisFromCenter(3 * m.BodyAxisWidth, 0.5, 0.5, 0.5, 1, 1, 0, 0, 0, -0.1 * s);
-      });
-    glPopMatrix();
-
-    SceneStep([&] {
-      float arm = Sng((b + c) / 2);
-      glTranslatef(0, arm, 0);
-      if (!plate) monolythe(0.01 * s, (b + c) / 2, 0.01 * s);
-      glTranslatef(0, -arm, 0);
-    });
+  glPushMatrix();
+  SceneStep([&] { glRotatef(Sng(m.ModelAngle), 0, 1, 0); });
+  if (!plate) {
+    SceneStep([&] { monolitheNonCenter(a, 2 * c, 0.01 * s, 0, (b + c) / 2, 0); });
+  } else {
+    DrawPlatePanel();
   }
+  if (sb.OptSolarPanel == 1.0 && !plate)
+    SceneStep([&] {
+      AddAxisFromCenter(3 * m.BodyAxisWidth, 0.5, 0.5, 0.5, 1, 1, 0, 0, 0, -0.1 * s);
+    });
+  glPopMatrix();
 
-  // 13. The -Y wing, on a rod through the body; without an angle of its own it keeps the
-  // +Y wing's.
-  if (vs.SatShapeParam2 != 2) return;
+  SceneStep([&] {
+    float arm = Sng((b + c) / 2);
+    glTranslatef(0, arm, 0);
+    if (!plate) monolythe(0.01 * s, (b + c) / 2, 0.01 * s);
+    glTranslatef(0, -arm, 0);
+  });
+}
+
+// 13. The -Y wing, on a rod through the body; without an angle of its own it keeps the
+// +Y wing's.
+void ClassGl::DrawMinusYWing() {
+  datastore::DataStore& st = datastore::Store();
+  const datastore::SettingsRecord& sb = st.SettingsBlock;
+  SpacecraftValues& m = Craft;
+  const double s = m.ModelSize, a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
+  const bool plate = sb.SatShapeIndex == 6;
   SceneStep([&] { monolythe(0.01 * s, b + c, 0.01 * s); });
   if (sb.OptSolarPanel == 0 && m.AttitudeRow < st.QuaterRows &&
       (st.SApYRows > 0 || st.SAmYRows > 0)) {
@@ -232,7 +280,7 @@ void ClassGl::DrawSpacecraft() {
   if (!plate) {
     SceneStep([&] { monolitheNonCenter(a, 2 * c, 0.01 * s, 0, -(b + c) / 2, 0); });
   } else {
-    platePanel();
+    DrawPlatePanel();
   }
   glPopMatrix();
 }

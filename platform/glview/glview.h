@@ -204,16 +204,6 @@ class GlView : public QOpenGLWidget {
   void SetMousePointer(int id);
   int MousePointer() const { return mouse_pointer_; }
   void SetMouseIcon(const QPixmap& icon);
-  void SetInitOption(bool on) { init_option_ = on; }
-  void SetGLOption1(bool on) { gl_option1_ = on; }
-  void SetGLOption2(bool on) { gl_option2_ = on; }
-  void SetGLMode(long mode) { gl_mode_ = mode; }
-  void SetStartOption(bool on) { start_option_ = on; }
-  bool InitOption() const { return init_option_; }
-  bool GLOption1() const { return gl_option1_; }
-  bool GLOption2() const { return gl_option2_; }
-  long GLMode() const { return gl_mode_; }
-  bool StartOption() const { return start_option_; }
 
   // Extender.
   const std::string& Tag() const { return tag_; }
@@ -309,8 +299,6 @@ class GlView : public QOpenGLWidget {
   long frames_ = 0;
   int mouse_pointer_ = 0;
   QCursor mouse_icon_;
-  bool init_option_ = false, gl_option1_ = false, gl_option2_ = false, start_option_ = false;
-  long gl_mode_ = 0;
   std::string tag_;
 };
 

@@ -322,115 +322,142 @@ std::vector<Item> Tokenise(std::string_view p) {
   return items;
 }
 
-std::string FormatSection(double v, bool negative, std::string_view pattern) {
-  const platform::LocaleSeparators& loc = platform::UserLocale();
-  std::vector<Item> items = Tokenise(pattern);
-
-  // Layout of the placeholders.
-  int pointAt = -1, expAt = -1;
-  for (size_t k = 0; k < items.size(); ++k) {
-    if (items[k].kind == Item::Exp && expAt < 0) expAt = static_cast<int>(k);
-    if (items[k].kind == Item::Point && pointAt < 0 && expAt < 0) pointAt = static_cast<int>(k);
-  }
-  const int mantEnd = expAt < 0 ? static_cast<int>(items.size()) : expAt;
-  const int intEnd = pointAt < 0 ? mantEnd : pointAt;
-  int intPlaces = 0, intMin = 0, fracPlaces = 0, fracMin = 0, expMin = 0, scale = 0;
+// Where the placeholders of a tokenised pattern stand and what they ask for.
+struct PatternLayout {
+  int pointAt = -1, expAt = -1;  // the first point before the exponent, the first exponent
+  int mantEnd = 0, intEnd = 0;   // one past the mantissa, one past the integer part
+  int intPlaces = 0, intMin = 0, fracPlaces = 0, fracMin = 0, expMin = 0;
+  int scale = 0;                 // divisions by 1000 asked by trailing commas
   int firstIntDigit = -1, lastIntDigit = -1;
   bool grouping = false, percent = false, anyDigit = false;
-  for (int k = 0; k < intEnd; ++k) {
+};
+
+PatternLayout LayoutOf(const std::vector<Item>& items) {
+  PatternLayout l;
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (items[k].kind == Item::Exp && l.expAt < 0) l.expAt = static_cast<int>(k);
+    if (items[k].kind == Item::Point && l.pointAt < 0 && l.expAt < 0) l.pointAt = static_cast<int>(k);
+  }
+  l.mantEnd = l.expAt < 0 ? static_cast<int>(items.size()) : l.expAt;
+  l.intEnd = l.pointAt < 0 ? l.mantEnd : l.pointAt;
+  for (int k = 0; k < l.intEnd; ++k) {
     if (items[k].kind == Item::Digit) {
-      if (firstIntDigit < 0) firstIntDigit = k;
-      lastIntDigit = k;
-      ++intPlaces;
-      anyDigit = true;
+      if (l.firstIntDigit < 0) l.firstIntDigit = k;
+      l.lastIntDigit = k;
+      ++l.intPlaces;
+      l.anyDigit = true;
     }
   }
   bool seenZero = false;
-  for (int k = 0; k < intEnd; ++k) {
+  for (int k = 0; k < l.intEnd; ++k) {
     if (items[k].kind != Item::Digit) continue;
     if (items[k].text == "0") seenZero = true;
-    if (seenZero) ++intMin;
+    if (seenZero) ++l.intMin;
   }
-  for (int k = 0; k < intEnd; ++k) {
+  for (int k = 0; k < l.intEnd; ++k) {
     if (items[k].kind != Item::Comma) continue;
-    if (k > firstIntDigit && k < lastIntDigit && firstIntDigit >= 0) grouping = true;
-    else if (firstIntDigit >= 0 && k > lastIntDigit) {
+    if (k > l.firstIntDigit && k < l.lastIntDigit && l.firstIntDigit >= 0) l.grouping = true;
+    else if (l.firstIntDigit >= 0 && k > l.lastIntDigit) {
       // Commas right after the last integer place scale by 1000 each.
       bool onlyCommas = true;
-      for (int j = lastIntDigit + 1; j < k; ++j)
+      for (int j = l.lastIntDigit + 1; j < k; ++j)
         if (items[j].kind != Item::Comma) onlyCommas = false;
-      if (onlyCommas) ++scale;
+      if (onlyCommas) ++l.scale;
     }
   }
-  for (int k = intEnd + 1; k < mantEnd; ++k) {
+  for (int k = l.intEnd + 1; k < l.mantEnd; ++k) {
     if (items[k].kind == Item::Digit) {
-      ++fracPlaces;
-      anyDigit = true;
-      if (items[k].text == "0") fracMin = fracPlaces;
+      ++l.fracPlaces;
+      l.anyDigit = true;
+      if (items[k].text == "0") l.fracMin = l.fracPlaces;
     }
   }
-  for (int k = expAt + 1; expAt >= 0 && k < static_cast<int>(items.size()); ++k)
-    if (items[k].kind == Item::Digit && items[k].text == "0") ++expMin;
+  for (int k = l.expAt + 1; l.expAt >= 0 && k < static_cast<int>(items.size()); ++k)
+    if (items[k].kind == Item::Digit && items[k].text == "0") ++l.expMin;
   for (const Item& it : items)
-    if (it.kind == Item::Percent) percent = true;
+    if (it.kind == Item::Percent) l.percent = true;
+  return l;
+}
 
-  if (!anyDigit && expAt < 0) {
-    // A pattern of literals only.
-    std::string out = negative ? "-" : "";
-    for (const Item& it : items) {
-      if (it.kind == Item::Literal) out += it.text;
-      else if (it.kind == Item::Percent) out += '%';
-      else if (it.kind == Item::Point) out += loc.decimal;
-    }
-    return out;
+// A pattern of literals only.
+std::string LiteralsOnly(const std::vector<Item>& items, bool negative,
+                         const platform::LocaleSeparators& loc) {
+  std::string out = negative ? "-" : "";
+  for (const Item& it : items) {
+    if (it.kind == Item::Literal) out += it.text;
+    else if (it.kind == Item::Percent) out += '%';
+    else if (it.kind == Item::Point) out += loc.decimal;
   }
+  return out;
+}
 
-  if (percent) v *= 100;
-  for (int k = 0; k < scale; ++k) v /= 1000;
+// The digits to write: the integer part (padded, grouped), the fraction, the exponent.
+struct SectionDigits {
+  std::string ip, fp;
+  int exponent = 0;
+};
+
+SectionDigits RoundedDigits(double v, const PatternLayout& l,
+                            const platform::LocaleSeparators& loc) {
+  if (l.percent) v *= 100;
+  for (int k = 0; k < l.scale; ++k) v /= 1000;
 
   Decimal d = ToDecimal(v);
-  int exponent = 0;
-  if (expAt >= 0 && !d.digits.empty()) {
-    int k = intPlaces;
-    exponent = d.point - k;
+  SectionDigits out;
+  if (l.expAt >= 0 && !d.digits.empty()) {
+    int k = l.intPlaces;
+    out.exponent = d.point - k;
     d.point = k;
-    RoundAt(d, fracPlaces);
+    RoundAt(d, l.fracPlaces);
     if (d.point > k) {  // rounding carried into a new digit
-      ++exponent;
+      ++out.exponent;
       d.point = k;
     }
   } else {
-    RoundAt(d, fracPlaces);
+    RoundAt(d, l.fracPlaces);
   }
 
-  std::string ip = IntegerDigits(d);
-  while (static_cast<int>(ip.size()) < intMin) ip.insert(ip.begin(), '0');
-  if (grouping) ip = Group(ip, loc.thousands);
-  std::string fp = FractionDigits(d, fracPlaces);
-  while (static_cast<int>(fp.size()) > fracMin && fp.back() == '0') fp.pop_back();
+  out.ip = IntegerDigits(d);
+  while (static_cast<int>(out.ip.size()) < l.intMin) out.ip.insert(out.ip.begin(), '0');
+  if (l.grouping) out.ip = Group(out.ip, loc.thousands);
+  out.fp = FractionDigits(d, l.fracPlaces);
+  while (static_cast<int>(out.fp.size()) > l.fracMin && out.fp.back() == '0') out.fp.pop_back();
+  return out;
+}
 
+// Literals between the integer places ("# ### ###"): digits fill the places from the right,
+// the literals stay where they stand, surplus digits go to the leftmost place. Empty when the
+// pattern has no such literal.
+std::vector<std::string> PlaceTexts(const std::vector<Item>& items, const PatternLayout& l,
+                                    const std::string& ip) {
+  bool positional = false;
+  if (!l.grouping && l.firstIntDigit >= 0) {
+    for (int k = l.firstIntDigit + 1; k < l.lastIntDigit; ++k)
+      if (items[k].kind == Item::Literal) positional = true;
+  }
+  std::vector<std::string> placeText;
+  if (!positional) return placeText;
+  placeText.assign(l.intPlaces, "");
+  int j = static_cast<int>(ip.size()) - 1;
+  for (int p = l.intPlaces - 1; p >= 0; --p, --j)
+    if (j >= 0) placeText[p] = ip[j];
+  if (j >= 0) placeText[0] = ip.substr(0, j + 1) + placeText[0];
+  return placeText;
+}
+
+// Writes the items in their order with the digits in their places.
+std::string WriteItems(const std::vector<Item>& items, const PatternLayout& l,
+                       const SectionDigits& d, bool negative,
+                       const platform::LocaleSeparators& loc) {
+  const std::vector<std::string> placeText = PlaceTexts(items, l, d.ip);
+  const bool positional = !placeText.empty();
   std::string out = negative ? "-" : "";
   bool intWritten = false;
   size_t fracUsed = 0;
   auto writeInt = [&]() {
-    if (!intWritten) out += ip;
+    if (!intWritten) out += d.ip;
     intWritten = true;
   };
-  // Literals between the integer places ("# ### ###"): digits fill the places from the right,
-  // the literals stay where they stand, surplus digits go to the leftmost place.
-  bool positional = false;
-  if (!grouping && firstIntDigit >= 0) {
-    for (int k = firstIntDigit + 1; k < lastIntDigit; ++k)
-      if (items[k].kind == Item::Literal) positional = true;
-  }
-  std::vector<std::string> placeText;
-  if (positional) {
-    placeText.assign(intPlaces, "");
-    int j = static_cast<int>(ip.size()) - 1;
-    for (int p = intPlaces - 1; p >= 0; --p, --j)
-      if (j >= 0) placeText[p] = ip[j];
-    if (j >= 0) placeText[0] = ip.substr(0, j + 1) + placeText[0];
-  }
   int placeIndex = 0;
   for (int k = 0; k < static_cast<int>(items.size()); ++k) {
     const Item& it = items[k];
@@ -439,30 +466,30 @@ std::string FormatSection(double v, bool negative, std::string_view pattern) {
       case Item::Percent: out += '%'; break;
       case Item::Comma: break;
       case Item::Digit:
-        if (k < intEnd && positional) {
+        if (k < l.intEnd && positional) {
           out += placeText[placeIndex++];
           intWritten = true;
-        } else if (k < intEnd) {
+        } else if (k < l.intEnd) {
           writeInt();
-        } else if (k < mantEnd) {
-          if (fracUsed < fp.size()) out += fp[fracUsed];
+        } else if (k < l.mantEnd) {
+          if (fracUsed < d.fp.size()) out += d.fp[fracUsed];
           ++fracUsed;
         }
         break;
       case Item::Point:
-        if (k == pointAt) {
+        if (k == l.pointAt) {
           writeInt();
           out += loc.decimal;
         }
         break;
       case Item::Exp: {
-        if (k != expAt) break;
+        if (k != l.expAt) break;
         writeInt();
         out += it.text[0];
-        if (exponent < 0) out += '-';
+        if (d.exponent < 0) out += '-';
         else if (it.text[1] == '+') out += '+';
-        std::string e = std::to_string(std::abs(exponent));
-        while (static_cast<int>(e.size()) < expMin) e.insert(e.begin(), '0');
+        std::string e = std::to_string(std::abs(d.exponent));
+        while (static_cast<int>(e.size()) < l.expMin) e.insert(e.begin(), '0');
         out += e;
         // The exponent's own places are consumed here.
         while (k + 1 < static_cast<int>(items.size()) && items[k + 1].kind == Item::Digit) ++k;
@@ -471,6 +498,14 @@ std::string FormatSection(double v, bool negative, std::string_view pattern) {
     }
   }
   return out;
+}
+
+std::string FormatSection(double v, bool negative, std::string_view pattern) {
+  const platform::LocaleSeparators& loc = platform::UserLocale();
+  const std::vector<Item> items = Tokenise(pattern);
+  const PatternLayout layout = LayoutOf(items);
+  if (!layout.anyDigit && layout.expAt < 0) return LiteralsOnly(items, negative, loc);
+  return WriteItems(items, layout, RoundedDigits(v, layout, loc), negative, loc);
 }
 
 }  // namespace

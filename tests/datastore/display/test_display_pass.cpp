@@ -291,11 +291,11 @@ namespace {
 TEST_F(Pass, ClosesTheDataFileTheReaderLeftOpen) {
   const std::string path = std::string(std::getenv("XDG_DATA_HOME")) + "/open-by-reader.vnx";
   { std::ofstream(path) << "header\r\n1\t2\t3\r\n"; }
-  ASSERT_EQ(w.File1.Open(path), 0);
+  ASSERT_EQ(w.file1.Open(path), 0);
   DisplayPass(w);
-  EXPECT_FALSE(w.File1.IsOpen());
+  EXPECT_FALSE(w.file1.IsOpen());
   DisplayPass(w);  // nothing open: nothing happens
-  EXPECT_FALSE(w.File1.IsOpen());
+  EXPECT_FALSE(w.file1.IsOpen());
 }
 
 }  // namespace

@@ -413,6 +413,9 @@ TEST_F(FixedFiles, NumbersReadInTheUserWriting) {
       {".", ",", "  12  ", 12},
       {".", ",", "abc", 0},
       {",", " ", "3,75x", 3.75},  // not a number: the first comma is a point, the rest ignored
+      {".", "'", "1'000.5", 1000.5},                   // the locale's own grouping marks
+      {",", "\xC2\xA0", "1\xC2\xA0" "000,5", 1000.5},
+      {".", ",", "1e999x", 0},  // the parser's overflow reads as 0
   };
   for (const Case& c : cases) {
     test::LocaleGuard loc(c.decimal, c.thousands);
