@@ -176,6 +176,10 @@ class Scanner {
     if (!rootDone_ || depth_ != 0) Unsupported();
   }
 
+  // Reads start tags where they lie in the buffer, which must then be writable (a chunk of the
+  // scanner's own): their bytes are as they were when each handler returns.
+  void ReadInPlace() { inPlace_ = true; }
+
   // A token longer than any real one: refused, not left to expat (which would read it again
   // and again).
   [[noreturn]] void RefuseLongToken() {
@@ -297,6 +301,9 @@ class Scanner {
     if (ne == end) return nullptr;
     if (ne == n) Unsupported();
     if (rootDone_) Unsupported();  // a second root element
+    if (inPlace_) {
+      if (const char* q = StartTagInPlace(n, ne, end)) return q;
+    }
     // Attributes go to buf_ as NUL-terminated name and value strings.
     buf_.clear();
     buf_.append(n, static_cast<size_t>(ne - n));
@@ -372,6 +379,97 @@ class Scanner {
     return q;
   }
 
+  // The start tag whose name is [n, ne), read where it lies: its name and attributes are ended
+  // with NUL bytes in the buffer for the handler's call and the bytes put back after it. Only
+  // for a tag complete in the buffer whose values are plain; nullptr otherwise (then read with
+  // copies, which also answers every fault).
+  const char* StartTagInPlace(const char* n, const char* ne, const char* end) {
+    char* cuts[1 + 2 * kMaxAttributes];
+    size_t ncuts = 0;
+    cuts[ncuts++] = const_cast<char*>(ne);
+    atts_.clear();
+    const char* q = ne;
+    bool empty = false;
+    for (;;) {
+      const char* ws = q;
+      while (q < end && IsSpace(*q)) ++q;
+      if (q == end) return nullptr;
+      if (*q == '>') {
+        ++q;
+        break;
+      }
+      if (*q == '/') {
+        if (q + 1 == end || q[1] != '>') return nullptr;
+        q += 2;
+        empty = true;
+        break;
+      }
+      if (q == ws || ncuts >= 1 + 2 * kMaxAttributes) return nullptr;
+      const char* an = q;
+      const char* ae = Name(an, end);
+      if (ae == end || ae == an) return nullptr;
+      q = ae;
+      while (q < end && IsSpace(*q)) ++q;
+      if (q == end || *q != '=') return nullptr;
+      ++q;
+      while (q < end && IsSpace(*q)) ++q;
+      if (q == end || (*q != '"' && *q != '\'')) return nullptr;
+      const char quote = *q;
+      const char* vs = q + 1;
+      const char* ve = vs;
+      while (ve < end && *ve != quote) {
+        const auto c = static_cast<unsigned char>(*ve);
+        if (c == '<' || c == '&' || c < 0x20 || c >= 0x80) return nullptr;
+        ++ve;
+      }
+      if (ve == end) return nullptr;
+      const std::string_view aname(an, static_cast<size_t>(ae - an));
+      // Attribute k / 2 ends its name at cuts[k + 1] and its value at cuts[k + 2].
+      for (size_t k = 0; k < atts_.size(); k += 2)
+        if (std::string_view(atts_[k], static_cast<size_t>(cuts[k + 1] - atts_[k])) == aname) return nullptr;
+      atts_.push_back(an);
+      atts_.push_back(vs);
+      cuts[ncuts++] = const_cast<char*>(ae);
+      cuts[ncuts++] = const_cast<char*>(ve);
+      q = ve + 1;
+    }
+    const size_t nameBytes = static_cast<size_t>(ne - n);
+    if (depth_ >= kMaxNestingDepth || openNameBytes_ + nameBytes > kMaxOpenNameBytes) {
+      h_.Stop(kNestingFault);
+      h_.ThrowStopped();
+    }
+    char saved[1 + 2 * kMaxAttributes];
+    for (size_t k = 0; k < ncuts; ++k) {
+      saved[k] = *cuts[k];
+      *cuts[k] = '\0';
+    }
+    struct PutBack {
+      char** cuts;
+      const char* saved;
+      size_t n;
+      ~PutBack() {
+        for (size_t k = 0; k < n; ++k) *cuts[k] = saved[k];
+      }
+    };
+    atts_.push_back(nullptr);
+    if (depth_ == stack_.size()) stack_.emplace_back();
+    stack_[depth_].assign(n, nameBytes);
+    ++depth_;
+    openNameBytes_ += nameBytes;
+    {
+      PutBack back{cuts, saved, ncuts};
+      h_.Start(Parser::Local(n), atts_.data());
+    }
+    Check();
+    if (empty) {
+      --depth_;
+      openNameBytes_ -= nameBytes;
+      if (depth_ == 0) rootDone_ = true;
+      EmitEnd(stack_[depth_]);
+    }
+    return q;
+  }
+
   // An attribute value: references decoded, tabs and line feeds read as spaces.
   void AttrValue(const char* p, const char* end) {
     // A plain value (no reference, line end, control byte or non-ASCII byte) is taken whole.
@@ -429,6 +527,7 @@ class Scanner {
   size_t floor_ = 0;
   size_t openNameBytes_ = 0;  // bytes of the names of the open elements
   bool rootDone_ = false;
+  bool inPlace_ = false;
   std::string text_, buf_;
   std::vector<size_t> offs_;
   std::vector<const char*> atts_;
@@ -762,6 +861,7 @@ class SplitRun {
     try {
       g.chunk = p_.NewChunk();
       Scanner sc(*g.chunk, kFloor, floorNameBytes_);
+      sc.ReadInPlace();
       const char* b = g.data.data();
       const char* e = b + g.data.size();
       try {
