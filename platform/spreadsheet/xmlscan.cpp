@@ -295,20 +295,19 @@ class Scanner {
     Check();
   }
 
+  // The start tag at p ('<'); nullptr when it is not complete in the buffer. Its name and
+  // attributes reach the handler as NUL-terminated strings: copied into buf_, or (reading in
+  // place, while every value is plain) ended with NUL bytes where they lie for the handler's
+  // call, the bytes put back after it.
   const char* StartTag(const char* p, const char* end) {
     const char* n = p + 1;
     const char* ne = Name(n, end);
     if (ne == end) return nullptr;
     if (ne == n) Unsupported();
     if (rootDone_) Unsupported();  // a second root element
-    if (inPlace_) {
-      if (const char* q = StartTagInPlace(n, ne, end)) return q;
-    }
-    // Attributes go to buf_ as NUL-terminated name and value strings.
-    buf_.clear();
-    buf_.append(n, static_cast<size_t>(ne - n));
-    buf_ += '\0';
-    offs_.clear();
+    bool copy = !inPlace_;
+    if (copy) StartCopy(n, ne);
+    spans_.clear();
     const char* q = ne;
     bool empty = false;
     for (;;) {
@@ -344,15 +343,16 @@ class Scanner {
       const char* ve = static_cast<const char*>(std::memchr(vs, quote, static_cast<size_t>(end - vs)));
       if (!ve) return nullptr;
       std::string_view aname(an, static_cast<size_t>(ae - an));
-      if (offs_.size() >= 2 * kMaxAttributes) Unsupported();
-      for (size_t k = 0; k < offs_.size(); k += 2)
-        if (std::string_view(buf_.data() + offs_[k]) == aname) Unsupported();  // a repeated attribute
-      offs_.push_back(buf_.size());
-      buf_.append(an, static_cast<size_t>(ae - an));
-      buf_ += '\0';
-      offs_.push_back(buf_.size());
-      AttrValue(vs, ve);
-      buf_ += '\0';
+      if (spans_.size() >= kMaxAttributes) Unsupported();
+      for (const Span& x : spans_)
+        if (std::string_view(x.an, static_cast<size_t>(x.ae - x.an)) == aname) Unsupported();  // a repeated attribute
+      if (!copy && !Plain(vs, ve)) {
+        copy = true;
+        StartCopy(n, ne);
+        for (const Span& x : spans_) CopyAttr(x);
+      }
+      spans_.push_back(Span{an, ae, vs, ve});
+      if (copy) CopyAttr(spans_.back());
       q = ve + 1;
     }
     // Past the nesting bounds: refused as expat's read refuses it, before the handler sees it.
@@ -362,102 +362,23 @@ class Scanner {
       h_.ThrowStopped();
     }
     atts_.clear();
-    for (size_t o : offs_) atts_.push_back(buf_.data() + o);
+    if (copy) {
+      for (size_t o : offs_) atts_.push_back(buf_.data() + o);
+    } else {
+      for (const Span& x : spans_) {
+        atts_.push_back(x.an);
+        atts_.push_back(x.vs);
+      }
+    }
     atts_.push_back(nullptr);
     if (depth_ == stack_.size()) stack_.emplace_back();
     stack_[depth_].assign(n, nameBytes);
     ++depth_;
     openNameBytes_ += nameBytes;
-    h_.Start(Parser::Local(buf_.data()), atts_.data());
-    Check();
-    if (empty) {
-      --depth_;
-      openNameBytes_ -= nameBytes;
-      if (depth_ == 0) rootDone_ = true;
-      EmitEnd(stack_[depth_]);
-    }
-    return q;
-  }
-
-  // The start tag whose name is [n, ne), read where it lies: its name and attributes are ended
-  // with NUL bytes in the buffer for the handler's call and the bytes put back after it. Only
-  // for a tag complete in the buffer whose values are plain; nullptr otherwise (then read with
-  // copies, which also answers every fault).
-  const char* StartTagInPlace(const char* n, const char* ne, const char* end) {
-    char* cuts[1 + 2 * kMaxAttributes];
-    size_t ncuts = 0;
-    cuts[ncuts++] = const_cast<char*>(ne);
-    atts_.clear();
-    const char* q = ne;
-    bool empty = false;
-    for (;;) {
-      const char* ws = q;
-      while (q < end && IsSpace(*q)) ++q;
-      if (q == end) return nullptr;
-      if (*q == '>') {
-        ++q;
-        break;
-      }
-      if (*q == '/') {
-        if (q + 1 == end || q[1] != '>') return nullptr;
-        q += 2;
-        empty = true;
-        break;
-      }
-      if (q == ws || ncuts >= 1 + 2 * kMaxAttributes) return nullptr;
-      const char* an = q;
-      const char* ae = Name(an, end);
-      if (ae == end || ae == an) return nullptr;
-      q = ae;
-      while (q < end && IsSpace(*q)) ++q;
-      if (q == end || *q != '=') return nullptr;
-      ++q;
-      while (q < end && IsSpace(*q)) ++q;
-      if (q == end || (*q != '"' && *q != '\'')) return nullptr;
-      const char quote = *q;
-      const char* vs = q + 1;
-      const char* ve = vs;
-      while (ve < end && *ve != quote) {
-        const auto c = static_cast<unsigned char>(*ve);
-        if (c == '<' || c == '&' || c < 0x20 || c >= 0x80) return nullptr;
-        ++ve;
-      }
-      if (ve == end) return nullptr;
-      const std::string_view aname(an, static_cast<size_t>(ae - an));
-      // Attribute k / 2 ends its name at cuts[k + 1] and its value at cuts[k + 2].
-      for (size_t k = 0; k < atts_.size(); k += 2)
-        if (std::string_view(atts_[k], static_cast<size_t>(cuts[k + 1] - atts_[k])) == aname) return nullptr;
-      atts_.push_back(an);
-      atts_.push_back(vs);
-      cuts[ncuts++] = const_cast<char*>(ae);
-      cuts[ncuts++] = const_cast<char*>(ve);
-      q = ve + 1;
-    }
-    const size_t nameBytes = static_cast<size_t>(ne - n);
-    if (depth_ >= kMaxNestingDepth || openNameBytes_ + nameBytes > kMaxOpenNameBytes) {
-      h_.Stop(kNestingFault);
-      h_.ThrowStopped();
-    }
-    char saved[1 + 2 * kMaxAttributes];
-    for (size_t k = 0; k < ncuts; ++k) {
-      saved[k] = *cuts[k];
-      *cuts[k] = '\0';
-    }
-    struct PutBack {
-      char** cuts;
-      const char* saved;
-      size_t n;
-      ~PutBack() {
-        for (size_t k = 0; k < n; ++k) *cuts[k] = saved[k];
-      }
-    };
-    atts_.push_back(nullptr);
-    if (depth_ == stack_.size()) stack_.emplace_back();
-    stack_[depth_].assign(n, nameBytes);
-    ++depth_;
-    openNameBytes_ += nameBytes;
-    {
-      PutBack back{cuts, saved, ncuts};
+    if (copy) {
+      h_.Start(Parser::Local(buf_.data()), atts_.data());
+    } else {
+      InPlace cut(ne, spans_);
       h_.Start(Parser::Local(n), atts_.data());
     }
     Check();
@@ -468,6 +389,62 @@ class Scanner {
       EmitEnd(stack_[depth_]);
     }
     return q;
+  }
+
+  // Where an attribute's name and value lie in the buffer.
+  struct Span {
+    const char *an, *ae, *vs, *ve;
+  };
+
+  // The NUL bytes that end a tag's name and its attributes' names and values where they lie,
+  // for as long as it lives; the bytes they replaced are put back after.
+  class InPlace {
+   public:
+    InPlace(const char* nameEnd, const std::vector<Span>& spans) {
+      Cut(nameEnd);
+      for (const Span& x : spans) {
+        Cut(x.ae);
+        Cut(x.ve);
+      }
+    }
+    ~InPlace() {
+      for (size_t k = 0; k < n_; ++k) *at_[k] = saved_[k];
+    }
+    InPlace(const InPlace&) = delete;
+    InPlace& operator=(const InPlace&) = delete;
+
+   private:
+    void Cut(const char* p) {
+      at_[n_] = const_cast<char*>(p);  // the scanner's own writable chunk (ReadInPlace)
+      saved_[n_++] = *p;
+      *const_cast<char*>(p) = '\0';
+    }
+    char* at_[1 + 2 * kMaxAttributes];
+    char saved_[1 + 2 * kMaxAttributes];
+    size_t n_ = 0;
+  };
+
+  // A value that reads as it stands: no reference, line end, control byte or non-ASCII byte.
+  static bool Plain(const char* p, const char* end) {
+    for (; p < end; ++p)
+      if (*p == '<' || *p == '&' || static_cast<unsigned char>(*p) < 0x20 || static_cast<unsigned char>(*p) >= 0x80)
+        return false;
+    return true;
+  }
+
+  void StartCopy(const char* n, const char* ne) {
+    buf_.assign(n, static_cast<size_t>(ne - n));
+    buf_ += '\0';
+    offs_.clear();
+  }
+
+  void CopyAttr(const Span& x) {
+    offs_.push_back(buf_.size());
+    buf_.append(x.an, static_cast<size_t>(x.ae - x.an));
+    buf_ += '\0';
+    offs_.push_back(buf_.size());
+    AttrValue(x.vs, x.ve);
+    buf_ += '\0';
   }
 
   // An attribute value: references decoded, tabs and line feeds read as spaces.
@@ -530,6 +507,7 @@ class Scanner {
   bool inPlace_ = false;
   std::string text_, buf_;
   std::vector<size_t> offs_;
+  std::vector<Span> spans_;
   std::vector<const char*> atts_;
 };
 
