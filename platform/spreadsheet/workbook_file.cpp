@@ -39,6 +39,10 @@ using zipxml::kMaxCellTextBytes;
 // sheet of 1,048,576 rows of 8 different texts holds this many texts.
 constexpr size_t kMaxSheets = 10000;
 constexpr size_t kMaxSharedStrings = 8u << 20;
+// The most cells a sheet's columns get room for before they are read, on the word of its
+// dimension or of its first rows (the room is filled in ahead of the reader): 128 full columns,
+// 2 GB. Columns of a larger sheet grow as their cells come.
+constexpr uint64_t kMaxReservedCells = uint64_t{128} * formula::kMaxRows;
 
 bool ParseDouble(std::string_view s, double& x) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\r' || s.front() == '\t')) s.remove_prefix(1);
@@ -529,7 +533,7 @@ struct SheetXml : Parser {
     uint64_t total = 0;
     auto& cols = sheet.columns();
     for (auto& c : cols) total += static_cast<uint64_t>(c.cells.size() * scale);
-    if (total == 0 || total > src.limits.maxCells) return;
+    if (total == 0 || total > std::min(src.limits.maxCells, kMaxReservedCells)) return;
     for (auto& c : cols) {
       size_t want = std::min<size_t>(static_cast<size_t>(c.cells.size() * scale * 1.02) + 16, formula::kMaxRows);
       if (!c.cells.empty()) c.cells.reserve(want);
@@ -596,7 +600,7 @@ struct SheetXml : Parser {
         uint64_t ncols = static_cast<uint64_t>(rect->c2 - rect->c1 + 1);
         uint64_t rows = static_cast<uint64_t>(rect->r2 - rect->r1 + 1);
         uint64_t byBytes = src.zip->Size(part_) / 20;
-        uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells});
+        uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells, kMaxReservedCells});
         if (ncols <= 256 && total > 0) {
           dimC1 = rect->c1;
           dimC2 = rect->c2;
