@@ -39,6 +39,10 @@ using zipxml::kMaxCellTextBytes;
 // sheet of 1,048,576 rows of 8 different texts holds this many texts.
 constexpr size_t kMaxSheets = 10000;
 constexpr size_t kMaxSharedStrings = 8u << 20;
+// The most cells a sheet's columns get room for before they are read, on the word of its
+// dimension or of its first rows (the room is filled in ahead of the reader): 128 full columns,
+// 2 GB. Columns of a larger sheet grow as their cells come.
+constexpr uint64_t kMaxReservedCells = uint64_t{128} * formula::kMaxRows;
 
 bool ParseDouble(std::string_view s, double& x) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\r' || s.front() == '\t')) s.remove_prefix(1);
@@ -529,8 +533,7 @@ struct SheetXml : Parser {
     uint64_t total = 0;
     auto& cols = sheet.columns();
     for (auto& c : cols) total += static_cast<uint64_t>(c.cells.size() * scale);
-    uint64_t cap = std::min<uint64_t>(src.limits.maxCells, 32'000'000);
-    if (total == 0 || total > cap) return;
+    if (total == 0 || total > std::min(src.limits.maxCells, kMaxReservedCells)) return;
     for (auto& c : cols) {
       size_t want = std::min<size_t>(static_cast<size_t>(c.cells.size() * scale * 1.02) + 16, formula::kMaxRows);
       if (!c.cells.empty()) c.cells.reserve(want);
@@ -597,7 +600,7 @@ struct SheetXml : Parser {
         uint64_t ncols = static_cast<uint64_t>(rect->c2 - rect->c1 + 1);
         uint64_t rows = static_cast<uint64_t>(rect->r2 - rect->r1 + 1);
         uint64_t byBytes = src.zip->Size(part_) / 20;
-        uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells, uint64_t{32'000'000}});
+        uint64_t total = std::min({rows * ncols, byBytes, src.limits.maxCells, kMaxReservedCells});
         if (ncols <= 256 && total > 0) {
           dimC1 = rect->c1;
           dimC2 = rect->c2;
@@ -1320,6 +1323,14 @@ void OpenOds(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits)
 }
 
 }  // namespace
+
+uint64_t DefaultMaxCells() {
+  constexpr uint64_t kMostCells = uint64_t{512} * formula::kMaxRows;
+  const long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || page <= 0) return kMostCells;
+  const uint64_t half = static_cast<uint64_t>(pages) / 2 * static_cast<uint64_t>(page);
+  return std::min(kMostCells, half / sizeof(model::Cell));
+}
 
 std::shared_ptr<Book> OpenWorkbookFile(model::App& app, const std::string& path, const ReadLimits& limits) {
   std::string name = std::filesystem::path(path).filename().string();

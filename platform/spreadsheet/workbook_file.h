@@ -12,10 +12,17 @@
 
 namespace vantrel::spreadsheet {
 
+// The most cells a workbook may hold by default: as many as half of the machine's memory can
+// keep (16 bytes each), and never more than 512 full columns (536,870,912 cells, 8 GB). A sheet
+// the spreadsheet programs save is refused only when memory could not hold it; a crafted file
+// that claims more (repeated rows of an ods, a part near its byte limit) stops with its reason
+// instead of exhausting memory.
+uint64_t DefaultMaxCells();
+
 struct ReadLimits {
-  uint64_t maxPartBytes = 8ull << 30;    // uncompressed bytes of one part of the archive
-  uint64_t maxCells = 24'000'000;        // filled cells of one workbook (16 bytes each)
-  uint64_t maxSmallPartBytes = 256u << 20;  // workbook, styles, relationships, settings
+  uint64_t maxPartBytes = 8ull << 30;          // uncompressed bytes of one part of the archive
+  uint64_t maxCells = DefaultMaxCells();       // filled cells of one workbook
+  uint64_t maxSmallPartBytes = 256u << 20;     // workbook, styles, relationships, settings
 };
 
 // Opens the workbook file into the instance (its window becomes the active one). The format

@@ -176,6 +176,10 @@ class Scanner {
     if (!rootDone_ || depth_ != 0) Unsupported();
   }
 
+  // Reads start tags where they lie in the buffer, which must then be writable (a chunk of the
+  // scanner's own): their bytes are as they were when each handler returns.
+  void ReadInPlace() { inPlace_ = true; }
+
   // A token longer than any real one: refused, not left to expat (which would read it again
   // and again).
   [[noreturn]] void RefuseLongToken() {
@@ -291,17 +295,19 @@ class Scanner {
     Check();
   }
 
+  // The start tag at p ('<'); nullptr when it is not complete in the buffer. Its name and
+  // attributes reach the handler as NUL-terminated strings: copied into buf_, or (reading in
+  // place, while every value is plain) ended with NUL bytes where they lie for the handler's
+  // call, the bytes put back after it.
   const char* StartTag(const char* p, const char* end) {
     const char* n = p + 1;
     const char* ne = Name(n, end);
     if (ne == end) return nullptr;
     if (ne == n) Unsupported();
     if (rootDone_) Unsupported();  // a second root element
-    // Attributes go to buf_ as NUL-terminated name and value strings.
-    buf_.clear();
-    buf_.append(n, static_cast<size_t>(ne - n));
-    buf_ += '\0';
-    offs_.clear();
+    bool copy = !inPlace_;
+    if (copy) StartCopy(n, ne);
+    spans_.clear();
     const char* q = ne;
     bool empty = false;
     for (;;) {
@@ -337,15 +343,16 @@ class Scanner {
       const char* ve = static_cast<const char*>(std::memchr(vs, quote, static_cast<size_t>(end - vs)));
       if (!ve) return nullptr;
       std::string_view aname(an, static_cast<size_t>(ae - an));
-      if (offs_.size() >= 2 * kMaxAttributes) Unsupported();
-      for (size_t k = 0; k < offs_.size(); k += 2)
-        if (std::string_view(buf_.data() + offs_[k]) == aname) Unsupported();  // a repeated attribute
-      offs_.push_back(buf_.size());
-      buf_.append(an, static_cast<size_t>(ae - an));
-      buf_ += '\0';
-      offs_.push_back(buf_.size());
-      AttrValue(vs, ve);
-      buf_ += '\0';
+      if (spans_.size() >= kMaxAttributes) Unsupported();
+      for (const Span& x : spans_)
+        if (std::string_view(x.an, static_cast<size_t>(x.ae - x.an)) == aname) Unsupported();  // a repeated attribute
+      if (!copy && !Plain(vs, ve)) {
+        copy = true;
+        StartCopy(n, ne);
+        for (const Span& x : spans_) CopyAttr(x);
+      }
+      spans_.push_back(Span{an, ae, vs, ve});
+      if (copy) CopyAttr(spans_.back());
       q = ve + 1;
     }
     // Past the nesting bounds: refused as expat's read refuses it, before the handler sees it.
@@ -355,13 +362,25 @@ class Scanner {
       h_.ThrowStopped();
     }
     atts_.clear();
-    for (size_t o : offs_) atts_.push_back(buf_.data() + o);
+    if (copy) {
+      for (size_t o : offs_) atts_.push_back(buf_.data() + o);
+    } else {
+      for (const Span& x : spans_) {
+        atts_.push_back(x.an);
+        atts_.push_back(x.vs);
+      }
+    }
     atts_.push_back(nullptr);
     if (depth_ == stack_.size()) stack_.emplace_back();
     stack_[depth_].assign(n, nameBytes);
     ++depth_;
     openNameBytes_ += nameBytes;
-    h_.Start(Parser::Local(buf_.data()), atts_.data());
+    if (copy) {
+      h_.Start(Parser::Local(buf_.data()), atts_.data());
+    } else {
+      InPlace cut(ne, spans_);
+      h_.Start(Parser::Local(n), atts_.data());
+    }
     Check();
     if (empty) {
       --depth_;
@@ -370,6 +389,62 @@ class Scanner {
       EmitEnd(stack_[depth_]);
     }
     return q;
+  }
+
+  // Where an attribute's name and value lie in the buffer.
+  struct Span {
+    const char *an, *ae, *vs, *ve;
+  };
+
+  // The NUL bytes that end a tag's name and its attributes' names and values where they lie,
+  // for as long as it lives; the bytes they replaced are put back after.
+  class InPlace {
+   public:
+    InPlace(const char* nameEnd, const std::vector<Span>& spans) {
+      Cut(nameEnd);
+      for (const Span& x : spans) {
+        Cut(x.ae);
+        Cut(x.ve);
+      }
+    }
+    ~InPlace() {
+      for (size_t k = 0; k < n_; ++k) *at_[k] = saved_[k];
+    }
+    InPlace(const InPlace&) = delete;
+    InPlace& operator=(const InPlace&) = delete;
+
+   private:
+    void Cut(const char* p) {
+      at_[n_] = const_cast<char*>(p);  // the scanner's own writable chunk (ReadInPlace)
+      saved_[n_++] = *p;
+      *const_cast<char*>(p) = '\0';
+    }
+    char* at_[1 + 2 * kMaxAttributes];
+    char saved_[1 + 2 * kMaxAttributes];
+    size_t n_ = 0;
+  };
+
+  // A value that reads as it stands: no reference, line end, control byte or non-ASCII byte.
+  static bool Plain(const char* p, const char* end) {
+    for (; p < end; ++p)
+      if (*p == '<' || *p == '&' || static_cast<unsigned char>(*p) < 0x20 || static_cast<unsigned char>(*p) >= 0x80)
+        return false;
+    return true;
+  }
+
+  void StartCopy(const char* n, const char* ne) {
+    buf_.assign(n, static_cast<size_t>(ne - n));
+    buf_ += '\0';
+    offs_.clear();
+  }
+
+  void CopyAttr(const Span& x) {
+    offs_.push_back(buf_.size());
+    buf_.append(x.an, static_cast<size_t>(x.ae - x.an));
+    buf_ += '\0';
+    offs_.push_back(buf_.size());
+    AttrValue(x.vs, x.ve);
+    buf_ += '\0';
   }
 
   // An attribute value: references decoded, tabs and line feeds read as spaces.
@@ -429,8 +504,10 @@ class Scanner {
   size_t floor_ = 0;
   size_t openNameBytes_ = 0;  // bytes of the names of the open elements
   bool rootDone_ = false;
+  bool inPlace_ = false;
   std::string text_, buf_;
   std::vector<size_t> offs_;
+  std::vector<Span> spans_;
   std::vector<const char*> atts_;
 };
 
@@ -533,43 +610,241 @@ void SetSplitBytes(size_t bytes) { gSplitBytes = bytes ? bytes : (512u << 10); }
 size_t SplitBytes() { return gSplitBytes; }
 bool FastScan() { return gFastScan; }
 
-bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_view parent) {
-  // The chunks of the part in order, from the reading of the part to their application.
+// One read of a part by RunFastSplit: the producer (this thread) streams the part, scans its
+// head in order, cuts the bulk into chunks at the elements `split`, hands them to the workers
+// and applies them in order as they come back parsed; the workers parse the chunks.
+class SplitRun {
+ public:
+  SplitRun(Parser& p, std::string_view split, std::string_view parent)
+      : p_(p),
+        split_(split),
+        parent_(parent),
+        st_{Scanner(p), {}, 0, 0, true},
+        segmentBytes_(gSplitBytes),
+        workers_(std::clamp(rt::ThreadsFor(p.archive_.Size(p.part_) / segmentBytes_, 2), 2u, 7u) - 1),
+        maxInFlight_(workers_ + 2) {}
+
+  // False when the scanner gave up (the caller reads the part again with expat).
+  bool Run(uint64_t limit) {
+    try {
+      rt::ParallelFor(workers_ + 1, workers_ + 1, [&](size_t i) {
+        if (i > 0) return Work();
+        try {
+          Produce(limit);
+        } catch (...) {
+          Close();
+          throw;
+        }
+        Close();
+      });
+    } catch (const GiveUp&) {
+      p_.scanIndex_ = -1;
+      return false;
+    }
+    p_.scanIndex_ = -1;
+    return true;
+  }
+
+ private:
+  // A chunk of the part, from its cutting to its application.
   struct Segment {
     std::vector<char> data;
     int64_t base = 0;     // offset in the part
-    bool parse = true;    // false: through this parser's own handlers only
+    bool parse = true;    // false: through the main parser's own handlers only
     bool ready = false;   // parsed (or not to be)
     bool clean = false;   // ends where it began: at the same depth, between two tokens
     std::unique_ptr<Parser> chunk;
     std::exception_ptr fault;
   };
-  ScanState st{Scanner(*this), {}, 0, 0, true};
-  std::mutex m;
-  std::condition_variable cv;
-  std::deque<std::unique_ptr<Segment>> inFlight;  // in order, applied from the front
-  std::deque<Segment*> toParse;
-  bool closed = false;
-  const size_t floor = 2;
-  size_t floorNameBytes = 0;  // of the two elements the chunks lie in
-  const size_t segmentBytes = gSplitBytes;
-  const unsigned workers = std::clamp(rt::ThreadsFor(archive_.Size(part_) / segmentBytes, 2), 2u, 7u) - 1;
-  const size_t maxInFlight = workers + 2;
-  enum { Head, Split, Serial } mode = Head;
-  bool restSerial = false;  // a chunk did not end where it began: the rest is read in order
-  std::vector<char> carry;
-  int64_t carryBase = 0;
-  size_t searched = 0;  // where in the carry the search for a cut goes on
+  // Chunks lie inside the root and `parent`.
+  static constexpr size_t kFloor = 2;
 
-  auto parse = [&](Segment& g) {
+  // The producer: the whole part through Feed, then what is left applied and scanned.
+  void Produce(uint64_t limit) {
+    p_.archive_.Stream(p_.part_, limit, [&](const char* p, size_t n) { Feed(p, n); });
+    if (!carry_.empty()) Dispatch(std::move(carry_), carryBase_, mode_ == Split && !restSerial_);
+    Drain(0);
+    ScanChunk(st_, true);
+    st_.scan.Finish();
+  }
+
+  void Feed(const char* p, size_t n) {
+    if (mode_ == Head && !FindFirstSplit(p, n)) return;
+    if (mode_ == Serial || restSerial_) return FeedInOrder(p, n);
+    CutChunks(p, n);
+    // No element to cut at in far more than a chunk: the rest is read in order.
+    if (carry_.size() > 16 * segmentBytes_ + (16u << 20)) mode_ = Serial;
+  }
+
+  // Scans the head of the part in order up to the first element `split` right inside `parent`,
+  // between two tokens; true (with p, n moved to it) once it is found.
+  bool FindFirstSplit(const char*& p, size_t& n) {
+    const char* q = FirstStart(p, p + n, split_);
+    if (!q) {
+      ScanFrom(st_, p, n);
+      return false;
+    }
+    ScanFrom(st_, p, static_cast<size_t>(q - p));
+    if (st_.first || st_.scan.depth() != kFloor || st_.scan.Innermost() != parent_ || !FlushText(st_)) {
+      ScanFrom(st_, q, static_cast<size_t>(p + n - q));
+      return false;
+    }
+    mode_ = Split;
+    floorNameBytes_ = st_.scan.openNameBytes();
+    carryBase_ = st_.base;
+    n -= static_cast<size_t>(q - p);
+    p = q;
+    return true;
+  }
+
+  // The rest of the part goes through the main parser's handlers, in order.
+  void FeedInOrder(const char* p, size_t n) {
+    mode_ = Serial;
+    if (!carry_.empty()) {
+      size_t k = carry_.size();
+      Dispatch(std::move(carry_), carryBase_, false);
+      carryBase_ += static_cast<int64_t>(k);
+    }
+    carry_.clear();
+    carryBase_ += static_cast<int64_t>(n);
+    Dispatch(std::vector<char>(p, p + n), carryBase_ - static_cast<int64_t>(n), false);
+  }
+
+  // Cuts a chunk at each first element `split` that begins past segmentBytes of the carry. Each
+  // byte of the stream is copied once, into the carry; a new carry begins at the cut.
+  void CutChunks(const char* p, size_t n) {
+    const size_t tag = split_.size() + 2;  // '<', the name and the byte after it
+    while (n > 0) {
+      // The first bytes of p complete a tag begun at the end of the carry.
+      const size_t take = std::min(n, tag);
+      Append(p, take);
+      p += take;
+      n -= take;
+      if (CutInCarry() || n == 0) continue;
+      const size_t off = carry_.size() >= segmentBytes_ ? 0 : segmentBytes_ - carry_.size();
+      const char* cut = off < n ? FirstStart(p + off, p + n, split_) : nullptr;
+      if (!cut) {
+        Append(p, n);
+        searched_ = carry_.size() > tag ? carry_.size() - tag : 0;
+        return;
+      }
+      Append(p, static_cast<size_t>(cut - p));
+      n -= static_cast<size_t>(cut - p);
+      p = cut;
+      CutAt(carry_.size());
+    }
+  }
+
+  // Cuts where the carry holds a first element `split` past segmentBytes not searched yet.
+  bool CutInCarry() {
+    const size_t from = std::max(segmentBytes_, searched_);
+    if (from >= carry_.size()) return false;
+    const char* b = carry_.data();
+    const char* cut = FirstStart(b + from, b + carry_.size(), split_);
+    if (!cut) return false;
+    CutAt(static_cast<size_t>(cut - b));
+    return true;
+  }
+
+  // The carry's first `at` bytes become a chunk; the bytes after them begin the next carry.
+  void CutAt(size_t at) {
+    std::vector<char> next;
+    next.reserve(segmentBytes_ + (1u << 20));
+    next.assign(carry_.begin() + static_cast<std::ptrdiff_t>(at), carry_.end());
+    carry_.resize(at);
+    std::swap(next, carry_);
+    Dispatch(std::move(next), carryBase_, true);
+    carryBase_ += static_cast<int64_t>(at);
+    searched_ = 0;
+  }
+
+  void Append(const char* p, size_t n) {
+    if (carry_.capacity() < carry_.size() + n) carry_.reserve(std::max(carry_.size() + n, segmentBytes_ + (1u << 20)));
+    carry_.insert(carry_.end(), p, p + n);
+  }
+
+  // Queues a chunk, to be parsed by a worker or (toBeParsed false) scanned in order, then
+  // applies what is ready while too many are in flight.
+  void Dispatch(std::vector<char>&& data, int64_t base, bool toBeParsed) {
+    auto g = std::make_unique<Segment>();
+    g->data = std::move(data);
+    g->base = base;
+    g->parse = toBeParsed;
+    g->ready = !toBeParsed;
+    {
+      std::lock_guard lock(m_);
+      if (toBeParsed) toParse_.push_back(g.get());
+      inFlight_.push_back(std::move(g));
+    }
+    cv_.notify_all();
+    Drain(maxInFlight_ - 1);
+  }
+
+  // Applies what is ready at the front, waiting while more than `keep` are in flight.
+  void Drain(size_t keep) {
+    for (;;) {
+      std::unique_ptr<Segment> g;
+      {
+        std::unique_lock lock(m_);
+        if (inFlight_.size() <= keep && (inFlight_.empty() || !inFlight_.front()->ready)) return;
+        cv_.wait(lock, [&] { return inFlight_.front()->ready; });
+        g = std::move(inFlight_.front());
+        inFlight_.pop_front();
+      }
+      Apply(*g);
+    }
+  }
+
+  // A parsed chunk goes to the main parser's ApplyChunk; any other is scanned in order.
+  void Apply(Segment& g) {
+    // A chunk read after one that did not end where it began is read again in order: its own
+    // fault may come of the wrong start.
+    if (g.fault && !restSerial_) std::rethrow_exception(g.fault);
+    if (g.parse && !g.clean) restSerial_ = true;
+    if (g.parse && !restSerial_ && !g.chunk->deferred()) {
+      if (FlushText(st_)) {
+        p_.scanIndex_ = g.base + static_cast<int64_t>(g.data.size());
+        p_.ApplyChunk(*g.chunk);
+        if (p_.hasStop_) p_.ThrowStopped();
+        st_.base += static_cast<int64_t>(g.data.size());
+        return;
+      }
+      restSerial_ = true;  // the chunk did not begin between two tokens
+    }
+    ScanFrom(st_, g.data.data(), g.data.size());
+  }
+
+  // A worker: parses chunks until the producer closes the queue.
+  void Work() {
+    for (;;) {
+      Segment* g = nullptr;
+      {
+        std::unique_lock lock(m_);
+        cv_.wait(lock, [&] { return closed_ || !toParse_.empty(); });
+        if (toParse_.empty()) return;
+        g = toParse_.front();
+        toParse_.pop_front();
+      }
+      ParseSegment(*g);
+      {
+        std::lock_guard lock(m_);
+        g->ready = true;
+      }
+      cv_.notify_all();
+    }
+  }
+
+  // Reads a chunk with a parser of its own, noting whether it ends where it began.
+  void ParseSegment(Segment& g) {
     try {
-      g.chunk = NewChunk();
-      Scanner sc(*g.chunk, floor, floorNameBytes);
+      g.chunk = p_.NewChunk();
+      Scanner sc(*g.chunk, kFloor, floorNameBytes_);
+      sc.ReadInPlace();
       const char* b = g.data.data();
       const char* e = b + g.data.size();
       try {
         const char* rest = sc.Scan(b, e, true, g.base);
-        g.clean = rest == e && sc.depth() == floor;
+        g.clean = rest == e && sc.depth() == kFloor;
       } catch (const GiveUp&) {
         g.clean = false;
       } catch (const LeavesChunk&) {
@@ -578,151 +853,38 @@ bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_vi
     } catch (...) {
       g.fault = std::current_exception();
     }
-  };
-  auto apply = [&](Segment& g) {
-    // A chunk read after one that did not end where it began is read again in order: its own
-    // fault may come of the wrong start.
-    if (g.fault && !restSerial) std::rethrow_exception(g.fault);
-    if (g.parse && !g.clean) restSerial = true;
-    if (g.parse && !restSerial && !g.chunk->deferred_) {
-      if (FlushText(st)) {
-        scanIndex_ = g.base + static_cast<int64_t>(g.data.size());
-        ApplyChunk(*g.chunk);
-        if (hasStop_) ThrowStopped();
-        st.base += static_cast<int64_t>(g.data.size());
-        return;
-      }
-      restSerial = true;  // the chunk did not begin between two tokens
-    }
-    ScanFrom(st, g.data.data(), g.data.size());
-  };
-  // Applies what is ready at the front, waiting while more than `keep` are in flight.
-  auto drain = [&](size_t keep) {
-    for (;;) {
-      std::unique_ptr<Segment> g;
-      {
-        std::unique_lock lock(m);
-        if (inFlight.size() <= keep && (inFlight.empty() || !inFlight.front()->ready)) return;
-        cv.wait(lock, [&] { return inFlight.front()->ready; });
-        g = std::move(inFlight.front());
-        inFlight.pop_front();
-      }
-      apply(*g);
-    }
-  };
-  auto dispatch = [&](std::vector<char>&& data, int64_t base, bool toBeParsed) {
-    auto g = std::make_unique<Segment>();
-    g->data = std::move(data);
-    g->base = base;
-    g->parse = toBeParsed;
-    g->ready = !toBeParsed;
-    {
-      std::lock_guard lock(m);
-      if (toBeParsed) toParse.push_back(g.get());
-      inFlight.push_back(std::move(g));
-    }
-    cv.notify_all();
-    drain(maxInFlight - 1);
-  };
-  auto feed = [&](const char* p, size_t n) {
-    if (mode == Head) {
-      const char* q = FirstStart(p, p + n, split);
-      if (!q) return ScanFrom(st, p, n);
-      ScanFrom(st, p, static_cast<size_t>(q - p));
-      // Chunks begin at an element `split` right inside `parent`, between two tokens.
-      if (st.first || st.scan.depth() != floor || st.scan.Innermost() != parent || !FlushText(st))
-        return ScanFrom(st, q, static_cast<size_t>(p + n - q));
-      mode = Split;
-      floorNameBytes = st.scan.openNameBytes();
-      carryBase = st.base;
-      n -= static_cast<size_t>(q - p);
-      p = q;
-    }
-    if (mode == Serial || restSerial) {
-      mode = Serial;
-      if (!carry.empty()) {
-        size_t k = carry.size();
-        dispatch(std::move(carry), carryBase, false);
-        carryBase += static_cast<int64_t>(k);
-      }
-      carry.clear();
-      carryBase += static_cast<int64_t>(n);
-      return dispatch(std::vector<char>(p, p + n), carryBase - static_cast<int64_t>(n), false);
-    }
-    carry.insert(carry.end(), p, p + n);
-    // Cuts a chunk at the first element `split` past segmentBytes, as often as the carry allows.
-    // The chunk keeps the carry's memory; only the bytes after the cut are copied, into a new
-    // carry with room for the next piece of the stream.
-    while (carry.size() >= segmentBytes) {
-      const char* b = carry.data();
-      const char* cut = FirstStart(b + std::max(segmentBytes, searched), b + carry.size(), split);
-      if (!cut) {
-        searched = carry.size() > split.size() + 2 ? carry.size() - split.size() - 2 : 0;
-        break;
-      }
-      const size_t at = static_cast<size_t>(cut - b);
-      std::vector<char> rest;
-      rest.reserve(carry.size() - at + std::max(n, segmentBytes));
-      rest.assign(carry.begin() + static_cast<std::ptrdiff_t>(at), carry.end());
-      carry.resize(at);
-      std::swap(rest, carry);
-      dispatch(std::move(rest), carryBase, true);
-      carryBase += static_cast<int64_t>(at);
-      searched = 0;
-    }
-    // No element to cut at in far more than a chunk: the rest is read in order.
-    if (carry.size() > 16 * segmentBytes + (16u << 20)) mode = Serial;
-  };
-  auto produce = [&] {
-    archive_.Stream(part_, limit, [&](const char* p, size_t n) { feed(p, n); });
-    if (!carry.empty()) dispatch(std::move(carry), carryBase, mode == Split && !restSerial);
-    drain(0);
-    ScanChunk(st, true);
-    st.scan.Finish();
-  };
-  auto work = [&] {
-    for (;;) {
-      Segment* g = nullptr;
-      {
-        std::unique_lock lock(m);
-        cv.wait(lock, [&] { return closed || !toParse.empty(); });
-        if (toParse.empty()) return;
-        g = toParse.front();
-        toParse.pop_front();
-      }
-      parse(*g);
-      {
-        std::lock_guard lock(m);
-        g->ready = true;
-      }
-      cv.notify_all();
-    }
-  };
-  auto close = [&] {
-    {
-      std::lock_guard lock(m);
-      closed = true;
-      toParse.clear();
-    }
-    cv.notify_all();
-  };
-  try {
-    rt::ParallelFor(workers + 1, workers + 1, [&](size_t i) {
-      if (i > 0) return work();
-      try {
-        produce();
-      } catch (...) {
-        close();
-        throw;
-      }
-      close();
-    });
-  } catch (const GiveUp&) {
-    scanIndex_ = -1;
-    return false;
   }
-  scanIndex_ = -1;
-  return true;
+
+  void Close() {
+    {
+      std::lock_guard lock(m_);
+      closed_ = true;
+      toParse_.clear();
+    }
+    cv_.notify_all();
+  }
+
+  Parser& p_;
+  const std::string_view split_, parent_;
+  ScanState st_;
+  const size_t segmentBytes_;
+  const unsigned workers_;
+  const size_t maxInFlight_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<std::unique_ptr<Segment>> inFlight_;  // in order, applied from the front
+  std::deque<Segment*> toParse_;
+  bool closed_ = false;
+  size_t floorNameBytes_ = 0;  // of the two elements the chunks lie in
+  enum { Head, Split, Serial } mode_ = Head;
+  bool restSerial_ = false;  // a chunk did not end where it began: the rest is read in order
+  std::vector<char> carry_;
+  int64_t carryBase_ = 0;
+  size_t searched_ = 0;  // where in the carry the search for a cut goes on
+};
+
+bool Parser::RunFastSplit(uint64_t limit, std::string_view split, std::string_view parent) {
+  return SplitRun(*this, split, parent).Run(limit);
 }
 
 bool Parser::RunFast(uint64_t limit) {

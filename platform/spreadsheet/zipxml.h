@@ -107,6 +107,7 @@ class Parser {
   int64_t lastTagAt_ = 0;    // where expat reported its last start or end tag
   size_t depth_ = 0;          // elements open in expat's read, and the bytes of their names
   size_t openNameBytes_ = 0;
+  friend class SplitRun;
   friend void NoteTag(Parser* p);
   friend bool EnterElement(Parser* p, const char* name);
   friend void LeaveElement(Parser* p, const char* name);

@@ -515,6 +515,56 @@ std::string OpenFault(const fs::path& path) {
   }
 }
 
+// A sheet of 1,048,576 rows by 24 columns of numbers (more cells than a fixed 24,000,000-cell
+// limit allowed) and a specification beside them: read whole, its last row and the formula that
+// Find looks for included. A limit given below its count still stops it with the reason.
+TEST(WrittenWorkbook, AFullSheetOfTwentyFourColumnsIsRead) {
+  constexpr int kCols = 24, kGroups = 1024;
+  std::string rows = "<table:table-row>";
+  for (int c = 1; c <= kCols; ++c)
+    rows += "<table:table-cell office:value-type=\"string\"><text:p>h" + std::to_string(c) + "</text:p></table:table-cell>";
+  rows += "<table:table-cell/><table:table-cell table:formula=\"of:=MAX([.A2:.X1048576])\" office:value-type=\"float\" "
+          "office:value=\"1\"/></table:table-row>";
+  // Rows 2 to 1,048,576 in groups of 1024 rows; in group g, column c holds g * 100 + c + 0.5.
+  for (int g = 0; g < kGroups; ++g) {
+    rows += "<table:table-row table:number-rows-repeated=\"" + std::to_string(g + 1 < kGroups ? 1024 : 1023) + "\">";
+    for (int c = 1; c <= kCols; ++c)
+      rows += "<table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(g * 100 + c) +
+              ".5\"/>";
+    rows += "</table:table-row>";
+  }
+  const fs::path path = TempDir() / "wide.ods";
+  WriteZip(path, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                  {"content.xml", OdsContent("<table:table table:name=\"Wide\">" + rows + "</table:table>")}});
+  {
+    auto app = ss::model::App::Create();
+    auto book = ss::OpenWorkbookFile(*app, path.string());
+    ss::model::Sheet& sheet = book->sheet(0);
+    EXPECT_EQ(sheet.MaxRow(), 1048576);
+    EXPECT_EQ(sheet.MaxColumn(), 26);
+    EXPECT_EQ(sheet.CellCount(), size_t{1048575} * kCols + kCols + 1);
+    struct Case {
+      int64_t row, col;
+      double value;
+    };
+    for (const Case& k : {Case{2, 1, 1.5}, Case{1025, 24, 24.5}, Case{1026, 1, 101.5}, Case{524289, 7, 51107.5},
+                          Case{1048576, 24, 102324.5}})
+      EXPECT_EQ(sheet.GetValue(k.row, k.col), CellValue::Num(k.value)) << k.row << " " << k.col;
+    EXPECT_EQ(sheet.GetValue(1, 24), CellValue::Str("h24"));
+    ss::Application xl = app->handle();
+    EXPECT_EQ(xl.Cells().Find("MAX", ss::kLookInFormulas, ss::kLookAtPart, true).Address(), "$Z$1");
+  }
+  auto app = ss::model::App::Create();
+  ss::ReadLimits limits;
+  limits.maxCells = 25'000'000;
+  try {
+    ss::OpenWorkbookFile(*app, path.string(), limits);
+    ADD_FAILURE() << "opened";
+  } catch (const vantrel::rt::RtError& e) {
+    EXPECT_NE(e.description().find("more cells than the reader accepts"), std::string::npos) << e.description();
+  }
+}
+
 TEST(BadWorkbook, HostileCountsAndLengthsEndInAFaultWithItsReason) {
   const fs::path dir = TempDir();
   const std::string cell = "<table:table-cell office:value-type=\"string\"><text:p>x</text:p></table:table-cell>";

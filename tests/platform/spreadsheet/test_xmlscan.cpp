@@ -239,6 +239,55 @@ TEST(SheetScanner, LongPartsAcrossChunks) {
   EXPECT_EQ(scanned, Read(xml, false));
 }
 
+// A recorder whose chunks are read on other threads; a chunk that meets a formula ("f") leaves
+// itself to the main recorder, which then reads the chunk's bytes again in order.
+struct SplitRecorder : Recorder {
+  using Recorder::Recorder;
+  bool chunk = false;
+  void Start(std::string_view name, const char** atts) override {
+    if (chunk && name == "f") Defer();
+    Recorder::Start(name, atts);
+  }
+  std::unique_ptr<Parser> NewChunk() override {
+    auto c = std::make_unique<SplitRecorder>(archive_, part_);
+    c->chunk = true;
+    return c;
+  }
+  void ApplyChunk(Parser& p) override {
+    auto& c = static_cast<SplitRecorder&>(p);
+    c.Flush();
+    Flush();
+    log += c.log;
+  }
+};
+
+// The rows cut into chunks: the scanner keeps the part (chunks read where they lie are read
+// again in order, byte for byte, when they leave themselves to the main reader) and makes
+// expat's calls.
+TEST(SheetScanner, ChunksLeftToTheMainReaderAreReadAgainAsTheyWere) {
+  std::string rows;
+  for (int r = 1; r <= 200; ++r) {
+    const std::string rs = std::to_string(r);
+    rows += "<row r=\"" + rs + "\" spans='1:2'><c r=\"A" + rs + "\" s = \"1\" t=\"n\"><v>" + rs + "</v></c>" +
+            (r % 50 == 0 ? "<c r=\"B" + rs + "\"><f>A" + rs + "*2</f><v>0</v></c>" : "<c r=\"B" + rs + "\"/>") + "</row>";
+  }
+  const std::string xml = kHead + "<worksheet><sheetData>" + rows + "</sheetData></worksheet>";
+  fs::path path = Temp("split.zip");
+  WriteZip(path, {{"p.xml", xml}});
+  Archive a(path.string(), "split.zip");
+  Recorder expat(a, "p.xml");
+  expat.Run(1u << 30);
+  expat.Flush();
+  for (size_t chunk : {1, 64, 300, 4096}) {
+    ss::zipxml::SetSplitBytes(chunk);
+    SplitRecorder r(a, "p.xml");
+    EXPECT_TRUE(r.RunFastSplit(1u << 30, "row", "sheetData")) << chunk;
+    r.Flush();
+    EXPECT_EQ(r.log, expat.log) << chunk;
+  }
+  ss::zipxml::SetSplitBytes(0);
+}
+
 // --- whole workbooks: the scanner on, then off -------------------------------------------------
 
 // Every cell of every sheet (or the sheet's error), with the active cell.
@@ -375,6 +424,15 @@ TEST(SheetScanner, GeneratedSheetsReadTheSame) {
                                             PlainRows(32, 40, "") + "</sheetData></worksheet>"},
       {"a bad reference deep in the rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "<row r=\"31\"><c r=\"A0\"/></row>" +
                                                PlainRows(32, 40, "") + "</sheetData></worksheet>"},
+      {"attributes in other forms deep in the rows",
+       "<worksheet><sheetData>" + PlainRows(1, 30, "") +
+           "<row r='31' spans = \"1:4\"><c r='A31' s = '1'><v>1</v></c><c r=\"B31\"\ts=\"1\"\n><v>2</v></c>"
+           "<c r=\"C31\" s=\"&#49;\"><v>3</v></c><c r=\"D31\" s=\"1\t\"><v>4</v></c><c r=\"E31\" s=\"\"><v>5</v></c>"
+           "<c r=\"F31\" s=\"\xc3\xa9\"><v>6</v></c></row>" +
+           PlainRows(32, 40, "") + "</sheetData></worksheet>"},
+      {"a repeated attribute deep in the rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") +
+                                                    "<row r=\"31\"><c r=\"A31\" s=\"1\" r=\"A31\"><v>1</v></c></row>" +
+                                                    PlainRows(32, 40, "") + "</sheetData></worksheet>"},
       {"a malformed end after many rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "</sheetData>"},
       {"rows after the sheet data", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "</sheetData><ext><row r=\"5\"><c r=\"A5\"><v>1</v></c></row></ext>" +
                                         "</worksheet>"},
