@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/temp_dir.h"
 #include "tests/ui/ui_fixture.h"
 
 namespace vantrel::ui {
@@ -58,9 +59,8 @@ TEST(CommandLine, ArgumentsGiveDataFileMode) {
 // The command line as a file manager would hand it: workbooks become the running spreadsheet,
 // existing files their absolute paths, names of nothing stay as typed.
 TEST(CommandLine, PrepareHandsOverAbsolutePathsAndWorkbooks) {
-  char tmpl[] = "/tmp/vantrel-cmdline-XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const test::TempDir folder("vantrel-cmdline");
+  const std::string dir = folder.path().string();
   for (const char* f : {"e.vnx", "book.xlsx", "Book.ODS"}) std::ofstream(dir + "/" + f) << "x";
   char* was = ::getcwd(nullptr, 0);
   ASSERT_EQ(::chdir(dir.c_str()), 0);
@@ -89,7 +89,6 @@ TEST(CommandLine, PrepareHandsOverAbsolutePathsAndWorkbooks) {
   EXPECT_EQ(ReadCommandLineArgs(PrepareCommandLine({"e.vnx"}, workbook)).DataFileMode, 1);
   ASSERT_EQ(::chdir(was), 0);
   std::free(was);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Caption, VersionAndYear) {
