@@ -53,7 +53,6 @@ struct Env {
     fs::create_directories(dir);
     platform::SetSettingsStore(std::make_shared<platform::MemorySettingsStore>());
     platform::SetRegistry(std::make_shared<platform::KeyStoreRegistry>((dir / "registry.txt").string()));
-    datastore::SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
   }
   ~Env() {
     std::error_code ec;
@@ -99,6 +98,7 @@ class Window : public datastore::NullMainWindow {
 // One road from a fresh attach; returns its seconds and leaves the longest gap in gPasses.
 double Road(const std::string& workbook, const Env& env) {
   datastore::ScopedStore scope(std::make_shared<Window>());
+  datastore::SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
   platform::EventPumpGuard pump(std::make_shared<Pump>());
   datastore::Store().WorkDir = env.dir.string();
   ::setenv("VANTREL_WORKBOOK", workbook.c_str(), 1);

@@ -22,10 +22,7 @@ constexpr const char* kFileExts = "HKCU\\Software\\Microsoft\\Windows\\CurrentVe
 
 bool& RecordsSaved() { return Store().Association.recordsSaved; }
 
-platform::ToolRunner& Runner() {
-  static platform::ToolRunner r;
-  return r;
-}
+platform::ToolRunner& Runner() { return Store().Seams.associationTools; }
 
 // The first failure of the run is logged with its reason; every later one only passed over.
 void TellOnce(const std::string& description) {

@@ -26,7 +26,8 @@ std::string ProgramCommand();
 // "associateEXT" := ".vnx". Returns true when it wrote them.
 bool SaveAssociationRecords();
 
-// The runner of the desktop's cache tools (tests record instead of running them).
-void SetAssociationToolRunner(platform::ToolRunner runner);  // empty: the real tools
+// The runner of the desktop's cache tools in the store in force (tests record instead of
+// running them; empty: the real tools).
+void SetAssociationToolRunner(platform::ToolRunner runner);
 
 }  // namespace vantrel::datastore

@@ -14,10 +14,7 @@
 namespace vantrel::datastore {
 namespace {
 
-std::function<void()>& Body() {
-  static std::function<void()> body;
-  return body;
-}
+std::function<void()>& Body() { return Store().Seams.loadBody; }
 
 LoadQueueState& Q() { return Store().LoadQueue; }
 

@@ -26,7 +26,8 @@ std::size_t QueuedLoads();
 void NotifyQuit();
 bool QuitRequested();
 
-// Replaces the body of one load (RunOneLoad) for tests; nullptr brings it back.
+// Replaces the body of one load (RunOneLoad) in the store in force, for tests; nullptr (or a
+// fresh store) brings it back.
 void SetLoadBody(std::function<void()> body);
 
 }  // namespace vantrel::datastore

@@ -20,10 +20,7 @@ namespace vantrel::datastore {
 
 namespace {
 
-LoaderSteps& Steps() {
-  static LoaderSteps steps;
-  return steps;
-}
+LoaderSteps& Steps() { return Store().Seams.loaderSteps; }
 
 void ReaderStep(DataStore& s, LoadWork& w) {
   if (Steps().reader) return Steps().reader(s, w);

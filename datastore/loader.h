@@ -22,11 +22,7 @@ void LoadExcelDataXls();
 // One load, now (the load queue calls it).
 void RunOneLoad();
 
-// The reader and the display pass of a load, replaceable for tests (nullptr: the real steps).
-struct LoaderSteps {
-  std::function<void(DataStore&, LoadWork&)> reader;
-  std::function<void(DataStore&, LoadWork&)> displayPass;
-};
+// Replaces the reader and the display pass of the store's loads, for tests.
 void SetLoaderSteps(LoaderSteps steps);
 
 }  // namespace vantrel::datastore

@@ -1,7 +1,7 @@
 #pragma once
 // What the data store needs of the main window and of the 3D view: the controls the loader reads
 // and writes and the public procedures it calls. ui/ and view/ implement these interfaces; tests
-// pass the recording fakes of fake_services.h. No toolkit type appears here.
+// pass the recording fakes of tests/support/fake_services.h. No toolkit type appears here.
 //
 // A program write that changes a control's value runs that control's change handler at once,
 // inside the write (a write that changes nothing runs none); writes of texts, visibility, focus

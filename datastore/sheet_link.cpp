@@ -1,14 +1,12 @@
 #include "datastore/sheet_link.h"
 
+#include "datastore/state.h"
 #include "platform/runtime/rterror.h"
 
 namespace vantrel::datastore {
 
 namespace {
-SheetConnector& Connector() {
-  static SheetConnector c;
-  return c;
-}
+SheetConnector& Connector() { return Store().Seams.sheetConnector; }
 }  // namespace
 
 void SetSheetConnector(SheetConnector connector) { Connector() = std::move(connector); }

@@ -79,7 +79,7 @@ class SheetLink {
 
 // Attaches to the running spreadsheet; throws RtError 429 when none runs.
 using SheetConnector = std::function<std::shared_ptr<SheetLink>()>;
-// The connector in force (nullptr: the spreadsheet layer's running spreadsheet).
+// The connector of the store in force (nullptr: the spreadsheet layer's running spreadsheet).
 void SetSheetConnector(SheetConnector connector);
 std::shared_ptr<SheetLink> AttachRunningSheet();
 // The spreadsheet layer's running spreadsheet as a SheetLink (RtError 429 when none runs);

@@ -17,9 +17,11 @@
 
 #include "datastore/services.h"
 #include "datastore/settings_record.h"
+#include "datastore/sheet_link.h"
 #include "datastore/tables.h"
 #include "datastore/text_push.h"
 #include "platform/runtime/service_slot.h"
+#include "platform/shell/desktop.h"
 
 namespace vantrel::datastore {
 
@@ -67,6 +69,24 @@ struct WatcherState {
 struct AssociationState {
   bool recordsSaved = false;
   bool failureTold = false;
+};
+
+struct DataStore;
+struct LoadWork;
+
+// The reader and the display pass of a load (nullptr: the real steps).
+struct LoaderSteps {
+  std::function<void(DataStore&, LoadWork&)> reader;
+  std::function<void(DataStore&, LoadWork&)> displayPass;
+};
+
+// Stand-ins that tests and benchmarks put in place of the parts of a load that reach outside
+// the store; each empty one means the real part.
+struct LoadSeams {
+  std::function<void()> loadBody;     // one whole load, in place of RunOneLoad
+  LoaderSteps loaderSteps;
+  SheetConnector sheetConnector;      // the running spreadsheet
+  platform::ToolRunner associationTools;  // the desktop tools the file association runs
 };
 
 struct DataStore {
@@ -157,6 +177,7 @@ struct DataStore {
   AssociationState Association;
   InterfaceGridT InterfaceCells;            // the cells pushed through ClassInterface
   InterfaceEventGridT InterfaceEventCells;
+  LoadSeams Seams;
 };
 
 // The store in force.

@@ -19,7 +19,7 @@
 
 #include "datastore/a1.h"
 #include "datastore/datafile_reader.h"
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/formula_parser.h"
 #include "datastore/line_split.h"
 #include "datastore/state.h"

@@ -72,12 +72,18 @@ void ErrorBoxLater(const std::string& text) {
 }
 
 // A failure that ended a handler: a log line, and the "Error" box once the handler is left, once
-// per place and text in a run (a handler failing at every tick or frame opens no stream of boxes).
-void ReportHandlerFailure(const std::string& where, const std::string& description) {
-  rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), "Error in " + where + ": " + description); });
-  static std::set<std::string> told;
-  if (told.insert(where + '\n' + description).second) ErrorBoxLater(description);
-}
+// per place and text while the reporter is installed (a handler failing at every tick or frame
+// opens no stream of boxes).
+class HandlerFailureReporter {
+ public:
+  void operator()(const std::string& where, const std::string& description) {
+    rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), "Error in " + where + ": " + description); });
+    if (told_->insert(where + '\n' + description).second) ErrorBoxLater(description);
+  }
+
+ private:
+  std::shared_ptr<std::set<std::string>> told_ = std::make_shared<std::set<std::string>>();
+};
 
 }  // namespace
 
@@ -88,7 +94,7 @@ void ReportSettingsFailure(const std::string& description) {
 }
 
 void InstallPlatformServices() {
-  rt::SetEventFaultReporter(ReportHandlerFailure);
+  rt::SetEventFaultReporter(HandlerFailureReporter());
   platform::SetSettingsFaultReporter(ReportSettingsFailure);
   platform::InstallSystemLocale();
   forms::UseDesignFont();

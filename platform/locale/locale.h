@@ -34,8 +34,8 @@ class FixedLocaleProvider : public LocaleProvider {
 // The separators in force: asked of the provider on the first call, then cached for the run.
 const LocaleSeparators& UserLocale();
 
-// Installs a provider and forgets the cached separators. The program installs the system
-// provider at start-up; tests install a fixed one. Also counts how often the provider was asked.
+// Installs a provider, its separators not yet read. The program installs the system provider at
+// start-up; tests install a fixed one. LocaleQueryCount: how often the provider in force was asked.
 void SetLocaleProvider(std::shared_ptr<const LocaleProvider> provider);
 int LocaleQueryCount();
 

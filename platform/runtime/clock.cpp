@@ -42,10 +42,7 @@ class SystemClock : public Clock {
 
 constinit ServiceSlot<Clock> g_clock{&MakeDefault<Clock, SystemClock>};
 
-std::function<void()>& EndSlot() {
-  static std::function<void()> h;
-  return h;
-}
+constinit CallbackSlot<void()> g_endHandler;
 
 }  // namespace
 
@@ -61,10 +58,10 @@ void SetClock(std::shared_ptr<Clock> clock) {
 }
 
 void End() {
-  if (EndSlot()) EndSlot()();
+  if (const auto handler = g_endHandler.get()) (*handler)();
   std::_Exit(0);
 }
 
-void SetEndHandler(std::function<void()> handler) { EndSlot() = std::move(handler); }
+void SetEndHandler(std::function<void()> handler) { g_endHandler.set(std::move(handler)); }
 
 }  // namespace vantrel::rt

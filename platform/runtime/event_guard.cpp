@@ -5,20 +5,18 @@
 #include <utility>
 
 #include "platform/runtime/rterror.h"
+#include "platform/runtime/service_slot.h"
 
 namespace vantrel::rt {
 namespace {
 
 thread_local int depth = 0;
 
-EventFaultReporter& Reporter() {
-  static EventFaultReporter r;
-  return r;
-}
+constinit CallbackSlot<void(const std::string&, const std::string&)> g_reporter;
 
 }  // namespace
 
-void SetEventFaultReporter(EventFaultReporter reporter) { Reporter() = std::move(reporter); }
+void SetEventFaultReporter(EventFaultReporter reporter) { g_reporter.set(std::move(reporter)); }
 
 std::string FailureDescription(std::exception_ptr failure) {
   try {
@@ -37,10 +35,11 @@ std::string FailureDescription(std::exception_ptr failure) {
 void ReportEventFault(const std::string& where, std::exception_ptr failure) {
   const std::string description = FailureDescription(std::move(failure));
   std::fprintf(stderr, "vantrel: %s failed: %s\n", where.c_str(), description.c_str());
-  if (!Reporter()) return;
+  const auto reporter = g_reporter.get();
+  if (!reporter) return;
   ProgramCodeScope scope;
   try {
-    Reporter()(where, description);
+    (*reporter)(where, description);
   } catch (...) {
   }
 }

@@ -13,25 +13,30 @@
 #include <mutex>
 #include <set>
 
+#include "platform/runtime/service_slot.h"
+
 namespace vantrel::rt {
 namespace {
 
 constexpr std::string_view kTag = ".vantrel-";
 constexpr std::string_view kEnd = ".tmp";
 
-std::mutex& Lock() {
-  static std::mutex m;
-  return m;
-}
-// Temporaries this process holds open, and folders already cleaned in this run.
-std::set<std::string>& Held() {
-  static std::set<std::string> s;
-  return s;
-}
-std::set<std::string>& Cleaned() {
-  static std::set<std::string> s;
-  return s;
-}
+// The temporaries this process holds open, the folders already cleaned in this run and the
+// number of the last temporary's name. They describe the process's own open files, so they are
+// never replaced: a clean that forgot a held temporary would delete a file being written.
+struct ProcessTemporaries {
+  std::mutex lock;
+  std::set<std::string> held;
+  std::set<std::string> cleaned;
+  std::atomic<unsigned long> counter{0};
+};
+
+constinit ServiceSlot<ProcessTemporaries> g_temporaries{&MakeDefault<ProcessTemporaries>};
+
+ProcessTemporaries& Temporaries() { return g_temporaries.get(); }
+std::mutex& Lock() { return Temporaries().lock; }
+std::set<std::string>& Held() { return Temporaries().held; }
+std::set<std::string>& Cleaned() { return Temporaries().cleaned; }
 
 bool AllDigits(std::string_view s) {
   if (s.empty()) return false;
@@ -119,7 +124,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
 
 int FileReplacement::Open(const std::string& target, unsigned mode) {
   Abort();
-  static std::atomic<unsigned long> counter{0};
+  std::atomic<unsigned long>& counter = Temporaries().counter;
   const std::filesystem::path t(target);
   const std::string folder = FolderOf(target), name = t.filename().string();
   CleanFolder(folder, name);

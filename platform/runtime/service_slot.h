@@ -6,6 +6,7 @@
 // service replaced while another thread still uses it is not kept alive for that thread.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -67,6 +68,23 @@ class ServiceSlot {
   std::mutex mutex_;
   std::shared_ptr<T> current_;
   std::atomic<T*> fast_{nullptr};
+};
+
+// An installed callback (a reporter, a handler): set() with an empty function removes it.
+// get() hands out the one in force, kept alive while the caller runs it; nullptr: none.
+template <class Signature>
+class CallbackSlot {
+ public:
+  using Function = std::function<Signature>;
+  constexpr CallbackSlot() = default;
+  CallbackSlot(const CallbackSlot&) = delete;
+  CallbackSlot& operator=(const CallbackSlot&) = delete;
+
+  void set(Function f) { slot_.set(f ? std::make_shared<Function>(std::move(f)) : nullptr); }
+  std::shared_ptr<Function> get() { return slot_.shared(); }
+
+ private:
+  ServiceSlot<Function> slot_;
 };
 
 // The default factory that makes a D for a slot of T.

@@ -12,23 +12,22 @@ namespace vantrel::platform {
 
 namespace {
 
-constinit rt::ServiceSlot<SettingsStore> g_settings{&rt::MakeDefault<SettingsStore, MemorySettingsStore>};
-
 // What the store in force refused to keep during this run: a value, or nothing for a removal.
 struct Unsaved {
   std::map<std::tuple<std::string, std::string, std::string>, std::optional<std::string>> values;
   bool told = false;
 };
 
-Unsaved& Pending() {
-  static Unsaved u;
-  return u;
-}
+// The store in force and what it refused; a store installed starts with nothing refused.
+struct SettingsInForce {
+  std::shared_ptr<SettingsStore> store = std::make_shared<MemorySettingsStore>();
+  Unsaved unsaved;
+};
 
-std::function<void(const std::string&)>& FaultReporter() {
-  static std::function<void(const std::string&)> r;
-  return r;
-}
+constinit rt::ServiceSlot<SettingsInForce> g_settings{&rt::MakeDefault<SettingsInForce>};
+constinit rt::CallbackSlot<void(const std::string&)> g_faultReporter;
+
+Unsaved& Pending() { return g_settings.get().unsaved; }
 
 void Refused(const rt::RtError& e) {
   Unsaved& u = Pending();
@@ -36,22 +35,23 @@ void Refused(const rt::RtError& e) {
   u.told = true;
   const std::string text = e.description().empty() ? rt::ErrorDescription(e.number()) : e.description();
   std::fprintf(stderr, "vantrel: %s\n", text.c_str());
-  if (auto report = FaultReporter()) report(text);
+  if (const auto report = g_faultReporter.get()) (*report)(text);
 }
 
 }  // namespace
 
 std::string NormaliseSettingsName(std::string_view name) { return rt::LCase(name); }
 
-SettingsStore& Settings() { return g_settings.get(); }
+SettingsStore& Settings() { return *g_settings.get().store; }
 
 void SetSettingsStore(std::shared_ptr<SettingsStore> store) {
-  g_settings.set(std::move(store));
-  Pending() = {};
+  auto inForce = std::make_shared<SettingsInForce>();
+  if (store) inForce->store = std::move(store);
+  g_settings.set(std::move(inForce));
 }
 
 void SetSettingsFaultReporter(std::function<void(const std::string& description)> reporter) {
-  FaultReporter() = std::move(reporter);
+  g_faultReporter.set(std::move(reporter));
 }
 
 std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,

@@ -33,10 +33,8 @@ std::string XdgFolder(const char* var, const char* underHome) {
   return (fs::path(Home()) / underHome).string();
 }
 
-std::string& ProgramPathOverride() {
-  static std::string p;
-  return p;
-}
+// The program path a test installed in place of the real one; none by default.
+constinit rt::ServiceSlot<const std::string> g_programPath;
 
 }  // namespace
 
@@ -53,7 +51,7 @@ std::string SpecialFolder(int index) {
 }
 
 std::string ProgramPath() {
-  if (!ProgramPathOverride().empty()) return ProgramPathOverride();
+  if (const auto installed = g_programPath.shared()) return *installed;
   std::error_code ec;
   fs::path p = fs::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : p.string();
@@ -61,7 +59,9 @@ std::string ProgramPath() {
 
 std::string ProgramFolder() { return fs::path(ProgramPath()).parent_path().string(); }
 std::string ProgramExeName() { return fs::path(ProgramPath()).stem().string(); }
-void SetProgramPath(std::string path) { ProgramPathOverride() = std::move(path); }
+void SetProgramPath(std::string path) {
+  g_programPath.set(path.empty() ? nullptr : std::make_shared<const std::string>(std::move(path)));
+}
 
 namespace {
 

@@ -42,6 +42,7 @@
 #include "platform/runtime/clock.h"
 #include "platform/runtime/vb.h"
 #include "tests/support/guards.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/wait.h"
 #include "ui/app.h"
 #include "ui/main_shared.h"
@@ -92,9 +93,8 @@ inline double ProcessCpuSeconds() {
 class JourneyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vantrel-journey-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    home = tmpl;
+    homeFolder = std::make_unique<test::TempDir>("vantrel-journey");
+    home = homeFolder->path();
     for (const char* d : {"config", "data", "cache", "runtime"}) fs::create_directories(home / d);
     fs::permissions(home / "runtime", fs::perms::owner_all);
     env.Set("HOME", home.c_str());
@@ -113,10 +113,7 @@ class JourneyTest : public ::testing::Test {
     if (window) window->hide();
     window.reset();
     boxTimer.stop();
-    std::error_code ec;
-    for (auto& p : fs::recursive_directory_iterator(home, fs::directory_options::skip_permission_denied, ec))
-      fs::permissions(p.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(home, ec);
+    homeFolder.reset();
   }
 
   // main()'s start: the services, then the main window with the command line.
@@ -210,6 +207,7 @@ class JourneyTest : public ::testing::Test {
 
   static fs::path Fixture(const std::string& rel) { return fs::path(VANTREL_FIXTURES) / rel; }
 
+  std::unique_ptr<test::TempDir> homeFolder;  // removed, read-only folders included, at the end
   fs::path home;
   test::EnvGuard env;  // restored when the test ends
   datastore::ScopedStore store;

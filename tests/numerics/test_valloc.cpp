@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -86,6 +87,23 @@ TEST(ValLocale, SeparatorsAreReadOncePerRun) {
   platform::SetFixedLocale({".", ",", "/", ":"});
   EXPECT_DOUBLE_EQ(ValLocV("1.5", flag), 15);
   EXPECT_EQ(Numerics().DecimalSep, ",");
+}
+
+// Threads that need the separators before anyone read them get the same ones, asked of the
+// provider once.
+TEST(UserLocale, ThreadsStartingTogetherAskTheProviderOnce) {
+  LocaleGuard loc(",", ".");
+  std::promise<void> go;
+  std::shared_future<void> start = go.get_future().share();
+  std::vector<std::future<std::string>> seen;
+  for (int i = 0; i < 8; ++i)
+    seen.push_back(std::async(std::launch::async, [start] {
+      start.wait();
+      return platform::UserLocale().decimal + platform::UserLocale().thousands;
+    }));
+  go.set_value();
+  for (auto& f : seen) EXPECT_EQ(f.get(), ",.");
+  EXPECT_EQ(platform::LocaleQueryCount(), 1);
 }
 
 TEST(ValLocale, FieldsThatEmptyOutReadAsZeroWithoutABox) {

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
-#include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace vantrel::test {
 namespace fs = std::filesystem;
@@ -28,16 +30,13 @@ pid_t& Owner() {  // the process that made the folder: a forked death-test child
 
 std::string EnterTestHome() {
   std::error_code ec;
-  fs::path tmp = fs::temp_directory_path(ec);
-  if (ec) tmp = "/tmp";
-  std::string pattern = (tmp / "vantrel-test-XXXXXX").string();
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) {
+  fs::path root;
+  try {
+    root = MakeUniqueFolder("vantrel-test");
+  } catch (const std::exception&) {
     std::perror("vantrel tests: cannot make a temporary home folder");
     std::exit(2);
   }
-  const fs::path root(buf.data());
   Root() = root.string();
   Owner() = getpid();
   std::atexit(LeaveTestHome);  // also when a test ends the program with exit()
@@ -65,8 +64,7 @@ std::string EnterTestHome() {
 
 void LeaveTestHome() {
   if (Root().empty() || Owner() != getpid()) return;
-  std::error_code ec;
-  fs::remove_all(Root(), ec);
+  RemoveTree(Root());
   Root().clear();
 }
 

@@ -13,6 +13,7 @@
 #include "datastore/demo_file.h"
 #include "platform/glview/glview.h"
 #include "platform/shell/shell.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/wait.h"
 #include "tests/ui/ui_fixture.h"
 
@@ -25,18 +26,15 @@ class FirstLoadTest : public UiTest {
     datastore::SetLoadBody(nullptr);
     datastore::SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
     platform::SetRegistry(std::make_shared<platform::KeyStoreRegistry>());
-    std::filesystem::create_directories(folder);
     std::ofstream(file, std::ios::binary) << datastore::DemoFileText();
   }
   ~FirstLoadTest() override {
     w.reset();
     platform::SetRegistry(nullptr);
     datastore::SetAssociationToolRunner(nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
   }
-  std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("vantrel_ui_first_load_" + std::to_string(::getpid()));
+  test::TempDir tmp{"vantrel_ui_first_load"};
+  std::filesystem::path folder = tmp.path();
   std::string file = (folder / "transfer.vnx").string();
 };
 

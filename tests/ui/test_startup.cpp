@@ -8,7 +8,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include <QMainWindow>
+
+#include "platform/events/events.h"
+#include "platform/forms/layout_store.h"
+#include "platform/runtime/event_guard.h"
+#include "platform/spreadsheet/spreadsheet.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/app.h"
 
 namespace vantrel::ui {
 namespace {
@@ -58,9 +67,8 @@ TEST(CommandLine, ArgumentsGiveDataFileMode) {
 // The command line as a file manager would hand it: workbooks become the running spreadsheet,
 // existing files their absolute paths, names of nothing stay as typed.
 TEST(CommandLine, PrepareHandsOverAbsolutePathsAndWorkbooks) {
-  char tmpl[] = "/tmp/vantrel-cmdline-XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const test::TempDir folder("vantrel-cmdline");
+  const std::string dir = folder.path().string();
   for (const char* f : {"e.vnx", "book.xlsx", "Book.ODS"}) std::ofstream(dir + "/" + f) << "x";
   char* was = ::getcwd(nullptr, 0);
   ASSERT_EQ(::chdir(dir.c_str()), 0);
@@ -89,7 +97,6 @@ TEST(CommandLine, PrepareHandsOverAbsolutePathsAndWorkbooks) {
   EXPECT_EQ(ReadCommandLineArgs(PrepareCommandLine({"e.vnx"}, workbook)).DataFileMode, 1);
   ASSERT_EQ(::chdir(was), 0);
   std::free(was);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Caption, VersionAndYear) {
@@ -251,6 +258,44 @@ TEST_F(UiTest, InteractiveWarning) {
     EXPECT_EQ(sb().InteractiveOpt, on);
     EXPECT_EQ(m.mnuOinteractive->Checked(), on == 1);
   }
+}
+
+// The services InstallPlatformServices puts in place, taken back at the end of a test.
+struct InstalledServices {
+  ~InstalledServices() {
+    rt::SetEventFaultReporter(nullptr);
+    platform::SetSettingsFaultReporter(nullptr);
+    platform::SetLocaleProvider(nullptr);
+    forms::SetMessageBoxService(nullptr);
+    platform::SetSettingsStore(nullptr);
+    platform::SetEventPump(nullptr);
+    forms::SetLayoutStore(nullptr);
+    spreadsheet::SetConnector(nullptr);
+  }
+};
+
+// A handler that fails the same way at every tick opens one "Error" box, not one per tick; the
+// services installed afresh (a new start of the program) have told nothing yet.
+TEST(HandlerFailures, EachPlaceAndTextOpensOneBoxPerInstalledReporter) {
+  datastore::ScopedStore store;
+  InstalledServices restore;
+  QMainWindow shown;  // the box waits for a main window on screen
+  shown.show();
+  const auto fail = [](const char* description) {
+    rt::GuardEvent("Timer1_Timer", [&] { throw rt::RtError(5, description); });
+  };
+  std::vector<std::string> told;
+  for (int start = 0; start < 2; ++start) {
+    InstallPlatformServices();
+    test::MsgBoxGuard boxes;
+    fail("Invalid procedure call");
+    fail("Invalid procedure call");
+    fail("Type mismatch");
+    ASSERT_TRUE(test::WaitUntil([&] { return boxes.boxes().boxes().size() >= 2; }));
+    for (const auto& b : boxes.boxes().boxes()) told.push_back(b.title + ": " + b.text);
+  }
+  EXPECT_EQ(told, (std::vector<std::string>{"Error: Invalid procedure call", "Error: Type mismatch",
+                                            "Error: Invalid procedure call", "Error: Type mismatch"}));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/load_queue.h"
 #include "datastore/settings_persist.h"
 #include "datastore/state.h"

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "datastore/datafile_reader.h"
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/state.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/guards.h"
 
 namespace vantrel::datastore {

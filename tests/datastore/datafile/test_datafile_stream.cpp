@@ -9,7 +9,7 @@
 
 #include "datastore/datafile_stream.h"
 #include "datastore/datafile_writer.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace vantrel::datastore {
 namespace {

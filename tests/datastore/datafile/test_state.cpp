@@ -1,7 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "datastore/fake_services.h"
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datastore/association.h"
+#include "datastore/load_queue.h"
+#include "datastore/loader.h"
+#include "datastore/sheet_link.h"
 #include "datastore/state.h"
+#include "platform/runtime/rterror.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/fake_sheet_link.h"
 
 namespace vantrel::datastore {
 namespace {
@@ -62,6 +72,27 @@ TEST(Store, EachScopeGetsAFreshStoreAndRestoresThePrevious) {
   EXPECT_EQ(Store().LastDataRow, 5);
   EXPECT_EQ(Store().DataTable.Get(3, 1), 0.0);
   Store().LastDataRow = 0;
+}
+
+// What a test puts in place of the load, the spreadsheet and the desktop tools belongs to its
+// store: a fresh store runs the real ones, and the scope's come back when the fresh one ends.
+TEST(Store, StandInsEndWithTheirStore) {
+  ScopedStore outer;
+  int loads = 0;
+  auto sheet = std::make_shared<FakeSheetLink>();
+  SetLoadBody([&] { ++loads; });
+  SetSheetConnector([&]() -> std::shared_ptr<SheetLink> { return sheet; });
+  SetLoaderSteps({[](DataStore&, LoadWork&) {}, nullptr});
+  SetAssociationToolRunner([](const std::vector<std::string>&) { return 0; });
+  {
+    ScopedStore fresh;
+    const LoadSeams& seams = fresh.store().Seams;
+    EXPECT_FALSE(seams.loadBody || seams.sheetConnector || seams.loaderSteps.reader || seams.associationTools);
+    EXPECT_EQ(rt::Try([] { AttachRunningSheet(); }), rt::kErrCannotCreate);  // no spreadsheet runs
+  }
+  RequestLoad();
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(AttachRunningSheet(), sheet);
 }
 
 TEST(Settings, RecordsAreCopiedWholeWithTheirLoadAndMovieFields) {

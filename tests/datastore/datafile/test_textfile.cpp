@@ -2,10 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <vector>
 
 #include "datastore/textfile.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace vantrel::datastore {
 namespace {

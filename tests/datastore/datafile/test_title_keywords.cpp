@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/title_keywords.h"
 #include "tests/support/guards.h"
 

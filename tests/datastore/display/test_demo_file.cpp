@@ -7,7 +7,7 @@
 #include "datastore/datafile_reader.h"
 #include "datastore/demo_file.h"
 #include "datastore/display_pass.h"
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/state.h"
 #include "tests/support/guards.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "datastore/display_pass.h"
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/state.h"
 #include "tests/support/guards.h"
 

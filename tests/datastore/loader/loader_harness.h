@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "datastore/association.h"
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/load_queue.h"
 #include "datastore/loader.h"
 #include "datastore/sheet_link.h"
@@ -23,7 +23,7 @@
 #include "platform/shell/shell.h"
 #include "platform/spreadsheet/model.h"
 #include "platform/spreadsheet/workbook_file.h"
-#include "tests/datastore/datafile/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/guards.h"
 
 namespace vantrel::datastore {

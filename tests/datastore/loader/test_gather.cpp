@@ -6,69 +6,42 @@
 #include <vector>
 
 #include "loader_harness.h"
+#include "tests/support/fake_sheet_link.h"
 
 namespace vantrel::datastore {
 namespace {
 
 // The spreadsheet layer's link with calls that fail or misbehave on request; records pastes.
-class FaultyLink : public SheetLink {
+class FaultyLink : public FakeSheetLink {
  public:
-  explicit FaultyLink(std::shared_ptr<SheetLink> inner) : in(std::move(inner)) {}
-  std::shared_ptr<SheetLink> in;
-  std::map<std::string, rt::RtError> fail;
+  using FakeSheetLink::FakeSheetLink;
   bool addGivesSource = false;
   std::vector<BookId> pastedInto;
 
-  std::string Name() override { return F("Name"), in->Name(); }
-  std::string Version() override { return F("Version"), in->Version(); }
-  bool Visible() override { return in->Visible(); }
-  void SetVisible(bool v) override { in->SetVisible(v); }
-  void Quit() override { in->Quit(); }
-  BookId ActiveWorkbook() override { return F("ActiveWorkbook"), source = in->ActiveWorkbook(); }
-  std::string WorkbookName(BookId b) override { return in->WorkbookName(b); }
-  int64_t WindowsCount(BookId b) override { return in->WindowsCount(b); }
-  std::string WindowCaption(BookId b, int64_t n) override { return in->WindowCaption(b, n); }
+  BookId ActiveWorkbook() override { return source = FakeSheetLink::ActiveWorkbook(); }
   std::string ActiveSheetName(BookId b) override {
-    if (b != source) F("GatherSheetName");
-    return in->ActiveSheetName(b);
+    if (b != source) Fail("GatherSheetName");
+    return FakeSheetLink::ActiveSheetName(b);
   }
-  std::string ActiveCellFormula(BookId b) override { return in->ActiveCellFormula(b); }
-  SheetCell ActiveCellValue(BookId b) override { return in->ActiveCellValue(b); }
-  int64_t ActiveCellRow(BookId b) override { return in->ActiveCellRow(b); }
-  int64_t ActiveCellColumn(BookId b) override { return in->ActiveCellColumn(b); }
-  void FindAndActivate(BookId b, const std::string& w, bool m, bool a) override { in->FindAndActivate(b, w, m, a); }
-  SheetCell CellValue(BookId b, int64_t r, int64_t c) override { return in->CellValue(b, r, c); }
-  void SelectCell(BookId b, int64_t r, int64_t c) override { in->SelectCell(b, r, c); }
-  SheetCell Evaluate(BookId b, const std::string& e) override { return in->Evaluate(b, e); }
   BookId AddWorkbook() override {
-    F("AddWorkbook");
-    return addGivesSource ? source : in->AddWorkbook();
+    if (!addGivesSource) return FakeSheetLink::AddWorkbook();
+    Fail("AddWorkbook");
+    return source;
   }
   void SetCellText(BookId b, int64_t r, int64_t c, const std::string& t) override {
     pastedInto.push_back(b);
-    in->SetCellText(b, r, c, t);
+    FakeSheetLink::SetCellText(b, r, c, t);
   }
-  void CopyRange(BookId b, const std::string& r) override { in->CopyRange(b, r); }
   void PasteValues(BookId b, const std::string& c) override {
     pastedInto.push_back(b);
-    in->PasteValues(b, c);
+    FakeSheetLink::PasteValues(b, c);
   }
-  void SetCutCopyMode(bool on) override { in->SetCutCopyMode(on); }
   void FormatColumns(BookId b, const std::string& c, double w, const std::string& f) override {
     pastedInto.push_back(b);
-    in->FormatColumns(b, c, w, f);
+    FakeSheetLink::FormatColumns(b, c, w, f);
   }
-  void ForEachCopiedRow(const CopiedRow& each) override {
-    F("ForEachCopiedRow");
-    in->ForEachCopiedRow(each);
-  }
-  void CloseWorkbook(BookId b) override { in->CloseWorkbook(b); }
 
  private:
-  void F(const std::string& name) {
-    auto it = fail.find(name);
-    if (it != fail.end()) throw it->second;
-  }
   BookId source = 0;
 };
 
@@ -78,7 +51,7 @@ class Gather : public LoaderTest {
     book = Run("loader.xlsx", 0, 2, 20);
     SetSheetConnector([this]() -> std::shared_ptr<SheetLink> {
       link = std::make_shared<FaultyLink>(AttachSpreadsheetLayer());
-      link->fail = fail;
+      link->failures = fail;
       link->addGivesSource = addGivesSource;
       return link;
     });

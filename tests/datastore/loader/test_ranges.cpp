@@ -4,7 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/fake_sheet_link.h"
 #include "datastore/state.h"
 #include "datastore/worksheet_road.h"
 #include "tests/support/guards.h"
@@ -13,7 +14,7 @@ namespace vantrel::datastore {
 namespace {
 
 // A sheet whose only content is column C: filled from row 2 to `last`, except the row `gap`.
-class ColumnC : public SheetLink {
+class ColumnC : public FakeSheetLink {
  public:
   int64_t last = 0, gap = 0;
   std::string version = "16.0";
@@ -27,31 +28,7 @@ class ColumnC : public SheetLink {
     if (col == 3 && row >= 2 && row <= last && row != gap) c.text = "1";
     return c;
   }
-  std::string Name() override { return {}; }
   std::string Version() override { return version; }
-  bool Visible() override { return true; }
-  void SetVisible(bool) override {}
-  void Quit() override {}
-  BookId ActiveWorkbook() override { return 1; }
-  std::string WorkbookName(BookId) override { return {}; }
-  int64_t WindowsCount(BookId) override { return 1; }
-  std::string WindowCaption(BookId, int64_t) override { return {}; }
-  std::string ActiveSheetName(BookId) override { return {}; }
-  std::string ActiveCellFormula(BookId) override { return {}; }
-  SheetCell ActiveCellValue(BookId) override { return {}; }
-  int64_t ActiveCellRow(BookId) override { return 1; }
-  int64_t ActiveCellColumn(BookId) override { return 1; }
-  void FindAndActivate(BookId, const std::string&, bool, bool) override {}
-  void SelectCell(BookId, int64_t, int64_t) override {}
-  SheetCell Evaluate(BookId, const std::string&) override { return {}; }
-  BookId AddWorkbook() override { return 2; }
-  void SetCellText(BookId, int64_t, int64_t, const std::string&) override {}
-  void CopyRange(BookId, const std::string&) override {}
-  void PasteValues(BookId, const std::string&) override {}
-  void SetCutCopyMode(bool) override {}
-  void FormatColumns(BookId, const std::string&, double, const std::string&) override {}
-  void ForEachCopiedRow(const CopiedRow&) override {}
-  void CloseWorkbook(BookId) override {}
 };
 
 TEST(ProbeLastRow, SamplesTheZColumnDown) {

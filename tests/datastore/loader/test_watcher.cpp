@@ -4,7 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/fake_sheet_link.h"
 #include "datastore/load_queue.h"
 #include "datastore/sheet_link.h"
 #include "datastore/state.h"
@@ -17,48 +18,24 @@ namespace {
 
 // A spreadsheet reduced to what the watcher reads: one workbook's last window caption, its
 // active sheet and its active cell's formula. Errors can be scripted per call name.
-class ScriptedSheet : public SheetLink {
+class ScriptedSheet : public FakeSheetLink {
  public:
   std::string caption = "Book1", sheet = "Orbit", formula = "=MAX(A2:C60)";
   bool hasWorkbook = true, visible = true, quitCalled = false;
-  std::map<std::string, rt::RtError> failures;  // call name -> error thrown by every such call
 
-  std::string Name() override { return Call("Name"), "Spreadsheet"; }
-  std::string Version() override { return "16.0"; }
+  std::string Name() override { return Fail("Name"), "Spreadsheet"; }
   bool Visible() override { return visible; }
   void SetVisible(bool v) override { visible = v; }
   void Quit() override { quitCalled = true; }
   BookId ActiveWorkbook() override {
-    Call("ActiveWorkbook");
+    Fail("ActiveWorkbook");
     if (!hasWorkbook) throw rt::RtError(rt::kErrNoObject);
     return 1;
   }
   std::string WorkbookName(BookId) override { return "Book1"; }
-  int64_t WindowsCount(BookId) override { return 1; }
-  std::string WindowCaption(BookId, int64_t) override { return Call("WindowCaption"), caption; }
-  std::string ActiveSheetName(BookId) override { return Call("ActiveSheetName"), sheet; }
-  std::string ActiveCellFormula(BookId) override { return Call("ActiveCellFormula"), formula; }
-  SheetCell ActiveCellValue(BookId) override { return {}; }
-  int64_t ActiveCellRow(BookId) override { return 1; }
-  int64_t ActiveCellColumn(BookId) override { return 1; }
-  void FindAndActivate(BookId, const std::string&, bool, bool) override {}
-  SheetCell CellValue(BookId, int64_t, int64_t) override { return {}; }
-  void SelectCell(BookId, int64_t, int64_t) override {}
-  SheetCell Evaluate(BookId, const std::string&) override { return {}; }
-  BookId AddWorkbook() override { return 2; }
-  void SetCellText(BookId, int64_t, int64_t, const std::string&) override {}
-  void CopyRange(BookId, const std::string&) override {}
-  void PasteValues(BookId, const std::string&) override {}
-  void SetCutCopyMode(bool) override {}
-  void FormatColumns(BookId, const std::string&, double, const std::string&) override {}
-  void ForEachCopiedRow(const CopiedRow&) override {}
-  void CloseWorkbook(BookId) override {}
-
- private:
-  void Call(const std::string& name) {
-    auto it = failures.find(name);
-    if (it != failures.end()) throw it->second;
-  }
+  std::string WindowCaption(BookId, int64_t) override { return Fail("WindowCaption"), caption; }
+  std::string ActiveSheetName(BookId) override { return Fail("ActiveSheetName"), sheet; }
+  std::string ActiveCellFormula(BookId) override { return Fail("ActiveCellFormula"), formula; }
 };
 
 class Watcher : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/runtime/replace_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace vantrel::rt {
 namespace {
@@ -18,15 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Folder {
-  fs::path path;
-  Folder() {
-    char t[] = "/tmp/vantrel-replace-XXXXXX";
-    path = ::mkdtemp(t);
-  }
-  ~Folder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
+  vantrel::test::TempDir dir{"vantrel-replace"};
+  fs::path path = dir.path();
   std::string operator/(const std::string& name) const { return (path / name).string(); }
   std::set<std::string> Names() const {
     std::set<std::string> n;

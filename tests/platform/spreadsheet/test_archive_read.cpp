@@ -17,6 +17,7 @@
 #include "platform/spreadsheet/workbook_file.h"
 #include "platform/spreadsheet/zipxml.h"
 #include "tests/platform/spreadsheet/zip_parts.h"
+#include "tests/support/temp_dir.h"
 
 namespace ss = vantrel::spreadsheet;
 namespace fs = std::filesystem;
@@ -24,18 +25,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path Dir() {
-  static const fs::path d = [] {
-    fs::path p = fs::temp_directory_path() / ("vantrel_zipread_" + std::to_string(::getpid()));
-    fs::create_directories(p);
-    return p;
-  }();
-  static const struct Cleanup {
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(d, ec);
-    }
-  } cleanup;
-  return d;
+  static const vantrel::test::TempDir d("vantrel_zipread");  // removed when the tests end
+  return d.path();
 }
 
 std::string Bytes(const fs::path& p) {

@@ -19,6 +19,7 @@
 #include "platform/spreadsheet/zipxml.h"
 #include "tests/platform/spreadsheet/zip_parts.h"
 #include "tests/support/guards.h"
+#include "tests/support/temp_dir.h"
 
 namespace ss = vantrel::spreadsheet;
 namespace fs = std::filesystem;
@@ -30,20 +31,9 @@ namespace {
 const std::string kFixtures = std::string(VANTREL_FIXTURES) + "/spreadsheet/";
 
 fs::path TempDir() {
-  static const fs::path d = [] {
-    fs::path p = fs::temp_directory_path() / ("vantrel_ss_" + std::to_string(::getpid()));
-    fs::create_directories(p);
-    return p;
-  }();
-  // Removed when the tests end.
-  static const struct Cleanup {
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(d, ec);
-    }
-  } cleanup;
-  fs::create_directories(d);
-  return d;
+  static const vantrel::test::TempDir d("vantrel_ss");  // removed when the tests end
+  fs::create_directories(d.path());
+  return d.path();
 }
 
 ss::Application Open(const std::string& path, const ss::ReadLimits& limits = {}) {

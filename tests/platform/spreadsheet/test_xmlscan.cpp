@@ -13,6 +13,7 @@
 #include "platform/spreadsheet/workbook_file.h"
 #include "platform/spreadsheet/zipxml.h"
 #include "tests/platform/spreadsheet/zip_parts.h"
+#include "tests/support/temp_dir.h"
 
 namespace ss = vantrel::spreadsheet;
 namespace fs = std::filesystem;
@@ -24,17 +25,9 @@ namespace {
 const std::string kFixtures = std::string(VANTREL_FIXTURES) + "/spreadsheet/";
 
 fs::path Temp(const std::string& name) {
-  fs::path d = fs::temp_directory_path() / ("vantrel_scan_" + std::to_string(::getpid()));
-  fs::create_directories(d);
-  return d / name;
+  static const vantrel::test::TempDir d("vantrel_scan");  // removed when the tests end
+  return d.path() / name;
 }
-
-struct TempCleanup {
-  ~TempCleanup() {
-    std::error_code ec;
-    fs::remove_all(fs::temp_directory_path() / ("vantrel_scan_" + std::to_string(::getpid())), ec);
-  }
-} cleanup;
 
 using vantrel::test::WriteZip;
 

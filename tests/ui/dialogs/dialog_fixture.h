@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "datastore/fake_services.h"
 #include "datastore/load_queue.h"
 #include "datastore/state.h"
 #include "platform/settings/settings.h"
+#include "tests/support/fake_services.h"
 #include "tests/support/guards.h"
+#include "tests/support/temp_dir.h"
 
 namespace vantrel::test {
 
@@ -42,17 +43,11 @@ class DialogTest : public ::testing::Test {
         f();
       }
     });
-    dir = fs::temp_directory_path() /
-          ("vantrel_dialogs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
   }
   void TearDown() override {
     datastore::SetLoadBody(nullptr);
     platform::SetSettingsStore(nullptr);
     store.reset();
-    std::error_code ec;
-    fs::remove_all(dir, ec);
   }
   datastore::DataStore& st() { return datastore::Store(); }
   static void WriteFile(const fs::path& p, const std::string& bytes) {
@@ -68,7 +63,8 @@ class DialogTest : public ::testing::Test {
   std::unique_ptr<datastore::ScopedStore> store;
   std::vector<LoadRecord> loads;
   std::function<void()> duringLoad;  // runs inside the next load, as the event loop would
-  fs::path dir;
+  TempDir folder;
+  fs::path dir = folder.path();
 };
 
 }  // namespace vantrel::test

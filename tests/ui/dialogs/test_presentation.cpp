@@ -82,9 +82,8 @@ TEST_F(Presentation, DataFileModeNamesTheOpenedFileWithoutACopy) {
 // Pasted into a shell, the line hands the program its two paths as they are and runs nothing
 // else, whatever the paths hold.
 TEST(PresentationLine, AShellTakesEachPathLiterally) {
-  char tmpl[] = "/tmp/vantrel-quote-XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const TempDir folder("vantrel-quote");
+  const std::string dir = folder.path().string();
   const std::string names[] = {
       "q\"$(touch " + dir + "/ran1)\".vnx", "it's `touch " + dir + "/ran2`.vnx", "$HOME and ${PATH}.vnx",
       "a'b''c\\'d.vnx", "semi; touch " + dir + "/ran3 & .vnx", "new\nline.vnx", "plain.vnx", "*.vnx",
@@ -103,7 +102,6 @@ TEST(PresentationLine, AShellTakesEachPathLiterally) {
     EXPECT_EQ(out, "<" + program + "><" + dir + "/" + name + ">") << line;
   }
   for (const char* ran : {"/ran1", "/ran2", "/ran3"}) EXPECT_FALSE(std::filesystem::exists(dir + ran)) << ran;
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

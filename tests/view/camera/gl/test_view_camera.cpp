@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/state.h"
 #include "tests/platform/glview/harness/gl_harness.h"
 #include "view/class_gl.h"

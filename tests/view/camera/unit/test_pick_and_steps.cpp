@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "datastore/fake_services.h"
+#include "tests/support/fake_services.h"
 #include "datastore/state.h"
 #include "platform/runtime/rterror.h"
 #include "view/class_gl.h"
