@@ -525,7 +525,11 @@ class TimedSession : public calc::Session {
   // The session's own document is closed on the gate's thread: a Calc that does not answer
   // keeps nobody waiting.
   ~TimedSession() override {
-    gate_->Post([s = s_] { s->CloseOwn(); });
+    try {
+      gate_->Post([s = s_] { s->CloseOwn(); });
+    } catch (...) {
+      // Out of memory: the document stays open in Calc, unmodified, until Calc ends.
+    }
   }
   TimedSession(const TimedSession&) = delete;
   TimedSession& operator=(const TimedSession&) = delete;

@@ -14,15 +14,13 @@
 #include <thread>
 
 #include "platform/spreadsheet/calc.h"
-#include "tests/datastore/loader/loader_harness.h"
-#include "tests/platform/calc/calc_driver.h"
+#include "tests/platform/calc/live_calc.h"
 
 namespace vantrel::datastore {
 namespace {
 
 namespace fs = std::filesystem;
 namespace ss = vantrel::spreadsheet;
-using test::CalcDriver;
 
 // Counts the attaches a road makes, and the failed ones.
 class CountingConnector : public ss::Connector {
@@ -43,17 +41,11 @@ class CountingConnector : public ss::Connector {
   std::shared_ptr<ss::Connector> c_;
 };
 
-class LiveCalc : public LoaderTest {
+class LiveCalc : public LiveCalcTest {
  protected:
   void SetUp() override {
-    if (access("/usr/bin/soffice", X_OK) != 0) GTEST_SKIP() << "LibreOffice is not installed";
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    pipe = "vantrel_test_" + std::to_string(getpid()) + "_" + test->name();
-    calc = std::make_unique<CalcDriver>(pipe, dir.File("profile"));
-    ASSERT_TRUE(calc->started()) << "Calc did not start: " << calc->reason();
-    ss::CalcConnector::Options o;
-    o.connection = "pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
-    live = std::make_shared<ss::CalcConnector>(o);
+    LiveCalcTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     for (const char* f : {"loader.xlsx", "loader.ods"}) fs::copy_file(LoaderFixture(f), dir.File(f));
   }
 
@@ -72,10 +64,6 @@ class LiveCalc : public LoaderTest {
       text.erase(at + 6, text.find('\t', at + 1) - (at + 6));
     return text;
   }
-
-  std::string pipe;  // unique to the test
-  std::unique_ptr<CalcDriver> calc;
-  std::shared_ptr<ss::CalcConnector> live;
 };
 
 TEST_F(LiveCalc, ReadsAsTheWorkbookFileFollowsTheCursorAndEditsAndWritesNothing) {

@@ -2,22 +2,18 @@
 // document of the program's own: Calc's text becomes the title, the user's document is only read.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "platform/spreadsheet/calc.h"
-#include "tests/datastore/loader/loader_harness.h"
-#include "tests/platform/calc/calc_driver.h"
+#include "tests/platform/calc/live_calc.h"
 
 namespace vantrel::datastore {
 namespace {
 
 namespace ss = vantrel::spreadsheet;
-using test::CalcDriver;
 
 // A flat ODF spreadsheet: on the sheet Orbit, points in A:C and times in days in D (rows 2 to
 // 21), the number 2026 in H1, and in F2 the specification whose LEN argument is `lenArgument`
@@ -50,19 +46,8 @@ std::string FlatSheet(const std::string& lenArgument) {
 )";
 }
 
-class CalcTitles : public LoaderTest {
+class CalcTitles : public LiveCalcTest {
  protected:
-  void SetUp() override {
-    if (access("/usr/bin/soffice", X_OK) != 0) GTEST_SKIP() << "LibreOffice is not installed";
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    pipe = "vantrel_test_" + std::to_string(getpid()) + "_" + test->name();
-    calc = std::make_unique<CalcDriver>(pipe, dir.File("profile"));
-    ASSERT_TRUE(calc->started()) << "Calc did not start: " << calc->reason();
-    ss::CalcConnector::Options o;
-    o.connection = "pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
-    live = std::make_shared<ss::CalcConnector>(o);
-  }
-
   // Opens the sheet in Calc with the specification as its active cell, marked saved; loads it
   // through the live backend and gives the data file written.
   std::string LoadTitled(const std::string& lenArgument) {
@@ -83,9 +68,7 @@ class CalcTitles : public LoaderTest {
     EXPECT_EQ(calc->Do("cells Orbit A1:H21") + calc->Do("cells Notes A1:C3"), cellsBefore);
   }
 
-  std::string pipe, cellsBefore;
-  std::unique_ptr<CalcDriver> calc;
-  std::shared_ptr<ss::CalcConnector> live;
+  std::string cellsBefore;
 };
 
 TEST_F(CalcTitles, AFunctionOurEvaluatorDoesNotKnowGivesCalcsText) {
