@@ -46,17 +46,26 @@ std::string FlatSheet(const std::string& lenArgument) {
 )";
 }
 
+// ROMAN and DEC2HEX (an add-in's) are Calc's alone; the second sheet is read as well. (The LEN
+// step drops the blanks after the argument's first ")".)
+constexpr const char* kRomanTitle =
+    "&quot;Orbit &quot;&amp;ROMAN([.H1])&amp;&quot;-&quot;&amp;[$Notes.A1]&amp;&quot;-&quot;&amp;DEC2HEX([.H1];4)&amp;"
+    "&quot;-days&quot;";
+
 class CalcTitles : public LiveCalcTest {
  protected:
-  // Opens the sheet in Calc with the specification as its active cell, marked saved; loads it
-  // through the live backend and gives the data file written.
-  std::string LoadTitled(const std::string& lenArgument) {
+  // Opens the sheet in Calc with the specification as its active cell, marked saved.
+  void OpenTitled(const std::string& lenArgument) {
     const std::string path = dir.File("titled.fods");
     std::ofstream(path) << FlatSheet(lenArgument);
     calc->Do("open " + path);
     calc->Do("select Orbit F2");
     calc->Do("unmodified");
     cellsBefore = calc->Do("cells Orbit A1:H21") + calc->Do("cells Notes A1:C3");
+  }
+  // The same, loaded through the live backend: the data file written.
+  std::string LoadTitled(const std::string& lenArgument) {
+    OpenTitled(lenArgument);
     ss::SetConnector(live);
     s().SettingsBlock.LoadDone = 0;
     LoadExcelDataXls();
@@ -72,11 +81,7 @@ class CalcTitles : public LiveCalcTest {
 };
 
 TEST_F(CalcTitles, AFunctionOurEvaluatorDoesNotKnowGivesCalcsText) {
-  // ROMAN and DEC2HEX (an add-in's) are Calc's alone; the second sheet is read as well. (The LEN
-  // step drops the blanks after the argument's first ")".)
-  const std::string data =
-      LoadTitled("&quot;Orbit &quot;&amp;ROMAN([.H1])&amp;&quot;-&quot;&amp;[$Notes.A1]&amp;&quot;-"
-                 "&quot;&amp;DEC2HEX([.H1];4)&amp;&quot;-days&quot;");
+  const std::string data = LoadTitled(kRomanTitle);
   EXPECT_NE(data.find("LEN(\"Orbit MMXXVI-GEO-07EA-days\")"), std::string::npos) << data.substr(0, 300);
   EXPECT_NE(s().PlotTitle.find("Orbit MMXXVI-GEO-07EA"), std::string::npos) << s().PlotTitle;
   // "days": the times stay in days.
@@ -88,6 +93,17 @@ TEST_F(CalcTitles, AFunctionOurEvaluatorDoesNotKnowGivesCalcsText) {
   EXPECT_EQ(app.GetWorkbooks().Count(), 1);
   EXPECT_EQ(app.ActiveWorkbook().Name(), "titled.fods");
   EXPECT_TRUE(boxes().empty());
+}
+
+// The real program beside Calc: its first load writes Calc's title into the data file it shows,
+// and leaves the document as it was.
+TEST_F(CalcTitles, TheProgramBesideCalcTakesCalcsTitle) {
+  OpenTitled(kRomanTitle);
+  StartProgram();
+  EXPECT_TRUE(ProgramDataFileShows({"LEN(\"Orbit MMXXVI-GEO-07EA-days\")", "\tOrbit MMXXVI-GEO-07EA-days\t"}))
+      << test::TempDir::Read(ProgramDataFile()).substr(0, 300);
+  EndProgram();
+  ExpectDocumentUnchanged();
 }
 
 TEST_F(CalcTitles, WhatNeitherCanEvaluateFallsBackToTheCellAndIsLogged) {
