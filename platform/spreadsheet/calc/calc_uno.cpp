@@ -488,7 +488,14 @@ class UnoSession : public Session {
           throw rt::RtError(rt::kErrRejected, "Calc does not make a document of the program's own: " + Utf8(e.Message));
         }
       }
-      return own_->Evaluate(formula, firstSheet, cells);
+      try {
+        return own_->Evaluate(formula, firstSheet, cells);
+      } catch (const css::lang::DisposedException&) {
+        if (!Alive()) throw;
+        // Closed in Calc while the connection holds: made anew at the next call.
+        own_.reset();
+        throw rt::RtError(rt::kErrRejected, "The program's own document in Calc was closed");
+      }
     });
   }
 
