@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -92,50 +93,78 @@ void ClassGl::ScaleColorDot() {
 }
 
 std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp, const QRect& view) {
-  // Boxes as [x0, x1) x [y0, y1), y up.
+  // Boxes as [x0, x1) x [y0, y1), y up; "along" is the bar's direction on the screen.
   struct Box {
     int x0, y0, x1, y1;
     bool Overlaps(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+    int& Lo(bool up) { return up ? y0 : x0; }
+    int& Hi(bool up) { return up ? y1 : x1; }
   };
   constexpr int kGap = 2;
-  std::vector<QPoint> shifts;
+  const size_t n = labels.size();
+  std::vector<QPoint> shifts(n);
   std::vector<Box> placed;
-  for (const ScaleLabelBox& l : labels) {
-    const QRect& g = l.glyphs;
-    QPoint shift(0, barRunsUp ? -(g.y() + g.y() + g.height()) / 2 : 0);
-    Box b{l.anchor.x() + g.x() + shift.x(), l.anchor.y() + g.y() + shift.y(), 0, 0};
+  if (n == 0) return shifts;
+  auto along = [barRunsUp](QPoint& p) -> int& { return barRunsUp ? p.ry() : p.rx(); };
+  auto move = [&](size_t k, int d) {
+    placed[k].Lo(barRunsUp) += d;
+    placed[k].Hi(barRunsUp) += d;
+    along(shifts[k]) += d;
+  };
+  // The way the ramp runs along the bar, from its first label to its last.
+  QPoint first = labels.front().anchor, last = labels.back().anchor;
+  const int dir = along(last) < along(first) ? -1 : 1;
+  int pushed = 0;  // how far the last label was moved along the bar
+  for (size_t k = 0; k < n; ++k) {
+    const QRect& g = labels[k].glyphs;
+    // Beside an upright bar a label is centred on the row of its point.
+    if (barRunsUp) shifts[k].setY(-(g.y() + g.y() + g.height()) / 2);
+    Box b{labels[k].anchor.x() + g.x() + shifts[k].x(), labels[k].anchor.y() + g.y() + shifts[k].y(), 0, 0};
     b.x1 = b.x0 + g.width();
     b.y1 = b.y0 + g.height();
-    // Every move goes past one box in the same direction, so the loop ends.
-    for (bool moved = true; moved;) {
-      moved = false;
-      for (const Box& p : placed) {
-        if (!b.Overlaps(p)) continue;
-        const int d = barRunsUp ? p.x1 + kGap - b.x0 : p.y1 + kGap - b.y0;
-        (barRunsUp ? shift.rx() : shift.ry()) += d;
-        if (barRunsUp) {
-          b.x0 += d, b.x1 += d;
-        } else {
-          b.y0 += d, b.y1 += d;
-        }
-        moved = true;
+    placed.push_back(b);
+    // A label that would overprint one before it moves on along the bar, past it, so that the
+    // labels stand in the ramp's order in one line beside the bar. Every move goes the same
+    // way, past one box, so the loop ends.
+    int moved = 0;
+    for (bool again = true; again;) {
+      again = false;
+      for (size_t j = 0; j < k; ++j) {
+        if (!placed[k].Overlaps(placed[j])) continue;
+        const int d = dir > 0 ? placed[j].Hi(barRunsUp) + kGap - placed[k].Lo(barRunsUp)
+                              : placed[j].Lo(barRunsUp) - kGap - placed[k].Hi(barRunsUp);
+        move(k, d);
+        moved += d;
+        again = true;
       }
     }
-    placed.push_back(b);
-    shifts.push_back(shift);
+    if (k + 1 == n) pushed = moved;
   }
+  // A line longer than the bar is centred on it, so that the labels stand about their points.
+  if (pushed != 0)
+    for (size_t k = 0; k < n; ++k) move(k, -pushed / 2);
   if (view.isValid()) {
-    // Inside the view: the top and right edges first, then the bottom and left ones, so that a
-    // label larger than the view keeps its start visible.
-    for (size_t k = 0; k < placed.size(); ++k) {
+    // Inside the view: the line moves as one along the bar, each label on its own across it;
+    // the top and right edges first, then the bottom and left ones, so that a label larger
+    // than the view keeps its start visible.
+    const int viewLo[2] = {view.x(), view.y()}, viewHi[2] = {view.x() + view.width(), view.y() + view.height()};
+    auto inside = [&](int lo, int hi, int axis) {
+      int d = 0;
+      if (hi > viewHi[axis]) d = viewHi[axis] - hi;
+      if (lo + d < viewLo[axis]) d = viewLo[axis] - lo;
+      return d;
+    };
+    int lo = placed[0].Lo(barRunsUp), hi = placed[0].Hi(barRunsUp);
+    for (Box& b : placed) {
+      lo = std::min(lo, b.Lo(barRunsUp));
+      hi = std::max(hi, b.Hi(barRunsUp));
+    }
+    const int d = inside(lo, hi, barRunsUp ? 1 : 0);
+    for (size_t k = 0; k < n; ++k) {
+      move(k, d);
       Box& b = placed[k];
-      int dx = 0, dy = 0;
-      if (b.x1 > view.x() + view.width()) dx = view.x() + view.width() - b.x1;
-      if (b.y1 > view.y() + view.height()) dy = view.y() + view.height() - b.y1;
-      if (b.x0 + dx < view.x()) dx = view.x() - b.x0;
-      if (b.y0 + dy < view.y()) dy = view.y() - b.y0;
-      b.x0 += dx, b.x1 += dx, b.y0 += dy, b.y1 += dy;
-      shifts[k] += QPoint(dx, dy);
+      const int across = inside(b.Lo(!barRunsUp), b.Hi(!barRunsUp), barRunsUp ? 0 : 1);
+      (barRunsUp ? shifts[k].rx() : shifts[k].ry()) += across;
     }
   }
   return shifts;

@@ -16,12 +16,15 @@ struct ScaleLabelBox {
   QRect glyphs;
 };
 
-// The pixel shift (right, up) of each label. Beside a bar that runs up or down the window a
-// label is centred on the row of its point and moved sideways past the labels before it that
-// it would overprint, so it keeps its row; beside a bar that runs across, it is moved up past
-// them. Afterwards no two labels' glyphs overlap.
-// With a view rectangle (window pixels, y up), a label that would stand partly outside it is
-// then moved the least distance that brings it inside, so that none is cut by the view's edge.
+// The pixel shift (right, up) of each label, given in the ramp's order. Beside a bar that runs
+// up or down the window a label is centred on the row of its point; beside a bar that runs
+// across, its baseline starts at its point. Labels that would overprint each other (large ones,
+// a short bar) are moved along the bar, in the ramp's order, and the line they make is centred
+// on their points: they stand in one line beside the bar, never moved across it. Afterwards
+// no two labels' glyphs overlap.
+// With a view rectangle (window pixels, y up), labels that would stand partly outside it are
+// then moved the least distance that brings them inside (the line as one along the bar), so
+// that none is cut by the view's edge.
 std::vector<QPoint> PlaceScaleLabels(const std::vector<ScaleLabelBox>& labels, bool barRunsUp,
                                      const QRect& view = QRect());
 

@@ -21,6 +21,7 @@
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
 #include "platform/shell/shell.h"
+#include "platform/spreadsheet/calc/calc_eval.h"
 #include "platform/spreadsheet/formula.h"
 #include "platform/spreadsheet/model.h"
 
@@ -42,6 +43,7 @@ struct Live {
   std::shared_ptr<model::App> scratch = model::App::Create();
   std::shared_ptr<model::Book> copied;
   std::shared_ptr<calc::Document> focus;  // the workbook last activated
+  calc::TitleEvaluator titles;
   Application Scratch() { return scratch->handle(); }
 };
 using LiveP = std::shared_ptr<Live>;
@@ -275,22 +277,20 @@ class CalcApplication : public IApplication {
   void ForEachCopiedRow(const std::function<void(const std::vector<CellValue>&)>& each) override {
     live_->Scratch().ForEachCopiedRow(each);
   }
-  // Evaluated here, on the active sheet of the workbook last activated, reading the cells it names.
+  // Evaluated by Calc, on the active sheet of the workbook last activated; our own evaluation,
+  // reading the cells it names, stands where Calc cannot evaluate it.
   CellValue Evaluate(std::string_view expression) override {
     auto doc = live_->focus ? live_->focus : live_->session->ActiveDocument();
     if (!doc) throw rt::RtError(rt::kErrNoObject);
     const int64_t active = doc->ActiveSheet();
-    return formula::EvaluateText(expression, [&](std::string_view sheet, int64_t row, int64_t col) {
-      int64_t index = active;
-      if (!sheet.empty()) {
-        index = -1;
-        const std::string u = rt::UCase(sheet);
-        for (int64_t i = 0, n = doc->SheetCount(); i < n && index < 0; ++i)
-          if (rt::UCase(doc->SheetName(i)) == u) index = i;
+    auto own = [&] {
+      return formula::EvaluateText(expression, [&](std::string_view sheet, int64_t row, int64_t col) {
+        const int64_t index = sheet.empty() ? active : calc::SheetIndex(*doc, sheet);
         if (index < 0) throw rt::RtError(rt::kErrRejected);
-      }
-      return doc->Value(CellAt{index, row, col});
-    });
+        return doc->Value(CellAt{index, row, col});
+      });
+    };
+    return live_->titles.Evaluate(*live_->session, *doc, active, expression, own);
   }
 
  private:
@@ -359,6 +359,16 @@ class Gate {
     };
     Wait(task, answerTime_ + extra);
     if constexpr (!std::is_void_v<R>) return std::move(**out);
+  }
+
+  // f() on the gate's thread after the calls queued, with nobody waiting for it.
+  void Post(std::function<void()> f) {
+    auto task = std::make_shared<Task>();
+    task->run = std::move(f);
+    task->allowed = answerTime_;
+    std::lock_guard<std::mutex> lock(sh_->m);
+    sh_->queue.push_back(std::move(task));
+    sh_->wake.notify_one();
   }
 
  private:
@@ -512,6 +522,17 @@ std::shared_ptr<calc::Document> Timed(const GateP& gate, std::shared_ptr<calc::D
 class TimedSession : public calc::Session {
  public:
   TimedSession(GateP gate, std::shared_ptr<calc::Session> session) : gate_(std::move(gate)), s_(std::move(session)) {}
+  // The session's own document is closed on the gate's thread: a Calc that does not answer
+  // keeps nobody waiting.
+  ~TimedSession() override {
+    try {
+      gate_->Post([s = s_] { s->CloseOwn(); });
+    } catch (...) {
+      // Out of memory: the document stays open in Calc, unmodified, until Calc ends.
+    }
+  }
+  TimedSession(const TimedSession&) = delete;
+  TimedSession& operator=(const TimedSession&) = delete;
   std::string ProductVersion() override { return gate_->Call([s = s_] { return s->ProductVersion(); }); }
   std::shared_ptr<calc::Document> ActiveDocument() override {
     return Timed(gate_, gate_->Call([s = s_] { return s->ActiveDocument(); }));
@@ -522,6 +543,13 @@ class TimedSession : public calc::Session {
     return docs;
   }
   bool Alive() override { return gate_->Call([s = s_] { return s->Alive(); }); }
+  // The first call makes the own document, which takes Calc longer than a read.
+  CellValue EvaluateOwn(const std::string& formula, const std::string& firstSheet,
+                        const std::vector<calc::OwnRange>& cells) override {
+    std::chrono::nanoseconds extra = gate_->answerTime();
+    for (const calc::OwnRange& c : cells) extra += kPerCellRead * static_cast<int64_t>(c.values.size());
+    return gate_->Call([s = s_, formula, firstSheet, cells] { return s->EvaluateOwn(formula, firstSheet, cells); }, extra);
+  }
 
  private:
   GateP gate_;

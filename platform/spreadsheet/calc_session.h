@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/rterror.h"
 #include "platform/spreadsheet/formula.h"
 #include "platform/spreadsheet/spreadsheet.h"
 
@@ -54,6 +55,13 @@ class Document {
   virtual bool Modified() = 0;
 };
 
+// Values for the session's own document: a range of the sheet named `sheet`, row by row.
+struct OwnRange {
+  std::string sheet;
+  formula::Rect r;
+  std::vector<CellValue> values;
+};
+
 class Session {
  public:
   virtual ~Session() = default;
@@ -64,6 +72,18 @@ class Session {
   virtual std::vector<std::shared_ptr<Document>> Documents() = 0;
   // False once Calc no longer answers on the connection.
   virtual bool Alive() = 0;
+  // The value of `formula` (Calc's own syntax: "=ROMAN(H1)&$Data.A2") in a hidden document of the
+  // session's own, made at the first call and closed with the session, whose first sheet is
+  // named `firstSheet` and which holds nothing but `cells`. The user's documents are not
+  // touched, and the own document is not among Documents(). RtError 1004 when Calc gives an
+  // error value or cannot make the document.
+  virtual CellValue EvaluateOwn(const std::string& formula, const std::string& firstSheet,
+                                const std::vector<OwnRange>& cells) {
+    (void)formula, (void)firstSheet, (void)cells;
+    throw rt::RtError(rt::kErrRejected, "This connection to Calc evaluates no formula");
+  }
+  // Closes the own document, if one was made.
+  virtual void CloseOwn() {}
 };
 
 // The module's entry point: connects to the Calc listening on `connection` (a UNO connection

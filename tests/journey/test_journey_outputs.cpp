@@ -1,5 +1,6 @@
 // Journeys to what the program shows: the point labels of pen-up-label mode and the "T" key,
-// the wait for a typed specification of a later load, titles built with spreadsheet functions.
+// the wait for a typed specification of a later load, titles built with spreadsheet functions,
+// the captions, the view's texts at a high pixel ratio, the colour scale's labels in logo mode.
 
 #include <xlsxwriter.h>
 
@@ -13,6 +14,7 @@
 #include <cmath>
 
 #include "journey_fixture.h"
+#include "datastore/demo_file.h"
 #include "platform/runtime/vb.h"
 #include "platform/settings/settings.h"
 #include "ui/frm_dialog.h"
@@ -384,6 +386,76 @@ TEST_F(OutputsJourney, TheViewsTextsFollowThePixelRatio) {
   EXPECT_GE(high, 8) << "the title is " << bottom - top + 1 << " device pixels high at a ratio of " << ratio;
   EXPECT_LE(high, 14);
   if (HasFailure()) frame.save(QString("/tmp/journey_ratio_%1.png").arg(ratio));
+}
+
+
+// The box of the pixels of one pure colour (each channel within 30 of it), and their number.
+struct ColourInk {
+  QRect box;
+  int count = 0;
+};
+ColourInk InkOf(const QImage& img, QRgb colour) {
+  ColourInk ink;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QRgb c = img.pixel(x, y);
+      if (std::abs(qRed(c) - qRed(colour)) > 30 || std::abs(qGreen(c) - qGreen(colour)) > 30 ||
+          std::abs(qBlue(c) - qBlue(colour)) > 30)
+        continue;
+      ++ink.count;
+      ink.box = ink.box.united(QRect(x, y, 1, 1));
+    }
+  return ink;
+}
+
+// Logo mode draws the colour scale's labels large beside a bar of a few pixels: they stand in one
+// column beside it, in the ramp's order, apart and inside the view, at every window size.
+TEST_F(OutputsJourney, LogoModeScaleLabelsStandInOneColumnInsideTheView) {
+  // The demo's first 400 rows, its title asking for logo mode.
+  std::string text = datastore::DemoFileText();
+  size_t end = 0;
+  for (int line = 0; line < 401 && end != std::string::npos; ++line) end = text.find("\r\n", end + 2);
+  text = text.substr(0, end + 2) + "\r\n";
+  for (const char* after : {"\"", "\t"})
+    for (size_t at; (at = text.find(std::string("kmdays valz") + after)) != std::string::npos;)
+      text.replace(at, 11, "kmdays valz quorvel");
+  const fs::path file = home / "logo.vnx";
+  WriteBytes(file, text);
+  StartProgram({file.string()});
+  ASSERT_EQ(datastore::Store().SettingsBlock.LogoMode, 1.0);
+  ASSERT_EQ(datastore::Store().ValuesMode, 1);
+
+  // The labels' colours from the first to the last of the ramp (the green one is left out: the
+  // plot is green too; the axis letters' blue is another).
+  const QRgb colours[] = {qRgb(255, 0, 255), qRgb(0, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 0), qRgb(255, 0, 0)};
+  const QSize sizes[] = {window->size(), QSize(700, 500), QSize(1100, 420)};
+  for (const QSize& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()));
+    window->resize(size);
+    Settle();
+    const QImage frame = Frame();
+    std::vector<QRect> labels;
+    for (QRgb colour : colours) {
+      const ColourInk ink = InkOf(frame, colour);
+      EXPECT_GT(ink.count, 40) << "no label of colour " << std::hex << colour;
+      labels.push_back(ink.box);
+    }
+    const QRect inside = frame.rect().adjusted(1, 1, -1, -1);
+    int leftMost = frame.width(), leftLeast = 0;
+    for (size_t k = 0; k < labels.size(); ++k) {
+      EXPECT_TRUE(inside.contains(labels[k])) << "label " << k << " is cut by the view's edge";
+      leftMost = std::min(leftMost, labels[k].left());
+      leftLeast = std::max(leftLeast, labels[k].left());
+      for (size_t j = 0; j < k; ++j) EXPECT_FALSE(labels[j].intersects(labels[k])) << j << " and " << k << " overlap";
+    }
+    // One column: the labels start within a few pixels of each other, not a step apart.
+    EXPECT_LT(leftLeast - leftMost, 12) << "the labels step sideways";
+    // In the ramp's order, from the first label to the last, up or down.
+    const int way = labels.back().center().y() < labels.front().center().y() ? -1 : 1;
+    for (size_t k = 1; k < labels.size(); ++k)
+      EXPECT_GT(way * labels[k].center().y(), way * labels[k - 1].center().y()) << k;
+    if (HasFailure()) frame.save(QString("/tmp/journey_logo_%1.png").arg(size.width()));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The reads of calc_session.h over a UNO connection to a running LibreOffice Calc. Built as the
 // module libvantrel_calc.so, which the program loads only when it looks for a running Calc.
-// Nothing here writes to a document: the only change made is the view's cell cursor (Select).
+// Nothing here writes to a user's document: the only change made is the view's cell cursor
+// (Select). Expressions are evaluated in a hidden document of the program's own.
 
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
@@ -18,18 +19,22 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -44,7 +49,9 @@
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/util/XNumberFormatTypes.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <com/sun/star/util/XSearchDescriptor.hpp>
@@ -53,7 +60,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <algorithm>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/runtime/rterror.h"
@@ -308,6 +317,114 @@ bool IsSpreadsheet(const Reference<css::uno::XInterface>& x) {
   return d.is() && m.is() && m->getCurrentController().is();
 }
 
+// A hidden spreadsheet document of the program's own, made at its first use, where
+// expressions are evaluated on copies of the cells they reference.
+class OwnDocument {
+ public:
+  explicit OwnDocument(const Reference<css::frame::XDesktop2>& desktop) {
+    Reference<css::frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
+    css::beans::PropertyValue hidden;
+    hidden.Name = "Hidden";
+    hidden.Value <<= true;
+    Sequence<css::beans::PropertyValue> args(1);
+    args.getArray()[0] = hidden;
+    model_.emplace(Reference<css::frame::XModel>(
+        loader->loadComponentFromURL("private:factory/scalc", "_blank", 0, args), UNO_QUERY_THROW));
+  }
+
+  bool Is(const Reference<css::uno::XInterface>& x) const {
+    return Reference<css::uno::XInterface>(model_->get(), UNO_QUERY) == x;
+  }
+
+  CellValue Evaluate(const std::string& formula, const std::string& firstSheet, const std::vector<OwnRange>& cells) {
+    Reference<css::sheet::XSpreadsheetDocument> doc(model_->get(), UNO_QUERY_THROW);
+    Reference<css::sheet::XSpreadsheets> sheets = doc->getSheets();
+    Reference<css::container::XIndexAccess> index(sheets, UNO_QUERY_THROW);
+    // One empty sheet named as the user's, and the others the cells name.
+    while (index->getCount() > 1) {
+      Reference<css::container::XNamed> n(index->getByIndex(1), UNO_QUERY_THROW);
+      sheets->removeByName(n->getName());
+    }
+    Reference<css::sheet::XSpreadsheet> first(index->getByIndex(0), UNO_QUERY_THROW);
+    using namespace css::sheet::CellFlags;
+    Reference<css::sheet::XSheetOperation>(first, UNO_QUERY_THROW)
+        ->clearContents(VALUE | DATETIME | STRING | FORMULA | HARDATTR | ANNOTATION);
+    Reference<css::container::XNamed> name(first, UNO_QUERY_THROW);
+    if (name->getName() != U(firstSheet)) name->setName(U(firstSheet));
+    // The formula's cell is past every cell of the first sheet it references.
+    int64_t row = 0, column = 0;
+    for (const OwnRange& c : cells) {
+      Reference<css::sheet::XSpreadsheet> sheet = first;
+      if (c.sheet != firstSheet) {
+        if (!sheets->hasByName(U(c.sheet))) sheets->insertNewByName(U(c.sheet), static_cast<sal_Int16>(index->getCount()));
+        sheet.set(sheets->getByName(U(c.sheet)), UNO_QUERY_THROW);
+      } else {
+        row = std::max(row, c.r.r2);
+        column = std::max(column, c.r.c2);
+      }
+      Put(sheet, c);
+    }
+    Reference<css::table::XCell> cell = first->getCellByPosition(static_cast<sal_Int32>(column), static_cast<sal_Int32>(row));
+    cell->setFormula(U(formula));
+    Reference<css::util::XModifiable>(model_->get(), UNO_QUERY_THROW)->setModified(false);
+    Reference<css::text::XTextRange> text(cell, UNO_QUERY_THROW);
+    if (cell->getError() != 0) throw rt::RtError(rt::kErrRejected, "Calc gives " + Utf8(text->getString()));
+    sal_Int32 kind = 0;
+    Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("FormulaResultType2") >>= kind;
+    if (kind == css::sheet::FormulaResult::STRING) return CellValue::Str(Utf8(text->getString()));
+    return CellValue::Num(cell->getValue());
+  }
+
+  void Close() {
+    Reference<css::util::XCloseable> c(model_->get(), UNO_QUERY);
+    if (c.is()) c->close(true);
+  }
+
+ private:
+  // The values in one call; booleans and dates get the format that makes them so.
+  void Put(const Reference<css::sheet::XSpreadsheet>& sheet, const OwnRange& c) {
+    Reference<css::table::XCellRange> range = sheet->getCellRangeByPosition(
+        static_cast<sal_Int32>(c.r.c1 - 1), static_cast<sal_Int32>(c.r.r1 - 1), static_cast<sal_Int32>(c.r.c2 - 1),
+        static_cast<sal_Int32>(c.r.r2 - 1));
+    const auto width = static_cast<sal_Int32>(c.r.c2 - c.r.c1 + 1), height = static_cast<sal_Int32>(c.r.r2 - c.r.r1 + 1);
+    if (static_cast<int64_t>(width) * height != static_cast<int64_t>(c.values.size()))
+      throw rt::RtError(rt::kErrRejected, "Calc refused the call: the values do not fill their range");
+    Sequence<Sequence<Any>> rows(height);
+    std::vector<std::pair<sal_Int32, sal_Int32>> logical, dated;
+    for (sal_Int32 i = 0; i < height; ++i) {
+      Sequence<Any>& row = rows.getArray()[i];
+      row.realloc(width);
+      for (sal_Int32 j = 0; j < width; ++j) {
+        const CellValue& v = c.values[static_cast<size_t>(i) * static_cast<size_t>(width) + static_cast<size_t>(j)];
+        Any& a = row.getArray()[j];
+        if (v.kind == CellValue::Kind::Text) {
+          a <<= U(v.text);
+        } else if (v.kind == CellValue::Kind::Boolean) {
+          a <<= (v.number != 0 ? 1.0 : 0.0);
+          logical.emplace_back(j, i);
+        } else if (v.IsNumeric()) {
+          a <<= v.number;
+          if (v.kind == CellValue::Kind::Date) dated.emplace_back(j, i);
+        }
+      }
+    }
+    Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->setDataArray(rows);
+    if (logical.empty() && dated.empty()) return;
+    Reference<css::util::XNumberFormatsSupplier> supplier(model_->get(), UNO_QUERY_THROW);
+    Reference<css::util::XNumberFormatTypes> types(supplier->getNumberFormats(), UNO_QUERY_THROW);
+    const css::lang::Locale locale;
+    for (const auto& [cells, type] : {std::pair{&logical, css::util::NumberFormat::LOGICAL},
+                                      std::pair{&dated, css::util::NumberFormat::DATETIME}}) {
+      const sal_Int32 key = types->getStandardFormat(type, locale);
+      for (const auto& [x, y] : *cells)
+        Reference<css::beans::XPropertySet>(range->getCellByPosition(x, y), UNO_QUERY_THROW)
+            ->setPropertyValue("NumberFormat", Any(key));
+    }
+  }
+
+  std::optional<Kept<css::frame::XModel>> model_;
+};
+
 class UnoSession : public Session {
  public:
   UnoSession(Reference<css::uno::XComponentContext> ctx, Reference<css::frame::XDesktop2> desktop)
@@ -332,7 +449,7 @@ class UnoSession : public Session {
   std::shared_ptr<Document> ActiveDocument() override {
     return Call([&]() -> std::shared_ptr<Document> {
       Reference<css::uno::XInterface> current = desktop_->getCurrentComponent();
-      if (IsSpreadsheet(current)) return std::make_shared<UnoDocument>(Reference<css::frame::XModel>(current, UNO_QUERY));
+      if (IsSpreadsheet(current) && !IsOwn(current)) return std::make_shared<UnoDocument>(Reference<css::frame::XModel>(current, UNO_QUERY));
       auto all = Documents();
       return all.empty() ? nullptr : all.front();
     });
@@ -344,7 +461,7 @@ class UnoSession : public Session {
       Reference<css::container::XEnumeration> e = desktop_->getComponents()->createEnumeration();
       while (e->hasMoreElements()) {
         Reference<css::uno::XInterface> x(e->nextElement(), UNO_QUERY);
-        if (IsSpreadsheet(x)) out.push_back(std::make_shared<UnoDocument>(Reference<css::frame::XModel>(x, UNO_QUERY)));
+        if (IsSpreadsheet(x) && !IsOwn(x)) out.push_back(std::make_shared<UnoDocument>(Reference<css::frame::XModel>(x, UNO_QUERY)));
       }
       return out;
     });
@@ -359,9 +476,45 @@ class UnoSession : public Session {
     }
   }
 
+  CellValue EvaluateOwn(const std::string& formula, const std::string& firstSheet,
+                        const std::vector<OwnRange>& cells) override {
+    return Call([&] {
+      if (!own_) {
+        try {
+          own_.emplace(desktop_.get());
+        } catch (const css::lang::DisposedException&) {
+          throw;
+        } catch (const css::uno::Exception& e) {
+          throw rt::RtError(rt::kErrRejected, "Calc does not make a document of the program's own: " + Utf8(e.Message));
+        }
+      }
+      try {
+        return own_->Evaluate(formula, firstSheet, cells);
+      } catch (const css::lang::DisposedException&) {
+        if (!Alive()) throw;
+        // Closed in Calc while the connection holds: made anew at the next call.
+        own_.reset();
+        throw rt::RtError(rt::kErrRejected, "The program's own document in Calc was closed");
+      }
+    });
+  }
+
+  void CloseOwn() override {
+    if (!own_ || exiting) return;
+    try {
+      own_->Close();
+    } catch (const css::uno::Exception&) {
+      // Calc has ended, and the document with it.
+    }
+    own_.reset();
+  }
+
  private:
+  bool IsOwn(const Reference<css::uno::XInterface>& x) const { return own_ && own_->Is(x); }
+
   Kept<css::uno::XComponentContext> ctx_;
   Kept<css::frame::XDesktop2> desktop_;
+  std::optional<OwnDocument> own_;
 };
 
 // The local UNO environment, made once and kept to the end of the process: the type and service

@@ -14,15 +14,13 @@
 #include <thread>
 
 #include "platform/spreadsheet/calc.h"
-#include "tests/datastore/loader/loader_harness.h"
-#include "tests/platform/calc/calc_driver.h"
+#include "tests/platform/calc/live_calc.h"
 
 namespace vantrel::datastore {
 namespace {
 
 namespace fs = std::filesystem;
 namespace ss = vantrel::spreadsheet;
-using test::CalcDriver;
 
 // Counts the attaches a road makes, and the failed ones.
 class CountingConnector : public ss::Connector {
@@ -43,17 +41,11 @@ class CountingConnector : public ss::Connector {
   std::shared_ptr<ss::Connector> c_;
 };
 
-class LiveCalc : public LoaderTest {
+class LiveCalc : public LiveCalcTest {
  protected:
   void SetUp() override {
-    if (access("/usr/bin/soffice", X_OK) != 0) GTEST_SKIP() << "LibreOffice is not installed";
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    pipe = "vantrel_test_" + std::to_string(getpid()) + "_" + test->name();
-    calc = std::make_unique<CalcDriver>(pipe, dir.File("profile"));
-    ASSERT_TRUE(calc->started()) << "Calc did not start: " << calc->reason();
-    ss::CalcConnector::Options o;
-    o.connection = "pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
-    live = std::make_shared<ss::CalcConnector>(o);
+    LiveCalcTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     for (const char* f : {"loader.xlsx", "loader.ods"}) fs::copy_file(LoaderFixture(f), dir.File(f));
   }
 
@@ -72,10 +64,6 @@ class LiveCalc : public LoaderTest {
       text.erase(at + 6, text.find('\t', at + 1) - (at + 6));
     return text;
   }
-
-  std::string pipe;  // unique to the test
-  std::unique_ptr<CalcDriver> calc;
-  std::shared_ptr<ss::CalcConnector> live;
 };
 
 TEST_F(LiveCalc, ReadsAsTheWorkbookFileFollowsTheCursorAndEditsAndWritesNothing) {
@@ -171,53 +159,14 @@ TEST_F(LiveCalc, CalcClosedWhileRunningIsTheNotRunningRoad) {
 // its own (where it writes its data file): its first load shows the specification of Calc's
 // active cell.
 TEST_F(LiveCalc, TheProgramBesideCalcShowsTheActiveSpecification) {
-  const fs::path folder = dir.File("program");
-  fs::create_directories(folder);
-  const fs::path built = fs::path(VANTREL_PROGRAM).parent_path();
-  // The program, the Calc module and the textures with their licence text.
-  for (const auto& e : fs::directory_iterator(built)) {
-    const std::string name = e.path().filename().string(), ext = e.path().extension().string();
-    if (name == "vantrel" || name == "libvantrel_calc.so" || ext == ".jpg" || name == "LICENSES.txt")
-      fs::copy_file(e.path(), folder / name);
-  }
   calc->Do("open " + dir.File("loader.ods"));
   calc->Do("unmodified");
-
-  const pid_t program = fork();
-  if (program == 0) {
-    setenv("VANTREL_CALC", ("pipe,name=" + pipe + ";urp;StarOffice.ComponentContext").c_str(), 1);
-    unsetenv("VANTREL_WORKBOOK");
-    // A first start: settings of its own.
-    const std::string home = (folder / "home").string();
-    for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) setenv(v, home.c_str(), 1);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    dup2(null, 2);
-    const std::string exe = (folder / "vantrel").string();
-    execl(exe.c_str(), exe.c_str(), nullptr);
-    _exit(127);
-  }
-  ASSERT_GT(program, 0);
+  StartProgram();
   calc->Do("select Orbit T3");
-  // The header of the data file the program wrote, once it names `formula`.
-  const std::string dataFile = (folder / "home" / "Vantrel" / "_Vantrel.vnx").string();
-  auto shows = [&](const std::string& formula) {
-    const std::string field = "\tOrbit\t" + formula + "\t";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(3);
-    while (std::chrono::steady_clock::now() < end) {
-      std::error_code ec;
-      if (fs::exists(dataFile, ec)) {
-        const std::string text = test::TempDir::Read(dataFile);
-        if (text.find(field) != std::string::npos && text.find("1004.0000000000") != std::string::npos) return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-  };
-  EXPECT_TRUE(shows("=MAX(A2:C6)+MAX(D2:D6)")) << test::TempDir::Read(dataFile);
-  EXPECT_EQ(waitpid(program, nullptr, WNOHANG), 0);  // still running
-  kill(program, SIGTERM);
-  waitpid(program, nullptr, 0);
+  // The header of the data file the program wrote, once it names the formula.
+  EXPECT_TRUE(ProgramDataFileShows({"\tOrbit\t=MAX(A2:C6)+MAX(D2:D6)\t", "1004.0000000000"}))
+      << test::TempDir::Read(ProgramDataFile());
+  EndProgram();
   EXPECT_EQ(calc->Do("modified"), "0");
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/runtime/vb.h"
 #include "platform/spreadsheet/calc.h"
+#include "platform/spreadsheet/calc/calc_eval.h"
 #include "platform/spreadsheet/model.h"
 #include "tests/support/guards.h"
 
@@ -72,6 +73,19 @@ class FakeSession : public ss::calc::Session {
     return {doc};
   }
   bool Alive() override { return alive; }
+  // Calc's evaluation in the session's own document: each call, and what it gives (by default
+  // this connection evaluates nothing).
+  struct OwnCall {
+    std::string formula, firstSheet;
+    std::vector<ss::calc::OwnRange> cells;
+  };
+  std::vector<OwnCall> ownCalls;
+  std::function<CellValue()> own;
+  CellValue EvaluateOwn(const std::string& formula, const std::string& firstSheet,
+                        const std::vector<ss::calc::OwnRange>& cells) override {
+    ownCalls.push_back({formula, firstSheet, cells});
+    return own ? own() : Session::EvaluateOwn(formula, firstSheet, cells);
+  }
 };
 
 struct CalcLayer : ::testing::Test {
@@ -236,6 +250,87 @@ TEST(CalcConnector, WithoutTheModuleCalcIsNotRunning) {
   o.connection = "pipe,name=vantrel_none;urp;StarOffice.ComponentContext";
   ss::CalcConnector c(o);
   EXPECT_EQ(Try([&] { c.Attach(); }), 429);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CalcSyntax, SeparatorsAndSheetsAsCalcWritesThemAndTheReferencesMade) {
+  using Ref = std::tuple<std::string, int64_t, int64_t, int64_t, int64_t>;  // sheet, r1, c1, r2, c2
+  const struct {
+    const char* a1;
+    const char* calc;
+    std::vector<Ref> refs;
+  } cases[] = {
+      {R"("Orbit "&ROMAN(H1)&" days")", R"("Orbit "&ROMAN(H1)&" days")", {{"", 1, 8, 1, 8}}},
+      {R"(TEXT(B1,"0,0")&Data!A2:B3)", R"(TEXT(B1;"0,0")&$Data.A2:B3)", {{"", 1, 2, 1, 2}, {"Data", 2, 1, 3, 2}}},
+      {R"('It''s'!$C$3&"a!b, B9")", R"($'It''s'.$C$3&"a!b, B9")", {{"It's", 3, 3, 3, 3}}},
+      {"DEC2HEX(255, 4)&1.5E3&TRUE", "DEC2HEX(255; 4)&1.5E3&TRUE", {}},
+      {"COM.SUN.STAR.SHEET.ADDIN.ANALYSIS!GETDEC2HEX(H1,4)", "COM.SUN.STAR.SHEET.ADDIN.ANALYSIS.GETDEC2HEX(H1;4)",
+       {{"", 1, 8, 1, 8}}},
+      {"SUM(A:A)/Sheet.2!B1", "SUM(A:A)/$Sheet.2.B1", {{"", 1, 1, 1048576, 1}, {"Sheet.2", 1, 2, 1, 2}}},
+  };
+  for (const auto& c : cases) {
+    const ss::calc::CalcExpression e = ss::calc::ToCalcSyntax(c.a1);
+    EXPECT_EQ(e.text, c.calc) << c.a1;
+    std::vector<Ref> refs;
+    for (const auto& r : e.references) refs.emplace_back(r.sheet, r.r.r1, r.r.c1, r.r.r2, r.r.c2);
+    EXPECT_EQ(refs, c.refs) << c.a1;
+  }
+}
+
+TEST_F(CalcLayer, CalcEvaluatesTitlesOnCopiesOfTheCellsTheyName) {
+  ss::Application app = connector.Attach();
+  app.ActiveWorkbook().Activate();
+  session->own = [] { return CellValue::Str("M Calc"); };
+  // ROMAN is unknown to our own evaluator: Calc's value stands.
+  EXPECT_EQ(app.Evaluate(R"(ROMAN(A2)&" "&Notes!A1&SUM(C:C)&Z99)").AsString(), "M Calc");
+  ASSERT_EQ(session->ownCalls.size(), 1u);
+  const FakeSession::OwnCall& call = session->ownCalls[0];
+  EXPECT_EQ(call.formula, R"(=ROMAN(A2)&" "&$Notes.A1&SUM(C:C)&Z99)");
+  EXPECT_EQ(call.firstSheet, "Data");
+  // The cells named, as far as the sheet's used area goes; Z99 lies past it.
+  ASSERT_EQ(call.cells.size(), 3u);
+  EXPECT_EQ(call.cells[0].sheet, "Data");
+  EXPECT_EQ(call.cells[0].values, std::vector<CellValue>{CellValue::Num(1000)});
+  EXPECT_EQ(call.cells[1].sheet, "Notes");
+  EXPECT_EQ(call.cells[1].values, std::vector<CellValue>{CellValue{}});
+  EXPECT_EQ(call.cells[2].r.r2, 4);
+  EXPECT_EQ(call.cells[2].values.size(), 4u);
+}
+
+TEST_F(CalcLayer, OurOwnEvaluationStandsWhereCalcCannotEvaluate) {
+  ss::Application app = connector.Attach();
+  const struct {
+    const char* why;
+    std::function<CellValue()> own;
+  } failures[] = {
+      {"an error value", [] () -> CellValue { throw RtError(1004, "Calc gives #NAME?"); }},
+      {"no answer", [] () -> CellValue { throw RtError(ss::calc::kErrConnectionLost, "not answering"); }},
+      {"no own document", nullptr},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.why);
+    session->own = f.own;
+    session->ownCalls.clear();
+    EXPECT_EQ(app.Evaluate("\"at \"&B3&UPPER(Data!A3)").AsString(), "at burn1001.5");
+    EXPECT_EQ(session->ownCalls.size(), 1u);
+    // Neither evaluates it: our own refusal, which names the function.
+    RtError refused(0);
+    try {
+      app.Evaluate("ROMAN(A2)");
+    } catch (const RtError& e) {
+      refused = e;
+    }
+    EXPECT_EQ(refused.number(), 1004);
+    EXPECT_NE(refused.description().find("function ROMAN"), std::string::npos) << refused.description();
+  }
+  // A cell showing an error is not copied: our own evaluation carries it.
+  session->own = [] { return CellValue::Str("copied"); };
+  session->ownCalls.clear();
+  EXPECT_EQ(app.Evaluate("B2&\"x\"").kind, CellValue::Kind::Error);
+  EXPECT_TRUE(session->ownCalls.empty());
 }
 
 }  // namespace

@@ -466,12 +466,16 @@ struct PlacementCase {
 };
 
 // Six labels 30 x 12 pixels (baseline 3 above their bottom edge), anchors a step apart: no two
-// overlap after placement; beside an upright bar each keeps its row, centred on its point.
-TEST(ScaleLabelPlacement, LabelsNeverOverlapAndKeepTheirRowBesideAnUprightBar) {
+// overlap after placement, and none is moved across the bar: beside an upright bar each keeps
+// the row of its point when they do not touch; large labels on a short bar stand in one line
+// along it, in the ramp's order, centred on their points (never a sideways staircase).
+TEST(ScaleLabelPlacement, LabelsNeverOverlapAndStandInOneLineBesideTheBar) {
   const PlacementCase cases[] = {
       {"upright, close", true, 0, 5},
       {"upright, apart", true, 0, 40},
       {"upright, leaning", true, 3, 6},
+      {"upright, downwards", true, 0, -4},
+      {"upright, one row", true, 0, 0},
       {"across, close", false, 6, 0},
       {"across, apart", false, 50, 0},
   };
@@ -482,20 +486,43 @@ TEST(ScaleLabelPlacement, LabelsNeverOverlapAndKeepTheirRowBesideAnUprightBar) {
     const std::vector<QPoint> shifts = PlaceScaleLabels(in, c.barRunsUp);
     ASSERT_EQ(shifts.size(), in.size());
     std::vector<QRect> placed;
+    auto along = [&](const QPointF& p) { return c.barRunsUp ? p.y() : p.x(); };
     for (size_t k = 0; k < in.size(); ++k) {
       placed.push_back(in[k].glyphs.translated(in[k].anchor + shifts[k]));
-      if (c.barRunsUp) {
+      if (c.barRunsUp && c.dy == 40) {
         EXPECT_EQ(placed[k].y() + placed[k].height() / 2.0, in[k].anchor.y()) << k;
       }
+      EXPECT_EQ(c.barRunsUp ? shifts[k].x() : shifts[k].y(), 0) << k << " moved across the bar";
     }
     for (size_t a = 0; a < placed.size(); ++a)
       for (size_t b = a + 1; b < placed.size(); ++b) {
         EXPECT_FALSE(placed[a].intersects(placed[b])) << a << " " << b;
       }
-    // Labels that do not touch are not moved along the bar's cross direction.
-    if (c.dy == 40 || c.dx == 50) {
-      for (const QPoint& s : shifts) EXPECT_EQ(c.barRunsUp ? s.x() : s.y(), 0);
-    }
+    // In the ramp's order along the bar, the line's middle at the middle of the points.
+    const double dir = c.dy < 0 ? -1 : 1;
+    for (size_t k = 1; k < placed.size(); ++k)
+      EXPECT_GT(dir * along(placed[k].center()), dir * along(placed[k - 1].center())) << k;
+    const QPointF lineMiddle = (QPointF(placed.front().center()) + QPointF(placed.back().center())) / 2;
+    const QPointF pointsMiddle = (QPointF(in.front().anchor) + QPointF(in.back().anchor)) / 2;
+    const double glyphsMiddle = along(QPointF(QRectF(in[0].glyphs).center()));
+    EXPECT_NEAR(along(lineMiddle), along(pointsMiddle) + (c.barRunsUp ? 0 : glyphsMiddle), 1.5);
+  }
+}
+
+// Large labels on a short upright bar near the top of a small view: the line they stand in is
+// brought inside as one, and no two overlap.
+TEST(ScaleLabelPlacement, ALineOfLargeLabelsIsBroughtInsideAsOne) {
+  const QRect view(0, 0, 300, 200);
+  std::vector<ScaleLabelBox> in;
+  for (int k = 0; k < 6; ++k) in.push_back({QPoint(120, 170 + 2 * k), QRect(14, -8, 40, 30)});
+  const std::vector<QPoint> s = PlaceScaleLabels(in, true, view);
+  ASSERT_EQ(s.size(), in.size());
+  for (size_t a = 0; a < in.size(); ++a) {
+    const QRect pa = in[a].glyphs.translated(in[a].anchor + s[a]);
+    EXPECT_TRUE(view.contains(pa)) << a;
+    EXPECT_EQ(s[a].x(), 0) << a;
+    for (size_t b = a + 1; b < in.size(); ++b)
+      EXPECT_FALSE(pa.intersects(in[b].glyphs.translated(in[b].anchor + s[b]))) << a << " " << b;
   }
 }
 
