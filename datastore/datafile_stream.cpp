@@ -45,6 +45,8 @@ struct DataFileStream::Batch {
   std::string texts;
   std::string out;
   TextTraits traits;  // of out
+  ConvertedLines lines;  // of out, when the tables are kept
+  bool unconverted = false;
 
   void Add(const std::vector<SheetCell>& row) {
     if ((rows + 1) * kCells > kinds.size()) {
@@ -93,18 +95,29 @@ struct DataFileStream::Batch {
     traits = InspectText(out);
   }
 
+  // The lines of out converted for the tables; a failure (memory) only leaves them unconverted.
+  void Convert() {
+    try {
+      lines.Convert(out.data(), out.size(), 0, false, {});
+    } catch (...) {
+      unconverted = true;
+    }
+  }
+
   // Keeps the storage for the next batch of the slot.
   void Clear() {
     rows = 0;
     textSizes.clear();
     texts.clear();
     out.clear();
+    lines.Clear();
+    unconverted = false;
   }
 };
 
 DataFileStream::DataFileStream(int64_t expectedRows, std::string decimal, std::function<void()> pump,
                                unsigned threads)
-    : decimal_(std::move(decimal)), pump_(std::move(pump)) {
+    : decimal_(std::move(decimal)), pump_(std::move(pump)), expectedRows_(expectedRows) {
   const size_t rows = static_cast<size_t>(std::max<int64_t>(expectedRows, 0));
   threads_ = threads ? threads : rt::ThreadsFor(rows, kRowsPerThread);
   if (threads_ > 1) items_ = std::max<size_t>(1, (rows + kBatchRows - 1) / kBatchRows);
@@ -117,10 +130,18 @@ int DataFileStream::Open(const std::string& path, std::string_view head) {
   rows_ = 0;
   bytes_ = 0;
   lastPumpNs_ = NowNs();
+  tables_.reset();
   openError_ = writer_.Open(path);
   if (openError_) return openError_;
   writer_.Write(head);
   bytes_ += head.size();
+  path_ = path;
+  headBytes_ = head.size();
+  if (keepTables_) {
+    fill_ = std::make_unique<MemoryTableFill>(expectedRows_);
+    const TextTraits t = InspectText(head);
+    fill_->Note(t.nonAscii, t.fits1252);
+  }
   if (threads_ > 1) StartPipeline();
   return 0;
 }
@@ -146,11 +167,17 @@ void DataFileStream::AddSerial(const std::vector<SheetCell>& row) {
   }
   AppendDataLine(chunk_, cells, n, decimal_);
   chunk_ += "\r\n";
-  if (chunk_.size() >= kChunkBytes) {
-    writer_.Write(chunk_);
-    bytes_ += chunk_.size();
-    chunk_.clear();
+  if (chunk_.size() >= kChunkBytes) WriteChunk();
+}
+
+void DataFileStream::WriteChunk() {
+  writer_.Write(chunk_);
+  bytes_ += chunk_.size();
+  if (fill_) {
+    const TextTraits t = InspectText(chunk_);
+    fill_->Add(chunk_, t.nonAscii, t.fits1252);
   }
+  chunk_.clear();
 }
 
 void DataFileStream::PumpIfDue() {
@@ -200,7 +227,9 @@ void DataFileStream::Produce(size_t i) {
     if (stop_) throw Stopped{};
     if (filled_ <= i) return;  // the block ended before this batch
   }
-  slots_[i % slots_.size()]->Format(decimal_);
+  Batch& b = *slots_[i % slots_.size()];
+  b.Format(decimal_);
+  if (fill_) b.Convert();
 }
 
 void DataFileStream::Consume(size_t i) {
@@ -214,6 +243,10 @@ void DataFileStream::Consume(size_t i) {
     Batch& b = *slots_[i % slots_.size()];
     writer_.Write(b.out, b.traits);
     bytes_ += b.out.size();
+    if (fill_) {
+      if (b.unconverted) fill_->Drop();
+      else fill_->Add(b.lines, b.traits.nonAscii, b.traits.fits1252);
+    }
     b.Clear();
   }
   {
@@ -279,20 +312,27 @@ int DataFileStream::Finish(std::string_view tail) {
     }
     driver_.join();
     slots_.clear();
-    rt::ReturnFreeMemory();  // the batches' memory, before the file is read back
+    rt::ReturnFreeMemory();  // the batches' memory, before the tables are used
     if (driverFailure_) {
       std::exception_ptr failure = driverFailure_;
       Abort();
       std::rethrow_exception(failure);
     }
   } else {
-    writer_.Write(chunk_);
-    bytes_ += chunk_.size();
+    WriteChunk();
     std::string().swap(chunk_);
   }
   writer_.Write(tail);
   bytes_ += tail.size();
-  return CommitPumping();
+  if (fill_) {
+    const TextTraits t = InspectText(tail);
+    fill_->Add(tail, t.nonAscii, t.fits1252);
+  }
+  const int err = CommitPumping();
+  // The tables are kept only for a file in place.
+  if (err == 0 && fill_) tables_ = fill_->Take(path_, bytes_, headBytes_);
+  fill_.reset();
+  return err;
 }
 
 int DataFileStream::CommitPumping() {
@@ -306,6 +346,7 @@ int DataFileStream::CommitPumping() {
 void DataFileStream::Abort() {
   StopPipeline();
   writer_.Abort();
+  fill_.reset();
   std::string().swap(chunk_);
 }
 

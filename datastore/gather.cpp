@@ -110,6 +110,7 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   rows = std::min(rows, 1048575.0);
   const std::string headLine = header + "\r\n";
   DataFileStream out(static_cast<int64_t>(rows), platform::UserLocale().decimal, [&main] { main.DoEvents(); });
+  out.KeepTables();  // the reader takes them instead of reading the file back
   const int openError = out.Open(w.CurrentDataFile, headLine);
   Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, kDataFileColumns)); });
   const bool walked = Stmt(w, [&] { App(r).ForEachCopiedRow([&](const std::vector<SheetCell>& row) { out.Add(row); }); });
@@ -120,6 +121,7 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
     const int err = openError ? openError : out.Finish("\r\n");
     if (err == 0) {
       end = GatherEnd::kWritten;
+      w.filled = out.TakeTables();
     } else {
       // The previous data file (or the demo) is shown instead: the user is told why.
       ReportFileFault(w, rt::FileFault(err, "The data file cannot be written in the folder " + w.workingFolder + ": " +

@@ -3,11 +3,14 @@
 // LoadWork (0, empty texts), except where a step's comment says otherwise.
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "datastore/textfile.h"
 
 namespace vantrel::datastore {
+
+struct MemoryTables;
 
 // The seven parts of a specification formula, in their fixed order.
 enum SpecPart : int {
@@ -75,6 +78,9 @@ struct LoadWork {
   std::string FileInUse;
   // File number 1: opened by the reader, left open for the display pass, which closes it.
   InputFile File1;
+  // The data lines of the data file this load wrote, stored while it was written; the reader
+  // takes them instead of reading the file back, and drops them.
+  std::shared_ptr<MemoryTables> filled;
   // Lines of the file past the last table row that were not stored.
   double DroppedRows = 0;
 };
