@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "datastore/datafile_writer.h"
-#include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 
 namespace vantrel::datastore {
@@ -312,7 +311,6 @@ int DataFileStream::Finish(std::string_view tail) {
     }
     driver_.join();
     slots_.clear();
-    rt::ReturnFreeMemory();  // the batches' memory, before the tables are used
     if (driverFailure_) {
       std::exception_ptr failure = driverFailure_;
       Abort();
