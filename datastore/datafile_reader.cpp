@@ -1,8 +1,10 @@
 #include "datastore/datafile_reader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <thread>
 
@@ -357,9 +359,15 @@ void AdoptEventsList(EventsListTable& into, EventsListTable& from, int64_t writt
   into = std::move(from);
 }
 
-// The values stored as read are given the load's units, as the store gives them.
-void GiveUnits(MemoryTables& mem, const StoreModes& modes) {
+// The values stored as read are given the load's units, as the store gives them; keepAlive()
+// about every 20 ms.
+void GiveUnits(MemoryTables& mem, const StoreModes& modes, const std::function<void()>& keepAlive) {
+  auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
   for (int64_t r = 0; r < mem.rows; ++r) {
+    if ((r & 0xFFFF) == 0xFFFF && std::chrono::steady_clock::now() >= due) {
+      keepAlive();
+      due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    }
     const int fields = mem.fields[static_cast<size_t>(r)];
     double* row = mem.data.RowPtr(r);
     for (int k = 1; k <= std::min(fields, 3); ++k) row[k] = modes.Length(row[k]);
@@ -375,7 +383,7 @@ void GiveUnits(MemoryTables& mem, const StoreModes& modes) {
 
 void LineReading::TakeFrom(MemoryTables& mem, LoadWork& w) {
   fromMemory_ = true;
-  GiveUnits(mem, modes_);
+  GiveUnits(mem, modes_, [this] { s_.Main().DoEvents(); });
   AdoptRows(s_.DataTable, mem.data, mem.rows);
   AdoptRows(s_.EventsTable, mem.events, mem.eventRowsWritten);
   AdoptEventsList(s_.EventsList, mem.eventsList, mem.listLast + 1);
