@@ -196,8 +196,8 @@ void DataFileStream::StartPipeline() {
   const size_t slots = threads_ + 4;
   slots_.clear();
   for (size_t k = 0; k < slots; ++k) slots_.push_back(std::make_unique<Batch>());
-  filled_ = consumed_ = current_ = 0;
-  ended_ = stop_ = haveSlot_ = false;
+  filled_ = consumed_ = current_ = stored_ = 0;
+  ended_ = stop_ = haveSlot_ = storeAbandoned_ = false;
   driverDone_ = false;
   driverFailure_ = nullptr;
   driver_ = std::thread([this, slots] {
@@ -216,19 +216,56 @@ void DataFileStream::StartPipeline() {
       driverDone_ = true;
     }
     freeCv_.notify_all();
+    storedCv_.notify_all();
   });
 }
 
 void DataFileStream::Produce(size_t i) {
+  bool has = true;
   {
     std::unique_lock<std::mutex> lock(m_);
     filledCv_.wait(lock, [&] { return filled_ > i || ended_ || stop_; });
     if (stop_) throw Stopped{};
-    if (filled_ <= i) return;  // the block ended before this batch
+    has = filled_ > i;  // else the block ended before this batch
   }
   Batch& b = *slots_[i % slots_.size()];
-  b.Format(decimal_);
-  if (fill_) b.Convert();
+  if (has) {
+    try {
+      b.Format(decimal_);
+    } catch (...) {
+      AbandonStore();
+      throw;
+    }
+    if (fill_) b.Convert();
+  }
+  if (fill_) StoreInTurn(i, has ? &b : nullptr);
+}
+
+// The lines of batch i go to the tables after those of batch i - 1, on the thread that formatted
+// it: the storing of one batch runs beside the writing of the one before.
+void DataFileStream::StoreInTurn(size_t i, Batch* b) {
+  {
+    std::unique_lock<std::mutex> lock(m_);
+    storedCv_.wait(lock, [&] { return stored_ == i || storeAbandoned_ || stop_; });
+    if (stored_ != i) return;  // the pipeline ends: the tables are not kept
+  }
+  if (b) {
+    if (b->unconverted) fill_->Drop();
+    else fill_->Add(b->lines, b->traits.nonAscii, b->traits.fits1252);
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    stored_ = i + 1;
+  }
+  storedCv_.notify_all();
+}
+
+void DataFileStream::AbandonStore() {
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    storeAbandoned_ = true;
+  }
+  storedCv_.notify_all();
 }
 
 void DataFileStream::Consume(size_t i) {
@@ -242,10 +279,6 @@ void DataFileStream::Consume(size_t i) {
     Batch& b = *slots_[i % slots_.size()];
     writer_.Write(b.out, b.traits);
     bytes_ += b.out.size();
-    if (fill_) {
-      if (b.unconverted) fill_->Drop();
-      else fill_->Add(b.lines, b.traits.nonAscii, b.traits.fits1252);
-    }
     b.Clear();
   }
   {
@@ -256,6 +289,7 @@ void DataFileStream::Consume(size_t i) {
   freeCv_.notify_all();
   if (writer_.error()) {
     filledCv_.notify_all();
+    storedCv_.notify_all();
     throw Stopped{};
   }
 }
@@ -293,6 +327,7 @@ void DataFileStream::StopPipeline() {
   }
   filledCv_.notify_all();
   freeCv_.notify_all();
+  storedCv_.notify_all();
   driver_.join();
   slots_.clear();
 }

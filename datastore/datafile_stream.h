@@ -72,6 +72,8 @@ class DataFileStream {
   void PumpIfDue();
   void Produce(size_t i);
   void Consume(size_t i);
+  void StoreInTurn(size_t i, Batch* b);
+  void AbandonStore();
   int CommitPumping();
   void WriteChunk();
 
@@ -95,14 +97,16 @@ class DataFileStream {
   std::string chunk_;
 
   // The parallel path: batch b lives in slots_[b % slots_.size()] from its first row until its
-  // text is written. Guarded by m_: filled_, ended_, consumed_.
+  // text is written. Guarded by m_: filled_, ended_, consumed_, stored_, storeAbandoned_.
   std::vector<std::unique_ptr<Batch>> slots_;
   size_t items_ = 0;     // batches of the pipeline; the last one takes every row past the others
   size_t current_ = 0;   // the batch the rows go into
   bool haveSlot_ = false;
   std::mutex m_;
-  std::condition_variable filledCv_, freeCv_;
+  std::condition_variable filledCv_, freeCv_, storedCv_;
   size_t filled_ = 0, consumed_ = 0;
+  size_t stored_ = 0;  // batches whose lines are in the tables
+  bool storeAbandoned_ = false;
   bool ended_ = false, stop_ = false, driverDone_ = true;
   std::exception_ptr driverFailure_;  // what a worker or the writing threw
   std::thread driver_;
