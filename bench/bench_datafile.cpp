@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "datastore/datafile_reader.h"
+#include "datastore/data_lines.h"
 #include "datastore/datafile_stream.h"
 #include "datastore/datafile_writer.h"
 #include "datastore/line_split.h"
@@ -231,13 +232,35 @@ void BM_WriteGatheredRows(benchmark::State& st) {
                             ("vantrel_bench_write_" + std::to_string(::getpid()) + ".vnx"))
                                .string();
   int pumps = 0;
-  auto write = [&](const std::string& to) {
+  std::shared_ptr<ds::MemoryTables> kept;
+  auto write = [&](const std::string& to, bool keep = false) {
     ds::DataFileStream out(rows, ".", [&] { ++pumps; });
+    if (keep) out.KeepTables();
     if (out.Open(to, head)) std::abort();
     walk([&](const std::vector<ds::SheetCell>& row) { out.Add(row); });
     if (out.Finish("\r\n")) std::abort();
+    kept = out.TakeTables();
     return out.threads();
   };
+  // The write and the tables filled, as a load does it: the file read back into the tables, or
+  // the tables stored while it is written (fresh tables each time, as in a new process).
+  auto load = [&](bool keep, double& reading) {
+    return Seconds([&] {
+      write(path, keep);
+      ds::ScopedStore scope;
+      ds::LoadWork w;
+      w.CurrentDataFile = path;
+      w.filled = std::move(kept);
+      reading += Seconds([&] { ds::ReadDataFileStep(scope.store(), w); }) / 3;
+      w.file1.Close();
+      if (w.ReadRows != static_cast<double>(rows)) std::abort();
+    });
+  };
+  double readBack = 0, keeping = 0, readBackReading = 0, keepingReading = 0;
+  for (int i = 0; i < 3; ++i) {
+    readBack += load(false, readBackReading) / 3;
+    keeping += load(true, keepingReading) / 3;
+  }
   unsigned threads = 1;
   double total = 0;
   for (auto _ : st) {
@@ -295,6 +318,10 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   st.counters["write_GBps"] = bytes / 1e9 / (total / n);
   if (tmpfs > 0) st.counters["write_tmpfs_GBps"] = bytes / 1e9 / (tmpfs / 3);
   st.counters["one_string_ms"] = 1000 * oneString;
+  st.counters["write_read_back_ms"] = 1000 * readBack;
+  st.counters["write_keeping_ms"] = 1000 * keeping;
+  st.counters["read_back_ms"] = 1000 * readBackReading;
+  st.counters["read_kept_ms"] = 1000 * keepingReading;
   st.counters["file_MB"] = bytes / 1e6;
   st.counters["threads"] = threads;
   st.counters["extra_MB"] = extraKb / 1024.0;

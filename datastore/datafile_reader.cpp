@@ -1,8 +1,10 @@
 #include "datastore/datafile_reader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <thread>
 
@@ -61,6 +63,8 @@ class FieldErrors {
                          std::to_string(line) + ", column " + ColumnLetters(static_cast<double>(field)));
     }
   }
+  // More errors, counted only.
+  void AddMore(int64_t n) { count_ += n; }
   void Tell(const std::string& path) {
     if (count_ == 0) return;
     if (count_ > kLogged + 1)
@@ -109,7 +113,10 @@ void LinInputW(DataStore& s, InputFile& file, std::string& line) {
 }
 
 namespace {
-void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
+
+// Opens the file of the load: the current data file, else the demo file, else the named one;
+// true when a named file was asked for.
+bool OpenLoadFile(DataStore& s, LoadWork& w) {
   MainWindowServices& m = s.Main();
   InputFile& file = w.file1;
 
@@ -161,34 +168,30 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
     w.DemoShown = 1;
   }
   AddLogLine(m, std::string(" The demo will be shown ") + (demoTest ? "True" : "False"));
+  return named;
+}
 
-  // Line 1. A file with nothing after it changes nothing.
-  std::string line;
-  LinInputW(s, file, line);
-  AddLogLine(m, "frmMain.LinInputW  1, lin$ 'Line Input #1, lin " + line);
-  if (file.IsOpen() && file.Eof()) return;
-
-  // The formula: header field 4 when it starts with "=" (as in every file written here, so that
-  // a sheet name holding "=" cannot stand in for it); else from the first "=" at or after
-  // field 3 up to the next TAB.
-  {
-    const size_t t1 = line.find('\t');
-    const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-    const size_t t3 = t2 == std::string::npos ? t2 : line.find('\t', t2 + 1);
-    const size_t t4 = t3 == std::string::npos ? t3 : line.find('\t', t3 + 1);
-    if (t4 != std::string::npos && line[t3 + 1] == '=') {
-      w.cellFormula = line.substr(t3 + 1, t4 - t3 - 1);
-    } else {
-      const size_t from = t2 == std::string::npos ? 0 : t2 + 1;
-      const size_t eq = line.find('=', from);
-      if (eq != std::string::npos) {
-        const size_t tab = line.find('\t', eq);
-        if (tab != std::string::npos) w.cellFormula = line.substr(eq, tab - eq);
-      }
-    }
+// The formula of header line 1: field 4 when it starts with "=" (as in every file written here,
+// so that a sheet name holding "=" cannot stand in for it); else from the first "=" at or after
+// field 3 up to the next TAB; else `kept`.
+std::string HeaderFormula(const std::string& line, const std::string& kept) {
+  const size_t t1 = line.find('\t');
+  const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+  const size_t t3 = t2 == std::string::npos ? t2 : line.find('\t', t2 + 1);
+  const size_t t4 = t3 == std::string::npos ? t3 : line.find('\t', t3 + 1);
+  if (t4 != std::string::npos && line[t3 + 1] == '=') return line.substr(t3 + 1, t4 - t3 - 1);
+  const size_t from = t2 == std::string::npos ? 0 : t2 + 1;
+  const size_t eq = line.find('=', from);
+  if (eq != std::string::npos) {
+    const size_t tab = line.find('\t', eq);
+    if (tab != std::string::npos) return line.substr(eq, tab - eq);
   }
+  return kept;
+}
 
-  // Reset, formula, title keywords.
+// Resets the counters and modes of the reading, then reads the formula and its title keywords:
+// the modes the lines are stored under.
+StoreModes ReadSpecification(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   w.ReadRows = 0;
   w.EventRows = 0;
   s.QuaterRows = 0;
@@ -199,260 +202,267 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   s.OneColumnMode = 0;
   s.PenUpLabelMode = 0;
   w.PenUpXyzOnly = 0;
-  AddLogLine(m, "Extraction_info cellFormula " + w.cellFormula);
+  AddLogLine(s.Main(), "Extraction_info cellFormula " + w.cellFormula);
   rt::Try([&] {
     Extraction_info(w.cellFormula, w.TitlePrefix, w.SpecScale, s.PlotTitle, w.ranges,
                     s.StringSettings.FormulaKeyWord);
   });
   ReadingPassKeywords(s, w, hooks.convertA1);
 
-  // The loop's state.
-  const bool seconds = w.TimeInSeconds != 0;
-  const bool metres = w.LengthsInMetres != 0;
-  const bool penUp = s.PenUpMode == 1;
-  const bool penUpLabel = s.PenUpLabelMode == 1;
-  const bool oneColumn = s.OneColumnMode == 1;
-  const bool valZ = !w.ranges[kPartValZ].empty();
-  const double scale = w.SpecScale;
-  const bool daysFromSeconds = seconds && !penUp;
+  StoreModes modes;
+  modes.seconds = w.TimeInSeconds != 0;
+  modes.metres = w.LengthsInMetres != 0;
+  modes.penUp = s.PenUpMode == 1;
+  modes.penUpLabel = s.PenUpLabelMode == 1;
+  modes.oneColumn = s.OneColumnMode == 1;
+  modes.valZ = !w.ranges[kPartValZ].empty();
+  modes.scale = w.SpecScale;
+  return modes;
+}
 
-  int64_t r = 0;          // ReadRows
-  int64_t e = 0;          // EventRows
-  int64_t listLast = -1;  // EventsListLast
-  int64_t quaterRows = 0, apRows = 0, amRows = 0, vzRows = 0;
-  int64_t cycle = -1, point = -1;
-  int64_t lastDataRow = s.LastDataRow;
-  std::string refLabel;
-  bool storedAny = false;
-  uint64_t firstLineStart = 0;
-  bool truncated = false;
-  int readError = 0;
+// The reading of the data lines into the tables: the store, the progress it shows, the faults
+// it meets and tells at its end.
+class LineReading {
+ public:
+  LineReading(DataStore& s, InputFile& file, const StoreModes& modes)
+      : s_(s), file_(file), modes_(modes), store_(TablesOf(s), modes, s.LastDataRow), fieldErrors_(s.Main()),
+        size_(file.size() ? file.size() : 1), nextMark_(file.consumed() + size_ / 60 + 1) {}
 
-  // Progress follows the part of the file read, from 30 up to 89, at most 60 writes.
-  int progress = 30;
-  const uint64_t size = file.size() ? file.size() : 1;
-  uint64_t nextMark = file.consumed() + size / 60 + 1;
+  void ReadParallel(unsigned threads, size_t chunkBytes) {
+    ParallelLineReader reader(file_, modes_.penUpLabel, threads, chunkBytes);
+    reader.Run(
+        [&](const DataLine& d, int64_t lineOfFile, std::span<const FieldError> errors) {
+          if (store_.rows() > kLastTableRow) {
+            truncated_ = true;
+            return false;
+          }
+          lineNo_ = lineOfFile;
+          for (const FieldError& fe : errors) fieldErrors_.Add(fe.error, lineNo_, fe.field);
+          Store(d);
+          return true;
+        },
+        [&](int err) { ReadFailed(err); }, [&] { s_.Main().DoEvents(); });
+  }
 
-  auto length = [&](double v) { return metres ? v * scale / 1000 : v * scale; };
-
-  // Fields the number reader refuses (an overflow): one box for the load, not one per field.
-  int64_t lineNo = 1;
-  FieldErrors fieldErrors(m);
-
-  // Stores one non-empty data line in the tables: the rules that depend on the lines before
-  // (rows, events, label changes, one-column points, counters) live here only.
-  auto store = [&](const DataLine& f) {
-    if (r == 0) firstLineStart = f.end - f.size;
-    const int64_t count = f.count;
-    bool evFlag = false, qFlag = false, apFlag = false, amFlag = false, vzFlag = false;
-    if (oneColumn) {
-      cycle = (cycle + 1) % 3;
-      if (cycle == 0) {
-        ++point;
-        // A new point starts with no Y and Z of an earlier load.
-        s.DataTable.Set(point, 2, 0);
-        s.DataTable.Set(point, 3, 0);
+  void ReadSerial() {
+    DataLineParser parser(modes_.penUpLabel);
+    numerics::NumberErrorScope fieldErrorScope(
+        [&](const rt::RtError& err) { fieldErrors_.Add(err, lineNo_, parser.field()); });
+    DataLine d;
+    std::string_view view;
+    while (!file_.Eof()) {
+      const bool got = file_.NextLine(view);
+      ++lineNo_;
+      if (!got) {
+        ReadFailed(file_.error());
+        break;
       }
-    }
-    const int last = static_cast<int>(std::min<int64_t>(count, kDataFileColumns));
-    for (int k = 1; k <= last; ++k) {
-      const double v = f.values[k];
-      switch (k) {
-        case 1: case 2: case 3:
-          if (!oneColumn) {
-            s.DataTable.Set(r, k, length(v));
-            lastDataRow = r;
-          } else if (k == 1) {
-            s.DataTable.Set(point, cycle + 1, length(v));
-            lastDataRow = point;
-          }
-          break;
-        case 4:
-          s.DataTable.Set(r, 0, daysFromSeconds ? v / 86400 : v);
-          break;
-        case 5: {
-          evFlag = true;
-          const double t = daysFromSeconds ? v / 86400 : v;
-          s.EventsTable.Set(e, 0, t);
-          ++listLast;
-          s.EventsList.SetTime(listLast, t);
-          if (f.empty5) evFlag = false;
-          break;
-        }
-        case 6:
-          evFlag = true;
-          s.EventsTable.Set(e, 1, v);
-          s.EventsList.LabelAt(listLast) = f.label;
-          if (e > 0) {
-            if (f.label == refLabel) {
-              evFlag = false;
-            } else {
-              refLabel = f.label;
-            }
-          }
-          if (f.empty5) evFlag = false;
-          if (penUpLabel) s.PointLabels.At(r) = f.text6;
-          break;
-        case 7: case 8: case 9: case 10: case 11: {
-          double q = (k == 7 && daysFromSeconds) ? v / 86400 : v;
-          if (penUp && metres) q = (v / 1000) * scale;
-          s.QuaterTable.Set(r, k - 7, q);
-          qFlag = true;
-          break;
-        }
-        case 12: case 13:
-          s.SApYTable.Set(r, k - 12, (k == 12 && seconds) ? v / 86400 : v);
-          apFlag = true;
-          break;
-        case 14: case 15:
-          s.SAmYTable.Set(r, k - 14, (k == 14 && seconds) ? v / 86400 : v);
-          amFlag = true;
-          break;
-        case 16: case 17:
-          if (valZ) {
-            s.ValZTable.Set(r, k - 16, (k == 16 && seconds) ? v / 86400 : v);
-            vzFlag = true;
-          }
-          break;
-        default:
-          break;
+      if (view.empty()) continue;
+      if (store_.rows() > kLastTableRow) {
+        truncated_ = true;
+        break;
       }
+      parser.Parse(view, d);
+      d.end = file_.consumed();
+      d.size = view.size();
+      Store(d);
     }
+    // A read that failed between two lines ends the loop as the end of the file would: it is
+    // told all the same, not taken for the whole file.
+    if (!readError_ && file_.error() == 57) ReadFailed(57);
+  }
 
-    // Cells of this line's rows that the line does not give hold nothing of an earlier load.
-    if (count < 4) {
-      s.DataTable.Set(r, 0, 0);
-      if (!oneColumn)
-        for (int k = static_cast<int>(count) + 1; k <= 3; ++k) s.DataTable.Set(r, k, 0);
-    }
-    if (count == 5) {
-      s.EventsTable.Set(e, 1, 0);
-      s.EventsList.LabelAt(listLast).clear();
-    }
-    if (penUpLabel && count < 6) s.PointLabels.At(r).clear();
-    if (count >= 7 && count < 11)
-      for (int k = static_cast<int>(count) + 1; k <= 11; ++k) s.QuaterTable.Set(r, k - 7, 0);
-    if (count == 12) s.SApYTable.Set(r, 1, 0);
-    if (count == 14) s.SAmYTable.Set(r, 1, 0);
-    if (count == 16 && valZ) s.ValZTable.Set(r, 1, 0);
+  // The lines were stored while the file was written: their tables become the load's.
+  void TakeFrom(MemoryTables& mem, LoadWork& w);
 
-    // Break flags and counters.
-    s.DataTable.Set(r, 4, f.empty1 ? -1 : 0);
-    if (penUp) {
-      s.DataTable.Set(r, 4, -1);
-      s.QuaterTable.Set(r, 3, f.empty7 ? -1 : 0);
-    }
-    if (evFlag) ++e;
-    if (qFlag) ++quaterRows;
-    if (apFlag && !f.empty12) ++apRows;
-    if (amFlag && !f.empty14) ++amRows;
-    if (vzFlag) ++vzRows;
-    ++r;
-    storedAny = true;
-    if (r == 1) {
+  // The counters for the display pass, and the faults met told.
+  void Finish(LoadWork& w, const std::string& inUse);
+
+ private:
+  static LineTables TablesOf(DataStore& s) {
+    return {&s.DataTable, &s.EventsTable, &s.EventsList, &s.PointLabels,
+            &s.QuaterTable, &s.SApYTable, &s.SAmYTable, &s.ValZTable};
+  }
+
+  void Store(const DataLine& f) {
+    if (store_.rows() == 0) firstLineStart_ = f.end - f.size;
+    store_.Store(f);
+    if (store_.rows() == 1) {
       // Take the tables' storage at once for about as many rows as the file seems to hold,
       // rather than growing it step by step.
-      const uint64_t lineBytes = f.end - firstLineStart;
-      const uint64_t left = file.size() > f.end ? file.size() - f.end : 0;
-      int64_t est = static_cast<int64_t>(left / (lineBytes ? lineBytes : 1) * 21 / 20) + 1024;
-      if (est > kTableRows) est = kTableRows;
-      s.DataTable.Reserve(oneColumn ? est / 3 + 1 : est);
-      if (count >= 5) s.EventsList.Reserve(est);
-      if (penUpLabel) s.PointLabels.Reserve(est);
-      if (count >= 7 || penUp) s.QuaterTable.Reserve(est);
-      if (count >= 12) s.SApYTable.Reserve(est);
-      if (count >= 14) s.SAmYTable.Reserve(est);
-      if (count >= 16 && valZ) s.ValZTable.Reserve(est);
+      const uint64_t lineBytes = f.end - firstLineStart_;
+      const uint64_t left = file_.size() > f.end ? file_.size() - f.end : 0;
+      store_.Reserve(static_cast<int64_t>(left / (lineBytes ? lineBytes : 1) * 21 / 20) + 1024, f.count);
     }
-    if (f.end >= nextMark && progress < 89) {
-      progress = static_cast<int>(30 + (59.0 * static_cast<double>(f.end)) / static_cast<double>(size));
-      if (progress > 89) progress = 89;
-      m.SetProgressBar1Value(static_cast<float>(progress));
-      nextMark = f.end + size / 60 + 1;
+    // Progress follows the part of the file read, from 30 up to 89, at most 60 writes.
+    if (f.end >= nextMark_ && progress_ < 89) {
+      progress_ = static_cast<int>(30 + (59.0 * static_cast<double>(f.end)) / static_cast<double>(size_));
+      if (progress_ > 89) progress_ = 89;
+      s_.Main().SetProgressBar1Value(static_cast<float>(progress_));
+      nextMark_ = f.end + size_ / 60 + 1;
     }
-  };
-  auto logReadError = [&](int err) {
-    readError = err;
-    if (++s.LinInputFailures < 10)
-      AddLogLine(m, "error:" + std::to_string(err) + " " + rt::ErrorDescription(err));
-  };
+  }
 
+  void ReadFailed(int err) {
+    readError_ = err;
+    if (++s_.LinInputFailures < 10)
+      AddLogLine(s_.Main(), "error:" + std::to_string(err) + " " + rt::ErrorDescription(err));
+  }
+
+  DataStore& s_;
+  InputFile& file_;
+  StoreModes modes_;
+  LineStore store_;
+  // Fields the number reader refuses (an overflow): one box for the load, not one per field.
+  FieldErrors fieldErrors_;
+  int64_t lineNo_ = 1;
+  uint64_t firstLineStart_ = 0;
+  bool truncated_ = false;
+  int readError_ = 0;
+  bool fromMemory_ = false;
+  int progress_ = 30;
+  const uint64_t size_;
+  uint64_t nextMark_;
+};
+
+// True when the lines of mem are those of the open file, read the way the reader would: the
+// file just written in full at path, its header line read, the lines' text decoded back to the
+// text they were stored from, and no mode that stores a line otherwise than by its values.
+bool FilledFromFile(const MemoryTables& mem, InputFile& file, const std::string& path, const StoreModes& modes) {
+  if (modes.oneColumn || modes.penUp || modes.penUpLabel) return false;
+  if (mem.path != path || file.consumed() != mem.headBytes) return false;
+  if (mem.stamp.changedNs < 0 || StampOf(path) != mem.stamp) return false;
+  // A text that fits Windows-1252 is stored so; another one as it is, as UTF-8.
+  const bool stored1252 = mem.nonAscii && mem.fits1252;
+  if (!stored1252 && file.size() != mem.bytes) return false;
+  return !mem.nonAscii || file.DecideWindows1252() == stored1252;
+}
+
+// Makes `from` the table, with the rows of the earlier load past its first `written` rows.
+template <int N>
+void AdoptRows(NumTable<N>& into, NumTable<N>& from, int64_t written) {
+  if (from.StoredRows() == 0) return;  // no line reached the table
+  const int64_t old = into.StoredRows();
+  if (old > written) {
+    from.Reserve(old);
+    std::copy(into.RowPtr(written), into.RowPtr(old), from.RowPtr(written));
+  }
+  into = std::move(from);
+}
+
+void AdoptEventsList(EventsListTable& into, EventsListTable& from, int64_t written) {
+  if (from.StoredRows() == 0) return;
+  for (int64_t row = written; row < into.StoredRows(); ++row) {
+    from.SetTime(row, into.Time(row));
+    from.LabelAt(row) = into.Label(row);
+  }
+  into = std::move(from);
+}
+
+// The values stored as read are given the load's units, as the store gives them; keepAlive()
+// about every 20 ms.
+void GiveUnits(MemoryTables& mem, const StoreModes& modes, const std::function<void()>& keepAlive) {
+  auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+  for (int64_t r = 0; r < mem.rows; ++r) {
+    if ((r & 0xFFFF) == 0xFFFF && std::chrono::steady_clock::now() >= due) {
+      keepAlive();
+      due = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    }
+    const int fields = mem.fields[static_cast<size_t>(r)];
+    double* row = mem.data.RowPtr(r);
+    for (int k = 1; k <= std::min(fields, 3); ++k) row[k] = modes.Length(row[k]);
+    if (fields >= 4) row[0] = modes.Days(row[0]);
+    if (fields >= 7) mem.quater.RowPtr(r)[0] = modes.Days(mem.quater.RowPtr(r)[0]);
+    if (fields >= 12) mem.sApY.RowPtr(r)[0] = modes.Seconds(mem.sApY.RowPtr(r)[0]);
+    if (fields >= 14) mem.sAmY.RowPtr(r)[0] = modes.Seconds(mem.sAmY.RowPtr(r)[0]);
+    if (fields >= 16 && modes.valZ) mem.valZ.RowPtr(r)[0] = modes.Seconds(mem.valZ.RowPtr(r)[0]);
+  }
+  for (int64_t e = 0; e < mem.eventRowsWritten; ++e) mem.events.RowPtr(e)[0] = modes.Days(mem.events.RowPtr(e)[0]);
+  for (int64_t e = 0; e <= mem.listLast; ++e) mem.eventsList.SetTime(e, modes.Days(mem.eventsList.Time(e)));
+}
+
+void LineReading::TakeFrom(MemoryTables& mem, LoadWork& w) {
+  fromMemory_ = true;
+  GiveUnits(mem, modes_, [this] { s_.Main().DoEvents(); });
+  AdoptRows(s_.DataTable, mem.data, mem.rows);
+  AdoptRows(s_.EventsTable, mem.events, mem.eventRowsWritten);
+  AdoptEventsList(s_.EventsList, mem.eventsList, mem.listLast + 1);
+  AdoptRows(s_.QuaterTable, mem.quater, mem.rows);
+  AdoptRows(s_.SApYTable, mem.sApY, mem.rows);
+  AdoptRows(s_.SAmYTable, mem.sAmY, mem.rows);
+  if (modes_.valZ) AdoptRows(s_.ValZTable, mem.valZ, mem.rows);
+  w.ReadRows = static_cast<double>(mem.rows);
+  w.EventRows = static_cast<double>(mem.eventRows);
+  w.EventsListLast = static_cast<double>(mem.listLast);
+  s_.QuaterRows = static_cast<double>(mem.quaterRows);
+  s_.SApYRows = static_cast<double>(mem.apRows);
+  s_.SAmYRows = static_cast<double>(mem.amRows);
+  s_.ValZRows = modes_.valZ ? static_cast<double>(mem.vzRows) : 0;
+  if (mem.rows > 0 && mem.lastDataRow != MemoryTables::kNoDataRow) s_.LastDataRow = static_cast<int32_t>(mem.lastDataRow);
+  for (const MemoryTables::ErrorAt& e : mem.errors) fieldErrors_.Add(e.error, e.line, e.field);
+  fieldErrors_.AddMore(mem.moreErrors);
+}
+
+void LineReading::Finish(LoadWork& w, const std::string& inUse) {
+  if (!fromMemory_) {
+    w.ReadRows = static_cast<double>(store_.rows());
+    w.EventRows = static_cast<double>(store_.events());
+    w.EventsListLast = static_cast<double>(store_.listLast());
+    s_.QuaterRows = static_cast<double>(store_.quaterRows());
+    s_.SApYRows = static_cast<double>(store_.apRows());
+    s_.SAmYRows = static_cast<double>(store_.amRows());
+    s_.ValZRows = static_cast<double>(store_.vzRows());
+    if (store_.storedAny()) s_.LastDataRow = static_cast<int32_t>(store_.lastDataRow());
+  }
+  MainWindowServices& m = s_.Main();
+  m.SetProgressBar1Value(90);
+
+  fieldErrors_.Tell(inUse);
+  const int64_t r = static_cast<int64_t>(w.ReadRows);
+  if (truncated_) {
+    AddLogLine(m, "Data lines past row " + Num(static_cast<double>(kLastTableRow + 1)) + " not read");
+    forms::MsgBox("The data file " + inUse + " holds more than " + std::to_string(kTableRows) +
+                      " data lines: only the first " + std::to_string(kTableRows) + " were read.",
+                  48, "Data file");
+  } else if (readError_) {
+    const std::string why = readError_ == kErrLineTooLong
+                                ? "a line is longer than " + std::to_string(kMaxLineBytes >> 20) + " MB"
+                                : rt::ErrorDescription(readError_);
+    forms::MsgBox("The data file " + inUse + " could not be read to its end: " + why + " (error " +
+                      std::to_string(readError_) + "). " + std::to_string(r) + " data lines were read.",
+                  48, "Data file");
+  }
+}
+
+void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
+  MainWindowServices& m = s.Main();
+  InputFile& file = w.file1;
+  const bool named = OpenLoadFile(s, w);
+
+  // Line 1. A file with nothing after it changes nothing.
+  std::string line;
+  LinInputW(s, file, line);
+  AddLogLine(m, "frmMain.LinInputW  1, lin$ 'Line Input #1, lin " + line);
+  if (file.IsOpen() && file.Eof()) return;
+  w.cellFormula = HeaderFormula(line, w.cellFormula);
+  const StoreModes modes = ReadSpecification(s, w, hooks);
+
+  LineReading reading(s, file, modes);
   const uint64_t left = file.IsOpen() && file.size() > file.consumed() ? file.size() - file.consumed() : 0;
   const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
   const unsigned threads = hooks.readThreads ? hooks.readThreads
                                              : std::min({rt::ThreadsFor(left, kBytesPerThread), kConvertThreads, cores - 1});
   if (!file.IsOpen()) {
     LinInputW(s, file, line);  // logs the failed read
+  } else if (!named && w.filled && FilledFromFile(*w.filled, file, w.FileInUse, modes)) {
+    reading.TakeFrom(*w.filled, w);
   } else if (threads > 1 && !file.Eof()) {
-    ParallelLineReader reader(file, penUpLabel, threads, hooks.chunkBytes ? hooks.chunkBytes : kChunkBytes);
-    reader.Run(
-        [&](const DataLine& d, int64_t lineOfFile, std::span<const FieldError> errors) {
-          if (r > kLastTableRow) {
-            truncated = true;
-            return false;
-          }
-          lineNo = lineOfFile;
-          for (const FieldError& fe : errors) fieldErrors.Add(fe.error, lineNo, fe.field);
-          store(d);
-          return true;
-        },
-        logReadError, [&] { m.DoEvents(); });
+    reading.ReadParallel(threads, hooks.chunkBytes ? hooks.chunkBytes : kChunkBytes);
   } else {
-    DataLineParser parser(penUpLabel);
-    numerics::NumberErrorScope fieldErrorScope(
-        [&](const rt::RtError& err) { fieldErrors.Add(err, lineNo, parser.field()); });
-    DataLine d;
-    std::string_view view;
-    while (!file.Eof()) {
-      const bool got = file.NextLine(view);
-      ++lineNo;
-      if (!got) {
-        logReadError(file.error());
-        break;
-      }
-      if (view.empty()) continue;
-      if (r > kLastTableRow) {
-        truncated = true;
-        break;
-      }
-      parser.Parse(view, d);
-      d.end = file.consumed();
-      d.size = view.size();
-      store(d);
-    }
-    // A read that failed between two lines ends the loop as the end of the file would: it is
-    // told all the same, not taken for the whole file.
-    if (!readError && file.error() == 57) logReadError(57);
+    reading.ReadSerial();
   }
-
-  w.ReadRows = static_cast<double>(r);
-  w.EventRows = static_cast<double>(e);
-  w.EventsListLast = static_cast<double>(listLast);
-  s.QuaterRows = static_cast<double>(quaterRows);
-  s.SApYRows = static_cast<double>(apRows);
-  s.SAmYRows = static_cast<double>(amRows);
-  s.ValZRows = static_cast<double>(vzRows);
-  if (storedAny) s.LastDataRow = static_cast<int32_t>(lastDataRow);
-  m.SetProgressBar1Value(90);
-
-  const std::string& inUse = named ? s.CmdLineFirst : w.FileInUse;
-  fieldErrors.Tell(inUse);
-  if (truncated) {
-    AddLogLine(m, "Data lines past row " + Num(static_cast<double>(kLastTableRow + 1)) +
-                      " not read");
-    forms::MsgBox("The data file " + inUse + " holds more than " +
-                      std::to_string(kTableRows) + " data lines: only the first " +
-                      std::to_string(kTableRows) + " were read.",
-                  48, "Data file");
-  } else if (readError) {
-    const std::string why = readError == kErrLineTooLong
-                                ? "a line is longer than " + std::to_string(kMaxLineBytes >> 20) + " MB"
-                                : rt::ErrorDescription(readError);
-    forms::MsgBox("The data file " + inUse + " could not be read to its end: " + why + " (error " +
-                      std::to_string(readError) +
-                      "). " + std::to_string(r) + " data lines were read.",
-                  48, "Data file");
-  }
+  w.filled.reset();
+  reading.Finish(w, named ? s.CmdLineFirst : w.FileInUse);
 }
 
 }  // namespace
@@ -464,6 +474,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   int number = 0;
   try {
     ReadDataFile(s, w, hooks);
+    w.filled.reset();
     return;
   } catch (const rt::RtError& e) {
     number = e.number();
@@ -475,6 +486,7 @@ void ReadDataFileStep(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
     number = rt::kErrInternal;
     reason = e.what();
   }
+  w.filled.reset();
   w.ReadRows = 0;
   AddLogLine(s.Main(), "error:" + std::to_string(number) + " " + reason);
   rt::Try([&] {

@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "datastore/datafile_writer.h"
-#include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 
 namespace vantrel::datastore {
@@ -45,6 +44,8 @@ struct DataFileStream::Batch {
   std::string texts;
   std::string out;
   TextTraits traits;  // of out
+  ConvertedLines lines;  // of out, when the tables are kept
+  bool unconverted = false;
 
   void Add(const std::vector<SheetCell>& row) {
     if ((rows + 1) * kCells > kinds.size()) {
@@ -93,18 +94,29 @@ struct DataFileStream::Batch {
     traits = InspectText(out);
   }
 
+  // The lines of out converted for the tables; a failure (memory) only leaves them unconverted.
+  void Convert() {
+    try {
+      lines.Convert(out.data(), out.size(), 0, false, {});
+    } catch (...) {
+      unconverted = true;
+    }
+  }
+
   // Keeps the storage for the next batch of the slot.
   void Clear() {
     rows = 0;
     textSizes.clear();
     texts.clear();
     out.clear();
+    lines.Clear();
+    unconverted = false;
   }
 };
 
 DataFileStream::DataFileStream(int64_t expectedRows, std::string decimal, std::function<void()> pump,
                                unsigned threads)
-    : decimal_(std::move(decimal)), pump_(std::move(pump)) {
+    : decimal_(std::move(decimal)), pump_(std::move(pump)), expectedRows_(expectedRows) {
   const size_t rows = static_cast<size_t>(std::max<int64_t>(expectedRows, 0));
   threads_ = threads ? threads : rt::ThreadsFor(rows, kRowsPerThread);
   if (threads_ > 1) items_ = std::max<size_t>(1, (rows + kBatchRows - 1) / kBatchRows);
@@ -117,10 +129,18 @@ int DataFileStream::Open(const std::string& path, std::string_view head) {
   rows_ = 0;
   bytes_ = 0;
   lastPumpNs_ = NowNs();
+  tables_.reset();
   openError_ = writer_.Open(path);
   if (openError_) return openError_;
   writer_.Write(head);
   bytes_ += head.size();
+  path_ = path;
+  headBytes_ = head.size();
+  if (keepTables_) {
+    fill_ = std::make_unique<MemoryTableFill>(expectedRows_);
+    const TextTraits t = InspectText(head);
+    fill_->Note(t.nonAscii, t.fits1252);
+  }
   if (threads_ > 1) StartPipeline();
   return 0;
 }
@@ -146,11 +166,17 @@ void DataFileStream::AddSerial(const std::vector<SheetCell>& row) {
   }
   AppendDataLine(chunk_, cells, n, decimal_);
   chunk_ += "\r\n";
-  if (chunk_.size() >= kChunkBytes) {
-    writer_.Write(chunk_);
-    bytes_ += chunk_.size();
-    chunk_.clear();
+  if (chunk_.size() >= kChunkBytes) WriteChunk();
+}
+
+void DataFileStream::WriteChunk() {
+  writer_.Write(chunk_);
+  bytes_ += chunk_.size();
+  if (fill_) {
+    const TextTraits t = InspectText(chunk_);
+    fill_->Add(chunk_, t.nonAscii, t.fits1252);
   }
+  chunk_.clear();
 }
 
 void DataFileStream::PumpIfDue() {
@@ -170,8 +196,8 @@ void DataFileStream::StartPipeline() {
   const size_t slots = threads_ + 4;
   slots_.clear();
   for (size_t k = 0; k < slots; ++k) slots_.push_back(std::make_unique<Batch>());
-  filled_ = consumed_ = current_ = 0;
-  ended_ = stop_ = haveSlot_ = false;
+  filled_ = consumed_ = current_ = stored_ = 0;
+  ended_ = stop_ = haveSlot_ = storeAbandoned_ = false;
   driverDone_ = false;
   driverFailure_ = nullptr;
   driver_ = std::thread([this, slots] {
@@ -190,17 +216,56 @@ void DataFileStream::StartPipeline() {
       driverDone_ = true;
     }
     freeCv_.notify_all();
+    storedCv_.notify_all();
   });
 }
 
 void DataFileStream::Produce(size_t i) {
+  bool has = true;
   {
     std::unique_lock<std::mutex> lock(m_);
     filledCv_.wait(lock, [&] { return filled_ > i || ended_ || stop_; });
     if (stop_) throw Stopped{};
-    if (filled_ <= i) return;  // the block ended before this batch
+    has = filled_ > i;  // else the block ended before this batch
   }
-  slots_[i % slots_.size()]->Format(decimal_);
+  Batch& b = *slots_[i % slots_.size()];
+  if (has) {
+    try {
+      b.Format(decimal_);
+    } catch (...) {
+      AbandonStore();
+      throw;
+    }
+    if (fill_) b.Convert();
+  }
+  if (fill_) StoreInTurn(i, has ? &b : nullptr);
+}
+
+// The lines of batch i go to the tables after those of batch i - 1, on the thread that formatted
+// it: the storing of one batch runs beside the writing of the one before.
+void DataFileStream::StoreInTurn(size_t i, Batch* b) {
+  {
+    std::unique_lock<std::mutex> lock(m_);
+    storedCv_.wait(lock, [&] { return stored_ == i || storeAbandoned_ || stop_; });
+    if (stored_ != i) return;  // the pipeline ends: the tables are not kept
+  }
+  if (b) {
+    if (b->unconverted) fill_->Drop();
+    else fill_->Add(b->lines, b->traits.nonAscii, b->traits.fits1252);
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    stored_ = i + 1;
+  }
+  storedCv_.notify_all();
+}
+
+void DataFileStream::AbandonStore() {
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    storeAbandoned_ = true;
+  }
+  storedCv_.notify_all();
 }
 
 void DataFileStream::Consume(size_t i) {
@@ -224,6 +289,7 @@ void DataFileStream::Consume(size_t i) {
   freeCv_.notify_all();
   if (writer_.error()) {
     filledCv_.notify_all();
+    storedCv_.notify_all();
     throw Stopped{};
   }
 }
@@ -261,6 +327,7 @@ void DataFileStream::StopPipeline() {
   }
   filledCv_.notify_all();
   freeCv_.notify_all();
+  storedCv_.notify_all();
   driver_.join();
   slots_.clear();
 }
@@ -279,20 +346,26 @@ int DataFileStream::Finish(std::string_view tail) {
     }
     driver_.join();
     slots_.clear();
-    rt::ReturnFreeMemory();  // the batches' memory, before the file is read back
     if (driverFailure_) {
       std::exception_ptr failure = driverFailure_;
       Abort();
       std::rethrow_exception(failure);
     }
   } else {
-    writer_.Write(chunk_);
-    bytes_ += chunk_.size();
+    WriteChunk();
     std::string().swap(chunk_);
   }
   writer_.Write(tail);
   bytes_ += tail.size();
-  return CommitPumping();
+  if (fill_) {
+    const TextTraits t = InspectText(tail);
+    fill_->Add(tail, t.nonAscii, t.fits1252);
+  }
+  const int err = CommitPumping();
+  // The tables are kept only for a file in place.
+  if (err == 0 && fill_) tables_ = fill_->Take(path_, bytes_, headBytes_);
+  fill_.reset();
+  return err;
 }
 
 int DataFileStream::CommitPumping() {
@@ -306,6 +379,7 @@ int DataFileStream::CommitPumping() {
 void DataFileStream::Abort() {
   StopPipeline();
   writer_.Abort();
+  fill_.reset();
   std::string().swap(chunk_);
 }
 

@@ -6,6 +6,8 @@
 // text nor the whole block is ever held. Small blocks are formatted and written on the calling
 // thread. The calling thread calls `pump` (the event loop's pass) about every kPumpMs while the
 // file is written. The bytes are those of AppendDataLine, line by line, whatever the path.
+// Asked to, the stream also stores the lines in tables of their own from the text it writes, as
+// the reader would store them, while the text is in memory (MemoryTables).
 
 #include <condition_variable>
 #include <cstdint>
@@ -18,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "datastore/data_lines.h"
 #include "datastore/sheet_link.h"
 #include "datastore/textfile.h"
 
@@ -37,6 +40,12 @@ class DataFileStream {
   ~DataFileStream();
   DataFileStream(const DataFileStream&) = delete;
   DataFileStream& operator=(const DataFileStream&) = delete;
+
+  // Stores the lines in MemoryTables too; before Open.
+  void KeepTables() { keepTables_ = true; }
+  // After a Finish that returned 0: the tables of the lines written, null when they could not
+  // be stored (memory). Empty before, and after a failure.
+  std::shared_ptr<MemoryTables> TakeTables() { return std::move(tables_); }
 
   // Creates the temporary file beside path and writes `head`; 0 or a run-time error number.
   // After a failure the rows are only counted and Finish returns the error.
@@ -63,7 +72,10 @@ class DataFileStream {
   void PumpIfDue();
   void Produce(size_t i);
   void Consume(size_t i);
+  void StoreInTurn(size_t i, Batch* b);
+  void AbandonStore();
   int CommitPumping();
+  void WriteChunk();
 
   const std::string decimal_;
   const std::function<void()> pump_;
@@ -74,19 +86,27 @@ class DataFileStream {
   unsigned untilClock_ = 0;
   int64_t lastPumpNs_ = 0;
   uint64_t bytes_ = 0;
+  uint64_t headBytes_ = 0;
+  std::string path_;
+  int64_t expectedRows_ = 0;
+  bool keepTables_ = false;
+  std::unique_ptr<MemoryTableFill> fill_;  // from Open to Finish
+  std::shared_ptr<MemoryTables> tables_;
 
   // The serial path: the lines not yet written.
   std::string chunk_;
 
   // The parallel path: batch b lives in slots_[b % slots_.size()] from its first row until its
-  // text is written. Guarded by m_: filled_, ended_, consumed_.
+  // text is written. Guarded by m_: filled_, ended_, consumed_, stored_, storeAbandoned_.
   std::vector<std::unique_ptr<Batch>> slots_;
   size_t items_ = 0;     // batches of the pipeline; the last one takes every row past the others
   size_t current_ = 0;   // the batch the rows go into
   bool haveSlot_ = false;
   std::mutex m_;
-  std::condition_variable filledCv_, freeCv_;
+  std::condition_variable filledCv_, freeCv_, storedCv_;
   size_t filled_ = 0, consumed_ = 0;
+  size_t stored_ = 0;  // batches whose lines are in the tables
+  bool storeAbandoned_ = false;
   bool ended_ = false, stop_ = false, driverDone_ = true;
   std::exception_ptr driverFailure_;  // what a worker or the writing threw
   std::thread driver_;

@@ -109,7 +109,18 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   w.LastErrNumber = 0;
   rows = std::min(rows, 1048575.0);
   const std::string headLine = header + "\r\n";
-  DataFileStream out(static_cast<int64_t>(rows), platform::UserLocale().decimal, [&main] { main.DoEvents(); });
+  // The bar follows the rows written from 32 up to 89, a few steps in all: each change repaints
+  // the window.
+  const DataFileStream* written = nullptr;
+  float shown = 32;
+  auto pump = [&] {
+    const float at = written ? 32 + 57 * static_cast<float>(static_cast<double>(written->Rows()) / rows) : 0;
+    if (at >= shown + 4 && at < 90) main.SetProgressBar1Value(shown = at);
+    main.DoEvents();
+  };
+  DataFileStream out(static_cast<int64_t>(rows), platform::UserLocale().decimal, pump);
+  written = &out;
+  out.KeepTables();  // the reader takes them instead of reading the file back
   const int openError = out.Open(w.CurrentDataFile, headLine);
   Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, kDataFileColumns)); });
   const bool walked = Stmt(w, [&] { App(r).ForEachCopiedRow([&](const std::vector<SheetCell>& row) { out.Add(row); }); });
@@ -120,6 +131,7 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
     const int err = openError ? openError : out.Finish("\r\n");
     if (err == 0) {
       end = GatherEnd::kWritten;
+      w.filled = out.TakeTables();
     } else {
       // The previous data file (or the demo) is shown instead: the user is told why.
       ReportFileFault(w, rt::FileFault(err, "The data file cannot be written in the folder " + w.workingFolder + ": " +

@@ -6,11 +6,14 @@
 // the values added here are in camelCase.
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "datastore/textfile.h"
 
 namespace vantrel::datastore {
+
+struct MemoryTables;
 
 // The seven parts of a specification formula, in their fixed order.
 enum SpecPart : int {
@@ -78,6 +81,9 @@ struct LoadWork {
   std::string FileInUse;
   // File number 1: opened by the reader, left open for the display pass, which closes it.
   InputFile file1;
+  // The data lines of the data file this load wrote, stored while it was written; the reader
+  // takes them instead of reading the file back, and drops them.
+  std::shared_ptr<MemoryTables> filled;
 };
 
 }  // namespace vantrel::datastore

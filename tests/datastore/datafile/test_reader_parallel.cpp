@@ -12,87 +12,6 @@
 namespace vantrel::datastore {
 namespace {
 
-uint64_t Mix(uint64_t h, const void* p, size_t n) {
-  const auto* b = static_cast<const unsigned char*>(p);
-  for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ULL;
-  return h;
-}
-
-template <int N>
-void AddTable(std::vector<std::string>& out, const char* name, const NumTable<N>& t) {
-  uint64_t h = 14695981039346656037ULL;
-  for (int64_t r = 0; r < t.StoredRows(); ++r) h = Mix(h, t.RowPtr(r), sizeof(double) * N);
-  out.push_back(std::string(name) + " rows " + std::to_string(t.StoredRows()) + " hash " + std::to_string(h));
-  for (int64_t r = 0; r < t.StoredRows() && r < 40; ++r) {
-    std::string line = std::string(name) + "[" + std::to_string(r) + "]";
-    for (int c = 0; c < N; ++c) {
-      line += ' ';
-      line += std::to_string(t.Get(r, c));
-    }
-    out.push_back(line);
-  }
-}
-
-void AddTexts(std::vector<std::string>& out, const char* name, int64_t rows, auto get) {
-  uint64_t h = 14695981039346656037ULL;
-  for (int64_t r = 0; r < rows; ++r) {
-    const std::string& s = get(r);
-    h = Mix(h, s.data(), s.size() + 1);
-    if (r < 40) out.push_back(std::string(name) + "[" + std::to_string(r) + "] '" + s + "'");
-  }
-  out.push_back(std::string(name) + " rows " + std::to_string(rows) + " hash " + std::to_string(h));
-}
-
-// Everything a read leaves: tables, counters, log, boxes, progress.
-std::vector<std::string> Read(const test::TempDir& dir, const std::string& path, unsigned threads, size_t chunk) {
-  auto main = std::make_shared<FakeMainWindow>();
-  ScopedStore scope(main);
-  test::MsgBoxGuard msg;
-  DataStore& s = scope.store();
-  LoadWork w;
-  w.CurrentDataFile = path;
-  w.DemoDataFile = dir.File("VantrelDemo.vnx");
-  ReaderHooks hooks;
-  hooks.readThreads = threads;
-  hooks.chunkBytes = chunk;
-  ReadDataFileStep(s, w, hooks);
-
-  std::vector<std::string> out;
-  out.push_back("rows " + std::to_string(w.ReadRows) + " events " + std::to_string(w.EventRows) + " list " +
-                std::to_string(w.EventsListLast) + " quater " + std::to_string(s.QuaterRows) + " ap " +
-                std::to_string(s.SApYRows) + " am " + std::to_string(s.SAmYRows) + " valz " +
-                std::to_string(s.ValZRows) + " last " + std::to_string(s.LastDataRow) + " failures " +
-                std::to_string(s.LinInputFailures));
-  AddTable(out, "data", s.DataTable);
-  AddTable(out, "events", s.EventsTable);
-  AddTable(out, "quater", s.QuaterTable);
-  AddTable(out, "apy", s.SApYTable);
-  AddTable(out, "amy", s.SAmYTable);
-  AddTable(out, "valz", s.ValZTable);
-  AddTexts(out, "eventTime", s.EventsList.StoredRows(),
-           [&, keep = std::string()](int64_t r) mutable -> const std::string& {
-             keep = std::to_string(s.EventsList.Time(r));
-             return keep;
-           });
-  AddTexts(out, "eventLabel", s.EventsList.StoredRows(), [&](int64_t r) -> const std::string& { return s.EventsList.Label(r); });
-  AddTexts(out, "pointLabel", s.PointLabels.StoredRows(), [&](int64_t r) -> const std::string& { return s.PointLabels.Get(r); });
-  size_t a = 0, b;
-  while ((b = main->text20.find("\r\n", a)) != std::string::npos) {
-    out.push_back("log " + main->text20.substr(a, b - a));
-    a = b + 2;
-  }
-  out.push_back("log " + main->text20.substr(a));
-  for (const auto& box : msg.boxes().boxes())
-    out.push_back("box " + box.title + " " + std::to_string(box.style) + " " + box.text);
-  std::string progress = "progress";
-  for (float v : main->progressValues) {
-    progress += ' ';
-    progress += std::to_string(v);
-  }
-  out.push_back(progress);
-  return out;
-}
-
 std::string Row(int i, const std::string& label) {
   return std::to_string(i) + "\t" + std::to_string(2 * i) + ".5\t-" + std::to_string(i) + "\t" + std::to_string(86400 * i) +
          "\t" + std::to_string(i) + ".25\t" + label + "\t1\t0.5\t0.5\t0.5\t0.5\t" + std::to_string(i) + "\t3\t" +
@@ -162,12 +81,12 @@ TEST(ParallelReading, GivesWhatTheSerialReadingGives) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string path = dir.Write("case.vnx", c.bytes);
-    const std::vector<std::string> serial = Read(dir, path, 1, 0);
+    const std::vector<std::string> serial = ReadSnapshot(dir, path, 1, 0);
     ASSERT_GT(serial.size(), 10u);
     for (size_t chunk : c.chunks) {
       for (unsigned threads : {2u, 5u}) {
         SCOPED_TRACE("chunk " + std::to_string(chunk) + ", threads " + std::to_string(threads));
-        const std::vector<std::string> parallel = Read(dir, path, threads, chunk);
+        const std::vector<std::string> parallel = ReadSnapshot(dir, path, threads, chunk);
         const size_t n = std::min(serial.size(), parallel.size());
         size_t k = 0;
         while (k < n && serial[k] == parallel[k]) ++k;
@@ -189,7 +108,7 @@ TEST(ParallelReading, FieldErrorsAreToldOnceInFileOrder) {
   std::string bytes = kHead;
   for (int i = 0; i < 40; ++i) bytes += std::to_string(i) + "\t" + (i % 9 == 4 ? "1E999" : "2") + "\t3\t86400\r\n";
   const std::string path = dir.Write("errors.vnx", bytes);
-  const std::vector<std::string> lines = Read(dir, path, 4, 5);
+  const std::vector<std::string> lines = ReadSnapshot(dir, path, 4, 5);
   std::vector<std::string> boxes, logged;
   for (const auto& l : lines) {
     if (l.rfind("box ", 0) == 0) boxes.push_back(l);
