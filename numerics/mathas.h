@@ -32,7 +32,7 @@ std::string UTrim(std::string_view s);
 // a warning is open, a further one (from a redraw the open box lets run) is not shown; it is
 // counted instead.
 void PetiteErreur(std::string_view msg);
-// Warnings not shown because a box was already open, since the start of the run.
+// Warnings not shown because one was already open, since the start of the run.
 int PetiteErreurSuppressed();
 
 }  // namespace vantrel::numerics
