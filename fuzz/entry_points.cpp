@@ -24,7 +24,9 @@
 #include "datastore/line_split.h"
 #include "datastore/state.h"
 #include "numerics/valloc.h"
+#include "numerics/warnings.h"
 #include "platform/forms/msgbox.h"
+#include "platform/forms/warning_boxes.h"
 #include "platform/locale/locale.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
@@ -92,6 +94,7 @@ void InstallQuietServices() {
   done = true;
   g_boxes = std::make_shared<QuietBoxes>();
   forms::SetMessageBoxService(g_boxes);
+  numerics::SetWarningSink(std::make_shared<forms::WarningBoxes>());
   platform::SetFixedLocale(platform::LocaleSeparators{".", ","});
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "numerics/numerics_state.h"
-#include "platform/forms/msgbox.h"
+#include "numerics/warnings.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/vb.h"
@@ -135,18 +135,17 @@ void PetiteErreur(std::string_view msg) {
       ". Si cela perdure, il faudrait modifier les donn\xC3\xA9" "es..." +
       "   Tapez *Abandonner* pour stopper l'exectution, *R\xC3\xA9p\xC3\xA9ter* pour faire une "
       "pause  *Ignorer* pour continuer et terminer l'ex\xC3\xA9" "cution du programme.";
-  int answer = forms::kIgnore;
+  WarningAnswer answer = WarningAnswer::kIgnore;
   try {
-    answer = forms::MsgBox(text, 50, "Petite erreur");
+    answer = Warnings().Warn(text);
   } catch (const rt::RtError&) {
     return;  // errors inside the warning are passed over
   }
-  if (answer == forms::kAbort) rt::End();
-  if (answer == forms::kRetry) {
-    // The pause lasts until the user confirms the correction box.
+  if (answer == WarningAnswer::kAbort) rt::End();
+  if (answer == WarningAnswer::kRetry) {
+    // The pause lasts until the user confirms the correction.
     try {
-      forms::MsgBox("Corrigez vos donn\xC3\xA9" "es! Cliquer ensuite sur Continuer ...", 0,
-                    "CORRECTION");
+      Warnings().AwaitCorrection("Corrigez vos donn\xC3\xA9" "es! Cliquer ensuite sur Continuer ...");
     } catch (const rt::RtError&) {
     }
   }

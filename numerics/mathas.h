@@ -1,6 +1,6 @@
 #pragma once
 // Angle functions tolerant of rounding overshoot, angle conversions and formats, and the
-// numeric warning dialog through which these routines report doubtful results.
+// numeric warning through which these routines report doubtful results.
 
 #include <string>
 #include <string_view>
@@ -26,12 +26,13 @@ std::string FormatSig(double x, double n);
 void CplxMul(double a, double b, double c, double d, double& re, double& im);
 std::string UTrim(std::string_view s);
 
-// The numeric warning. A text that starts with "_" is a silent diagnostic. Otherwise an
-// Abort/Retry/Ignore box: Abort ends the program, Retry shows a correction box and returns
-// once the user confirms it, Ignore returns. While a box is open, a further warning (from a
-// redraw the open box lets run) shows no second box; it is counted instead.
+// The numeric warning. A text that starts with "_" is a silent diagnostic. Otherwise it goes to
+// the warning sink (numerics/warnings.h; the program shows an Abort/Retry/Ignore box): Abort
+// ends the program, Retry pauses until the user confirms the correction, Ignore returns. While
+// a warning is open, a further one (from a redraw the open box lets run) is not shown; it is
+// counted instead.
 void PetiteErreur(std::string_view msg);
-// Warnings not shown because a box was already open, since the start of the run.
+// Warnings not shown because one was already open, since the start of the run.
 int PetiteErreurSuppressed();
 
 }  // namespace vantrel::numerics

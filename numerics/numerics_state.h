@@ -1,7 +1,8 @@
 #pragma once
 // The state of the numerics for a run: the number separators of the user's locale (read once,
-// on the first conversion of a number text), the marks of the small-error box and the planet
-// tables. One object (Numerics()) for the run; tests install a fresh one with ScopedNumerics.
+// on the first conversion of a number text), the marks of the small-error warning and the
+// planet tables. One object (Numerics()) for the run; tests install a fresh one with
+// ScopedNumerics.
 
 #include <memory>
 #include <mutex>
@@ -19,7 +20,7 @@ struct NumericsState {
   std::string ThousandSep;
   std::once_flag separatorsRead;
 
-  // PetiteErreur: a box is open; the messages not shown because one was.
+  // PetiteErreur: a warning is open; the warnings not shown because one was.
   bool errorBoxOpen = false;
   int errorsSuppressed = 0;
 

@@ -1,7 +1,7 @@
 #include "numerics/valloc.h"
 
 #include "numerics/numerics_state.h"
-#include "platform/forms/msgbox.h"
+#include "numerics/warnings.h"
 #include "platform/locale/locale.h"
 #include "platform/runtime/rterror.h"
 #include "platform/runtime/utf8.h"
@@ -111,7 +111,7 @@ double ValLocale(std::string_view text, int& flag) {
     if (g_errorScope)
       g_errorScope->sink_(err);
     else
-      forms::MsgBox(err.description(), 64, "ERROR n\xC2\xB0 " + std::to_string(err.number()));
+      Warnings().ReportError(err.number(), err.description());
   }
   return result;
 }

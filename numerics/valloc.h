@@ -28,9 +28,10 @@ double ValLocV(std::string_view text, int& flag);
 double ValLoc(std::string_view text);
 double ValLoc(double value);
 
-// Where the parser's run-time errors go while it lives: without one, each error shows its own
-// "ERROR n° N" box. A caller that converts many texts in a row (a data file of a million
-// lines) takes them for that time and tells the user once. Scopes nest; the innermost wins.
+// Where the parser's run-time errors go while it lives: without one, each error goes to the
+// warning sink (the program shows its own "ERROR n° N" box). A caller that converts many texts
+// in a row (a data file of a million lines) takes them for that time and tells the user once.
+// Scopes nest; the innermost wins.
 // A scope holds for its own thread only: each thread that converts texts needs its own.
 class NumberErrorScope {
  public:

@@ -14,11 +14,13 @@
 
 #include "datastore/services.h"
 #include "datastore/state.h"
+#include "numerics/warnings.h"
 #include "platform/events/qt/qt_events.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/layout_store.h"
 #include "platform/forms/qt/fonts.h"
 #include "platform/forms/qt/qt_msgbox.h"
+#include "platform/forms/warning_boxes.h"
 #include "platform/locale/qt/system_locale.h"
 #include "platform/runtime/event_guard.h"
 #include "platform/runtime/rterror.h"
@@ -99,6 +101,7 @@ void InstallPlatformServices() {
   platform::InstallSystemLocale();
   forms::UseDesignFont();
   forms::SetMessageBoxService(std::make_shared<forms::QtMessageBoxes>());
+  numerics::SetWarningSink(std::make_shared<forms::WarningBoxes>());
   platform::InstallQtSettings();
   platform::InstallQtEvents();
   forms::SetLayoutStore(std::make_shared<SettingsToolbarLayouts>());

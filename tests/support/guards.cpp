@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "numerics/valloc.h"
+#include "numerics/warnings.h"
+#include "platform/forms/warning_boxes.h"
 
 namespace vantrel::test {
 
@@ -20,9 +22,13 @@ LocaleGuard::~LocaleGuard() {
 MsgBoxGuard::MsgBoxGuard(std::vector<int> answers, int fallback)
     : boxes_(std::make_shared<forms::ScriptedMessageBoxes>(std::move(answers), fallback)) {
   forms::SetMessageBoxService(boxes_);
+  numerics::SetWarningSink(std::make_shared<forms::WarningBoxes>());
 }
 
-MsgBoxGuard::~MsgBoxGuard() { forms::SetMessageBoxService(nullptr); }
+MsgBoxGuard::~MsgBoxGuard() {
+  numerics::SetWarningSink(nullptr);
+  forms::SetMessageBoxService(nullptr);
+}
 
 ClockGuard::ClockGuard(double serial) : clock_(std::make_shared<rt::FakeClock>(serial)) {
   rt::SetClock(clock_);

@@ -26,7 +26,8 @@ class LocaleGuard {
   numerics::ScopedNumerics numerics_;
 };
 
-// Installs scripted message boxes; box() gives the recorded boxes.
+// Installs scripted message boxes, and the numeric warnings as boxes (as the program shows
+// them); box() gives the recorded boxes.
 class MsgBoxGuard {
  public:
   explicit MsgBoxGuard(std::vector<int> answers = {}, int fallback = forms::kOK);

@@ -1,0 +1,3 @@
+#include "low.h"
+
+int lowValue() { return low(); }

@@ -1,0 +1,2 @@
+#pragma once
+inline int low() { return 1; }

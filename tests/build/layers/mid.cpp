@@ -1,0 +1,3 @@
+#include "mid.h"
+
+int midValue() { return mid(); }

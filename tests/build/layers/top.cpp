@@ -1,0 +1,3 @@
+#include "top.h"
+
+int topValue() { return top(); }
