@@ -33,25 +33,37 @@ constexpr int64_t kRows = ds::kTableRows;
 // quaternions, both solar-array angles and a value series.
 const std::string& DataFile() {
   static std::string path = [] {
-    std::string p = (std::filesystem::temp_directory_path() /
-                     ("vantrel_bench_" + std::to_string(::getpid()) + ".vnx"))
-                        .string();
+    std::string p =
+        (std::filesystem::temp_directory_path() / ("vantrel_bench_" + std::to_string(::getpid()) + ".vnx")).string();
     ds::AtomicTextWriter w;
     w.Open(p);
     ds::HeaderFields h;
     h.sourceCaption = "Bench.xlsx";
     h.sheetName = "Sheet1";
-    h.cellFormula =
-        "=MAX(A2:C1048577)+MAX(D2:D1048577)+MAX(E2:F1048577)+MAX(G2:K1048577)+MAX(L2:M1048577)"
-        "+MAX(N2:O1048577)+MAX(P2:Q1048577)+LEN(\"Bench km days\")";
+    h.cellFormula = "=MAX(A2:C1048577)+MAX(D2:D1048577)+MAX(E2:F1048577)+MAX(G2:K1048577)+MAX(L2:M1048577)"
+                    "+MAX(N2:O1048577)+MAX(P2:Q1048577)+LEN(\"Bench km days\")";
     h.plotTitle = "Bench km days";
     std::string chunk = ds::RenderHeaderLine(h, 45356.5) + "\r\n";
     for (int64_t r = 0; r < kRows; ++r) {
       const double t = 45356.0 + r / 1440.0;
       const double a = r * 1e-4;
-      const double v[17] = {6578.137 * std::cos(a), 6578.137 * std::sin(a), 12.5 * std::sin(3 * a),
-                            t, t, 0, t, std::cos(a / 2), 0, 0, std::sin(a / 2), t, a * 10, t,
-                            -a * 10, t, std::fmod(a, 7.0)};
+      const double v[17] = {6578.137 * std::cos(a),
+                            6578.137 * std::sin(a),
+                            12.5 * std::sin(3 * a),
+                            t,
+                            t,
+                            0,
+                            t,
+                            std::cos(a / 2),
+                            0,
+                            0,
+                            std::sin(a / 2),
+                            t,
+                            a * 10,
+                            t,
+                            -a * 10,
+                            t,
+                            std::fmod(a, 7.0)};
       for (int k = 0; k < 17; ++k) {
         if (k) chunk += '\t';
         if (k == 5) {
@@ -105,8 +117,7 @@ void BM_BareReadIntoMemory(benchmark::State& st) {
   DataFile();
   for (auto _ : st) BareRead();
   st.SetBytesProcessed(st.iterations() * static_cast<int64_t>(FileMB() * 1e6));
-  st.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows) * st.iterations(),
-                                             benchmark::Counter::kIsRate);
+  st.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows) * st.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BareReadIntoMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -154,8 +165,7 @@ void BM_FirstReadIntoTables(benchmark::State& st) {
     ReadIntoTables(scope.store());
   }
   st.SetBytesProcessed(st.iterations() * static_cast<int64_t>(FileMB() * 1e6));
-  st.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows) * st.iterations(),
-                                             benchmark::Counter::kIsRate);
+  st.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows) * st.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FirstReadIntoTables)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
@@ -192,8 +202,7 @@ void BM_WriteDataFile(benchmark::State& st) {
   const std::string path = DataFile() + ".w";
   for (auto _ : st) ds::WriteDataFile(path, h, b);
   st.SetBytesProcessed(st.iterations() * static_cast<int64_t>(std::filesystem::file_size(path)));
-  st.counters["rows/s"] =
-      benchmark::Counter(100000.0 * st.iterations(), benchmark::Counter::kIsRate);
+  st.counters["rows/s"] = benchmark::Counter(100000.0 * st.iterations(), benchmark::Counter::kIsRate);
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_WriteDataFile)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -210,8 +219,23 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   for (int64_t r = 0; r < rows; ++r) {
     const double t = 45356.0 + r / 1440.0;
     const double a = r * 1e-4;
-    const double v[17] = {6578.137 * std::cos(a), 6578.137 * std::sin(a), 12.5 * std::sin(3 * a), t, t, 0, t,
-                          std::cos(a / 2), 0, 0, std::sin(a / 2), t, a * 10, t, -a * 10, t, std::fmod(a, 7.0)};
+    const double v[17] = {6578.137 * std::cos(a),
+                          6578.137 * std::sin(a),
+                          12.5 * std::sin(3 * a),
+                          t,
+                          t,
+                          0,
+                          t,
+                          std::cos(a / 2),
+                          0,
+                          0,
+                          std::sin(a / 2),
+                          t,
+                          a * 10,
+                          t,
+                          -a * 10,
+                          t,
+                          std::fmod(a, 7.0)};
     std::copy(v, v + 17, numbers.begin() + r * 17);
   }
   // The walk: one reused row, an event label in column F.
@@ -228,9 +252,9 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   const std::string head = std::string("From: \tBench.xlsx\tSheet1\t=MAX(A2:C") + std::to_string(rows + 1) +
                            ")\t1.0000000000\tBench\tDate 2026/12/10 12:00:00\tVantrel data file 2026\t" +
                            std::string(16, '\t') + "\r\n";
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("vantrel_bench_write_" + std::to_string(::getpid()) + ".vnx"))
-                               .string();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("vantrel_bench_write_" + std::to_string(::getpid()) + ".vnx"))
+          .string();
   int pumps = 0;
   std::shared_ptr<ds::MemoryTables> kept;
   auto write = [&](const std::string& to, bool keep = false) {
@@ -328,7 +352,12 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   st.counters["pumps"] = pumps / n;
   std::filesystem::remove(path);
 }
-BENCHMARK(BM_WriteGatheredRows)->Arg(1048576)->Arg(100000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_WriteGatheredRows)
+    ->Arg(1048576)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 void BM_ValNumWField(benchmark::State& st) {
   const char* fields[] = {"6578.1370000000", "-0.2500000000", "45356.0006944444", "1,5000000000"};

@@ -71,8 +71,7 @@ struct Passes {
     const double gap = std::chrono::duration<double, std::milli>(now - last).count();
     // With VANTREL_E2E_STEPS set, every stretch of more than 50 ms without a pass.
     if (gap > 50 && std::getenv("VANTREL_E2E_STEPS"))
-      std::fprintf(stderr, "gap %6.1f ms ending at %.3f s\n", gap,
-                   std::chrono::duration<double>(now - start).count());
+      std::fprintf(stderr, "gap %6.1f ms ending at %.3f s\n", gap, std::chrono::duration<double>(now - start).count());
     longestMs = std::max(longestMs, gap);
     last = now;
   }
@@ -160,9 +159,11 @@ void BM_RoadInAFreshProcess(benchmark::State& st) {
 // Runs one road in a fresh process (this program again); it reads its own high-water mark, as
 // the rusage of a spawned child starts from its parent's.
 FreshRoad RoadInAFreshProcess(const std::string& workbook) {
-  const std::string peakFile = (fs::temp_directory_path() / ("vantrel_e2e_peak_" + std::to_string(::getpid()))).string();
+  const std::string peakFile =
+      (fs::temp_directory_path() / ("vantrel_e2e_peak_" + std::to_string(::getpid()))).string();
   FreshRoad r;
-  const bool exited = bench::RunSelf("BM_RoadInAFreshProcess", {"VANTREL_E2E_CHILD=" + workbook, "VANTREL_E2E_PEAK_FILE=" + peakFile});
+  const bool exited =
+      bench::RunSelf("BM_RoadInAFreshProcess", {"VANTREL_E2E_CHILD=" + workbook, "VANTREL_E2E_PEAK_FILE=" + peakFile});
   long kb = -1;
   if (std::FILE* in = std::fopen(peakFile.c_str(), "r")) {
     if (std::fscanf(in, "%ld %lf %lf", &kb, &r.roadS, &r.inflateS) != 3) kb = -1;

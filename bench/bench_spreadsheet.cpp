@@ -59,7 +59,8 @@ const std::string& BigWorkbook() {
         buf += "</v></c>";
       }
       if (r == 2)
-        buf += "<c r=\"S2\"><f>0.01+LEN(\"title kmday\")+MAX(A2:C1048576)+MAX(D2:D1048576)+MAX(E2:F1048576)</f><v>1</v></c>";
+        buf +=
+            "<c r=\"S2\"><f>0.01+LEN(\"title kmday\")+MAX(A2:C1048576)+MAX(D2:D1048576)+MAX(E2:F1048576)</f><v>1</v></c>";
       buf += "</row>";
       if (buf.size() > (8u << 20)) {
         out << buf;

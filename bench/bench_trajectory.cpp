@@ -54,8 +54,7 @@ void Fill(Rig& r) {
     st.DataTable.Set(i, 1, x);
     st.DataTable.Set(i, 2, y);
     st.DataTable.Set(i, 3, z);
-    r.xyz[size_t(i) * 3] = float(x), r.xyz[size_t(i) * 3 + 1] = float(y),
-    r.xyz[size_t(i) * 3 + 2] = float(z);
+    r.xyz[size_t(i) * 3] = float(x), r.xyz[size_t(i) * 3 + 1] = float(y), r.xyz[size_t(i) * 3 + 2] = float(z);
   }
   int e = 0;
   for (int k = 0; k < 6; ++k) {

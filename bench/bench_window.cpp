@@ -82,7 +82,9 @@ class ViewEventTimes : public QObject {
     inside_ = false;
     if (t1 - t0 > 0.01)
       std::fprintf(stderr, "%s event %d from %.3f s to %.3f s\n",
-                   !o->isWidgetType() ? "window system" : static_cast<QWidget*>(o)->isWindow() ? "window" : "view",
+                   !o->isWidgetType()                     ? "window system"
+                   : static_cast<QWidget*>(o)->isWindow() ? "window"
+                                                          : "view",
                    static_cast<int>(t), t0 - start_, t1 - start_);
     return handled;
   }
@@ -130,14 +132,13 @@ void RunWindow(const char* workbook, const char* out) {
     bar->installEventFilter(&watch);
     // With VANTREL_WINDOW_STEPS set, the time of every progress value and of every frame.
     if (steps)
-      QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) {
-        std::fprintf(stderr, "progress %3d at %.3f s\n", v, Now() - start);
-      });
+      QObject::connect(bar, &QProgressBar::valueChanged,
+                       [&](int v) { std::fprintf(stderr, "progress %3d at %.3f s\n", v, Now() - start); });
   }
   if (steps)
     QObject::connect(w->glxCtl1, &QOpenGLWidget::frameSwapped, [&] {
-      std::fprintf(stderr, "window frame at %.3f s (view frames %ld, busy %g)\n", Now() - start, w->glxCtl1->FrameCount(),
-                   datastore::Store().LoaderBusy);
+      std::fprintf(stderr, "window frame at %.3f s (view frames %ld, busy %g)\n", Now() - start,
+                   w->glxCtl1->FrameCount(), datastore::Store().LoaderBusy);
     });
   // Every pass of the event loop fires this timer when it is due: the stretches between.
   double lastPass = Now();
@@ -150,7 +151,8 @@ void RunWindow(const char* workbook, const char* out) {
     if (r.roadStart != 0) r.longestGapMs = std::max(r.longestGapMs, gapMs);
     if (r.shown != 0 && lastPass < r.shown && r.firstShowMs == 0) r.firstShowMs = gapMs;
     if (r.shown != 0 && r.roadStart != 0 && lastPass >= r.shown) r.shownGapMs = std::max(r.shownGapMs, gapMs);
-    if (steps && now - lastPass > 0.05) std::fprintf(stderr, "gap %6.1f ms ending at %.3f s\n", (now - lastPass) * 1000, now - start);
+    if (steps && now - lastPass > 0.05)
+      std::fprintf(stderr, "gap %6.1f ms ending at %.3f s\n", (now - lastPass) * 1000, now - start);
     lastPass = now;
   });
   passes.start();
@@ -169,8 +171,8 @@ void RunWindow(const char* workbook, const char* out) {
   // window would end the program its own way).
   auto finish = [&] {
     if (steps)
-      std::fprintf(stderr, "road from %.3f s to %.3f s, first loaded frame at %.3f s\n", r.roadStart - start, r.roadEnd - start,
-                   r.firstFrame - start);
+      std::fprintf(stderr, "road from %.3f s to %.3f s, first loaded frame at %.3f s\n", r.roadStart - start,
+                   r.roadEnd - start, r.firstFrame - start);
     if (std::FILE* f = std::fopen(out, "w")) {
       std::fprintf(f, "%d %.6f %.6f %.6f %.3f %.3f %.3f\n", r.ok ? 1 : 0, r.roadStart, r.roadEnd, r.firstFrame,
                    r.longestGapMs, r.firstShowMs, r.shownGapMs);
@@ -199,9 +201,8 @@ void RunWindow(const char* workbook, const char* out) {
 void BM_WindowChild(benchmark::State& st) {
   for (auto _ : st) RunWindow(std::getenv("VANTREL_WINDOW_CHILD"), std::getenv("VANTREL_WINDOW_OUT"));
 }
-[[maybe_unused]] const bool gChild =
-    std::getenv("VANTREL_WINDOW_CHILD") &&
-    benchmark::RegisterBenchmark("BM_WindowChild", BM_WindowChild)->Iterations(1);
+[[maybe_unused]] const bool gChild = std::getenv("VANTREL_WINDOW_CHILD") &&
+                                     benchmark::RegisterBenchmark("BM_WindowChild", BM_WindowChild)->Iterations(1);
 
 struct Measured {
   double firstFrameS = 0, roadS = 0, gapMs = 0, firstShowMs = 0, shownGapMs = 0;
@@ -211,7 +212,8 @@ struct Measured {
 bool WindowInAFreshProcess(const std::string& workbook, Measured& m) {
   const std::string out = (fs::temp_directory_path() / ("vantrel_window_" + std::to_string(::getpid()))).string();
   const double t0 = Now();
-  const bool exited = bench::RunSelf("BM_WindowChild", {"VANTREL_WINDOW_CHILD=" + workbook, "VANTREL_WINDOW_OUT=" + out});
+  const bool exited =
+      bench::RunSelf("BM_WindowChild", {"VANTREL_WINDOW_CHILD=" + workbook, "VANTREL_WINDOW_OUT=" + out});
   int ok = 0;
   WindowRun r;
   if (std::FILE* in = std::fopen(out.c_str(), "r")) {
@@ -242,7 +244,8 @@ void BM_Window(benchmark::State& st) {
     st.SetIterationTime(m.firstFrameS);
     runs.push_back(m);
   }
-  std::sort(runs.begin(), runs.end(), [](const Measured& a, const Measured& b) { return a.firstFrameS < b.firstFrameS; });
+  std::sort(runs.begin(), runs.end(),
+            [](const Measured& a, const Measured& b) { return a.firstFrameS < b.firstFrameS; });
   const Measured& m = runs[runs.size() / 2];
   st.counters["window_first_frame_s"] = m.firstFrameS;
   st.counters["window_road_s"] = m.roadS;

@@ -39,15 +39,30 @@ inline std::string RoadWorkbook(const std::filesystem::path& dir, int rows, int 
   for (int c = 0; c < cols; ++c) worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), "col", nullptr);
   for (int r = 1; r < rows; ++r) {
     const double a = r * 1e-4, t = 45356.0 + r / 1440.0;
-    const double v[kRoadCols] = {6578.137 * std::cos(a), 6578.137 * std::sin(a), 12.5 * std::sin(3 * a), t, t,
-                                 static_cast<double>((r / 1000) % 2), t, std::cos(a / 2), 0, 0, std::sin(a / 2), t,
-                                 a * 10, t, -a * 10, t, std::fmod(a, 7.0)};
+    const double v[kRoadCols] = {6578.137 * std::cos(a),
+                                 6578.137 * std::sin(a),
+                                 12.5 * std::sin(3 * a),
+                                 t,
+                                 t,
+                                 static_cast<double>((r / 1000) % 2),
+                                 t,
+                                 std::cos(a / 2),
+                                 0,
+                                 0,
+                                 std::sin(a / 2),
+                                 t,
+                                 a * 10,
+                                 t,
+                                 -a * 10,
+                                 t,
+                                 std::fmod(a, 7.0)};
     for (int c = 0; c < kRoadCols; ++c)
       worksheet_write_number(ws, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c), v[c], nullptr);
     // The columns no range names: numbers of the same widths as the named ones.
     for (int c = kRoadCols; c < cols; ++c)
       worksheet_write_number(ws, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c), v[c % kRoadCols] + c, nullptr);
-    if (r == 1) worksheet_write_formula_num(ws, 1, static_cast<lxw_col_t>(cols + 1), RoadFormula(rows).c_str(), nullptr, 1);
+    if (r == 1)
+      worksheet_write_formula_num(ws, 1, static_cast<lxw_col_t>(cols + 1), RoadFormula(rows).c_str(), nullptr, 1);
   }
   worksheet_set_selection(ws, 1, static_cast<lxw_col_t>(cols + 1), 1, static_cast<lxw_col_t>(cols + 1));
   if (workbook_close(wb) != LXW_NO_ERROR) std::abort();

@@ -51,8 +51,7 @@ std::string ColumnLetters(double c) {
 }
 
 std::string CellAddressXls(double row, double column) {
-  if (column > 256)
-    forms::MsgBox("ERROR: last column shall be less than 255 ie iv", 16, "Retry   or    Voir Halvorn");
+  if (column > 256) forms::MsgBox("ERROR: last column shall be less than 255 ie iv", 16, "Retry   or    Voir Halvorn");
   return ColumnLetters(column) + rt::Format(row, "#0");
 }
 
@@ -78,14 +77,17 @@ bool ConvertA1LC(const std::string& range, double& Ncol1, double& Ncol2, double&
   const bool one = pairs == 0 && state == 3;
   if (!two && !one) {
     forms::MsgBox("Entry seems not compatible with the req. Excel for the range of cells: should be like "
-                  "A10:C200. Here  " + range + " and " + t + " In asciiW " + AsciiCodes(t),
+                  "A10:C200. Here  " +
+                      range + " and " + t + " In asciiW " + AsciiCodes(t),
                   16, "Error entry");
     return false;
   }
   if (one) colon = m + 1;
 
   // Characters from 1-based position a up to, not including, b.
-  auto part = [&](int64_t a, int64_t b) { return b > a ? t.substr(static_cast<size_t>(a - 1), static_cast<size_t>(b - a)) : std::string(); };
+  auto part = [&](int64_t a, int64_t b) {
+    return b > a ? t.substr(static_cast<size_t>(a - 1), static_cast<size_t>(b - a)) : std::string();
+  };
   auto at = [&](int64_t i) { return i >= 1 && i <= m ? t[static_cast<size_t>(i - 1)] : '\0'; };
 
   if (!IsLetter(at(2))) {
@@ -147,8 +149,7 @@ void CellToR1C1Xls(const std::string& cell, double& row, double& column, std::st
   if (k == 0)
     r1c1 = "R" + rt::Format(row, "#") + "C" + rt::Format(1, "#") + ":R" + rt::Format(row, "#") + "C" +
            rt::Format(255, "#");
-  else
-    r1c1 = "R" + rt::Format(row, "#") + "C" + rt::Format(column, "#");
+  else r1c1 = "R" + rt::Format(row, "#") + "C" + rt::Format(column, "#");
 }
 
 std::string OffsetCellXls(const std::string& cell, double n) {
@@ -158,8 +159,8 @@ std::string OffsetCellXls(const std::string& cell, double n) {
   return CellAddressXls(row, column + n);
 }
 
-void GrowRangeXls(std::string& range, double firstCol, double lastCol, double firstRow, double& lastRow,
-                  double flag, double baseRow, double endRow, std::string& formula) {
+void GrowRangeXls(std::string& range, double firstCol, double lastCol, double firstRow, double& lastRow, double flag,
+                  double baseRow, double endRow, std::string& formula) {
   if (flag != 1 || range.empty() || lastRow != firstRow) return;
   lastRow = firstRow + (endRow - baseRow);
   const std::string grown = CellAddressXls(firstRow, firstCol) + ":" + CellAddressXls(lastRow, lastCol);

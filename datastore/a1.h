@@ -40,7 +40,7 @@ std::string OffsetCellXls(const std::string& cell, double n);
 // Completes a one-row range: when flag = 1, the range text is not empty and lastRow = firstRow,
 // lastRow := firstRow + (endRow - baseRow), the range text becomes the range from (firstRow,
 // firstCol) to (lastRow, lastCol), and the first "(" & old text in formula becomes "(" & new text.
-void GrowRangeXls(std::string& range, double firstCol, double lastCol, double firstRow, double& lastRow,
-                  double flag, double baseRow, double endRow, std::string& formula);
+void GrowRangeXls(std::string& range, double firstCol, double lastCol, double firstRow, double& lastRow, double flag,
+                  double baseRow, double endRow, std::string& formula);
 
 }  // namespace vantrel::datastore

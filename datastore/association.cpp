@@ -51,9 +51,7 @@ void Step(F&& f) {
 
 void SetAssociationToolRunner(platform::ToolRunner runner) { Runner() = std::move(runner); }
 
-std::string ProgramCommand() {
-  return (fs::path(platform::ProgramFolder()) / platform::ProgramExeName()).string();
-}
+std::string ProgramCommand() { return (fs::path(platform::ProgramFolder()) / platform::ProgramExeName()).string(); }
 
 void AssociateFileType(const std::string& ext, const std::string& className, const std::string& command) {
   const std::string exeName = fs::path(command).stem().string();

@@ -44,8 +44,7 @@ void ConvertedLines::Convert(const char* b, size_t len, uint64_t start, bool pen
                              const std::function<bool()>& decide1252) {
   Clear();
   DataLineParser parser(penUpLabelMode);
-  numerics::NumberErrorScope scope(
-      [&](const rt::RtError& err) { errors_.push_back(FieldError{parser.field(), err}); });
+  numerics::NumberErrorScope scope([&](const rt::RtError& err) { errors_.push_back(FieldError{parser.field(), err}); });
   DataLine d;
   std::string utf8;
   // The next CR and LF at or after p, each looked for again only once p has passed it: one
@@ -129,7 +128,9 @@ void LineStore::StoreField(int k, const DataLine& f, bool& evFlag, bool& qFlag, 
                            bool& vzFlag) {
   const double v = f.values[static_cast<size_t>(k)];
   switch (k) {
-    case 1: case 2: case 3:
+    case 1:
+    case 2:
+    case 3:
       if (!m_.oneColumn) {
         t_.data->Set(r_, k, m_.Length(v));
         lastDataRow_ = r_;
@@ -138,9 +139,7 @@ void LineStore::StoreField(int k, const DataLine& f, bool& evFlag, bool& qFlag, 
         lastDataRow_ = point_;
       }
       break;
-    case 4:
-      t_.data->Set(r_, 0, m_.Days(v));
-      break;
+    case 4: t_.data->Set(r_, 0, m_.Days(v)); break;
     case 5: {
       evFlag = true;
       const double t = m_.Days(v);
@@ -161,29 +160,35 @@ void LineStore::StoreField(int k, const DataLine& f, bool& evFlag, bool& qFlag, 
       if (f.empty5) evFlag = false;
       if (m_.penUpLabel) t_.pointLabels->At(r_) = f.text6;
       break;
-    case 7: case 8: case 9: case 10: case 11: {
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11: {
       double q = k == 7 ? m_.Days(v) : v;
       if (m_.penUp && m_.metres) q = (v / 1000) * m_.scale;
       t_.quater->Set(r_, k - 7, q);
       qFlag = true;
       break;
     }
-    case 12: case 13:
+    case 12:
+    case 13:
       t_.sApY->Set(r_, k - 12, k == 12 ? m_.Seconds(v) : v);
       apFlag = true;
       break;
-    case 14: case 15:
+    case 14:
+    case 15:
       t_.sAmY->Set(r_, k - 14, k == 14 ? m_.Seconds(v) : v);
       amFlag = true;
       break;
-    case 16: case 17:
+    case 16:
+    case 17:
       if (m_.valZ) {
         t_.valZ->Set(r_, k - 16, k == 16 ? m_.Seconds(v) : v);
         vzFlag = true;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -257,8 +262,7 @@ FileStamp StampOf(const std::string& path) {
 }
 
 MemoryTableFill::MemoryTableFill(int64_t expectedRows)
-    : tables_(std::make_shared<MemoryTables>()),
-      store_(tables_->Tables(), StoreModes::Raw(), MemoryTables::kNoDataRow),
+    : tables_(std::make_shared<MemoryTables>()), store_(tables_->Tables(), StoreModes::Raw(), MemoryTables::kNoDataRow),
       expectedRows_(expectedRows) {}
 
 void MemoryTableFill::Add(std::string_view text, bool nonAscii, bool fits1252) {
@@ -332,10 +336,10 @@ namespace {
 struct Chunk {
   std::vector<char> buf;  // capacity; the chunk's bytes are buf[0, len)
   size_t len = 0;
-  uint64_t start = 0;     // file offset of buf[0]
+  uint64_t start = 0;  // file offset of buf[0]
   ConvertedLines lines;
-  int readError = 0;      // the read fault that ends the file after this chunk's lines
-  bool final = false;     // no chunk after this one holds anything
+  int readError = 0;   // the read fault that ends the file after this chunk's lines
+  bool final = false;  // no chunk after this one holds anything
 };
 
 // Chunks are kept to about this many lines once the file's line length is known.
@@ -387,8 +391,7 @@ class ChunkPipeline {
             if (Clock::now() - lastAlive_ >= std::chrono::milliseconds(20)) alive();
           },
           alive, 20);
-    } catch (const Stopped&) {
-    }
+    } catch (const Stopped&) {}
   }
 
  private:
@@ -432,7 +435,8 @@ class ChunkPipeline {
     size_t want = chunkBytes_;
     if (const uint64_t lines = linesSeen_.load()) {
       const uint64_t perLine = bytesSeen_.load() / lines + 1;
-      want = static_cast<size_t>(std::min<uint64_t>(want, std::max<uint64_t>(kMinChunkBytes, perLine * kLinesPerChunk)));
+      want =
+          static_cast<size_t>(std::min<uint64_t>(want, std::max<uint64_t>(kMinChunkBytes, perLine * kLinesPerChunk)));
     }
     size_t cut = 0;
     while (true) {

@@ -22,12 +22,12 @@ namespace vantrel::datastore {
 // One non-empty data line: its fields as numbers and the texts the tables keep.
 struct DataLine {
   std::array<double, kDataFileColumns + 1> values{};  // fields 1..17; only the line's fields are written
-  int64_t count = 0;                                 // fields of the line, also past 17
+  int64_t count = 0;                                  // fields of the line, also past 17
   uint8_t empty1 = 0, empty5 = 0, empty7 = 0, empty12 = 0, empty14 = 0;  // as in SplitFields
-  std::string label;                // the label of field 6
-  std::string text6;                // field 6 as written, in pen-up-label mode only
-  uint64_t end = 0;                 // file offset just past the line end
-  uint64_t size = 0;                // bytes of the line's text (as UTF-8)
+  std::string label;                                                     // the label of field 6
+  std::string text6;  // field 6 as written, in pen-up-label mode only
+  uint64_t end = 0;   // file offset just past the line end
+  uint64_t size = 0;  // bytes of the line's text (as UTF-8)
 };
 
 // A field the number reader refused, kept for the thread that tells the user.
@@ -192,7 +192,7 @@ struct MemoryTables {
   TextColumn pointLabels;  // never filled
   NumTable<5> quater;
   NumTable<2> sApY, sAmY, valZ;
-  std::vector<uint8_t> fields;  // fields of each stored line, at most 17
+  std::vector<uint8_t> fields;   // fields of each stored line, at most 17
   int64_t eventRowsWritten = 0;  // events rows holding a value of these lines
   // The store's counters; lastDataRow kNoDataRow when no line gave one.
   static constexpr int64_t kNoDataRow = std::numeric_limits<int64_t>::min();

@@ -42,8 +42,8 @@ std::string CurrentFolder() {
 // Tells the user that a data file could not be opened and what is shown instead.
 // reason: the file's refusal (not a regular file, not text), else the error's description.
 void TellOpenFailure(const std::string& path, int err, const std::string& reason) {
-  forms::MsgBox("The data file could not be opened:\r\n" + path + "\r\n" +
-                    rt::ErrorDescription(err) + (reason.empty() ? "" : ": " + reason) + " (error " + std::to_string(err) +
+  forms::MsgBox("The data file could not be opened:\r\n" + path + "\r\n" + rt::ErrorDescription(err) +
+                    (reason.empty() ? "" : ": " + reason) + " (error " + std::to_string(err) +
                     ").\r\nThe built-in sample is shown instead.",
                 48, "Data file");
 }
@@ -67,8 +67,7 @@ class FieldErrors {
   void AddMore(int64_t n) { count_ += n; }
   void Tell(const std::string& path) {
     if (count_ == 0) return;
-    if (count_ > kLogged + 1)
-      AddLogLine(m_, std::to_string(count_ - kLogged - 1) + " more number errors not logged");
+    if (count_ > kLogged + 1) AddLogLine(m_, std::to_string(count_ - kLogged - 1) + " more number errors not logged");
     std::string text = first_.description() + "\r\nData file " + path + ", line " + std::to_string(line_) +
                        ", column " + ColumnLetters(static_cast<double>(field_)) + ".";
     if (count_ > 1)
@@ -95,10 +94,9 @@ void OpenfileW(DataStore& s, const std::string& name, InputFile& file, double& e
   }
   errNum = e;
   const std::string desc = rt::ErrorDescription(e);
-  if (!IsToleratedError(e) && NamesClipboard(desc))
-    forms::MsgBox(desc, 16, "Error");
+  if (!IsToleratedError(e) && NamesClipboard(desc)) forms::MsgBox(desc, 16, "Error");
   AddLogLine(s.Main(), name + " is NOT open, error:" + std::to_string(e) + " " + desc +
-                          (file.refusal().empty() ? "" : ": " + file.refusal()));
+                           (file.refusal().empty() ? "" : ": " + file.refusal()));
 }
 
 void LinInputW(DataStore& s, InputFile& file, std::string& line) {
@@ -108,8 +106,7 @@ void LinInputW(DataStore& s, InputFile& file, std::string& line) {
     return;
   }
   const int e = file.error() ? file.error() : 62;
-  if (++s.LinInputFailures < 10)
-    AddLogLine(s.Main(), "error:" + std::to_string(e) + " " + rt::ErrorDescription(e));
+  if (++s.LinInputFailures < 10) AddLogLine(s.Main(), "error:" + std::to_string(e) + " " + rt::ErrorDescription(e));
 }
 
 namespace {
@@ -124,8 +121,7 @@ bool OpenLoadFile(DataStore& s, LoadWork& w) {
   m.SetProgressBar1Visible(true);
   w.LastErrNumber = 0;
   file.Close();
-  const std::string current =
-      w.currentDataFileMapped.empty() ? w.CurrentDataFile : w.currentDataFileMapped;
+  const std::string current = w.currentDataFileMapped.empty() ? w.CurrentDataFile : w.currentDataFileMapped;
   w.FileInUse = current;
   AddLogLine(m, "NameTempo$ " + current);
   OpenfileW(s, current, file, w.LastErrNumber);
@@ -145,10 +141,8 @@ bool OpenLoadFile(DataStore& s, LoadWork& w) {
   if (named) {
     const std::string sep = cf.find('\\') != std::string::npos ? "\\" : "/";
     std::string& name = s.CmdLineFirst;
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-      name = name.substr(1, name.size() - 2);
-    if (name.find('\\') == std::string::npos && name.find('/') == std::string::npos)
-      name = cf + sep + name;
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    if (name.find('\\') == std::string::npos && name.find('/') == std::string::npos) name = cf + sep + name;
     m.SetText14Text(name);
     m.SetText14Visible(true);
     AddLogLine(m, "FILEcOMMANDnAME$ " + name);
@@ -204,8 +198,7 @@ StoreModes ReadSpecification(DataStore& s, LoadWork& w, const ReaderHooks& hooks
   w.PenUpXyzOnly = 0;
   AddLogLine(s.Main(), "Extraction_info cellFormula " + w.cellFormula);
   rt::Try([&] {
-    Extraction_info(w.cellFormula, w.TitlePrefix, w.SpecScale, s.PlotTitle, w.ranges,
-                    s.StringSettings.FormulaKeyWord);
+    Extraction_info(w.cellFormula, w.TitlePrefix, w.SpecScale, s.PlotTitle, w.ranges, s.StringSettings.FormulaKeyWord);
   });
   ReadingPassKeywords(s, w, hooks.convertA1);
 
@@ -280,8 +273,8 @@ class LineReading {
 
  private:
   static LineTables TablesOf(DataStore& s) {
-    return {&s.DataTable, &s.EventsTable, &s.EventsList, &s.PointLabels,
-            &s.QuaterTable, &s.SApYTable, &s.SAmYTable, &s.ValZTable};
+    return {&s.DataTable,   &s.EventsTable, &s.EventsList, &s.PointLabels,
+            &s.QuaterTable, &s.SApYTable,   &s.SAmYTable,  &s.ValZTable};
   }
 
   void Store(const DataLine& f) {
@@ -398,7 +391,8 @@ void LineReading::TakeFrom(MemoryTables& mem, LoadWork& w) {
   s_.SApYRows = static_cast<double>(mem.apRows);
   s_.SAmYRows = static_cast<double>(mem.amRows);
   s_.ValZRows = modes_.valZ ? static_cast<double>(mem.vzRows) : 0;
-  if (mem.rows > 0 && mem.lastDataRow != MemoryTables::kNoDataRow) s_.LastDataRow = static_cast<int32_t>(mem.lastDataRow);
+  if (mem.rows > 0 && mem.lastDataRow != MemoryTables::kNoDataRow)
+    s_.LastDataRow = static_cast<int32_t>(mem.lastDataRow);
   for (const MemoryTables::ErrorAt& e : mem.errors) fieldErrors_.Add(e.error, e.line, e.field);
   fieldErrors_.AddMore(mem.moreErrors);
 }
@@ -450,8 +444,9 @@ void ReadDataFile(DataStore& s, LoadWork& w, const ReaderHooks& hooks) {
   LineReading reading(s, file, modes);
   const uint64_t left = file.IsOpen() && file.size() > file.consumed() ? file.size() - file.consumed() : 0;
   const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
-  const unsigned threads = hooks.readThreads ? hooks.readThreads
-                                             : std::min({rt::ThreadsFor(left, kBytesPerThread), kConvertThreads, cores - 1});
+  const unsigned threads = hooks.readThreads
+                               ? hooks.readThreads
+                               : std::min({rt::ThreadsFor(left, kBytesPerThread), kConvertThreads, cores - 1});
   if (!file.IsOpen()) {
     LinInputW(s, file, line);  // logs the failed read
   } else if (!named && w.filled && FilledFromFile(*w.filled, file, w.FileInUse, modes)) {

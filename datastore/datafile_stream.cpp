@@ -38,12 +38,12 @@ int64_t NowNs() {
 // of their cells. Then the text of its lines.
 struct DataFileStream::Batch {
   size_t rows = 0;
-  std::vector<uint8_t> kinds;     // kCells per row
-  std::vector<double> numbers;    // kCells per row, read for the number cells only
+  std::vector<uint8_t> kinds;   // kCells per row
+  std::vector<double> numbers;  // kCells per row, read for the number cells only
   std::vector<uint32_t> textSizes;
   std::string texts;
   std::string out;
-  TextTraits traits;  // of out
+  TextTraits traits;     // of out
   ConvertedLines lines;  // of out, when the tables are kept
   bool unconverted = false;
 
@@ -114,8 +114,7 @@ struct DataFileStream::Batch {
   }
 };
 
-DataFileStream::DataFileStream(int64_t expectedRows, std::string decimal, std::function<void()> pump,
-                               unsigned threads)
+DataFileStream::DataFileStream(int64_t expectedRows, std::string decimal, std::function<void()> pump, unsigned threads)
     : decimal_(std::move(decimal)), pump_(std::move(pump)), expectedRows_(expectedRows) {
   const size_t rows = static_cast<size_t>(std::max<int64_t>(expectedRows, 0));
   threads_ = threads ? threads : rt::ThreadsFor(rows, kRowsPerThread);
@@ -297,8 +296,9 @@ void DataFileStream::Consume(size_t i) {
 void DataFileStream::AddParallel(const std::vector<SheetCell>& row) {
   if (!haveSlot_) {
     std::unique_lock<std::mutex> lock(m_);
-    rt::WaitWhilePumping(lock, freeCv_, std::chrono::milliseconds(5),
-                         [&] { return stop_ || current_ < consumed_ + slots_.size(); }, [&] { PumpIfDue(); });
+    rt::WaitWhilePumping(
+        lock, freeCv_, std::chrono::milliseconds(5), [&] { return stop_ || current_ < consumed_ + slots_.size(); },
+        [&] { PumpIfDue(); });
     if (stop_) return;  // a write failed: the rows are only counted
     haveSlot_ = true;
   }
@@ -341,8 +341,8 @@ int DataFileStream::Finish(std::string_view tail) {
     Publish(true);
     {
       std::unique_lock<std::mutex> lock(m_);
-      rt::WaitWhilePumping(lock, freeCv_, std::chrono::milliseconds(5), [&] { return driverDone_; },
-                           [&] { PumpIfDue(); });
+      rt::WaitWhilePumping(
+          lock, freeCv_, std::chrono::milliseconds(5), [&] { return driverDone_; }, [&] { PumpIfDue(); });
     }
     driver_.join();
     slots_.clear();
@@ -372,7 +372,8 @@ int DataFileStream::CommitPumping() {
   if (!pump_ || bytes_ < kCommitAsideBytes) return writer_.Commit();
   // The sync to the disk (and a re-encoding) of a large file: the window stays alive meanwhile.
   int err = 0;
-  rt::ParallelFor(1, 1, [&](size_t) { err = writer_.Commit(); }, pump_, kPumpMs);
+  rt::ParallelFor(
+      1, 1, [&](size_t) { err = writer_.Commit(); }, pump_, kPumpMs);
   return err;
 }
 

@@ -99,8 +99,8 @@ class DataFileStream {
   // The parallel path: batch b lives in slots_[b % slots_.size()] from its first row until its
   // text is written. Guarded by m_: filled_, ended_, consumed_, stored_, storeAbandoned_.
   std::vector<std::unique_ptr<Batch>> slots_;
-  size_t items_ = 0;     // batches of the pipeline; the last one takes every row past the others
-  size_t current_ = 0;   // the batch the rows go into
+  size_t items_ = 0;    // batches of the pipeline; the last one takes every row past the others
+  size_t current_ = 0;  // the batch the rows go into
   bool haveSlot_ = false;
   std::mutex m_;
   std::condition_variable filledCv_, freeCv_, storedCv_;

@@ -109,16 +109,21 @@ void GatheredBlock::RenderRow(int64_t row, std::string& out, std::string_view de
     const Column& c = cols_[k];
     if (row >= static_cast<int64_t>(c.kinds.size())) continue;
     switch (c.kinds[row]) {
-      case kNumber: cells[k].kind = DataCell::kNumber; cells[k].number = c.values[row]; break;
-      case kText: cells[k].kind = DataCell::kText; cells[k].text = c.texts.at(row); break;
+      case kNumber:
+        cells[k].kind = DataCell::kNumber;
+        cells[k].number = c.values[row];
+        break;
+      case kText:
+        cells[k].kind = DataCell::kText;
+        cells[k].text = c.texts.at(row);
+        break;
       default: break;
     }
   }
   AppendDataLine(out, cells, kDataFileColumns, decimal);
 }
 
-std::string RenderDataFile(const HeaderFields& h, const GatheredBlock& block, double now,
-                           std::string_view decimal) {
+std::string RenderDataFile(const HeaderFields& h, const GatheredBlock& block, double now, std::string_view decimal) {
   std::string s = RenderHeaderLine(h, now);
   s += "\r\n";
   for (int64_t r = 0; r < block.Rows(); ++r) {

@@ -75,8 +75,7 @@ class GatheredBlock {
 };
 
 // The whole file text (header, rows, the final empty line).
-std::string RenderDataFile(const HeaderFields& h, const GatheredBlock& block, double now,
-                           std::string_view decimal);
+std::string RenderDataFile(const HeaderFields& h, const GatheredBlock& block, double now, std::string_view decimal);
 
 // Replaces the file at path (through a temporary file renamed over it). Uses rt::Now() for the
 // date field and the user locale's decimal separator. 0 or a run-time error number.

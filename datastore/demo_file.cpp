@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kMu = 398600.4418;  // km^3 / s^2
 constexpr double kPi = 3.14159265358979;
-constexpr double kStep = 300;        // seconds between rows
+constexpr double kStep = 300;  // seconds between rows
 constexpr double kEnd = 5.5 * 86400;
 
 struct V3 {
@@ -157,8 +157,8 @@ std::string DemoFileText() {
   HeaderFields h;
   h.sourceCaption = "VantrelDemo.xlsx";
   h.sheetName = "Transfer";
-  h.cellFormula = "=0.001*MAX(A2:C" + last + ")+MAX(D2:D" + last + ")+MAX(E2:F" + last + ")+MAX(G2:K" +
-                  last + ")+MAX(L2:M" + last + ")+MAX(N2:O" + last + ")+MAX(P2:Q" + last +
+  h.cellFormula = "=0.001*MAX(A2:C" + last + ")+MAX(D2:D" + last + ")+MAX(E2:F" + last + ")+MAX(G2:K" + last +
+                  ")+MAX(L2:M" + last + ")+MAX(N2:O" + last + ")+MAX(P2:Q" + last +
                   ")+LEN(\"GEO satcom transfer kmdays valz\")";
   h.specScale = 0.001;
   h.plotTitle = "GEO satcom transfer kmdays valz";

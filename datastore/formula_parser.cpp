@@ -8,9 +8,8 @@ namespace {
 constexpr size_t npos = std::string::npos;
 }
 
-void Extraction_info(const std::string& formula, const std::string& prefix, double& scale,
-                     std::string& title, std::array<std::string, kSpecParts>& parts,
-                     std::string& keyWord) {
+void Extraction_info(const std::string& formula, const std::string& prefix, double& scale, std::string& title,
+                     std::array<std::string, kSpecParts>& parts, std::string& keyWord) {
   const std::string& f = formula;
   title = "Vantrel";
   scale = 1.0;

@@ -14,8 +14,7 @@ namespace vantrel::datastore {
 // it becomes "MAX" when the formula does not hold it. The scale is the number between "=" and
 // the first keyword, read with "." as the decimal point whatever the locale (0 or none gives 1).
 // Throws RtError 6 when that number is beyond the Double range (the scale then stays 1.0).
-void Extraction_info(const std::string& formula, const std::string& prefix, double& scale,
-                     std::string& title, std::array<std::string, kSpecParts>& parts,
-                     std::string& keyWord);
+void Extraction_info(const std::string& formula, const std::string& prefix, double& scale, std::string& title,
+                     std::array<std::string, kSpecParts>& parts, std::string& keyWord);
 
 }  // namespace vantrel::datastore

@@ -123,7 +123,8 @@ GatherEnd GatherAndWriteXls(DataStore& s, LoadWork& w, RoadWork& r) {
   out.KeepTables();  // the reader takes them instead of reading the file back
   const int openError = out.Open(w.CurrentDataFile, headLine);
   Stmt(w, [&] { App(r).CopyRange(gather, "A2:" + CellAddressXls(rows + 1, kDataFileColumns)); });
-  const bool walked = Stmt(w, [&] { App(r).ForEachCopiedRow([&](const std::vector<SheetCell>& row) { out.Add(row); }); });
+  const bool walked =
+      Stmt(w, [&] { App(r).ForEachCopiedRow([&](const std::vector<SheetCell>& row) { out.Add(row); }); });
   Stmt(w, [&] { App(r).SetCutCopyMode(false); });
 
   GatherEnd end = GatherEnd::kNotWritten;

@@ -15,8 +15,7 @@ namespace {
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // One pass over the usual field: optional "-", digits, an optional separator and digits, at most
 // 15 digits in all. The digits then form an exact integer N < 10^15 and N / 10^decimals is the
@@ -34,7 +33,8 @@ inline bool ShortNumber(std::string_view s, double& out) {
     if (d <= 9) {
       n = n * 10 + d;
       ++digits;
-      if (sep) ++frac; else ++intDigits;
+      if (sep) ++frac;
+      else ++intDigits;
     } else if (!sep && (*p == '.' || *p == ',')) {
       sep = *p;
     } else {
@@ -112,8 +112,7 @@ void SplitTabLineW(std::string_view line, SplitFields& out, bool penUpLabelMode)
   int64_t field = 1;
   while (true) {
     const void* hit = std::memchr(line.data() + start, '\t', line.size() - start);
-    const size_t tab = hit ? static_cast<size_t>(static_cast<const char*>(hit) - line.data())
-                           : line.size();
+    const size_t tab = hit ? static_cast<size_t>(static_cast<const char*>(hit) - line.data()) : line.size();
     std::string_view text = line.substr(start, tab - start);
     if (field <= kMaxFields) {
       out.field = field;

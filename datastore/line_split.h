@@ -13,13 +13,13 @@ inline constexpr int kMaxFields = 20;  // fields stored per line; more are count
 inline constexpr int kDataFileColumns = 17;
 
 struct SplitFields {
-  std::array<double, kMaxFields + 1> values{};      // 1..20; only the line's fields are written
-  std::array<std::string, kMaxFields + 1> texts;    // only 6, only in pen-up-label mode
-  int64_t count = 0;                                // fields of the line, also past 20
-  int64_t field = 0;                                // the field being converted (for reports)
+  std::array<double, kMaxFields + 1> values{};    // 1..20; only the line's fields are written
+  std::array<std::string, kMaxFields + 1> texts;  // only 6, only in pen-up-label mode
+  int64_t count = 0;                              // fields of the line, also past 20
+  int64_t field = 0;                              // the field being converted (for reports)
   // 1 when field 1, 5, 7, 12 or 14 exists and is empty.
   int empty1 = 0, empty5 = 0, empty7 = 0, empty12 = 0, empty14 = 0;
-  std::string label;                                // the label of field 6 ("" without one)
+  std::string label;  // the label of field 6 ("" without one)
 };
 
 // Splits line into fields: each is converted with ValNumW; field 6 gives the label (trimmed,

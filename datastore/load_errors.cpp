@@ -10,10 +10,16 @@ namespace vantrel::datastore {
 
 bool IsToleratedError(int n) {
   switch (n) {
-    case 53: case 52: case 5: case 50290: case 91: case 448: case 75: case 70: case 1004:
-      return true;
-    default:
-      return false;
+    case 53:
+    case 52:
+    case 5:
+    case 50290:
+    case 91:
+    case 448:
+    case 75:
+    case 70:
+    case 1004: return true;
+    default: return false;
   }
 }
 

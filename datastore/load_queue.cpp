@@ -65,10 +65,8 @@ void RequestLoad(LoadPrepare prepare) {
   LoadPrepare next = std::move(prepare);
   for (;;) {
     if (next) next();
-    if (Body())
-      Body()();
-    else
-      RunGuardedLoad();
+    if (Body()) Body()();
+    else RunGuardedLoad();
     if (q.pending.empty() || q.quit) break;
     next = std::move(q.pending.front());
     q.pending.pop_front();

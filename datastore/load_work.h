@@ -16,16 +16,7 @@ namespace vantrel::datastore {
 struct MemoryTables;
 
 // The seven parts of a specification formula, in their fixed order.
-enum SpecPart : int {
-  kPartXYZ = 0,
-  kPartT,
-  kPartEvents,
-  kPartQuater,
-  kPartSApY,
-  kPartSAmY,
-  kPartValZ,
-  kSpecParts
-};
+enum SpecPart : int { kPartXYZ = 0, kPartT, kPartEvents, kPartQuater, kPartSApY, kPartSAmY, kPartValZ, kSpecParts };
 
 // First and last row and column of one range of the specification.
 struct RangeBounds {
@@ -34,9 +25,9 @@ struct RangeBounds {
 
 struct LoadWork {
   // Attachment to the spreadsheet.
-  double attachError = 0;     // 0, or 429 once the attachment failed for good
+  double attachError = 0;  // 0, or 429 once the attachment failed for good
   double attachAttempts = 0;
-  double boxAnswer = 0;       // answer of the last message box of the load
+  double boxAnswer = 0;         // answer of the last message box of the load
   bool fileFaultShown = false;  // a workbook or file fault was told to the user in this load
 
   // File names.
@@ -44,7 +35,7 @@ struct LoadWork {
   std::string CurrentDataFile;
   std::string currentDataFileMapped;  // CurrentDataFile as the VirtualStore mapping gives it
   std::string DemoDataFile;
-  std::string numberFormat;           // "0.0000000000"
+  std::string numberFormat;  // "0.0000000000"
 
   // Specification.
   std::string cellFormula;

@@ -12,9 +12,7 @@ using numerics::Vec3;
 
 namespace {
 
-Vec3 Row(const NumTable<5>& t, int64_t r, double s) {
-  return Vec3(t.Get(r, 1) / s, t.Get(r, 2) / s, t.Get(r, 3) / s);
-}
+Vec3 Row(const NumTable<5>& t, int64_t r, double s) { return Vec3(t.Get(r, 1) / s, t.Get(r, 2) / s, t.Get(r, 3) / s); }
 
 void SetRow(NumTable<5>& t, int64_t r, const Vec3& v) {
   double* row = (t.StoredRows() > r) ? t.RowPtr(r) : nullptr;

@@ -70,7 +70,9 @@ void OneColumnPart(DataStore& s, LoadWork& w, int part, const char* label) {
       mark = false;
     }
   }
-  Stmt(w, [&] { GrowRangeXls(text, b.firstCol, b.lastCol, b.firstRow, b.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
+  Stmt(w, [&] {
+    GrowRangeXls(text, b.firstCol, b.lastCol, b.firstRow, b.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula);
+  });
 }
 
 }  // namespace
@@ -202,7 +204,9 @@ void TimePart(DataStore& s, LoadWork& w) {
   } else {
     s.SettingsBlock.TimeRangeGiven = 0.0;
   }
-  Stmt(w, [&] { GrowRangeXls(text, t.firstCol, t.lastCol, t.firstRow, t.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
+  Stmt(w, [&] {
+    GrowRangeXls(text, t.firstCol, t.lastCol, t.firstRow, t.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula);
+  });
 }
 
 // 5. Quater: values only as one cell or four columns.
@@ -218,7 +222,9 @@ void QuaterPart(DataStore& s, LoadWork& w) {
       q.lastRow = q.firstRow;
     }
   }
-  Stmt(w, [&] { GrowRangeXls(text, q.firstCol, q.lastCol, q.firstRow, q.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula); });
+  Stmt(w, [&] {
+    GrowRangeXls(text, q.firstCol, q.lastCol, q.firstRow, q.lastRow, w.SpecFound, w.num1, w.num2, w.cellFormula);
+  });
   w.valuesOnly[kPartQuater - kPartEvents] = !text.empty() && q.lastCol - q.firstCol + 1 == 4;
 }
 

@@ -36,7 +36,8 @@ void SettingsTableW(int mode) {
     }
     return;
   }
-  for (int i = 0; i < kFirstColourField; ++i) SetSettingsField(s.SettingsBlock, i, SettingsEntryValue(s.SettingsArr[i]));
+  for (int i = 0; i < kFirstColourField; ++i)
+    SetSettingsField(s.SettingsBlock, i, SettingsEntryValue(s.SettingsArr[i]));
   for (int i = kFirstColourField; i <= kLastColourField; ++i) {
     SettingsEntry& e = s.SettingsArr[i];
     double v;
@@ -52,7 +53,8 @@ void SettingsTableW(int mode) {
     if (v < 0 || v > 255) e = {SettingsEntry::kNumber, ClampColour(v), {}};
     SetSettingsField(s.SettingsBlock, i, ClampColour(SettingsEntryValue(e)));
   }
-  for (int i = kLastColourField + 1; i < kSettingsFields; ++i) SetSettingsField(s.SettingsBlock, i, SettingsEntryValue(s.SettingsArr[i]));
+  for (int i = kLastColourField + 1; i < kSettingsFields; ++i)
+    SetSettingsField(s.SettingsBlock, i, SettingsEntryValue(s.SettingsArr[i]));
 }
 
 void UseSettingsW(int mode, double& noneStored) {
@@ -64,7 +66,7 @@ void UseSettingsW(int mode, double& noneStored) {
       const SettingsEntry& e = s.SettingsArr[i];
       std::string text = e.kind == SettingsEntry::kNumber ? rt::CStr(e.number)
                          : e.kind == SettingsEntry::kText ? e.text
-                                                           : std::string();
+                                                          : std::string();
       platform::SaveSetting(app, kSection, SettingsKey(i), text);
     }
     return;

@@ -7,8 +7,8 @@ namespace {
 double* FieldOf(SettingsRecord& r, int entry) {
   if (entry >= 11 && entry <= 28) {
     int k = entry - 11;
-    Rgb* colours[] = {&r.ColourAxisLabels, &r.ColourAxis, &r.ColourPlotNominal,
-                                   &r.ColourPlotEvents, &r.ColourSphere, &r.ColourBackground};
+    Rgb* colours[] = {&r.ColourAxisLabels, &r.ColourAxis,   &r.ColourPlotNominal,
+                      &r.ColourPlotEvents, &r.ColourSphere, &r.ColourBackground};
     return &(*colours[k / 3])[k % 3];
   }
   switch (entry) {

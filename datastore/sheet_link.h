@@ -19,7 +19,7 @@ using BookId = int64_t;
 struct SheetCell {
   bool numeric = false;  // a number, a date or a boolean
   double number = 0;
-  std::string text;      // the value as text ("" for an empty cell)
+  std::string text;  // the value as text ("" for an empty cell)
   double AsDouble() const { return numeric ? number : 0.0; }
 };
 
@@ -67,7 +67,8 @@ class SheetLink {
   virtual void PasteValues(BookId book, const std::string& cell) = 0;
   virtual void SetCutCopyMode(bool on) = 0;
   // Column width and number format of columns such as "A:R" or "G:G".
-  virtual void FormatColumns(BookId book, const std::string& columns, double width, const std::string& numberFormat) = 0;
+  virtual void FormatColumns(BookId book, const std::string& columns, double width,
+                             const std::string& numberFormat) = 0;
   // The cells of the copied range, one call per row from its top, one cell per column: numbers
   // and dates as numbers, every other cell as its displayed text ("" for an empty one). The
   // system clipboard is not used.

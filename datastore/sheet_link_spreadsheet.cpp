@@ -123,9 +123,6 @@ class SpreadsheetLink : public SheetLink {
 
 }  // namespace
 
-std::shared_ptr<SheetLink> AttachSpreadsheetLayer() {
-  return std::make_shared<SpreadsheetLink>(ss::GetRunning());
-}
+std::shared_ptr<SheetLink> AttachSpreadsheetLayer() { return std::make_shared<SpreadsheetLink>(ss::GetRunning()); }
 
 }  // namespace vantrel::datastore
-

@@ -160,9 +160,7 @@ bool SpecCellStep(DataStore& s, LoadWork& w, RoadWork& r) {
   // 13-14. Keep the formula; select the user's cell again.
   s.LastFormula = w.cellFormula;
   if (haveBook)
-    Stmt(w, [&] {
-      App(r).SelectCell(r.source, static_cast<int64_t>(r.userRow), static_cast<int64_t>(r.userCol));
-    });
+    Stmt(w, [&] { App(r).SelectCell(r.source, static_cast<int64_t>(r.userRow), static_cast<int64_t>(r.userCol)); });
   return true;
 }
 

@@ -5,8 +5,7 @@
 
 namespace vantrel::datastore {
 
-DataStore::DataStore()
-    : MainWindow(std::make_shared<NullMainWindow>()), View(std::make_shared<NullView>()) {}
+DataStore::DataStore() : MainWindow(std::make_shared<NullMainWindow>()), View(std::make_shared<NullView>()) {}
 
 namespace {
 constinit rt::ServiceSlot<DataStore> g_store{&rt::MakeDefault<DataStore>};
@@ -18,9 +17,7 @@ void SetStore(std::shared_ptr<DataStore> store) { g_store.set(std::move(store));
 
 ScopedStore::ScopedStore() : scope_(g_store, std::make_shared<DataStore>()) {}
 
-ScopedStore::ScopedStore(std::shared_ptr<MainWindowServices> main,
-                         std::shared_ptr<ViewServices> view)
-    : ScopedStore() {
+ScopedStore::ScopedStore(std::shared_ptr<MainWindowServices> main, std::shared_ptr<ViewServices> view) : ScopedStore() {
   if (main) store().MainWindow = std::move(main);
   if (view) store().View = std::move(view);
 }

@@ -83,9 +83,9 @@ struct LoaderSteps {
 // Stand-ins that tests and benchmarks put in place of the parts of a load that reach outside
 // the store; each empty one means the real part.
 struct LoadSeams {
-  std::function<void()> loadBody;     // one whole load, in place of RunOneLoad
+  std::function<void()> loadBody;  // one whole load, in place of RunOneLoad
   LoaderSteps loaderSteps;
-  SheetConnector sheetConnector;      // the running spreadsheet
+  SheetConnector sheetConnector;          // the running spreadsheet
   platform::ToolRunner associationTools;  // the desktop tools the file association runs
 };
 
@@ -93,18 +93,18 @@ struct DataStore {
   DataStore();
 
   // --- data tables -------------------------------------------------------------------------
-  NumTable<5> DataTable;     // 0 time (days), 1..3 X Y Z, 4 break flag (-1 interrupted, 0 joined)
-  NumTable<2> EventsTable;   // 0 event time, 1 event value
+  NumTable<5> DataTable;       // 0 time (days), 1..3 X Y Z, 4 break flag (-1 interrupted, 0 joined)
+  NumTable<2> EventsTable;     // 0 event time, 1 event value
   EventsListTable EventsList;  // per event number: time and label text
-  TextColumn PointLabels;    // label per DataTable row (pen-up-label mode)
-  NumTable<5> QuaterTable;   // 0 time, 1..4 q1..q4 (pen-up mode: second polyline X Y Z, flag)
-  NumTable<2> SApYTable;     // time, angle of the +Y solar array
-  NumTable<2> SAmYTable;     // time, angle of the -Y solar array
-  NumTable<2> ValZTable;     // time, value colouring the trajectory
+  TextColumn PointLabels;      // label per DataTable row (pen-up-label mode)
+  NumTable<5> QuaterTable;     // 0 time, 1..4 q1..q4 (pen-up mode: second polyline X Y Z, flag)
+  NumTable<2> SApYTable;       // time, angle of the +Y solar array
+  NumTable<2> SAmYTable;       // time, angle of the -Y solar array
+  NumTable<2> ValZTable;       // time, value colouring the trajectory
 
   // --- row counters --------------------------------------------------------------------------
-  int32_t LastDataRow = 0;   // index of the last filled DataTable row
-  int32_t EventCount = 0;    // number of event entries (1 when the data hold none)
+  int32_t LastDataRow = 0;  // index of the last filled DataTable row
+  int32_t EventCount = 0;   // number of event entries (1 when the data hold none)
   double QuaterRows = 0;
   double SApYRows = 0;
   double SAmYRows = 0;
@@ -115,7 +115,7 @@ struct DataStore {
   double SceneFitDone = 0;
   double DataFitted = 0;
   double ResizeDone = 0;
-  double SourceMode = 0;     // 0 worksheet (or the named file in data-file mode), 1 demo, 2 named file
+  double SourceMode = 0;  // 0 worksheet (or the named file in data-file mode), 1 demo, 2 named file
   double ExcelUsed = 0;
   double ExcelWatchState = 0;
   double EventsGiven = 0;
@@ -127,34 +127,34 @@ struct DataStore {
   std::string PendingFormula;
   double FormulaChanged = 0;
   std::string PlotTitle;
-  double ScaleFactor = 0;    // 1.0 once the view object exists
+  double ScaleFactor = 0;  // 1.0 once the view object exists
 
   // --- title-mode flags and values ------------------------------------------------------------
   double PenUpMode = 0;
   double PenUpLabelMode = 0;
   double OneColumnMode = 0;
   double ValuesMode = 0;
-  double ValAxis = 0;        // 1 x, 2 y, 3 z
+  double ValAxis = 0;  // 1 x, 2 y, 3 z
   double QuaterOrderAlt = 0;
   double MoonMode = 0;
-  double CentralBody = 0;    // 1 Sun .. 6 Jupiter, 11 Moon; 0 (Empty) until a load sets it
+  double CentralBody = 0;  // 1 Sun .. 6 Jupiter, 11 Moon; 0 (Empty) until a load sets it
   double EarthMoonMode = 0;
   double MoonDistance = 0;
-  double LengthsInKm = 0;    // True (-1) when the data lengths are in kilometres
+  double LengthsInKm = 0;  // True (-1) when the data lengths are in kilometres
   double IsoScaleMode = 0;
   double ValZMin = 0, ValZMax = 0;
   double Col0Min = 0, Col0Max = 0;
 
   // --- settings ------------------------------------------------------------------------------
-  SettingsRecord SettingsBlock;         // live values
-  SettingsRecord FactorySettingsBlock;  // start-up snapshot
-  SettingsRecord DemoBackupBlock;       // the user's values while the help-page demo runs
+  SettingsRecord SettingsBlock;                // live values
+  SettingsRecord FactorySettingsBlock;         // start-up snapshot
+  SettingsRecord DemoBackupBlock;              // the user's values while the help-page demo runs
   std::array<SettingsEntry, 101> SettingsArr;  // the stored option list
   StringSettingsRecord StringSettings;
 
   // --- animation and movie -------------------------------------------------------------------
-  double STEPPT = 0;         // rows per animation step
-  double AnimState = 0;      // 0 advance, 1 hold, 2 first row read
+  double STEPPT = 0;     // rows per animation step
+  double AnimState = 0;  // 0 advance, 1 hold, 2 first row read
   MovieFilePartsRecord MovieFileParts;
 
   // --- main-window module values the loader reads or writes ---------------------------------
@@ -175,7 +175,7 @@ struct DataStore {
   LoadQueueState LoadQueue;
   WatcherState Watcher;
   AssociationState Association;
-  InterfaceGridT InterfaceCells;            // the cells pushed through ClassInterface
+  InterfaceGridT InterfaceCells;  // the cells pushed through ClassInterface
   InterfaceEventGridT InterfaceEventCells;
   LoadSeams Seams;
 };
@@ -189,8 +189,7 @@ void SetStore(std::shared_ptr<DataStore> store);
 class ScopedStore {
  public:
   ScopedStore();
-  explicit ScopedStore(std::shared_ptr<MainWindowServices> main,
-                       std::shared_ptr<ViewServices> view = nullptr);
+  explicit ScopedStore(std::shared_ptr<MainWindowServices> main, std::shared_ptr<ViewServices> view = nullptr);
   ~ScopedStore();
   ScopedStore(const ScopedStore&) = delete;
   ScopedStore& operator=(const ScopedStore&) = delete;

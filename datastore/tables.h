@@ -13,7 +13,7 @@
 
 namespace vantrel::datastore {
 
-inline constexpr int64_t kTableRows = 1048576;   // rows 0 to kLastTableRow
+inline constexpr int64_t kTableRows = 1048576;  // rows 0 to kLastTableRow
 inline constexpr int64_t kLastTableRow = kTableRows - 1;
 
 namespace detail {

@@ -23,10 +23,10 @@ constexpr uint64_t kWritebackBytes = 8u << 20;
 
 // Code points of Windows-1252 bytes 0x80 to 0x9F (the five unassigned bytes map to the C1
 // controls of the same value, as the system's own conversion does).
-constexpr uint16_t k1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr uint16_t k1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 int To1252(uint32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
@@ -489,9 +489,7 @@ int AtomicTextWriter::Commit() {
         // Cut before a sequence that the chunk does not hold whole.
         size_t cut = have;
         size_t lead = have;
-        while (lead > 0 && have - lead < 4 &&
-               (static_cast<unsigned char>(chunk[lead - 1]) & 0xC0) == 0x80)
-          --lead;
+        while (lead > 0 && have - lead < 4 && (static_cast<unsigned char>(chunk[lead - 1]) & 0xC0) == 0x80) --lead;
         if (lead > 0 && static_cast<unsigned char>(chunk[lead - 1]) >= 0xC0 &&
             lead - 1 + rt::utf8::SeqLen(static_cast<unsigned char>(chunk[lead - 1])) > have)
           cut = lead - 1;

@@ -65,8 +65,8 @@ class InputFile {
   int fd_ = -1;
   std::vector<char> buf_;
   size_t pos_ = 0, end_ = 0;
-  bool atEof_ = false;      // the descriptor has no more bytes
-  bool decided_ = false;    // encoding decided
+  bool atEof_ = false;    // the descriptor has no more bytes
+  bool decided_ = false;  // encoding decided
   bool cp1252_ = false;
   bool bomChecked_ = false;
   int error_ = 0;

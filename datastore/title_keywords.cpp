@@ -16,8 +16,7 @@ void CutWordW(const std::string& word, std::string& text) {
   }
 }
 
-void QuietConvertA1(const std::string& range, double& firstCol, double& lastCol,
-                    double& firstRow, double& lastRow) {
+void QuietConvertA1(const std::string& range, double& firstCol, double& lastCol, double& firstRow, double& lastRow) {
   std::string s;
   for (char c : range) {
     if (c == ' ' || c == '$') continue;
@@ -54,9 +53,7 @@ void QuietConvertA1(const std::string& range, double& firstCol, double& lastCol,
 
 namespace {
 
-bool Has(const std::string& title, const char* word) {
-  return rt::LCase(title).find(word) != std::string::npos;
-}
+bool Has(const std::string& title, const char* word) { return rt::LCase(title).find(word) != std::string::npos; }
 
 }  // namespace
 
@@ -105,9 +102,8 @@ void PenUpKeywords(DataStore& s, LoadWork& w) {
     s.OneColumnMode = 1;
     CutWordW("column", title);
   }
-  if (s.PenUpMode == 1 && w.Ncol2 - w.Ncol1 + 1 == 3 && parts[kPartT].empty() &&
-      parts[kPartEvents].empty() && parts[kPartQuater].empty() && parts[kPartSApY].empty() &&
-      parts[kPartSAmY].empty())
+  if (s.PenUpMode == 1 && w.Ncol2 - w.Ncol1 + 1 == 3 && parts[kPartT].empty() && parts[kPartEvents].empty() &&
+      parts[kPartQuater].empty() && parts[kPartSApY].empty() && parts[kPartSAmY].empty())
     w.PenUpXyzOnly = 1;
 }
 
@@ -120,10 +116,9 @@ void AxisOrderKeywords(std::string& title, LoadWork& w) {
     const char* shift;
     const char* swap;
   };
-  static const AxisWord kAxisWords[] = {
-      {"xyz", "0 rien \xC3\xA0 faire", ""}, {"yzx", "1 permutcirculaire", ""},
-      {"zxy", "2 permutcirculaire", ""},    {"yxz", "", "1 echange x y"},
-      {"xzy", "", "2 echange y z"},         {"zyx", "", "3 echange x z"}};
+  static const AxisWord kAxisWords[] = {{"xyz", "0 rien \xC3\xA0 faire", ""}, {"yzx", "1 permutcirculaire", ""},
+                                        {"zxy", "2 permutcirculaire", ""},    {"yxz", "", "1 echange x y"},
+                                        {"xzy", "", "2 echange y z"},         {"zyx", "", "3 echange x z"}};
   for (const AxisWord& a : kAxisWords) {
     if (!Has(title, a.word)) continue;
     w.AxisShiftCode = a.shift;
@@ -145,10 +140,9 @@ void UnitKeywords(DataStore& s, LoadWork& w) {
     double metres;
   };
   static const UnitWord kUnitWords[] = {
-      {"seconds", "seconds", 1, 2}, {" s ", " s", 1, 2},         {"metres", "metres", 2, 1},
-      {" m ", " m", 2, 1},          {" ms ", " ms", 1, 1},       {" sm ", " sm", 1, 1},
-      {"kmdays", "kmdays", 0, 0},   {"kmday", "kmday", 0, 0},    {"km", "km", 1, 0},
-      {"days", "days", 0, 2},       {"day", "day", 0, 2}};
+      {"seconds", "seconds", 1, 2}, {" s ", " s", 1, 2},    {"metres", "metres", 2, 1}, {" m ", " m", 2, 1},
+      {" ms ", " ms", 1, 1},        {" sm ", " sm", 1, 1},  {"kmdays", "kmdays", 0, 0}, {"kmday", "kmday", 0, 0},
+      {"km", "km", 1, 0},           {"days", "days", 0, 2}, {"day", "day", 0, 2}};
   for (const UnitWord& u : kUnitWords) {
     if (!Has(title, u.test)) continue;
     if (u.seconds != 2) w.TimeInSeconds = u.seconds == 1 ? kTrue : kFalse;

@@ -16,11 +16,10 @@ void CutWordW(const std::string& word, std::string& text);
 
 // Reads an A1 range text into its first and last column and row (a single cell gives 0 as last
 // column and row); outputs stay untouched for a text it cannot read.
-using ConvertA1Fn = std::function<void(const std::string& range, double& firstCol,
-                                       double& lastCol, double& firstRow, double& lastRow)>;
+using ConvertA1Fn =
+    std::function<void(const std::string& range, double& firstCol, double& lastCol, double& firstRow, double& lastRow)>;
 // A quiet reader of "A10:C200" and "AB12" ("$" and blanks ignored, any letter case).
-void QuietConvertA1(const std::string& range, double& firstCol, double& lastCol,
-                    double& firstRow, double& lastRow);
+void QuietConvertA1(const std::string& range, double& firstCol, double& lastCol, double& firstRow, double& lastRow);
 
 // The reading pass on s.PlotTitle: sets PenUpLabelMode, PenUpMode, OneColumnMode,
 // TimeRangeGiven, LengthsInKm, EarthMoonMode and NedViewOn in s; TimeInSeconds,

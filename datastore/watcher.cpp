@@ -141,7 +141,10 @@ void WatchCall::ReadActiveCell() {
   int64_t n = 0;
   std::string caption, sheet;
   Stmt([&] { (void)App().Name(); });
-  Stmt([&] { book = App().ActiveWorkbook(); (void)App().WorkbookName(book); });
+  Stmt([&] {
+    book = App().ActiveWorkbook();
+    (void)App().WorkbookName(book);
+  });
   Stmt([&] { n = App().WindowsCount(book); });
   Stmt([&] { caption = App().WindowCaption(book, n); });
   Stmt([&] { sheet = App().ActiveSheetName(book); });
@@ -207,8 +210,7 @@ void WatchCall::Run() {
     }
     if (!toReload) toReload = TypedSpecificationAsksReload();
     if (toReload) Reload();
-  } catch (const Leave&) {
-  }
+  } catch (const Leave&) {}
 }
 
 }  // namespace

@@ -67,8 +67,7 @@ RoadEnd WorksheetRoad(DataStore& s, LoadWork& w, RoadWork& r) {
   // 1-3. Attachment; from here the general error rule holds.
   Attach(s, w, r);
   s.ExcelUsed = 0;
-  if (w.attachError != 429 || !(s.CmdLineInfo.DataFileMode == 1 || s.SourceMode == 2))
-    s.ExcelUsed = 1;
+  if (w.attachError != 429 || !(s.CmdLineInfo.DataFileMode == 1 || s.SourceMode == 2)) s.ExcelUsed = 1;
   // 4.
   Stmt(w, [&] { r.versionText = App(r).Version(); });
   w.NoSpecFlag = 0;

@@ -14,11 +14,11 @@ namespace vantrel::datastore {
 
 // Working values of the road, fresh at every load.
 struct RoadWork {
-  std::shared_ptr<SheetLink> app;  // null when the attachment failed
-  BookId source = 0;               // the workbook of the specification cell
-  std::string versionText;         // the spreadsheet's Version
-  double userRow = 0, userCol = 0; // the cell the user had selected
-  double cellValue = 0;            // the active cell's value as a Double
+  std::shared_ptr<SheetLink> app;   // null when the attachment failed
+  BookId source = 0;                // the workbook of the specification cell
+  std::string versionText;          // the spreadsheet's Version
+  double userRow = 0, userCol = 0;  // the cell the user had selected
+  double cellValue = 0;             // the active cell's value as a Double
   int gatherPasses = 0;
 };
 
@@ -26,8 +26,8 @@ struct RoadWork {
 SheetLink& App(RoadWork& r);
 
 enum class RoadEnd {
-  kRead,      // go on with the reading of the data file
-  kEndLoad,   // the load ends here (a bad XYZ range, or the program is ending)
+  kRead,     // go on with the reading of the data file
+  kEndLoad,  // the load ends here (a bad XYZ range, or the program is ending)
 };
 
 // The whole road, from the attachment to the gathering. Attachment failures take the attach

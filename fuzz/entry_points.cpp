@@ -184,7 +184,8 @@ void ReadDataFile(const uint8_t* data, size_t size, bool compare) {
   parallel.readThreads = 3;
   parallel.chunkBytes = 1 + size % 61;
   const std::string b = ReadDataFileAt(file.path().c_str(), parallel, &parallelLog);
-  if (a != b || serialLog != parallelLog) Disagree("the data file read on several threads", a + "\n" + serialLog, b + "\n" + parallelLog);
+  if (a != b || serialLog != parallelLog)
+    Disagree("the data file read on several threads", a + "\n" + serialLog, b + "\n" + parallelLog);
 }
 }  // namespace
 
@@ -366,12 +367,19 @@ Parts XlsxParts() {
        "<workbook xmlns:r=\"r\"><workbookPr date1904=\"false\"/><bookViews><workbookView activeTab=\"1\"/></bookViews>"
        "<sheets><sheet name=\"Notes\" sheetId=\"1\" r:id=\"rId2\"/><sheet name=\"Orbit\" sheetId=\"2\" r:id=\"rId3\"/>"
        "</sheets></workbook>"},
-      {"xl/_rels/workbook.xml.rels",
-       "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel + "styles\" Target=\"styles.xml\"/>"
-       "<Relationship Id=\"rId2\" Type=\"" + rel + "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-       "<Relationship Id=\"rId3\" Type=\"" + rel + "worksheet\" Target=\"worksheets/sheet2.xml\"/>"
-       "<Relationship Id=\"rId4\" Type=\"" + rel + "worksheet\" Target=\"worksheets/sheet3.xml\"/>"
-       "<Relationship Id=\"rId5\" Type=\"" + rel + "sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
+      {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
+                                         "styles\" Target=\"styles.xml\"/>"
+                                         "<Relationship Id=\"rId2\" Type=\"" +
+                                         rel +
+                                         "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                                         "<Relationship Id=\"rId3\" Type=\"" +
+                                         rel +
+                                         "worksheet\" Target=\"worksheets/sheet2.xml\"/>"
+                                         "<Relationship Id=\"rId4\" Type=\"" +
+                                         rel +
+                                         "worksheet\" Target=\"worksheets/sheet3.xml\"/>"
+                                         "<Relationship Id=\"rId5\" Type=\"" +
+                                         rel + "sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
       {"xl/sharedStrings.xml", sst},
       {"xl/styles.xml",
        "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"0.0000\"/><numFmt numFmtId=\"165\" "
@@ -390,38 +398,41 @@ Parts XlsxParts() {
 
 // The small ods the content, settings and style inputs are put into.
 Parts OdsParts() {
-  const std::string ns =
-      " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
-      " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
-      " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
-      " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
-      " xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\""
-      " xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\""
-      " xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"";
+  const std::string ns = " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+                         " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+                         " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+                         " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+                         " xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\""
+                         " xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\""
+                         " xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"";
   return {
       {"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-      {"styles.xml", "<office:document-styles" + ns + "><office:styles><number:number-style style:name=\"N2\">"
-                     "<number:number number:decimal-places=\"2\" number:min-integer-digits=\"1\"/></number:number-style>"
-                     "</office:styles></office:document-styles>"},
+      {"styles.xml",
+       "<office:document-styles" + ns +
+           "><office:styles><number:number-style style:name=\"N2\">"
+           "<number:number number:decimal-places=\"2\" number:min-integer-digits=\"1\"/></number:number-style>"
+           "</office:styles></office:document-styles>"},
       {"content.xml",
-       "<office:document-content" + ns + "><office:automatic-styles><style:style style:name=\"ce1\" "
-       "style:family=\"table-cell\" style:data-style-name=\"N2\"/></office:automatic-styles><office:body>"
-       "<office:spreadsheet><table:table table:name=\"Notes\"><table:table-row><table:table-cell office:value-type="
-       "\"string\"><text:p>a</text:p></table:table-cell><table:table-cell table:style-name=\"ce1\" office:value-type="
-       "\"float\" office:value=\"1.5\"><text:p>1.50</text:p></table:table-cell></table:table-row></table:table>"
-       "<table:table table:name=\"Orbit\"><table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
-       "table:formula=\"of:=[.A1]*2\" office:value-type=\"float\" office:value=\"3\"><text:p>3</text:p>"
-       "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>"
-       "</office:document-content>"},
+       "<office:document-content" + ns +
+           "><office:automatic-styles><style:style style:name=\"ce1\" "
+           "style:family=\"table-cell\" style:data-style-name=\"N2\"/></office:automatic-styles><office:body>"
+           "<office:spreadsheet><table:table table:name=\"Notes\"><table:table-row><table:table-cell office:value-type="
+           "\"string\"><text:p>a</text:p></table:table-cell><table:table-cell table:style-name=\"ce1\" office:value-type="
+           "\"float\" office:value=\"1.5\"><text:p>1.50</text:p></table:table-cell></table:table-row></table:table>"
+           "<table:table table:name=\"Orbit\"><table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
+           "table:formula=\"of:=[.A1]*2\" office:value-type=\"float\" office:value=\"3\"><text:p>3</text:p>"
+           "</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>"
+           "</office:document-content>"},
       {"settings.xml",
-       "<office:document-settings" + ns + "><office:settings><config:config-item-set config:name=\"ooo:view-settings\">"
-       "<config:config-item-map-indexed config:name=\"Views\"><config:config-item-map-entry><config:config-item "
-       "config:name=\"ActiveTable\" config:type=\"string\">Orbit</config:config-item><config:config-item-map-named "
-       "config:name=\"Tables\"><config:config-item-map-entry config:name=\"Orbit\"><config:config-item config:name="
-       "\"CursorPositionX\" config:type=\"int\">1</config:config-item><config:config-item config:name="
-       "\"CursorPositionY\" config:type=\"int\">2</config:config-item></config:config-item-map-entry>"
-       "</config:config-item-map-named></config:config-item-map-entry></config:config-item-map-indexed>"
-       "</config:config-item-set></office:settings></office:document-settings>"},
+       "<office:document-settings" + ns +
+           "><office:settings><config:config-item-set config:name=\"ooo:view-settings\">"
+           "<config:config-item-map-indexed config:name=\"Views\"><config:config-item-map-entry><config:config-item "
+           "config:name=\"ActiveTable\" config:type=\"string\">Orbit</config:config-item><config:config-item-map-named "
+           "config:name=\"Tables\"><config:config-item-map-entry config:name=\"Orbit\"><config:config-item config:name="
+           "\"CursorPositionX\" config:type=\"int\">1</config:config-item><config:config-item config:name="
+           "\"CursorPositionY\" config:type=\"int\">2</config:config-item></config:config-item-map-entry>"
+           "</config:config-item-map-named></config:config-item-map-entry></config:config-item-map-indexed>"
+           "</config:config-item-set></office:settings></office:document-settings>"},
   };
 }
 
@@ -486,8 +497,7 @@ bool UseKeyStore(const std::string& file, const std::vector<std::string>& paths)
   auto step = [](auto&& f) {
     try {
       f();
-    } catch (const rt::RtError&) {
-    }
+    } catch (const rt::RtError&) {}
   };
   const std::string exts = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.vnx\\";
   step([&] { (void)reg.RegRead("HKCR\\.vnx\\"); });
@@ -554,7 +564,8 @@ void KeyStore(const uint8_t* data, size_t size) {
       const size_t t2 = line.find('\t', t1 + 1);
       const size_t t3 = t2 == std::string_view::npos ? t2 : line.find('\t', t2 + 1);
       std::string p = unescape(line.substr(t1 + 1, t2 == std::string_view::npos ? t2 : t2 - t1 - 1));
-      if (t2 != std::string_view::npos) p += unescape(line.substr(t2 + 1, t3 == std::string_view::npos ? t3 : t3 - t2 - 1));
+      if (t2 != std::string_view::npos)
+        p += unescape(line.substr(t2 + 1, t3 == std::string_view::npos ? t3 : t3 - t2 - 1));
       paths.push_back(std::move(p));
     }
     b = e + 1;
@@ -585,8 +596,8 @@ const std::string& CommandLineFolder() {
         "From: \tBook1\tSheet1\t=MAX(A2:C3)+LEN(\"Track km\")\t1.0000000000\tTrack km\tDate 2024/03/05 14:07:09\t"
         "Vantrel data file 2024\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n1\t2\t3\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"
         "4\t5\t6\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n";
-    for (const char* name : {"current.vnx", "demo.vnx", "track.vnx", "my track.vnx", "a,b.vnx", "q\"uote.vnx",
-                             "TRACK.VNX", "track"}) {
+    for (const char* name :
+         {"current.vnx", "demo.vnx", "track.vnx", "my track.vnx", "a,b.vnx", "q\"uote.vnx", "TRACK.VNX", "track"}) {
       if (FILE* f = std::fopen((d + "/" + name).c_str(), "wb")) {
         std::fwrite(track.data(), 1, track.size(), f);
         std::fclose(f);

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string said = std::strcmp(argv[1], "workbook") == 0 ? vantrel::fuzz::WorkbookFile(argv[2])
-                                                                  : vantrel::fuzz::DataFileAt(argv[2]);
+                                                                 : vantrel::fuzz::DataFileAt(argv[2]);
   std::printf("%s\n", said.empty() ? "read" : said.c_str());
   return 0;
 }

@@ -7,8 +7,7 @@
 
 namespace vantrel::numerics {
 
-void LonLatToXYZ(double lon, double lat, double r, double cx, double cy, double cz, double& x,
-                 double& y, double& z) {
+void LonLatToXYZ(double lon, double lat, double r, double cx, double cy, double cz, double& x, double& y, double& z) {
   const double lam = kPi * (lon / 180), phi = kPi * (lat / 180);
   x = cx + r * std::cos(phi) * std::sin(lam);
   y = cy + r * std::cos(phi) * std::cos(lam);
@@ -31,8 +30,8 @@ int GeodeticToEcef(double lat, double lon, double h, double& X, double& Y, doubl
   return 1;
 }
 
-int LocalToEcefW(double lat, double lon, double h, double n, double e, double d, double& X,
-                 double& Y, double& Z, double scale) {
+int LocalToEcefW(double lat, double lon, double h, double n, double e, double d, double& X, double& Y, double& Z,
+                 double scale) {
   double X0, Y0, Z0;
   GeodeticToEcef(lat, lon, h, X0, Y0, Z0);
   const double lam = DegToRad(lon);
@@ -47,8 +46,6 @@ int LocalToEcefW(double lat, double lon, double h, double n, double e, double d,
   return 1;
 }
 
-float Atan2Var(double y, double x) {
-  return Atn2Sng(static_cast<float>(x), static_cast<float>(y));
-}
+float Atan2Var(double y, double x) { return Atn2Sng(static_cast<float>(x), static_cast<float>(y)); }
 
 }  // namespace vantrel::numerics

@@ -19,8 +19,7 @@ void DateToJD(double y, double m, double d, double& jd, double& jd0) {
     s += kMonthDays[i - 1];
   }
   const double base = (y + 4712) * 365;
-  const double leap = m >= 3 ? std::floor(std::fabs((y + 4712) / 4))
-                             : std::floor(std::fabs((y + 4712 - 1) / 4));
+  const double leap = m >= 3 ? std::floor(std::fabs((y + 4712) / 4)) : std::floor(std::fabs((y + 4712 - 1) / 4));
   const double first = (m < 3 && y == -4712) ? 0 : 1;
   const bool gregorian = y > 1582 || (y == 1582 && m > 10) || (y == 1582 && m == 10 && d > 14);
   double g = 0;  // Julian calendar, the ten missing days of October 1582 included

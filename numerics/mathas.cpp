@@ -26,8 +26,7 @@ double Acos(double x) {
   const double u = std::fabs(x) - 1.0;
   if (u >= 0 && u < 4e-16) return x > 0 ? 0.0 : pi;
   if (u >= 4e-16 && u < 9e-16) {
-    PetiteErreur("_Acos arrondi faute Abs(cc) - 1# < 400E-18      " +
-                 rt::Format(1.0 - std::fabs(x), "##0.0E+00"));
+    PetiteErreur("_Acos arrondi faute Abs(cc) - 1# < 400E-18      " + rt::Format(1.0 - std::fabs(x), "##0.0E+00"));
     return x > 0 ? 0.0 : pi;
   }
   const double q = 1.0 - x * x;
@@ -120,8 +119,7 @@ void PetiteErreur(std::string_view msg) {
   NumericsState& n = Numerics();
   if (n.errorBoxOpen) {
     ++n.errorsSuppressed;
-    std::fprintf(stderr, "Petite erreur (not shown, a box is open): %.*s\n",
-                 static_cast<int>(msg.size()), msg.data());
+    std::fprintf(stderr, "Petite erreur (not shown, a box is open): %.*s\n", static_cast<int>(msg.size()), msg.data());
     return;
   }
   struct Open {
@@ -129,12 +127,13 @@ void PetiteErreur(std::string_view msg) {
     ~Open() { mark_ = false; }
     bool& mark_;
   } open(n.errorBoxOpen);
-  const std::string text =
-      std::string(msg) + kLineSep +
-      "Une petite erreur s'est produite, erreur d'arrondi ou avertissement de norme nulle, ..." +
-      ". Si cela perdure, il faudrait modifier les donn\xC3\xA9" "es..." +
-      "   Tapez *Abandonner* pour stopper l'exectution, *R\xC3\xA9p\xC3\xA9ter* pour faire une "
-      "pause  *Ignorer* pour continuer et terminer l'ex\xC3\xA9" "cution du programme.";
+  const std::string text = std::string(msg) + kLineSep +
+                           "Une petite erreur s'est produite, erreur d'arrondi ou avertissement de norme nulle, ..." +
+                           ". Si cela perdure, il faudrait modifier les donn\xC3\xA9"
+                           "es..." +
+                           "   Tapez *Abandonner* pour stopper l'exectution, *R\xC3\xA9p\xC3\xA9ter* pour faire une "
+                           "pause  *Ignorer* pour continuer et terminer l'ex\xC3\xA9"
+                           "cution du programme.";
   WarningAnswer answer = WarningAnswer::kIgnore;
   try {
     answer = Warnings().Warn(text);
@@ -145,9 +144,9 @@ void PetiteErreur(std::string_view msg) {
   if (answer == WarningAnswer::kRetry) {
     // The pause lasts until the user confirms the correction.
     try {
-      Warnings().AwaitCorrection("Corrigez vos donn\xC3\xA9" "es! Cliquer ensuite sur Continuer ...");
-    } catch (const rt::RtError&) {
-    }
+      Warnings().AwaitCorrection("Corrigez vos donn\xC3\xA9"
+                                 "es! Cliquer ensuite sur Continuer ...");
+    } catch (const rt::RtError&) {}
   }
 }
 

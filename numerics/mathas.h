@@ -14,13 +14,13 @@ inline constexpr double kTwoPi = 6.28318530717958;
 // Line break of messages and log lines.
 inline constexpr const char* kLineSep = "\r\n";
 
-double Acos(double x);        // arccosine in [0, pi]
+double Acos(double x);            // arccosine in [0, pi]
 double Atn2(double x, double y);  // angle of (x, y) in [0, 2 pi)
-double AtnPos(double t);      // atan(t), plus 2 pi when negative
+double AtnPos(double t);          // atan(t), plus 2 pi when negative
 double RadToDeg(double r);
 double DegToRad(double d);
-double deg(double rad);       // degrees in [0, 360), with self-checks
-double Deg180(double d);      // degrees folded into (-180, 180]
+double deg(double rad);   // degrees in [0, 360), with self-checks
+double Deg180(double d);  // degrees folded into (-180, 180]
 std::string FormatDeg(double x);
 std::string FormatSig(double x, double n);
 void CplxMul(double a, double b, double c, double d, double& re, double& im);

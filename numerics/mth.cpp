@@ -6,9 +6,7 @@
 
 namespace vantrel::numerics {
 
-double ULongToDouble(int32_t l) {
-  return l < 0 ? static_cast<double>(l) + 2.0 * 2147483648.0 : static_cast<double>(l);
-}
+double ULongToDouble(int32_t l) { return l < 0 ? static_cast<double>(l) + 2.0 * 2147483648.0 : static_cast<double>(l); }
 
 double Clamp(double x, double lo, double hi) { return VMax(VMin(x, hi), lo); }
 

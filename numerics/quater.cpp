@@ -29,12 +29,8 @@ Vec3 Rotate(double v1, double v2, double v3, const Quat& q) {
 }
 }  // namespace
 
-void QuatRotateVector(const Vec3& v, const Quat& q, Vec3& out) {
-  out = Rotate(v.e[0], v.e[1], v.e[2], q);
-}
+void QuatRotateVector(const Vec3& v, const Quat& q, Vec3& out) { out = Rotate(v.e[0], v.e[1], v.e[2], q); }
 
-void QuatRotateVector(const std::array<double, 3>& v, const Quat& q, Vec3& out) {
-  out = Rotate(v[0], v[1], v[2], q);
-}
+void QuatRotateVector(const std::array<double, 3>& v, const Quat& q, Vec3& out) { out = Rotate(v[0], v[1], v[2], q); }
 
 }  // namespace vantrel::numerics

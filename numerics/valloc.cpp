@@ -108,10 +108,8 @@ double ValLocale(std::string_view text, int& flag) {
     }
     result = rt::Val(s);
   } catch (const rt::RtError& err) {
-    if (g_errorScope)
-      g_errorScope->sink_(err);
-    else
-      Warnings().ReportError(err.number(), err.description());
+    if (g_errorScope) g_errorScope->sink_(err);
+    else Warnings().ReportError(err.number(), err.description());
   }
   return result;
 }

@@ -22,20 +22,15 @@ void VectAddScaledDblCore(const Vec3& a, double k, const Vec3& b, Vec3& out) {
   const Vec3 t(a.e[0] * k + b.e[0], a.e[1] * k + b.e[1], a.e[2] * k + b.e[2]);
   VectCopyDbl(t, out);
 }
-void VectAddScaledDbl(const Vec3& a, double k, const Vec3& b, Vec3& out) {
-  VectAddScaledDblCore(a, k, b, out);
-}
+void VectAddScaledDbl(const Vec3& a, double k, const Vec3& b, Vec3& out) { VectAddScaledDblCore(a, k, b, out); }
 
 void VectCrossDblCore(const Vec3& a, const Vec3& b, Vec3& out) {
-  const Vec3 t(a.e[1] * b.e[2] - a.e[2] * b.e[1], a.e[2] * b.e[0] - a.e[0] * b.e[2],
-               a.e[0] * b.e[1] - a.e[1] * b.e[0]);
+  const Vec3 t(a.e[1] * b.e[2] - a.e[2] * b.e[1], a.e[2] * b.e[0] - a.e[0] * b.e[2], a.e[0] * b.e[1] - a.e[1] * b.e[0]);
   VectCopyDbl(t, out);
 }
 void VectCrossDbl(const Vec3& a, const Vec3& b, Vec3& out) { VectCrossDblCore(a, b, out); }
 
-double VectDotDblCore(const Vec3& a, const Vec3& b) {
-  return a.e[0] * b.e[0] + a.e[1] * b.e[1] + a.e[2] * b.e[2];
-}
+double VectDotDblCore(const Vec3& a, const Vec3& b) { return a.e[0] * b.e[0] + a.e[1] * b.e[1] + a.e[2] * b.e[2]; }
 double VectDotDbl(const Vec3& a, const Vec3& b) { return VectDotDblCore(a, b); }
 
 namespace {

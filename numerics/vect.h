@@ -28,10 +28,10 @@ struct Vec3 {
   friend constexpr bool operator==(const Vec3&, const Vec3&) = default;
 };
 
-void VectScaleDbl(const Vec3& v, double k, Vec3& out);                        // out := k v
-void VectAddScaledDbl(const Vec3& a, double k, const Vec3& b, Vec3& out);     // out := a k + b
+void VectScaleDbl(const Vec3& v, double k, Vec3& out);                     // out := k v
+void VectAddScaledDbl(const Vec3& a, double k, const Vec3& b, Vec3& out);  // out := a k + b
 void VectAddScaledDblCore(const Vec3& a, double k, const Vec3& b, Vec3& out);
-void VectCrossDbl(const Vec3& a, const Vec3& b, Vec3& out);                   // out := a x b
+void VectCrossDbl(const Vec3& a, const Vec3& b, Vec3& out);  // out := a x b
 void VectCrossDblCore(const Vec3& a, const Vec3& b, Vec3& out);
 double VectDotDbl(const Vec3& a, const Vec3& b);
 double VectDotDblCore(const Vec3& a, const Vec3& b);

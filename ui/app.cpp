@@ -52,7 +52,8 @@ std::shared_ptr<spreadsheet::Connector> MakeSpreadsheetConnector() {
     rt::Try([&] { datastore::AddLogLine(datastore::Store().Main(), text); });
   };
   return std::make_shared<spreadsheet::ChoosingConnector>(
-      std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)), std::make_shared<spreadsheet::CalcConnector>());
+      std::make_shared<spreadsheet::WorkbookFileConnector>(std::move(o)),
+      std::make_shared<spreadsheet::CalcConnector>());
 }
 
 // An "Error" box shown from the event loop, after the handler that asked for it, and once a window

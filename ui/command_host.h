@@ -41,8 +41,8 @@ class CommandHost {
   virtual void SetViewAnimationRunning(bool on) = 0;
   virtual void ViewAnimationUpdate() = 0;
   virtual void ViewRedraw() = 0;
-  virtual void ViewCameraLookAt(float ex, float ey, float ez, float tx, float ty, float tz, float ux,
-                                float uy, float uz) = 0;
+  virtual void ViewCameraLookAt(float ex, float ey, float ez, float tx, float ty, float tz, float ux, float uy,
+                                float uz) = 0;
   virtual void ViewSetFocus() = 0;
 
   // --- controls -------------------------------------------------------------------------------

@@ -59,10 +59,8 @@ std::string FileOpenCommand::mnuFOpen_Click() {
   d.Filename->SetText("");
   d.Filter->SetText("*.vnx ");
   d.Action->SetValue(1);
-  if (showModal)
-    showModal(d);
-  else
-    d.Show(1);
+  if (showModal) showModal(d);
+  else d.Show(1);
 
   const std::string chosen = d.Filename->Text();
   std::string folder, name;

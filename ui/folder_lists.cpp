@@ -91,8 +91,8 @@ void DirListBox::Fill() {
   entries_ = ancestors;
   std::vector<std::string> children;
   std::error_code ec;
-  for (fs::directory_iterator it(path_, fs::directory_options::skip_permission_denied, ec), end;
-       !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(path_, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+       it.increment(ec)) {
     std::error_code e2;
     if (it->is_directory(e2)) children.push_back(it->path().string());
   }
@@ -159,8 +159,8 @@ void FileListBox::SetPattern(const std::string& pattern) {
 void FileListBox::Refresh() {
   files_.clear();
   std::error_code ec;
-  for (fs::directory_iterator it(path_, fs::directory_options::skip_permission_denied, ec), end;
-       !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(path_, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+       it.increment(ec)) {
     std::error_code e2;
     if (!it->is_regular_file(e2)) continue;
     const std::string name = it->path().filename().string();

@@ -199,8 +199,7 @@ void FrmDialog::Fichier1_Click() {
   }
   const std::string folder = WithSeparator(Fichier1->Path());
   const std::string name = Fichier1->FileName();
-  if (!Step([&] { Filename->SetText(name.empty() ? throw rt::RtError(53) : folder + name); }))
-    Filename->SetText("");
+  if (!Step([&] { Filename->SetText(name.empty() ? throw rt::RtError(53) : folder + name); })) Filename->SetText("");
   if (!Step([&] {
         const std::string path = folder + name;
         Text1->SetText(rt::Format(FileLength(path), "# ### ### ###") + " Bytes     " + FileDateText(path));

@@ -41,8 +41,7 @@ FrmVideo::FrmVideo(QWidget* parent) : Form("frmVideo", parent) {
   Text2->Move(120, 720, 3900, 285);
   Check1 = std::make_unique<CheckBox>(p, "Check1", "simulation model time");
   Check1->Move(120, 1050, 3900, 255);
-  Check1->SetToolTipText(
-      "check for making video wrt the plot which can be quite high, not wrt the computer timer");
+  Check1->SetToolTipText("check for making video wrt the plot which can be quite high, not wrt the computer timer");
   Text3 = std::make_unique<TextBox>(p, "Text3");
   Text3->Move(120, 1380, 3900, 285);
   HScroll1 = std::make_unique<ScrollBar>(p, "HScroll1", 0, 1023, 900);
@@ -142,10 +141,8 @@ void FrmVideo::Command1_Click() {
 
 void FrmVideo::Command2_Click() {
   datastore::SettingsRecord& sb = SB();
-  if (sb.MoviePlotTime == 1.0)
-    sb.MovieLastTime = kPausedPlotTime;
-  else
-    sb.MovieLastTime = static_cast<double>(static_cast<float>(view::MovieClock())) + 100000;
+  if (sb.MoviePlotTime == 1.0) sb.MovieLastTime = kPausedPlotTime;
+  else sb.MovieLastTime = static_cast<double>(static_cast<float>(view::MovieClock())) + 100000;
   Command1->Tag = "ReStart";
   Command1->SetCaption("Restart Video");
   update();

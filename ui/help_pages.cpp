@@ -27,8 +27,7 @@ std::array<std::string, 4> BuildPages() {
          LF +
          " ** Move the cursors labelled Redraw Start and Redraw Speed in order to watch dynamically the plot "
          "increasing." +
-         LF +
-         " ** If the time is given (see full syntax here after), the time will appear moving on the plot!  etc." +
+         LF + " ** If the time is given (see full syntax here after), the time will appear moving on the plot!  etc." +
          LF +
          "Note : if Excel is not already open, the program sent a message to open it, and if still not open, "
          "then a Demo plot or the previous file plot is run. Maximum number of points= 1 0485 756 (instead of "
@@ -100,10 +99,8 @@ void HelpDemo::mnuHContents_Click(const std::string& programTitle) {
 
   datastore::DataStore& st = datastore::Store();
   st.SettingsBlock.SceneInitDone = 0;
-  if (answer == forms::kOK)
-    RunDemo();
-  else
-    LeaveDemo();
+  if (answer == forms::kOK) RunDemo();
+  else LeaveDemo();
 }
 
 void HelpDemo::RunDemo() {

@@ -162,8 +162,8 @@ void MainWindow::Form_Load() {
   // 21-22.
   toolbarSet();
   if (st.CmdLineInfo.DataFileMode == 1) {
-    for (forms::Menu* m : {mnuFile.get(), mnuEdit.get(), mnuView.get(), mnuHelp.get(), mnuUpdateExcel.get(),
-                           mnuOptions.get()})
+    for (forms::Menu* m :
+         {mnuFile.get(), mnuEdit.get(), mnuView.get(), mnuHelp.get(), mnuUpdateExcel.get(), mnuOptions.get()})
       m->SetEnabled(false);
   }
 }
@@ -171,8 +171,8 @@ void MainWindow::Form_Load() {
 void MainWindow::toolbarSet() {
   static constexpr int16_t options[18] = {1, 1, 2, 2, 3, 96, 4, 0, 5, 92, 6, 0, 7, 165, 8, 0, 9, 104};
   for (size_t i = 0; i + 1 < std::size(options); i += 2) ToolBoptions->Button(options[i]).SetImage(options[i + 1]);
-  static constexpr int16_t view[32] = {1,  7,  2,   10, 3,  4,   4,  0,  5,  5,  6,  6,  7,  0,  8,  149,
-                                       9,  105, 10, 84, 11, 0, 12, 66, 13, 258, 14, 0, 15, 27, 16, 48};
+  static constexpr int16_t view[32] = {1, 7,   2,  10, 3,  4, 4,  0,  5,  5,   6,  6, 7,  0,  8,  149,
+                                       9, 105, 10, 84, 11, 0, 12, 66, 13, 258, 14, 0, 15, 27, 16, 48};
   for (size_t i = 0; i + 1 < std::size(view); i += 2) Toolbar1->Button(view[i]).SetImage(view[i + 1]);
 }
 

@@ -14,10 +14,10 @@ namespace vantrel::ui {
 
 struct MainSharedValues {
   std::string LineSep = "\r\n";
-  std::string VersionDigits;   // "002008006" for version 2.8, revision 6
-  std::string UserName;        // the logged-on user's name (toolbar layout key)
-  int LastKeyCode = 0;         // key being pressed in the main window, 0 when none
-  int LastShift = 0;           // its shift state (Shift 1, Ctrl 2, Alt 4)
+  std::string VersionDigits;  // "002008006" for version 2.8, revision 6
+  std::string UserName;       // the logged-on user's name (toolbar layout key)
+  int LastKeyCode = 0;        // key being pressed in the main window, 0 when none
+  int LastShift = 0;          // its shift state (Shift 1, Ctrl 2, Alt 4)
 };
 
 MainSharedValues& MainShared();

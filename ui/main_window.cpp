@@ -128,8 +128,8 @@ void MainWindow::BuildMenus() {
   mnuVVTop = std::make_unique<Menu>(*mnuVView, "mnuVVTop", "&Top");
   mnuVVLeft = std::make_unique<Menu>(*mnuVView, "mnuVVLeft", "&Left");
   mnuVVFront = std::make_unique<Menu>(*mnuVView, "mnuVVFront", "&Front");
-  for (Menu* m : {mnuVCam.get(), mnuVReset.get(), mnuVVPerspective.get(), mnuVVTop.get(), mnuVVLeft.get(),
-                  mnuVVFront.get()})
+  for (Menu* m :
+       {mnuVCam.get(), mnuVReset.get(), mnuVVPerspective.get(), mnuVVTop.get(), mnuVVLeft.get(), mnuVVFront.get()})
     m->SetEnabled(false);
 
   mnuHelp = std::make_unique<Menu>(bar, "mnuHelp", "&Help");
@@ -200,8 +200,7 @@ void MainWindow::BuildBars() {
 
 void MainWindow::BuildSideControls() {
   QWidget* c = Client();
-  auto caption = [&](std::unique_ptr<TextBox>& box, const char* name, const char* text, const char* tip,
-                     double top) {
+  auto caption = [&](std::unique_ptr<TextBox>& box, const char* name, const char* text, const char* tip, double top) {
     box = std::make_unique<TextBox>(c, name, text);
     Place(*box, 120, kColumnShift + top, 2400, 285);
     box->SetLocked(true);
@@ -349,15 +348,14 @@ void MainWindow::BuildOptionsPanel() {
       "If Earth is too big or too small, check it (For ascent compatibility, sometimes it is needed to to use "
       "m instead of km)");
 
-  const std::string thrusters =
-      "{{0.05,-1.15,-1},{-0.05,-1.15,-1},{0.05,-2.35,-1},{-0.05,-2.35,-1},\r\n"
-      "{1,-1.75,-0.1},{1,-1.75,-0.15},{1,-1.55,-0.03},{1,-1.55,-0.08},\r\n"
-      "{1,-1.95,-0.03},{1,-1.95,-0.08},{-1,-1.75,-0.1},{-1,-1.75,-0.15},\r\n"
-      "{-1,-1.55,-0.03},{-1,-1.55,-0.08},{-1,-1.95,-0.03},{-1,-1.95,-0.08}},\r\n"
-      "{{0,0,1},{0,0,1},{0,0,1},{0,0,1},\r\n"
-      "{-1,0,1},{-1,0,1},{-1,0,0},{-1,0,0},\r\n"
-      "{-1,0,0},{-1,0,0},{1,0,1},{1,0,1},\r\n"
-      "{1,0,0},{1,0,0},{1,0,0},{1,0,0}}\r\n";
+  const std::string thrusters = "{{0.05,-1.15,-1},{-0.05,-1.15,-1},{0.05,-2.35,-1},{-0.05,-2.35,-1},\r\n"
+                                "{1,-1.75,-0.1},{1,-1.75,-0.15},{1,-1.55,-0.03},{1,-1.55,-0.08},\r\n"
+                                "{1,-1.95,-0.03},{1,-1.95,-0.08},{-1,-1.75,-0.1},{-1,-1.75,-0.15},\r\n"
+                                "{-1,-1.55,-0.03},{-1,-1.55,-0.08},{-1,-1.95,-0.03},{-1,-1.95,-0.08}},\r\n"
+                                "{{0,0,1},{0,0,1},{0,0,1},{0,0,1},\r\n"
+                                "{-1,0,1},{-1,0,1},{-1,0,0},{-1,0,0},\r\n"
+                                "{-1,0,0},{-1,0,0},{1,0,1},{1,0,1},\r\n"
+                                "{1,0,0},{1,0,0},{1,0,0},{1,0,0}}\r\n";
   Text13 = std::make_unique<TextBox>(p, "Text13", thrusters, true);
   Place(*Text13, 2760, 4350, 3300, 1250);
   Text13->SetVisible(false);
@@ -365,8 +363,8 @@ void MainWindow::BuildOptionsPanel() {
   // The colours and the keyword, shown by "Ext Change colours".
   Place(Label1.Load(10, p, "Label1", "Colour of : "), 6300, 240, 1500, 270);
   const char* colourNames[6] = {"Axis labels", "Axis", "Plot Nominal", "Plot Events", "Sphere", "BackGround"};
-  const char* colourValues[18] = {"40", "80",  "120", "128", "128", "128", "0",  "255", "0",
-                                  "255", "0", "0",   "50",  "100", "150", "10", "20",  "70"};
+  const char* colourValues[18] = {"40",  "80", "120", "128", "128", "128", "0",  "255", "0",
+                                  "255", "0",  "0",   "50",  "100", "150", "10", "20",  "70"};
   for (int k = 0; k < 6; ++k) {
     Place(Label1.Load(4 + k, p, "Label1", colourNames[k]), 6300, 540 + 300.0 * k, 1300, 270);
     for (int j = 0; j < 3; ++j) {
@@ -382,8 +380,7 @@ void MainWindow::BuildOptionsPanel() {
 
   Command1 = std::make_unique<CommandButton>(p, "Command1", "Save");
   Place(*Command1, 120, 5800, 1200, 375);
-  Command1->SetToolTipText(
-      "Click to immediately take into account the changes, and saving its for the next time.");
+  Command1->SetToolTipText("Click to immediately take into account the changes, and saving its for the next time.");
   Command2 = std::make_unique<CommandButton>(p, "Command2", "Close");
   Place(*Command2, 1440, 5800, 1200, 375);
   Command2->SetToolTipText("Use the new settings and close that window,  without saving the changes.");
@@ -427,7 +424,8 @@ void MainWindow::BuildPowerPointPanel() {
       "Please note that in Windows 8 the location  is automatically forwarded to the so called Virtual store "
       "(where the true files are stored): \"C:\\Users\\...\\AppData\\Local\\VirtualStore\\...\", so do not "
       "worry... It works fine!" +
-      std::string(97, ' ') + "You can use the virtual store files, move, copy paste in any other location you may prefer.");
+      std::string(97, ' ') +
+      "You can use the virtual store files, move, copy paste in any other location you may prefer.");
   forms::PictureBox& pic = Picture1.Load(0, p, "Picture1");
   Place(pic, 6240, 1500, 2600, 2600);
   pic.SetPicture(PowerPointPicture(forms::TwipsToPixels(2600)));

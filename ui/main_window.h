@@ -162,13 +162,12 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
 
   // --- controls -----------------------------------------------------------------------------
   // Menus.
-  std::unique_ptr<forms::Menu> mnuFile, mnuFOpen, mnuFSaveAs, mnuFMovieSaveAs, mnuFRunPowerPoint,
-      mnuFSep1, mnuFOptions, mnuFPrint, mnuFSep2, mnuFExit;
-  std::unique_ptr<forms::Menu> mnuEdit, mnuEMove, mnuERotate, mnuEScale, mnuESep1, mnuEDelete,
-      mnuESep2, mnuEProperties;
+  std::unique_ptr<forms::Menu> mnuFile, mnuFOpen, mnuFSaveAs, mnuFMovieSaveAs, mnuFRunPowerPoint, mnuFSep1, mnuFOptions,
+      mnuFPrint, mnuFSep2, mnuFExit;
+  std::unique_ptr<forms::Menu> mnuEdit, mnuEMove, mnuERotate, mnuEScale, mnuESep1, mnuEDelete, mnuESep2, mnuEProperties;
   std::unique_ptr<forms::Menu> mnuOptions, mnuOinteractive;
-  std::unique_ptr<forms::Menu> mnuView, mnuVGrids, mnuVCam, mnuVReset, mnuVSep1, mnuVView,
-      mnuVVPerspective, mnuVVTop, mnuVVLeft, mnuVVFront;
+  std::unique_ptr<forms::Menu> mnuView, mnuVGrids, mnuVCam, mnuVReset, mnuVSep1, mnuVView, mnuVVPerspective, mnuVVTop,
+      mnuVVLeft, mnuVVFront;
   std::unique_ptr<forms::Menu> mnuHelp, mnuHContents, mnuHSep1, mnuHAbout;
   std::unique_ptr<forms::Menu> mnuUpdateExcel;
 
@@ -185,8 +184,7 @@ class MainWindow : public forms::Form, public datastore::MainWindowServices, pub
   forms::ControlArray<forms::CheckBox> Check1;
   forms::ControlArray<forms::TextBox> Text4, Text5;
   forms::ControlArray<forms::Label> Label1;
-  std::unique_ptr<forms::CheckBox> Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9,
-      Check10, Check11;
+  std::unique_ptr<forms::CheckBox> Check2, Check3, Check4, Check5, Check6, Check7, Check8, Check9, Check10, Check11;
   std::unique_ptr<forms::TextBox> Text6, Text7, Text8, Text9, Text13;
   std::unique_ptr<forms::ScrollBar> HScroll3;
   std::unique_ptr<forms::ComboBox> Combo2;

@@ -47,8 +47,7 @@ std::string mnuFRunPowerPoint_Click(forms::Frame& Frame1, forms::TextBox& Text1)
     if (copied) copied = fs::copy_file(source, file, fs::copy_options::overwrite_existing, ec) && !ec;
     if (!copied) {
       std::string why = ec ? ec.message() : std::string("the current data file does not exist");
-      forms::MsgBox("The current data file " + source + " could not be copied to " + file + ":\n" + why, 16,
-                    "Error");
+      forms::MsgBox("The current data file " + source + " could not be copied to " + file + ":\n" + why, 16, "Error");
       Text1.SetText("");
       return {};
     }

@@ -60,16 +60,13 @@ void SpecLists::Combo2_InitList(double /*arg*/) {
   const int i = static_cast<int>(index);
   // Selecting the entry applies it; an entry already selected is applied again, since the list
   // was just refilled.
-  if (box.ListIndex() == i)
-    Combo2_Change();
-  else
-    box.SetListIndex(i);
+  if (box.ListIndex() == i) Combo2_Change();
+  else box.SetListIndex(i);
 }
 
 std::array<double, 5> ShapeParams() {
   const view::ViewShared& vs = view::Shared();
-  return {vs.SatShapeParam1, vs.SatShapeParam2, vs.SatShapeParam3, vs.SatShapeParam4,
-          vs.SatShapeParam5};
+  return {vs.SatShapeParam1, vs.SatShapeParam2, vs.SatShapeParam3, vs.SatShapeParam4, vs.SatShapeParam5};
 }
 
 void SetShapeParams(const std::array<double, 5>& p) {

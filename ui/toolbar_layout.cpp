@@ -11,8 +11,7 @@ std::string LayoutName(const std::string& key, const std::string& subkey, const 
 
 }  // namespace
 
-std::string SettingsToolbarLayouts::Read(const std::string& key, const std::string& subkey,
-                                         const std::string& value) {
+std::string SettingsToolbarLayouts::Read(const std::string& key, const std::string& subkey, const std::string& value) {
   return platform::GetSetting(platform::kSettingsApp, "Toolbars", LayoutName(key, subkey, value), "");
 }
 

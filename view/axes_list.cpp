@@ -43,8 +43,7 @@ void ClassGl::DrawAxesList(glview::GlView& control) {
       std::int64_t row = sb.LocalViewIndex == -1 ? CURRINDEXI : sb.LocalViewIndex;
       // A row outside the table gives no translation.
       if (row >= 0 && row <= datastore::kLastTableRow)
-        glTranslatef(float(-st.DataTable(row, 1)), float(-st.DataTable(row, 2)),
-                     float(-st.DataTable(row, 3)));
+        glTranslatef(float(-st.DataTable(row, 1)), float(-st.DataTable(row, 2)), float(-st.DataTable(row, 3)));
     }
   } else {
     glBegin(GL_LINES);
@@ -53,9 +52,8 @@ void ClassGl::DrawAxesList(glview::GlView& control) {
   glEndList();
 }
 
-void ClassGl::AddAxisFromCenter(double lineSized, double col01rd, double col01gd,
-                                double col01bd, double col02rd, double col02gd,
-                                double col02bd, double posxd, double posyd, double poszd) {
+void ClassGl::AddAxisFromCenter(double lineSized, double col01rd, double col01gd, double col01bd, double col02rd,
+                                double col02gd, double col02bd, double posxd, double posyd, double poszd) {
   glLineWidth(float(lineSized));
   glColor3f(float(col01rd), float(col01gd), float(col01bd));
   glBegin(GL_LINE_STRIP);

@@ -18,15 +18,11 @@ float Sng(double x) {
   return float(x);
 }
 
-void ClassGl::monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX,
-                                 double locY, double locZ) {
+void ClassGl::monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX, double locY, double locZ) {
   double tx = 0, ty = 0, tz = 0;
-  if (locX == 0 && locY == 0)
-    tz = 2 * locZ + Sgn(locZ) * hautZ;
-  else if (locX == 0 && locZ == 0)
-    ty = 2 * locY + Sgn(locY) * largY;
-  else if (locY == 0 && locZ == 0)
-    tx = 2 * locX + Sgn(locX) * epaisseurX;
+  if (locX == 0 && locY == 0) tz = 2 * locZ + Sgn(locZ) * hautZ;
+  else if (locX == 0 && locZ == 0) ty = 2 * locY + Sgn(locY) * largY;
+  else if (locY == 0 && locZ == 0) tx = 2 * locX + Sgn(locX) * epaisseurX;
   float fx = Sng(tx), fy = Sng(ty), fz = Sng(tz);
   glTranslatef(fx, fy, fz);
   monolythe(epaisseurX, largY, hautZ);

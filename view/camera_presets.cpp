@@ -70,9 +70,12 @@ void ClassGl::CameraSet(const std::string& mode, double a, double b) {
     if (advance) IsoStep = (IsoStep + 1) % 6;
     // Steps 6 and 7, left by the isometric views when the step did not move, keep the up vector.
     switch (IsoStep) {
-      case 0: case 3: up = {0, 0, 1}; break;
-      case 1: case 4: up = {1, 0, 0}; break;
-      case 2: case 5: up = {0, 1, 0}; break;
+      case 0:
+      case 3: up = {0, 0, 1}; break;
+      case 1:
+      case 4: up = {1, 0, 0}; break;
+      case 2:
+      case 5: up = {0, 1, 0}; break;
       default: break;
     }
     eye = IsoStep <= 2 ? glview::Vec3f{-100, 100, 100} : glview::Vec3f{-100, -100, 100};

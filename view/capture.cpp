@@ -81,15 +81,14 @@ std::vector<std::uint8_t> BmpHeader(std::int32_t w, std::int32_t h) {
   return b;
 }
 
-std::vector<std::uint8_t> EncodeBmp(std::int32_t w, std::int32_t h,
-                                    const std::vector<std::uint8_t>& bgrRows) {
+std::vector<std::uint8_t> EncodeBmp(std::int32_t w, std::int32_t h, const std::vector<std::uint8_t>& bgrRows) {
   std::vector<std::uint8_t> file = BmpHeader(w, h);
   file.insert(file.end(), bgrRows.begin(), bgrRows.end());
   return file;
 }
 
-std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, std::int32_t w,
-                       std::int32_t h, std::string* fault) {
+std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                       std::string* fault) {
   BusyPointer busy;
   auto fail = [&](std::string why) -> std::int16_t {
     if (fault) *fault = std::move(why);
@@ -104,7 +103,8 @@ std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, 
   if (y + hh > vp[3]) hh = std::int64_t(vp[3]) - y;
   if (ww <= 0 || hh <= 0 || x < 0 || y < 0) return fail("the view has no pixels to save");
   std::int64_t row = BmpRowSize(ww);
-  if (row * hh > std::numeric_limits<std::int32_t>::max() - kHeaderBytes) return fail("the view is too large for a BMP file");
+  if (row * hh > std::numeric_limits<std::int32_t>::max() - kHeaderBytes)
+    return fail("the view is too large for a BMP file");
   std::vector<std::uint8_t> buf(size_t(row * hh), 0);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);

@@ -21,15 +21,14 @@ std::vector<std::uint8_t> BmpHeader(std::int32_t w, std::int32_t h);
 
 // A whole BMP file from pixel rows in blue, green, red order, bottom row first, each row
 // BmpRowSize(w) bytes with zero padding.
-std::vector<std::uint8_t> EncodeBmp(std::int32_t w, std::int32_t h,
-                                    const std::vector<std::uint8_t>& bgrRows);
+std::vector<std::uint8_t> EncodeBmp(std::int32_t w, std::int32_t h, const std::vector<std::uint8_t>& bgrRows);
 
 // Reads the region (x, y, w + 1, h) of the current GL context's viewport (cut to the
 // viewport) and writes it to path, replacing any file there. Does nothing without a
 // current context; a failure leaves no file, and its reason in *fault when given. Shows the
 // busy pointer meanwhile. Always returns 0.
-std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, std::int32_t w,
-                       std::int32_t h, std::string* fault = nullptr);
+std::int16_t WriteBMPW(const std::string& path, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                       std::string* fault = nullptr);
 
 // Saves the control's view as folder + name ("ImageSaved.bmp" when name is empty). A path
 // separator is appended to folder, in the caller's variable, when it does not end with one.

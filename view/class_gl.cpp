@@ -30,18 +30,20 @@ void GLAPIENTRY GluErrorCallback(GLenum errorCode) {
   (void)text;
 }
 
-long PackColour(const datastore::Rgb& c) {
-  return long(rt::CLng(c[0] * 65536 + c[1] * 256 + c[2]));
-}
+long PackColour(const datastore::Rgb& c) { return long(rt::CLng(c[0] * 65536 + c[1] * 256 + c[2])); }
 
 }  // namespace
 
 bool ClassGl::SilentSceneError(int number) {
   switch (number) {
-    case 94: case 6: case 53: case 52: case 5: case 75: case 9:
-      return true;
-    default:
-      return false;
+    case 94:
+    case 6:
+    case 53:
+    case 52:
+    case 5:
+    case 75:
+    case 9: return true;
+    default: return false;
   }
 }
 
@@ -135,8 +137,7 @@ void ClassGl::InitGL() {
   SceneMaterial->SetSpecular(0.6f, 0.6f, 0.6f, 1);
   SceneMaterial->SetSpecExp(60);
 
-  MaterialRefs = {&c.Materials().Item(15), &c.Materials().Item(13), &c.Materials().Item(14),
-                  &c.Materials().Item(16)};
+  MaterialRefs = {&c.Materials().Item(15), &c.Materials().Item(13), &c.Materials().Item(14), &c.Materials().Item(16)};
 
   if (SceneExtent == 0) SceneExtent = 90;
   double e = SceneExtent;
@@ -148,8 +149,7 @@ void ClassGl::InitGL() {
   ViewShared& vs = Shared();
   if (vs.GluQuadric) gluDeleteQuadric(vs.GluQuadric);
   vs.GluQuadric = gluNewQuadric();
-  if (vs.GluQuadric)
-    gluQuadricCallback(vs.GluQuadric, GLU_ERROR, reinterpret_cast<_GLUfuncptr>(&GluErrorCallback));
+  if (vs.GluQuadric) gluQuadricCallback(vs.GluQuadric, GLU_ERROR, reinterpret_cast<_GLUfuncptr>(&GluErrorCallback));
   AxesList = 0;
 
   ViewDC = c.hDC();
@@ -223,13 +223,10 @@ void ClassGl::Draw() {
   if (Grids) c.DrawGrid();
 
   glPushMatrix();
-  if (sb.OptNoEarth == 0 && st.IsoScaleMode == 1 && sb.OptNoColourAxisX == 1.0 &&
-      sb.OptNoOriginLabel == 0)
-    c.Fonts().DrawText3D(FontOutline, "RuzavI", float(st.ScaleFactor * 6978.137), 0, 0, 3,
-                         kTextPink);
+  if (sb.OptNoEarth == 0 && st.IsoScaleMode == 1 && sb.OptNoColourAxisX == 1.0 && sb.OptNoOriginLabel == 0)
+    c.Fonts().DrawText3D(FontOutline, "RuzavI", float(st.ScaleFactor * 6978.137), 0, 0, 3, kTextPink);
   if (sb.OptNoLogoLabel == 0)
-    c.Fonts().DrawText3D(FontOutline, Shared().ProductName, float(SceneExtent), 0, 0, 1,
-                         kTextPink);
+    c.Fonts().DrawText3D(FontOutline, Shared().ProductName, float(SceneExtent), 0, 0, 1, kTextPink);
 
   double E = SceneExtent, L = sb.LabelPositionFactor, A = sb.AxisLengthFactor;
   LabelDistance = L == 0 ? E : E * L * 0.6;
@@ -276,10 +273,8 @@ void ClassGl::DrawAxisLetters(glview::GlView& c) {
     f.DrawTextAt(FontLabels, "Y ", 0, d, 0, colour);
   } else {
     f.DrawTextAt(FontLabels, "Z ", 0, 0, float(1.35 * LabelDistance), colour);
-    f.DrawTextAt(FontLabels, "X ", float(0.95 * LabelDistance), float(-0.02 * LabelDistance), 0,
-                 colour);
-    f.DrawTextAt(FontLabels, "Y ", float(0.05 * LabelDistance), float(0.92 * LabelDistance), 0,
-                 colour);
+    f.DrawTextAt(FontLabels, "X ", float(0.95 * LabelDistance), float(-0.02 * LabelDistance), 0, colour);
+    f.DrawTextAt(FontLabels, "Y ", float(0.05 * LabelDistance), float(0.92 * LabelDistance), 0, colour);
   }
 }
 
@@ -319,8 +314,7 @@ void ClassGl::TheUpdateTimer_ThatTime() {
     double next = CURRINDEXI < last - st.STEPPT ? CURRINDEXI + st.STEPPT : last;
     // A step that leaves the range of a row number is skipped.
     next = rt::RoundHalfEven(next);
-    if (next >= std::numeric_limits<std::int32_t>::min() &&
-        next <= std::numeric_limits<std::int32_t>::max())
+    if (next >= std::numeric_limits<std::int32_t>::min() && next <= std::numeric_limits<std::int32_t>::max())
       CURRINDEXI = std::int32_t(next);
   }
   if (st.AnimState > 1) st.AnimState = 1;
@@ -338,9 +332,8 @@ void ClassGl::TheUpdateTimer_ThatTime() {
 void ClassGl::MovieSaveAs() {
   datastore::DataStore& st = datastore::Store();
   datastore::SettingsRecord& sb = st.SettingsBlock;
-  MovieState s{sb.MovieFrameNo,  sb.MovieMaxFrames,         sb.MovieInterval,
-               sb.MovieLastTime, sb.MoviePlotTime,          st.MovieFileParts.Prefix,
-               st.MovieFileParts.Folder};
+  MovieState s{sb.MovieFrameNo,  sb.MovieMaxFrames,        sb.MovieInterval,        sb.MovieLastTime,
+               sb.MoviePlotTime, st.MovieFileParts.Prefix, st.MovieFileParts.Folder};
   std::string fault;
   view::MovieSaveAs(s, sb.PlotDate, [&](std::string& name, std::string& folder) {
     if (control_) fault = SaveBMP(*control_, name, folder);

@@ -44,32 +44,32 @@ struct AxisFitRecord {
 struct SceneValues {
   double AxisLength = 0;
   double CubeWallX = 0, CubeWallY = 0, CubeWallZ = 0;
-  double CentralRadius = 0;      // km
+  double CentralRadius = 0;  // km
   double SunRayScale = 0;
   std::array<float, 4> SunLightPos{};  // the Sun's position in 1000 km, elements 0 to 3
   std::array<double, 3> SunVector{};   // minus the Sun's position in metres (elements 1 to 3 as 0 to 2)
-  double PointTime = 0;          // day number of the last point visited
-  double ThrustOn = 0;           // 1 while an event is in force
+  double PointTime = 0;                // day number of the last point visited
+  double ThrustOn = 0;                 // 1 while an event is in force
   double CentralTextureLoaded = 0, MoonTextureLoaded = 0;
-  double ErrNumber = 0;          // number of the last error of the scene
-  double ErrAnswer = 0;          // answer of the last error box
+  double ErrNumber = 0;  // number of the last error of the scene
+  double ErrAnswer = 0;  // answer of the last error box
 };
 
 // Remembered values of the trajectory pass, the colour scale and the texts at the current
 // point (each starts at 0 and keeps its content until the scene writes it again).
 struct TrajectoryValues {
-  std::int64_t DrawRow = 0;      // after the main pass: one past the last row visited
-  double EventRow = 0;           // row of EventsTable walked by the event steps
-  double EventValue = 0;         // event value in force at the current row
-  double LastEventValue = 0;     // event value whose colour was last applied
-  double ValueRow = 0;           // row of ValZTable walked by the values pass
-  double ValueFound = 0;         // 1 when a ValZTable row after the current time exists
-  double ValueBase = 0;          // base of the value bars
-  double ValueScale = 0;         // scene length per value unit of the bars
-  std::array<float, 3> ValueOffset{};  // the current bar's tip along X, Y, Z
-  unsigned TrajPrimitive = 0;    // GL_LINE_STRIP or GL_POINTS
-  std::string LegendText;        // first line of the value legend
-  long LabelColour = 0;          // colour of the 3-D texts at the current point
+  std::int64_t DrawRow = 0;                   // after the main pass: one past the last row visited
+  double EventRow = 0;                        // row of EventsTable walked by the event steps
+  double EventValue = 0;                      // event value in force at the current row
+  double LastEventValue = 0;                  // event value whose colour was last applied
+  double ValueRow = 0;                        // row of ValZTable walked by the values pass
+  double ValueFound = 0;                      // 1 when a ValZTable row after the current time exists
+  double ValueBase = 0;                       // base of the value bars
+  double ValueScale = 0;                      // scene length per value unit of the bars
+  std::array<float, 3> ValueOffset{};         // the current bar's tip along X, Y, Z
+  unsigned TrajPrimitive = 0;                 // GL_LINE_STRIP or GL_POINTS
+  std::string LegendText;                     // first line of the value legend
+  long LabelColour = 0;                       // colour of the 3-D texts at the current point
   double PointX = 0, PointY = 0, PointZ = 0;  // the current point
 };
 
@@ -89,10 +89,10 @@ class ClassGl : public datastore::ViewServices {
   ClassGl& operator=(const ClassGl&) = delete;
 
   // --- public members -------------------------------------------------------------------
-  std::shared_ptr<glview::Texture> planet_texture;   // the central body's texture
-  double MeridienDeg = 0;                             // turning angle of the central body
+  std::shared_ptr<glview::Texture> planet_texture;  // the central body's texture
+  double MeridienDeg = 0;                           // turning angle of the central body
   double yyear = 0;
-  double MeridienDegl = 0;                            // turning angle of the Moon
+  double MeridienDegl = 0;                           // turning angle of the Moon
   std::shared_ptr<glview::Texture> planet_texturel;  // the Moon's texture
 
   // --- operations, in the order of the view control's needs ------------------------------
@@ -131,21 +131,19 @@ class ClassGl : public datastore::ViewServices {
 
   // A line from the scene origin to (posxd, posyd, poszd), coloured from col01 at the origin
   // to col02 with alpha 0.6 at the end, drawn at once; the line width goes back to the plot's.
-  void AddAxisFromCenter(double lineSized, double col01rd, double col01gd, double col01bd,
-                         double col02rd, double col02gd, double col02bd, double posxd,
-                         double posyd, double poszd);
+  void AddAxisFromCenter(double lineSized, double col01rd, double col01gd, double col01bd, double col02rd,
+                         double col02gd, double col02bd, double posxd, double posyd, double poszd);
 
   // The colour of value colorNorm on the five-segment ramp from magenta (miniVALPen) to red
   // (maxiVALPen); an empty range first becomes one unit wide, also in the caller's variable.
-  void ColorScale(double colorNorm, double& rred, double& ggreen, double& bblue,
-                  double& aalpha, double miniVALPen, double& maxiVALPen);
+  void ColorScale(double colorNorm, double& rred, double& ggreen, double& bblue, double& aalpha, double miniVALPen,
+                  double& maxiVALPen);
   // The 32 colour-scale dots along the value axis; leaves the point size for the trajectory.
   void ScaleColorDot();
   // The three wall projections of row i of RAYT (X, Y, Z in columns 1 to 3), inside the
   // caller's GL_POINTS primitive. The two sizes are accepted and not applied.
-  void DrawCubic(const datastore::NumTable<5>& RAYT, double minCubicX, double minCubicY,
-                 double minCubicZ, std::int64_t i, double Specific_SizePoint,
-                 double USERFLAG_SizePoint);
+  void DrawCubic(const datastore::NumTable<5>& RAYT, double minCubicX, double minCubicY, double minCubicZ,
+                 std::int64_t i, double Specific_SizePoint, double USERFLAG_SizePoint);
 
   // Saves the next movie frame when one is due (the timer's movie step).
   virtual void MovieSaveAs();
@@ -174,12 +172,12 @@ class ClassGl : public datastore::ViewServices {
   bool Dragging = false;
   bool Grids = false;
   // Remembered values of the camera presets and of the tool modes.
-  long IsoStep = 0;       // 0 to 7 (45 degrees a step); 0 to 5 for the "plus" views
-  long IsoQuadrant = 0;   // quadrant 0 to 3 of the real isometric view
-  double IsoAxis = 0;     // vertical axis of the isometric views: 1 X, 2 Y, 3 Z; 0 until set
-  long ProjStep = 0;      // 0 to 7, the axis views
-  double OrthoZoom = 0;   // half-width of the square box of zminus / zplus; 0 until set
-  double LightBackOn = 0; // 1 while the lightback mode has set the white clear colour
+  long IsoStep = 0;        // 0 to 7 (45 degrees a step); 0 to 5 for the "plus" views
+  long IsoQuadrant = 0;    // quadrant 0 to 3 of the real isometric view
+  double IsoAxis = 0;      // vertical axis of the isometric views: 1 X, 2 Y, 3 Z; 0 until set
+  long ProjStep = 0;       // 0 to 7, the axis views
+  double OrthoZoom = 0;    // half-width of the square box of zminus / zplus; 0 until set
+  double LightBackOn = 0;  // 1 while the lightback mode has set the white clear colour
   long MouseX = 0, MouseY = 0;
   long PressX = 0, PressY = 0;
   float PressNdcX = 0, PressNdcY = 0;
@@ -193,26 +191,25 @@ class ClassGl : public datastore::ViewServices {
   long TimerInterval = 1;
   std::int32_t CURRINDEXMINI = 0;
   int FontOutline = 0, FontLabels = 0, FontSmall = 0;
-  unsigned AxesList = 0;          // display list of the axes, rebuilt in place every frame
+  unsigned AxesList = 0;  // display list of the axes, rebuilt in place every frame
   double MouseStep = 0;
   std::array<void*, 2> SceneQuadric{};
 
   // Remembered values.
-  double LabelDistance = 0;                 // of Draw
-  double TickCountA = 0, TickCountB = 0;    // of the timer tick
-  SceneValues Scene;                        // of the scene routine
-  SpacecraftValues Craft;                   // of the spacecraft model
-  BoxValues Box;                            // of the box builder
-  BodyValues Bodies;                        // of the bodies and the sun lighting
-  TrajectoryValues Traj;                    // of the trajectory, colour scale and texts
+  double LabelDistance = 0;               // of Draw
+  double TickCountA = 0, TickCountB = 0;  // of the timer tick
+  SceneValues Scene;                      // of the scene routine
+  SpacecraftValues Craft;                 // of the spacecraft model
+  BoxValues Box;                          // of the box builder
+  BodyValues Bodies;                      // of the bodies and the sun lighting
+  TrajectoryValues Traj;                  // of the trajectory, colour scale and texts
 
   // The box builder of the spacecraft model. A box of half-extents (epaisseurX, largY, hautZ)
   // centred at the origin; monolitheNonCenter shifts it along the one axis whose offset is
   // not 0 so that it lies against a centred body; face draws one face (xyz = +-1, +-2, +-3:
   // its normal axis and side), counter-clockwise seen from outside; glVertex3fColor issues a
   // corner coloured by the signs of its coordinates.
-  void monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX,
-                          double locY, double locZ);
+  void monolitheNonCenter(double epaisseurX, double largY, double hautZ, double locX, double locY, double locZ);
   void monolythe(double epaisseurX, double largY, double hautZ);
   void face(double xyz, double positionAxe, double larg, double haut);
   void glVertex3fColor(double A, double b, double C);

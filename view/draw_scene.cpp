@@ -46,8 +46,7 @@ void ClassGl::DrawScene(glview::GlView& control) {
   }
 
   // End of frame. A current row outside the table leaves the time as it was.
-  if (CURRINDEXI >= 0 && CURRINDEXI <= datastore::kLastTableRow)
-    Scene.PointTime = st.DataTable(CURRINDEXI, 0);
+  if (CURRINDEXI >= 0 && CURRINDEXI <= datastore::kLastTableRow) Scene.PointTime = st.DataTable(CURRINDEXI, 0);
   sb.PlotDate = Scene.PointTime;
   SceneStep([&] { DrawDateOverlays(); });
   SceneStep([&] { ColorScaleLabels(); });
@@ -70,25 +69,21 @@ void ClassGl::SceneSetUp() {
   if (sb.OptNoEarth == 0 && st.IsoScaleMode == 1) {
     glPushMatrix();
     SceneStep([&] { MainFocus(s.CentralRadius, st.MoonMode, st.CentralBody); });
-    if (sb.OptEarthSizeKm != 1.0 && st.LengthsInKm == 0 &&
-        s.CentralRadius * st.ScaleFactor > 2 * s.AxisLength)
+    if (sb.OptEarthSizeKm != 1.0 && st.LengthsInKm == 0 && s.CentralRadius * st.ScaleFactor > 2 * s.AxisLength)
       s.CentralRadius = s.CentralRadius / 1000;
-    s.SunRayScale =
-        s.CentralRadius * (st.ScaleFactor * 1000) / 150000000 * 1.1 * (1 + sb.SunRayLength);
+    s.SunRayScale = s.CentralRadius * (st.ScaleFactor * 1000) / 150000000 * 1.1 * (1 + sb.SunRayLength);
     if (sb.SunRayLength != 1.0) {
       SceneStep([&] {
-        AddAxisFromCenter(7, 1, 0, 1, 1, 1, 0, s.SunRayScale * s.SunLightPos[0],
-                          s.SunRayScale * s.SunLightPos[1], s.SunRayScale * s.SunLightPos[2]);
+        AddAxisFromCenter(7, 1, 0, 1, 1, 1, 0, s.SunRayScale * s.SunLightPos[0], s.SunRayScale * s.SunLightPos[1],
+                          s.SunRayScale * s.SunLightPos[2]);
       });
     }
     glPopMatrix();
   }
 
   bool model = false;
-  if (sb.OptSatellite == 1 && st.QuaterRows != 0 && st.PenUpMode != 1)
-    model = true;
-  else if (sb.NedViewOn != 1.0 && rt::RoundHalfEven(sb.OptSatellite) != 0)
-    model = true;
+  if (sb.OptSatellite == 1 && st.QuaterRows != 0 && st.PenUpMode != 1) model = true;
+  else if (sb.NedViewOn != 1.0 && rt::RoundHalfEven(sb.OptSatellite) != 0) model = true;
   if (model) {
     glPushMatrix();
     SceneStep([&] { DrawSpacecraft(); });

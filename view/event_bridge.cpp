@@ -81,14 +81,12 @@ void GlEventBridge::glxCtl1_DrawEvent() {
       }
       LastMovieFrame = sb.MovieFrameNo;
       texts_->SetMovieBox(
-          3, {rt::Format(LastMovieFrame - 1, "#") + " / " + rt::Format(sb.MovieMaxFrames, "#") +
-                  " Frames ",
+          3, {rt::Format(LastMovieFrame - 1, "#") + " / " + rt::Format(sb.MovieMaxFrames, "#") + " Frames ",
               "Before or During a movie process, use this scrollbar to increase the number of "
               "Frames (default is 20)"});
-      texts_->SetMovieBox(
-          2, {rt::Format(sb.MovieInterval, "#.##") + " seconds between Frames",
-              "Before or During a movie process, use this scrollbar to change the rate of the "
-              "Frames (in seconds), default is 0.3 s"});
+      texts_->SetMovieBox(2, {rt::Format(sb.MovieInterval, "#.##") + " seconds between Frames",
+                              "Before or During a movie process, use this scrollbar to change the rate of the "
+                              "Frames (in seconds), default is 0.3 s"});
     } else if (LastMovieFrame > 0) {
       texts_->SetMainBox(3, {SavedRedrawTexts[0], SavedRedrawTexts[1]});
       texts_->SetMainBox(2, {SavedRedrawTexts[2], SavedRedrawTexts[3]});

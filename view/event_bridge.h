@@ -58,7 +58,7 @@ class GlEventBridge : public glview::GlViewEvents {
   double MovieTextsSaved = 0;                   // 0 none seen, 1 recording started, 2 saved
   double LastMovieFrame = 0;
   double FirstViewDone = 0;
-  float GlViewW = 0, GlViewH = 0;               // view size in pixels, for the trackball
+  float GlViewW = 0, GlViewH = 0;  // view size in pixels, for the trackball
 
   // The control's events.
   void Click() override { glxCtl1_Click(); }

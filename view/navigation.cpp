@@ -15,7 +15,7 @@
 namespace vantrel::view {
 namespace {
 
-constexpr double kKeyStep = 0.01;   // sine of the turn of one key press
+constexpr double kKeyStep = 0.01;  // sine of the turn of one key press
 constexpr double kPanFactor = 0.0025;
 constexpr float kResetDistance = 100;  // eye distance of the view a character key sets
 
@@ -48,9 +48,7 @@ float ClassGl::noSteps(double old, double now) {
 void ClassGl::KeyDown(int& KeyCode, int& Shift) {
   datastore::DataStore& st = datastore::Store();
   if (KeyCode == 73) {  // "I"
-    rt::Try([&] {
-      st.Main().SetCheckTag(datastore::CheckBox::Check9, Shift == 0 ? "REAL_ISO" : "");
-    });
+    rt::Try([&] { st.Main().SetCheckTag(datastore::CheckBox::Check9, Shift == 0 ? "REAL_ISO" : ""); });
     rt::Try([&] { CameraSet("ISONEW", 2, 0); });
     return;
   }
@@ -162,7 +160,9 @@ void ClassGl::MouseMove(int& Button, int& Shift, float& X, float& Y) {
       // A picked object being dragged leaves the camera alone.
       if (!(Dragging && PickedName >= 10)) {
         switch (EditState) {
-          case 1: case 8: case 17: pan(); break;
+          case 1:
+          case 8:
+          case 17: pan(); break;
           case 6: zoom(); break;
           case 7: dolly(); break;
           case 10: cam.Pitch(float(double(MouseY) - double(Y))); break;

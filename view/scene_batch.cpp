@@ -67,8 +67,7 @@ PixelMapping PixelMapping::FromGl() {
 
   // Only plain square points in a normal render pass are merged: selection and feedback
   // passes see every vertex.
-  pm.mergeable = mode == GL_RENDER && blendOk && depthOk && !glIsEnabled(GL_POINT_SMOOTH) &&
-                 pm.vw > 0 && pm.vh > 0;
+  pm.mergeable = mode == GL_RENDER && blendOk && depthOk && !glIsEnabled(GL_POINT_SMOOTH) && pm.vw > 0 && pm.vh > 0;
   return pm;
 }
 
@@ -83,10 +82,8 @@ void VertexBatch::Clear() {
 
 void VertexBatch::Mark(const Colour4& c) {
   std::int64_t v = std::int64_t(pos_.size() / 3);
-  if (!marks_.empty() && marks_.back().vertex == v)
-    marks_.back().c = c;
-  else
-    marks_.push_back({v, c});
+  if (!marks_.empty() && marks_.back().vertex == v) marks_.back().c = c;
+  else marks_.push_back({v, c});
   markColour_ = c;
   haveMark_ = true;
 }
@@ -146,10 +143,8 @@ void VertexBatch::Draw(unsigned mode) {
         if (b > end) b = end;
         const Colour4& c = marks_[m].c;
         glColor4f(c.r, c.g, c.b, c.a);
-        if (strip)
-          glDrawArrays(GL_LINE_STRIP, GLint(j - 1), GLsizei(b - j + 1));
-        else
-          glDrawArrays(GL_POINTS, GLint(j), GLsizei(b - j));
+        if (strip) glDrawArrays(GL_LINE_STRIP, GLint(j - 1), GLsizei(b - j + 1));
+        else glDrawArrays(GL_POINTS, GLint(j), GLsizei(b - j));
         j = b;
       }
     }

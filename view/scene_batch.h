@@ -23,13 +23,13 @@ struct Colour4 {
 struct PixelMapping {
   std::array<double, 16> m{};  // projection x model-view, column-major
   double vx = 0, vy = 0, vw = 1, vh = 1;
-  bool affine = true;          // last row of m is (0, 0, 0, 1)
-  bool mergeable = false;      // render mode, blending, depth test and point state allow merging
+  bool affine = true;      // last row of m is (0, 0, 0, 1)
+  bool mergeable = false;  // render mode, blending, depth test and point state allow merging
   bool depthTest = false;
-  bool depthStrict = false;    // GL_LESS rather than GL_LEQUAL
+  bool depthStrict = false;  // GL_LESS rather than GL_LEQUAL
   bool blending = false;
   float pointSize = 1;
-  float keyOffset = 0;         // 0.5 for even point sizes: their square is centred on a corner
+  float keyOffset = 0;  // 0.5 for even point sizes: their square is centred on a corner
 
   // Reads the matrices, viewport and state of the current context.
   static PixelMapping FromGl();

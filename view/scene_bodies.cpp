@@ -47,8 +47,7 @@ double SiderealTurn(double t) {
   }
   double m = std::floor(jd - 2400000.5);
   double T = (m - 36934.5) / 36525;
-  double theta0 = 100.152475 + 0.7694 * T + 0.0003871 * T * T +
-                  360 * (100 * T - std::floor(100 * T));
+  double theta0 = 100.152475 + 0.7694 * T + 0.0003871 * T * T + 360 * (100 * T - std::floor(100 * T));
   theta0 = numerics::deg(numerics::DegToRad(theta0));
   double theta = theta0 + s * 360 / 86164.0905;
   theta = numerics::Deg180(theta);
@@ -106,11 +105,9 @@ void ClassGl::DrawCentralBodies() {
   if (sv.CentralTextureLoaded != 1) {
     SceneStep([&] {
       planet_texture = GlCtlRef() ? GlCtlRef()->LoadTexture() : nullptr;
-      std::string name = CentralTextureName(st.MoonMode, st.CentralBody,
-                                            st.StringSettings.EarthTexture,
+      std::string name = CentralTextureName(st.MoonMode, st.CentralBody, st.StringSettings.EarthTexture,
                                             st.StringSettings.MoonTexture);
-      if (planet_texture && !name.empty())
-        planet_texture->Load((ProgramFolder() / name).string());
+      if (planet_texture && !name.empty()) planet_texture->Load((ProgramFolder() / name).string());
     });
     sv.CentralTextureLoaded = 1;
   }
@@ -128,8 +125,7 @@ void ClassGl::DrawCentralBodies() {
 
   SceneStep([&] {
     MainFocus(sv.CentralRadius, st.MoonMode, st.CentralBody);
-    if (sb.OptEarthSizeKm != 1.0 && st.LengthsInKm == 0 &&
-        sv.CentralRadius * st.ScaleFactor > 2 * sv.AxisLength)
+    if (sb.OptEarthSizeKm != 1.0 && st.LengthsInKm == 0 && sv.CentralRadius * st.ScaleFactor > 2 * sv.AxisLength)
       sv.CentralRadius = sv.CentralRadius / 1000;
   });
 
@@ -166,14 +162,12 @@ void ClassGl::DrawMoon() {
   const auto sphere = GlColour(sb.ColourSphere);
   glColor4f(sphere[0], sphere[1], sphere[2], 1);
 
-  MeridienDegl = MoonTurn(sv.PointTime, CURRINDEXI == st.LastDataRow,
-                          CURRINDEXI == CURRINDEXMINI);
+  MeridienDegl = MoonTurn(sv.PointTime, CURRINDEXI == st.LastDataRow, CURRINDEXI == CURRINDEXMINI);
 
   if (sv.MoonTextureLoaded != 1) {
     SceneStep([&] {
       planet_texturel = GlCtlRef() ? GlCtlRef()->LoadTexture() : nullptr;
-      if (planet_texturel)
-        planet_texturel->Load((ProgramFolder() / st.StringSettings.MoonTexture).string());
+      if (planet_texturel) planet_texturel->Load((ProgramFolder() / st.StringSettings.MoonTexture).string());
     });
     sv.MoonTextureLoaded = 1;
   }
@@ -186,18 +180,15 @@ void ClassGl::DrawMoon() {
   if (sb.EarthMoonOpt == 0 && st.EarthMoonMode == 0) glRotatef(23.45f, 1, 0, 0);
 
   SceneStep([&] {
-    glTranslatef(Sng(bv.BodyPos(1) / 1000 * st.ScaleFactor),
-                 Sng(bv.BodyPos(2) / 1000 * st.ScaleFactor),
+    glTranslatef(Sng(bv.BodyPos(1) / 1000 * st.ScaleFactor), Sng(bv.BodyPos(2) / 1000 * st.ScaleFactor),
                  Sng(bv.BodyPos(3) / 1000 * st.ScaleFactor));
   });
 
   // The Moon's polar axis.
   if (sb.OptNoPlotAxis == 0) {
     SceneStep([&] {
-      if (sb.OptNoColourAxisX == 0)
-        glColor3f(1, 1, 0);
-      else
-        glColor3fv(GlColour(sb.ColourAxis).data());
+      if (sb.OptNoColourAxisX == 0) glColor3f(1, 1, 0);
+      else glColor3fv(GlColour(sb.ColourAxis).data());
       glLineWidth(2);
       sv.CentralRadius = 1738;
       float L = Sng(sv.CentralRadius * st.ScaleFactor * 3 * sb.MoonFactor);

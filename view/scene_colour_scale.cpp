@@ -19,17 +19,15 @@
 namespace vantrel::view {
 namespace {
 
-double AxisLengthOf(double extent, double factor) {
-  return factor != 0 ? extent * factor : extent * 1.1;
-}
+double AxisLengthOf(double extent, double factor) { return factor != 0 ? extent * factor : extent * 1.1; }
 
 // A point size the GL takes: 0 or less (a plot thickness of 0) is the smallest one.
 float PointSizeOf(double size) { return size > 0 ? float(size) : 0.1f; }
 
 }  // namespace
 
-void ClassGl::ColorScale(double colorNorm, double& rred, double& ggreen, double& bblue,
-                         double& aalpha, double miniVALPen, double& maxiVALPen) {
+void ClassGl::ColorScale(double colorNorm, double& rred, double& ggreen, double& bblue, double& aalpha,
+                         double miniVALPen, double& maxiVALPen) {
   if (maxiVALPen == miniVALPen) maxiVALPen = miniVALPen + 1;
   double x = colorNorm;
   if (x >= maxiVALPen) x = maxiVALPen * 0.99999999;
@@ -188,8 +186,8 @@ void ClassGl::ColorScaleLabels() {
     double value = st.ValZMin + (st.ValZMax - st.ValZMin) * t;
     double r = 0, g = 0, b = 0, a = 0, hi = 1;
     ColorScale(t, r, g, b, a, 0, hi);
-    labels.push_back({"  " + rt::Format(value, "#"), long(rt::CLng(255 * (65536 * r + 256 * g + b))),
-                      float(L - 32 + 32 * t)});
+    labels.push_back(
+        {"  " + rt::Format(value, "#"), long(rt::CLng(255 * (65536 * r + 256 * g + b))), float(L - 32 + 32 * t)});
   }
   const int axis = int(st.ValAxis);
   if (!control_ || axis < 1 || axis > 3) return;
@@ -209,8 +207,8 @@ void ClassGl::ColorScaleLabels() {
     auto window = [&](double p, QPointF& out) {
       const auto v = along(p);
       GLdouble wx = 0, wy = 0, wz = 0;
-      if (gluProject(v[0], v[1], v[2], model, proj, viewport, &wx, &wy, &wz) != GL_TRUE ||
-          !std::isfinite(wx) || !std::isfinite(wy))
+      if (gluProject(v[0], v[1], v[2], model, proj, viewport, &wx, &wy, &wz) != GL_TRUE || !std::isfinite(wx) ||
+          !std::isfinite(wy))
         return false;
       out = QPointF(wx, wy);
       return true;
@@ -232,22 +230,19 @@ void ClassGl::ColorScaleLabels() {
                   : std::vector<QPoint>(labels.size());
     for (size_t k = 0; k < labels.size(); ++k) {
       const auto v = along(labels[k].p);
-      fonts.DrawTextAt(FontLabels, labels[k].text, float(v[0]), float(v[1]), float(v[2]), labels[k].colour,
-                       shifts[k]);
+      fonts.DrawTextAt(FontLabels, labels[k].text, float(v[0]), float(v[1]), float(v[2]), labels[k].colour, shifts[k]);
     }
   });
 }
 
 void ClassGl::DrawValueLegend() {
   datastore::DataStore& st = datastore::Store();
-  if (st.SettingsBlock.OptNoTimeMoving != 0 || st.ValuesMode != 1 || !(st.ValZRows > 0) ||
-      Traj.ValueFound != 1)
-    return;
+  if (st.SettingsBlock.OptNoTimeMoving != 0 || st.ValuesMode != 1 || !(st.ValZRows > 0) || Traj.ValueFound != 1) return;
   double lo = st.ValZMin, hi = st.ValZMax;
   if (hi == lo) hi = lo + 1;
   std::int64_t row = std::int64_t(Traj.ValueRow);
-  Traj.LegendText = "Value : " + numerics::FormatSig(st.ValZTable(row, 1), 4) + "  limits: " +
-                    numerics::FormatSig(lo, 3) + " to " + numerics::FormatSig(hi, 3);
+  Traj.LegendText = "Value : " + numerics::FormatSig(st.ValZTable(row, 1), 4) +
+                    "  limits: " + numerics::FormatSig(lo, 3) + " to " + numerics::FormatSig(hi, 3);
   if (!control_) return;
   control_->DrawText2D(8, 43, Traj.LegendText);
   control_->DrawText2D(8, 60, " , shown during thrust.");

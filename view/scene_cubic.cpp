@@ -6,9 +6,8 @@
 
 namespace vantrel::view {
 
-void ClassGl::DrawCubic(const datastore::NumTable<5>& RAYT, double minCubicX, double minCubicY,
-                        double minCubicZ, std::int64_t i, double Specific_SizePoint,
-                        double USERFLAG_SizePoint) {
+void ClassGl::DrawCubic(const datastore::NumTable<5>& RAYT, double minCubicX, double minCubicY, double minCubicZ,
+                        std::int64_t i, double Specific_SizePoint, double USERFLAG_SizePoint) {
   (void)Specific_SizePoint, (void)USERFLAG_SizePoint;
   float x = float(RAYT(i, 1)), y = float(RAYT(i, 2)), z = float(RAYT(i, 3));
   glVertex3f(float(minCubicX), y, z);

@@ -162,8 +162,7 @@ void ClassGl::ScaleDataToScene() {
     }
 
     const bool penUp = st.PenUpMode == 1;
-    const int64_t lastQuater =
-        std::min<double>(std::max<double>(rt::RoundHalfEven(st.QuaterRows), -1), kLastTableRow);
+    const int64_t lastQuater = std::min<double>(std::max<double>(rt::RoundHalfEven(st.QuaterRows), -1), kLastTableRow);
     if (st.ScaleFactor == 1.0) {
       for (int64_t r = 0; r <= last; ++r)
         for (int k = 1; k <= 3; ++k) {

@@ -26,10 +26,10 @@ struct SpacecraftValues {
   double LastDrawnIndex = 0;
   double AttitudeRow = 0, PlusYRow = 0, MinusYRow = 0;
   numerics::Quat AttitudeQuat{0, 0, 0, 0};
-  double ModelAngle = 0;                 // degrees
+  double ModelAngle = 0;  // degrees
   std::array<double, 3> RotationAxis{};
-  numerics::Vec3 BodyAxisX, BodyAxisZ;   // the model's X and Z axes in scene axes
-  double PanelSunAngle = 0;              // degrees
+  numerics::Vec3 BodyAxisX, BodyAxisZ;  // the model's X and Z axes in scene axes
+  double PanelSunAngle = 0;             // degrees
   double ModelSize = 0;
   double BodyHalfX = 0, BodyHalfY = 0, BodyHalfZ = 0;
   double BodyAxisWidth = 0;
@@ -60,7 +60,7 @@ struct BodyValues {
 // a quarter turn about X.
 struct AttitudeTurn {
   numerics::Quat Quat{0, 0, 0, 0};
-  double Angle = 0;                  // degrees
+  double Angle = 0;  // degrees
   std::array<double, 3> Axis{};
   bool FellBack = false;
 };

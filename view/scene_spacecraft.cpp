@@ -38,8 +38,7 @@ AttitudeTurn AttitudeFromRow(double q1, double q2, double q3, double q4) {
     t.FellBack = true;
     t.Angle = 90;
     t.Axis = {1, 0, 0};
-    t.Quat = numerics::Quat(float(std::cos(numerics::DegToRad(45))),
-                            float(std::sin(numerics::DegToRad(45))), 0, 0);
+    t.Quat = numerics::Quat(float(std::cos(numerics::DegToRad(45))), float(std::sin(numerics::DegToRad(45))), 0, 0);
   }
   return t;
 }
@@ -97,15 +96,14 @@ void ClassGl::PlaceModel() {
 
   // 4. Position.
   SceneStep([&] {
-    glTranslatef(Sng(st.DataTable(CURRINDEXI, 1)), Sng(st.DataTable(CURRINDEXI, 2)),
-                 Sng(st.DataTable(CURRINDEXI, 3)));
+    glTranslatef(Sng(st.DataTable(CURRINDEXI, 1)), Sng(st.DataTable(CURRINDEXI, 2)), Sng(st.DataTable(CURRINDEXI, 3)));
   });
 
   // 5. Attitude.
   SceneStep([&] {
     auto k = std::int64_t(m.AttitudeRow);
-    AttitudeTurn t = AttitudeFromRow(st.QuaterTable(k, 1), st.QuaterTable(k, 2),
-                                     st.QuaterTable(k, 3), st.QuaterTable(k, 4));
+    AttitudeTurn t =
+        AttitudeFromRow(st.QuaterTable(k, 1), st.QuaterTable(k, 2), st.QuaterTable(k, 3), st.QuaterTable(k, 4));
     m.AttitudeQuat = t.Quat;
     m.ModelAngle = t.Angle;
     m.RotationAxis = t.Axis;
@@ -123,10 +121,8 @@ void ClassGl::PlaceModel() {
   });
 
   // 7. The turn; the model is drawn unlit.
-  SceneStep([&] {
-    glRotatef(Sng(m.ModelAngle), Sng(m.RotationAxis[0]), Sng(m.RotationAxis[1]),
-              Sng(m.RotationAxis[2]));
-  });
+  SceneStep(
+      [&] { glRotatef(Sng(m.ModelAngle), Sng(m.RotationAxis[0]), Sng(m.RotationAxis[1]), Sng(m.RotationAxis[2])); });
   glDisable(GL_LIGHTING);
 }
 
@@ -193,16 +189,13 @@ void ClassGl::DrawThrustPlume() {
     auto length = [&](double e) { return sv.ThrustOn == 1 ? e : e / 15; };
     if (std::fabs(vs.SatShapeParam5) > 0) {
       m.AppendageLength = length(c);
-      monolitheNonCenter(across, across, m.AppendageLength, 0, 0,
-                         Sgn(vs.SatShapeParam5) * (-c) / 2);
+      monolitheNonCenter(across, across, m.AppendageLength, 0, 0, Sgn(vs.SatShapeParam5) * (-c) / 2);
     } else if (std::fabs(vs.SatShapeParam4) > 0) {
       m.AppendageLength = length(b);
-      monolitheNonCenter(across, m.AppendageLength, across, 0,
-                         Sgn(vs.SatShapeParam4) * (-b) / 2, 0);
+      monolitheNonCenter(across, m.AppendageLength, across, 0, Sgn(vs.SatShapeParam4) * (-b) / 2, 0);
     } else if (std::fabs(vs.SatShapeParam3) > 0) {
       m.AppendageLength = length(a);
-      monolitheNonCenter(m.AppendageLength, across, across,
-                         Sgn(vs.SatShapeParam3) * (-a) / 2, 0, 0);
+      monolitheNonCenter(m.AppendageLength, across, across, Sgn(vs.SatShapeParam3) * (-a) / 2, 0, 0);
     }
   });
 }
@@ -214,8 +207,8 @@ void ClassGl::DrawPlatePanel() {
   const double s = m.ModelSize, a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
   SceneStep([&] { monolitheNonCenter(0.01 * s, 5 * b, c, 0.005 * s - a / 2, 0, 0); });
   SceneStep([&] {
-    AddAxisFromCenter(7, 1, 0, 1, 1, 1, 0, sv.SunRayScale * sv.SunLightPos[0],
-                      sv.SunRayScale * sv.SunLightPos[1], sv.SunRayScale * sv.SunLightPos[2]);
+    AddAxisFromCenter(7, 1, 0, 1, 1, 1, 0, sv.SunRayScale * sv.SunLightPos[0], sv.SunRayScale * sv.SunLightPos[1],
+                      sv.SunRayScale * sv.SunLightPos[2]);
   });
 }
 
@@ -228,10 +221,8 @@ void ClassGl::DrawPlusYWing() {
   const bool plate = sb.SatShapeIndex == 6;
   if (sb.OptSolarPanel == 0 && m.AttitudeRow < st.QuaterRows && st.SApYRows > 0)
     m.ModelAngle = st.SApYTable(std::int64_t(m.PlusYRow), 1);
-  else if (sb.OptSolarPanel == 1.0)
-    m.ModelAngle = m.PanelSunAngle;
-  else
-    m.ModelAngle = 0;
+  else if (sb.OptSolarPanel == 1.0) m.ModelAngle = m.PanelSunAngle;
+  else m.ModelAngle = 0;
   if (plate) m.ModelAngle = 0;
 
   glPushMatrix();
@@ -242,9 +233,7 @@ void ClassGl::DrawPlusYWing() {
     DrawPlatePanel();
   }
   if (sb.OptSolarPanel == 1.0 && !plate)
-    SceneStep([&] {
-      AddAxisFromCenter(3 * m.BodyAxisWidth, 0.5, 0.5, 0.5, 1, 1, 0, 0, 0, -0.1 * s);
-    });
+    SceneStep([&] { AddAxisFromCenter(3 * m.BodyAxisWidth, 0.5, 0.5, 0.5, 1, 1, 0, 0, 0, -0.1 * s); });
   glPopMatrix();
 
   SceneStep([&] {
@@ -264,8 +253,7 @@ void ClassGl::DrawMinusYWing() {
   const double s = m.ModelSize, a = m.BodyHalfX, b = m.BodyHalfY, c = m.BodyHalfZ;
   const bool plate = sb.SatShapeIndex == 6;
   SceneStep([&] { monolythe(0.01 * s, b + c, 0.01 * s); });
-  if (sb.OptSolarPanel == 0 && m.AttitudeRow < st.QuaterRows &&
-      (st.SApYRows > 0 || st.SAmYRows > 0)) {
+  if (sb.OptSolarPanel == 0 && m.AttitudeRow < st.QuaterRows && (st.SApYRows > 0 || st.SAmYRows > 0)) {
     if (st.SAmYRows > 0 && m.AttitudeRow < st.QuaterRows) {
       m.ModelAngle = st.SAmYTable(std::int64_t(m.MinusYRow), 1);
       m.MinusYAxisSign = -1;

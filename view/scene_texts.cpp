@@ -16,15 +16,11 @@ constexpr const char* kTimePattern = " hh:mm:ss.ss ";
 // Day numbers above this (noon on 30 December 1957) are calendar dates; below, times.
 constexpr double kCalendarFrom = 21184.5;
 
-long LabelColourOf(const datastore::Rgb& c) {
-  return long(rt::CLng(c[0] * 65536 + c[1] * 256 + c[2]));
-}
+long LabelColourOf(const datastore::Rgb& c) { return long(rt::CLng(c[0] * 65536 + c[1] * 256 + c[2])); }
 
 }  // namespace
 
-std::string PointDateText(double pointTime) {
-  return "Vantrel " + rt::FormatDate(pointTime, kDatePattern);
-}
+std::string PointDateText(double pointTime) { return "Vantrel " + rt::FormatDate(pointTime, kDatePattern); }
 
 std::string CornerDateText(double pointTime, double plotDate) {
   return rt::FormatDate(pointTime, plotDate > kCalendarFrom ? kDatePattern : kTimePattern);
@@ -47,8 +43,8 @@ void ClassGl::DrawPointTexts() {
       tv.PointZ = st.DataTable(CURRINDEXI, 3);
       std::string text = PointDateText(Scene.PointTime);
       if (control_)
-        control_->Fonts().DrawText3D(FontOutline, text, float(tv.PointX), float(tv.PointY),
-                                     float(tv.PointZ), 0.5, tv.LabelColour);
+        control_->Fonts().DrawText3D(FontOutline, text, float(tv.PointX), float(tv.PointY), float(tv.PointZ), 0.5,
+                                     tv.LabelColour);
     });
   }
 
@@ -64,9 +60,7 @@ void ClassGl::DrawPointTexts() {
 void ClassGl::DrawDateOverlays() {
   datastore::DataStore& st = datastore::Store();
   const datastore::SettingsRecord& sb = st.SettingsBlock;
-  if (sb.OptNoLogoLabel != 0 || !(sb.TimeRangeGiven == 1.0 || st.EventsGiven == 1) ||
-      st.PenUpMode == 1)
-    return;
+  if (sb.OptNoLogoLabel != 0 || !(sb.TimeRangeGiven == 1.0 || st.EventsGiven == 1) || st.PenUpMode == 1) return;
   std::string text = CornerDateText(Scene.PointTime, sb.PlotDate);
   if (control_) control_->DrawText2D(8, 23, text);
 }

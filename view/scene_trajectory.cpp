@@ -45,16 +45,14 @@ float LineWidthOf(double w) { return w > 0 ? float(w) : 0.1f; }
 struct Rows {
   explicit Rows(const datastore::NumTable<5>& t)
       : base(t.StoredRows() > 0 ? t.RowPtr(0) : nullptr), stored(t.StoredRows()) {}
-  double operator()(std::int64_t r, int c) const {
-    return r >= 0 && r < stored ? base[r * 5 + c] : 0.0;
-  }
+  double operator()(std::int64_t r, int c) const { return r >= 0 && r < stored ? base[r * 5 + c] : 0.0; }
   const double* base;
   std::int64_t stored;
 };
 
 // The wall projections of (x, y, z), added to the three wall batches.
-void AddProjections(PointBatch* walls, const PixelMapping& map, float x, float y, float z,
-                    float wx, float wy, float wz, const Colour4& c) {
+void AddProjections(PointBatch* walls, const PixelMapping& map, float x, float y, float z, float wx, float wy, float wz,
+                    const Colour4& c) {
   if (!map.mergeable) {
     walls[0].Add(wx, y, z, c);
     walls[1].Add(x, wy, z, c);
@@ -68,14 +66,10 @@ void AddProjections(PointBatch* walls, const PixelMapping& map, float x, float y
   for (int k = 0; k < 3; ++k) {
     double d = k == 0 ? double(wx) - x : k == 1 ? double(wy) - y : double(wz) - z;
     const double* col = m + 4 * k;
-    double q[4] = {p[0] + d * col[0], p[1] + d * col[1], p[2] + d * col[2],
-                   map.affine ? 1.0 : p[3] + d * col[3]};
-    if (k == 0)
-      walls[0].Add(wx, y, z, q, c);
-    else if (k == 1)
-      walls[1].Add(x, wy, z, q, c);
-    else
-      walls[2].Add(x, y, wz, q, c);
+    double q[4] = {p[0] + d * col[0], p[1] + d * col[1], p[2] + d * col[2], map.affine ? 1.0 : p[3] + d * col[3]};
+    if (k == 0) walls[0].Add(wx, y, z, q, c);
+    else if (k == 1) walls[1].Add(x, wy, z, q, c);
+    else walls[2].Add(x, y, wz, q, c);
   }
 }
 
@@ -83,11 +77,9 @@ void AddProjections(PointBatch* walls, const PixelMapping& map, float x, float y
 // times advance.
 class EventWalk {
  public:
-  EventWalk(ClassGl& gl, const datastore::DataStore& st, const datastore::SettingsRecord& sb,
-            double lastEventValue)
-      : gl_(gl), ev_(st.EventsTable), eventCount_(st.EventCount),
-        nominal_(Of(sb.ColourPlotNominal, 0.6f)), events_(Of(sb.ColourPlotEvents, 0.6f)),
-        lastEventValue_(lastEventValue) {}
+  EventWalk(ClassGl& gl, const datastore::DataStore& st, const datastore::SettingsRecord& sb, double lastEventValue)
+      : gl_(gl), ev_(st.EventsTable), eventCount_(st.EventCount), nominal_(Of(sb.ColourPlotNominal, 0.6f)),
+        events_(Of(sb.ColourPlotEvents, 0.6f)), lastEventValue_(lastEventValue) {}
 
   // The event row before the first time past t.
   void Start(double t) {
@@ -311,8 +303,7 @@ void ClassGl::DrawMainPass(TrajectoryFrame& f) {
   const bool projections = f.cubic && !values;
   const bool asPoints = f.prim == GL_POINTS;
 
-  PixelMapping map =
-      asPoints || projections ? PixelMapping::FromGl() : PixelMapping::Exact();
+  PixelMapping map = asPoints || projections ? PixelMapping::FromGl() : PixelMapping::Exact();
   tb.main.Clear();
   tb.mainPoints.Reset(map);
   for (PointBatch& w : tb.walls) w.Reset(map);
@@ -385,10 +376,8 @@ void ClassGl::DrawMainPass(TrajectoryFrame& f) {
   if (!penUp) Scene.ThrustOn = thrustOn;
   if (drewPoint) sb.PlotDate = plotDate;
 
-  if (asPoints)
-    tb.mainPoints.Draw();
-  else
-    tb.main.Draw(GL_LINE_STRIP);
+  if (asPoints) tb.mainPoints.Draw();
+  else tb.main.Draw(GL_LINE_STRIP);
   for (PointBatch& w : tb.walls) w.Draw();
   glColor4f(cur.r, cur.g, cur.b, cur.a);
 }

@@ -59,11 +59,11 @@ void ClassGl::SetEditState(long state) {
       OrthoZoom = OrthoZoom * 3;
       putBox();
       break;
-    case 14:                         // zplus: zoom in
+    case 14:  // zplus: zoom in
       OrthoZoom = OrthoZoom / 3;
       putBox();
       break;
-    case 15: {                       // lightback: white background and back
+    case 15: {  // lightback: white background and back
       SetCursor(0);
       const datastore::Rgb& bg = datastore::Store().SettingsBlock.ColourBackground;
       float r = 1, g = 1, b = 1, a = 0;
@@ -77,8 +77,8 @@ void ClassGl::SetEditState(long state) {
       if (ctl) WithContext(*ctl, [&] { glClearColor(r, g, b, a); });
       break;
     }
-    case 16: SetCursor(0); break;    // stop
-    case 17: SetCursor(0); break;    // frozenstart
+    case 16: SetCursor(0); break;  // stop
+    case 17: SetCursor(0); break;  // frozenstart
     default: break;
   }
 }
@@ -88,8 +88,7 @@ void ClassGl::SetGrids(bool on) { Grids = on; }
 void ClassGl::SetCursor(long ID) {
   glview::GlView* ctl = GlCtlRef();
   if (!ctl) return;
-  if (ID == 0 || (ID >= 200 && ID <= 207) || (ID >= 210 && ID <= 212))
-    ctl->SetMousePointer(int(ID));
+  if (ID == 0 || (ID >= 200 && ID <= 207) || (ID >= 210 && ID <= 212)) ctl->SetMousePointer(int(ID));
 }
 
 long ClassGl::PickNearest(const std::vector<std::int32_t>& buffer, long hitCount) {

@@ -28,8 +28,6 @@ std::string DefaultWorkFolder() {
 
 std::filesystem::path FixedEventFile() { return UserDataFolder() / "VantrelEvents.txt"; }
 
-std::filesystem::path FixedTrajectoryFile() {
-  return UserDataFolder() / "VantrelTrajectory.txt";
-}
+std::filesystem::path FixedTrajectoryFile() { return UserDataFolder() / "VantrelTrajectory.txt"; }
 
 }  // namespace vantrel::view

@@ -16,24 +16,23 @@ namespace vantrel::view {
 
 struct ViewShared {
   // Set by the main window (start-up, first activation, keys).
-  double StartupFlag = 0;    // 1 from the start of the main window's load on
-  double OptMoonState = 0;   // 0 draws the Moon; the option toolbar's Moon button toggles it
-  double ShowLabels = 0;     // 1 draws the point labels of pen-up-label mode; the first activation sets it, "T" swaps it
+  double StartupFlag = 0;   // 1 from the start of the main window's load on
+  double OptMoonState = 0;  // 0 draws the Moon; the option toolbar's Moon button toggles it
+  double ShowLabels = 0;    // 1 draws the point labels of pen-up-label mode; the first activation sets it, "T" swaps it
 
   // Written by the fit: 1 when the event flags hold only one kind of value, else 0.
   double EventFlagState = 0;
 
   // Set when the view object is created.
-  std::string ProductName;   // "Vantrel"
-  std::string TitleSuffix;   // " "
+  std::string ProductName;  // "Vantrel"
+  std::string TitleSuffix;  // " "
 
   // The program's GLU quadric, made when the GL context is prepared.
   GLUquadric* GluQuadric = nullptr;
 
   // The spacecraft shape, set by the main window from the shape list (0 until a shape is
   // applied), and its "Sat. Axis" box.
-  double SatShapeParam1 = 0, SatShapeParam2 = 0, SatShapeParam3 = 0, SatShapeParam4 = 0,
-         SatShapeParam5 = 0;
+  double SatShapeParam1 = 0, SatShapeParam2 = 0, SatShapeParam3 = 0, SatShapeParam4 = 0, SatShapeParam5 = 0;
   double SatAxisOpt = 0;
   // Shows or hides the main window's "km" box (Text15); installed by the main window.
   std::function<void(bool)> SetText15Visible;

@@ -16,8 +16,6 @@ constinit rt::ServiceSlot<EventPump> g_pump{&rt::MakeDefault<EventPump, IdlePump
 
 EventPump& Events() { return g_pump.get(); }
 
-void SetEventPump(std::shared_ptr<EventPump> pump) {
-  g_pump.set(std::move(pump));
-}
+void SetEventPump(std::shared_ptr<EventPump> pump) { g_pump.set(std::move(pump)); }
 
 }  // namespace vantrel::platform

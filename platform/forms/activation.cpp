@@ -13,8 +13,7 @@ ActivationTracker::Step ActivationTracker::Activated(const void* form) {
   return s;
 }
 
-ActivationTracker::Step ActivationTracker::Hidden(const void* form,
-                                                  const std::function<bool(const void*)>& visible) {
+ActivationTracker::Step ActivationTracker::Hidden(const void* form, const std::function<bool(const void*)>& visible) {
   if (!form || form != active_) return {};
   for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) {
     if (*it != form && visible && visible(*it)) {

@@ -9,8 +9,7 @@ constinit rt::ServiceSlot<LayoutStore> g_layouts{&rt::MakeDefault<LayoutStore, M
 
 }  // namespace
 
-std::string MemoryLayoutStore::Read(const std::string& key, const std::string& subkey,
-                                    const std::string& value) {
+std::string MemoryLayoutStore::Read(const std::string& key, const std::string& subkey, const std::string& value) {
   auto it = texts_.find({key, subkey, value});
   return it == texts_.end() ? std::string() : it->second;
 }
@@ -22,8 +21,6 @@ void MemoryLayoutStore::Write(const std::string& key, const std::string& subkey,
 
 LayoutStore& Layouts() { return g_layouts.get(); }
 
-void SetLayoutStore(std::shared_ptr<LayoutStore> store) {
-  g_layouts.set(std::move(store));
-}
+void SetLayoutStore(std::shared_ptr<LayoutStore> store) { g_layouts.set(std::move(store)); }
 
 }  // namespace vantrel::forms

@@ -69,13 +69,11 @@ std::string FitBoxText(const std::string& text) {
   return joined;
 }
 
-void SetMessageBoxService(std::shared_ptr<MessageBoxService> service) {
-  g_boxes.set(std::move(service));
-}
+void SetMessageBoxService(std::shared_ptr<MessageBoxService> service) { g_boxes.set(std::move(service)); }
 
 int DefaultButtonAnswer(int style) {
-  static constexpr int kButtons[6][3] = {{kOK, 0, 0},          {kOK, kCancel, 0},  {kAbort, kRetry, kIgnore},
-                                         {kYes, kNo, kCancel}, {kYes, kNo, 0},     {kRetry, kCancel, 0}};
+  static constexpr int kButtons[6][3] = {{kOK, 0, 0},          {kOK, kCancel, 0}, {kAbort, kRetry, kIgnore},
+                                         {kYes, kNo, kCancel}, {kYes, kNo, 0},    {kRetry, kCancel, 0}};
   const int set = style & 7;
   if (set > 5) return kOK;
   const int which = (style >> 8) & 3;

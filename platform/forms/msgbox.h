@@ -68,7 +68,10 @@ class ScriptedMessageBoxes : public MessageBoxService {
   int Show(const std::string& text, int style, const std::string& title) override;
 
   const std::vector<Box>& boxes() const { return boxes_; }
-  void Answer(std::vector<int> answers) { answers_ = std::move(answers); next_ = 0; }
+  void Answer(std::vector<int> answers) {
+    answers_ = std::move(answers);
+    next_ = 0;
+  }
   // Called while a box is "open", to let a test act as the event loop would.
   void SetWhileOpen(std::function<void()> f) { whileOpen_ = std::move(f); }
 

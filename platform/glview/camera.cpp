@@ -73,8 +73,7 @@ void GlCamera::GetOrtho(double& l, double& r, double& b, double& t) const {
   t = top_;
 }
 
-void GlCamera::LookAt(float ex, float ey, float ez, float tx, float ty, float tz, float ux,
-                      float uy, float uz) {
+void GlCamera::LookAt(float ex, float ey, float ez, float tx, float ty, float tz, float ux, float uy, float uz) {
   eye_ = {ex, ey, ez};
   target_ = {tx, ty, tz};
   up_ = {ux, uy, uz};

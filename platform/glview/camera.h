@@ -37,8 +37,7 @@ class GlCamera {
   Vec3f Eye() const { return eye_; }
   Vec3f Target() const { return target_; }
   Vec3f Up() const { return up_; }
-  void LookAt(float ex, float ey, float ez, float tx, float ty, float tz, float ux, float uy,
-              float uz);
+  void LookAt(float ex, float ey, float ez, float tx, float ty, float tz, float ux, float uy, float uz);
 
   // Shifts the scene on the screen by dx to the right and dy upwards (scene units): eye and
   // target move the other way in the view plane.

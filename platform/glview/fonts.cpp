@@ -18,12 +18,10 @@
 namespace vantrel::glview {
 namespace {
 
-constexpr int kEmPixels = 64;       // outline glyphs are traced at this pixel size
+constexpr int kEmPixels = 64;         // outline glyphs are traced at this pixel size
 constexpr size_t kImageCache = 2048;  // bitmap text images kept before the cache is emptied
 
-void SetPackedColour(long c) {
-  glColor3ub(GLubyte((c >> 16) & 255), GLubyte((c >> 8) & 255), GLubyte(c & 255));
-}
+void SetPackedColour(long c) { glColor3ub(GLubyte((c >> 16) & 255), GLubyte((c >> 8) & 255), GLubyte(c & 255)); }
 
 QColor PackedToQColor(long c) { return QColor(int((c >> 16) & 255), int((c >> 8) & 255), int(c & 255)); }
 
@@ -80,7 +78,7 @@ struct TessData {
 void TessBegin(GLenum type) { glBegin(type); }
 void TessEnd() { glEnd(); }
 void TessVertex(void* v) { glVertex3dv(static_cast<const GLdouble*>(v)); }
-void TessCombine(GLdouble coords[3], void*[4], GLfloat[4], void** out, void* user) {
+void TessCombine(GLdouble coords[3], void* [4], GLfloat[4], void** out, void* user) {
   auto* d = static_cast<TessData*>(user);
   d->extra.push_back({coords[0], coords[1], coords[2]});
   *out = d->extra.back().data();
@@ -102,13 +100,10 @@ QString ResolveFace(const std::string& face) {
   QStringList wanted;
   if (lower.contains("courier") || lower.contains("mono") || lower.contains("console"))
     wanted = {"Liberation Mono", "DejaVu Sans Mono"};
-  else if (lower.contains("times") || lower.contains("serif") || lower.contains("roman") ||
-           lower.contains("georgia"))
+  else if (lower.contains("times") || lower.contains("serif") || lower.contains("roman") || lower.contains("georgia"))
     wanted = {"Liberation Serif", "DejaVu Serif"};
-  else if (lower.contains("arial") || lower.contains("helvetica"))
-    wanted = {"Liberation Sans", "DejaVu Sans"};
-  else
-    wanted = {"DejaVu Sans", "Liberation Sans"};
+  else if (lower.contains("arial") || lower.contains("helvetica")) wanted = {"Liberation Sans", "DejaVu Sans"};
+  else wanted = {"DejaVu Sans", "Liberation Sans"};
   for (const QString& w : wanted)
     if (families.contains(w, Qt::CaseInsensitive)) return w;
   return wanted.front();
@@ -149,8 +144,7 @@ void FontSet::SetPixelRatio(double ratio) {
 
 FontSet::~FontSet() = default;
 
-void FontSet::CreateOutlineFont(long, int& id, const std::string& face, bool bold, bool italic,
-                                double, double) {
+void FontSet::CreateOutlineFont(long, int& id, const std::string& face, bool bold, bool italic, double, double) {
   auto f = std::make_unique<Font>();
   f->outline = true;
   f->qfont = QFont(ResolveFace(face));
@@ -161,8 +155,7 @@ void FontSet::CreateOutlineFont(long, int& id, const std::string& face, bool bol
   fonts_[id] = std::move(f);
 }
 
-void FontSet::CreateBitmapFont(long, int& id, const std::string& face, bool bold, bool italic,
-                               int size) {
+void FontSet::CreateBitmapFont(long, int& id, const std::string& face, bool bold, bool italic, int size) {
   auto f = std::make_unique<Font>();
   f->qfont = QFont(ResolveFace(face));
   // Sizes are points at 96 pixels per inch.
@@ -189,8 +182,7 @@ const FontSet::Glyph& FontSet::GlyphOf(Font& f, char32_t cp) {
   g.advance = fm.horizontalAdvance(s) / kEmPixels;
   QPainterPath path;
   path.addText(0, 0, f.qfont, s);
-  const QList<QPolygonF> polys =
-      path.toSubpathPolygons(QTransform::fromScale(1.0 / kEmPixels, -1.0 / kEmPixels));
+  const QList<QPolygonF> polys = path.toSubpathPolygons(QTransform::fromScale(1.0 / kEmPixels, -1.0 / kEmPixels));
   g.list = glGenLists(1);
   if (g.list != 0) {
     std::vector<std::array<GLdouble, 3>> pts;
@@ -204,8 +196,7 @@ const FontSet::Glyph& FontSet::GlyphOf(Font& f, char32_t cp) {
     gluTessCallback(tess, GLU_TESS_VERTEX, reinterpret_cast<_GLUfuncptr>(&TessVertex));
     gluTessCallback(tess, GLU_TESS_COMBINE_DATA, reinterpret_cast<_GLUfuncptr>(&TessCombine));
     gluTessProperty(tess, GLU_TESS_WINDING_RULE,
-                    path.fillRule() == Qt::WindingFill ? GLU_TESS_WINDING_NONZERO
-                                                       : GLU_TESS_WINDING_ODD);
+                    path.fillRule() == Qt::WindingFill ? GLU_TESS_WINDING_NONZERO : GLU_TESS_WINDING_ODD);
     gluTessNormal(tess, 0, 0, 1);
     glNewList(g.list, GL_COMPILE);
     gluTessBeginPolygon(tess, &data);
@@ -225,8 +216,8 @@ const FontSet::Glyph& FontSet::GlyphOf(Font& f, char32_t cp) {
   return f.glyphs.emplace(cp, g).first->second;
 }
 
-void FontSet::DrawText3D(int id, const std::string& text, float x, float y, float z,
-                         double size, std::optional<long> colour) {
+void FontSet::DrawText3D(int id, const std::string& text, float x, float y, float z, double size,
+                         std::optional<long> colour) {
   Font& f = Get(id);
   if (!f.outline) {
     DrawTextAt(id, text, x, y, z, colour);
@@ -276,8 +267,7 @@ QSize FontSet::BitmapTextSize(int id, const std::string& text) const {
   auto it = fonts_.find(id);
   if (it == fonts_.end()) return {};
   QFontMetricsF fm(it->second->qfont);
-  return QSize(int(std::ceil(fm.horizontalAdvance(QString::fromStdString(text)))) + 1,
-               int(std::ceil(fm.height())));
+  return QSize(int(std::ceil(fm.horizontalAdvance(QString::fromStdString(text)))) + 1, int(std::ceil(fm.height())));
 }
 
 QRect FontSet::BitmapTextBox(int id, const std::string& text) const {
@@ -291,12 +281,11 @@ QRect FontSet::BitmapTextBox(int id, const std::string& text) const {
 
 QSize FontSet::WindowTextSize(const std::string& text) const {
   QFontMetricsF fm(window_font_->qfont);
-  return QSize(int(std::ceil(fm.horizontalAdvance(QString::fromStdString(text)))) + 1,
-               int(std::ceil(fm.height())));
+  return QSize(int(std::ceil(fm.horizontalAdvance(QString::fromStdString(text)))) + 1, int(std::ceil(fm.height())));
 }
 
-void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, float z,
-                         std::optional<long> colour, QPoint shift) {
+void FontSet::DrawTextAt(int id, const std::string& text, float x, float y, float z, std::optional<long> colour,
+                         QPoint shift) {
   Font& f = Get(id);
   if (text.empty()) return;
   TextPass pass;

@@ -33,18 +33,17 @@ class FontSet {
 
   // Fill id with a new font id (ids start at 1). hdc is accepted and not used; extrusion
   // other than 0 is drawn flat.
-  void CreateOutlineFont(long hdc, int& id, const std::string& face, bool bold, bool italic,
-                         double deviation, double extrusion = 0);
-  void CreateBitmapFont(long hdc, int& id, const std::string& face, bool bold, bool italic,
-                        int size);
+  void CreateOutlineFont(long hdc, int& id, const std::string& face, bool bold, bool italic, double deviation,
+                         double extrusion = 0);
+  void CreateBitmapFont(long hdc, int& id, const std::string& face, bool bold, bool italic, int size);
 
   // Without a colour the current GL colour is used. An unknown id raises error 5.
   void DrawText3D(int id, const std::string& text, float x, float y, float z, double size,
                   std::optional<long> colour = std::nullopt);
   // The text's baseline starts at the window position of the point, moved by shift (device
   // pixels to the right and up).
-  void DrawTextAt(int id, const std::string& text, float x, float y, float z,
-                  std::optional<long> colour = std::nullopt, QPoint shift = {});
+  void DrawTextAt(int id, const std::string& text, float x, float y, float z, std::optional<long> colour = std::nullopt,
+                  QPoint shift = {});
 
   // Window text: top-left corner at window pixel (x, y) from the top left of a view of w x h
   // device pixels.

@@ -25,7 +25,7 @@ namespace vantrel::glview {
 namespace {
 
 constexpr double kDefaultRefreshHz = 60;  // when the screen gives no usable rate
-constexpr int kPickPixels = 5;     // side of the pick square
+constexpr int kPickPixels = 5;            // side of the pick square
 constexpr size_t kSelectWords = 1 << 16;
 
 void Lightv(GLenum light, GLenum what, Colour4f c) {
@@ -41,17 +41,17 @@ void Materialv(GLenum face, GLenum what, Colour4f c) {
 // The tool cursors (200 and up), else the standard ones.
 Qt::CursorShape CursorFor(int id) {
   switch (id) {
-    case 200: return Qt::SizeVerCursor;     // zoom
-    case 201: return Qt::OpenHandCursor;    // pan
-    case 202: return Qt::SizeVerCursor;     // dolly
-    case 203: return Qt::CrossCursor;       // arc rotate
-    case 204: return Qt::SizeVerCursor;     // pitch
-    case 205: return Qt::SizeHorCursor;     // yaw
-    case 206: return Qt::SizeBDiagCursor;   // roll
-    case 207: return Qt::CrossCursor;       // orbit
-    case 210: return Qt::SizeAllCursor;     // move
+    case 200: return Qt::SizeVerCursor;       // zoom
+    case 201: return Qt::OpenHandCursor;      // pan
+    case 202: return Qt::SizeVerCursor;       // dolly
+    case 203: return Qt::CrossCursor;         // arc rotate
+    case 204: return Qt::SizeVerCursor;       // pitch
+    case 205: return Qt::SizeHorCursor;       // yaw
+    case 206: return Qt::SizeBDiagCursor;     // roll
+    case 207: return Qt::CrossCursor;         // orbit
+    case 210: return Qt::SizeAllCursor;       // move
     case 211: return Qt::PointingHandCursor;  // rotate
-    case 212: return Qt::SizeFDiagCursor;   // scale
+    case 212: return Qt::SizeFDiagCursor;     // scale
     default: return forms::StandardCursor(id);
   }
 }
@@ -82,10 +82,8 @@ void Light::Apply(int glLight) const {
   Lightv(l, GL_SPECULAR, c3_);
   GLfloat p[4] = {position_.x, position_.y, position_.z, 1};
   glLightfv(l, GL_POSITION, p);
-  if (enabled_)
-    glEnable(l);
-  else
-    glDisable(l);
+  if (enabled_) glEnable(l);
+  else glDisable(l);
 }
 
 Light& LightCollection::Item(int index) {
@@ -114,7 +112,10 @@ MaterialCollection::MaterialCollection() {
       {{0.25f, 0.20725f, 0.20725f}, {1.0f, 0.829f, 0.829f}, {0.296648f, 0.296648f, 0.296648f}, 0.088f},
       {{0.1745f, 0.01175f, 0.01175f}, {0.61424f, 0.04136f, 0.04136f}, {0.727811f, 0.626959f, 0.626959f}, 0.6f},
       {{0.1f, 0.18725f, 0.1745f}, {0.396f, 0.74151f, 0.69102f}, {0.297254f, 0.30829f, 0.306678f}, 0.1f},
-      {{0.329412f, 0.223529f, 0.027451f}, {0.780392f, 0.568627f, 0.113725f}, {0.992157f, 0.941176f, 0.807843f}, 0.21794872f},
+      {{0.329412f, 0.223529f, 0.027451f},
+       {0.780392f, 0.568627f, 0.113725f},
+       {0.992157f, 0.941176f, 0.807843f},
+       0.21794872f},
       {{0.2125f, 0.1275f, 0.054f}, {0.714f, 0.4284f, 0.18144f}, {0.393548f, 0.271906f, 0.166721f}, 0.2f},
       {{0.25f, 0.25f, 0.25f}, {0.4f, 0.4f, 0.4f}, {0.774597f, 0.774597f, 0.774597f}, 0.6f},
       {{0.19125f, 0.0735f, 0.0225f}, {0.7038f, 0.27048f, 0.0828f}, {0.256777f, 0.137622f, 0.086014f}, 0.1f},
@@ -157,8 +158,7 @@ Texture::~Texture() {
 
 void Texture::Load(const std::string& path) {
   std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec))
-    throw rt::RtError(rt::kErrFileNotFound);
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) throw rt::RtError(rt::kErrFileNotFound);
   QImage img(QString::fromStdString(path));
   if (img.isNull()) throw rt::RtError(rt::kErrPathAccess);
   image_ = img.convertToFormat(QImage::Format_RGBA8888).mirrored(false, true);
@@ -177,8 +177,8 @@ void Texture::Apply() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     QImage img = image_;
     if (maxSize > 0 && (img.width() > maxSize || img.height() > maxSize))
-      img = img.scaled(std::min(img.width(), maxSize), std::min(img.height(), maxSize),
-                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+      img = img.scaled(std::min(img.width(), maxSize), std::min(img.height(), maxSize), Qt::IgnoreAspectRatio,
+                       Qt::SmoothTransformation);
     glBindTexture(GL_TEXTURE_2D, name_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -187,8 +187,7 @@ void Texture::Apply() {
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, img.constBits());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, img.constBits());
     glPopClientAttrib();
     dirty_ = false;
   }
@@ -209,9 +208,7 @@ void AnimationControl::Update() {
 // --- the control --------------------------------------------------------------------------
 
 GlView::GlView(QWidget* parent)
-    : QOpenGLWidget(parent),
-      animation_(*this),
-      graveyard_(std::make_shared<std::vector<unsigned>>()) {
+    : QOpenGLWidget(parent), animation_(*this), graveyard_(std::make_shared<std::vector<unsigned>>()) {
   QSurfaceFormat fmt = format();
   fmt.setRenderableType(QSurfaceFormat::OpenGL);
   fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -398,12 +395,9 @@ void GlView::RequestFrame() {
   }
   if (frame_timer_.isActive()) return;  // the next frame is timed already
   double waitMs = 0;
-  if (frame_started_ns_ >= 0)
-    waitMs = FramePeriodMs() - double(clock_.nsecsElapsed() - frame_started_ns_) / 1e6;
-  if (waitMs <= 0)
-    update();
-  else
-    frame_timer_.start(int(std::ceil(waitMs)));
+  if (frame_started_ns_ >= 0) waitMs = FramePeriodMs() - double(clock_.nsecsElapsed() - frame_started_ns_) / 1e6;
+  if (waitMs <= 0) update();
+  else frame_timer_.start(int(std::ceil(waitMs)));
 }
 
 void GlView::KeepAnimating() {
@@ -459,12 +453,9 @@ std::shared_ptr<Texture> GlView::LoadTexture() {
 
 void GlView::SetMousePointer(int id) {
   mouse_pointer_ = id;
-  if (id == 0)
-    unsetCursor();
-  else if (id == 99 && !mouse_icon_.pixmap().isNull())
-    setCursor(mouse_icon_);
-  else
-    setCursor(CursorFor(id));
+  if (id == 0) unsetCursor();
+  else if (id == 99 && !mouse_icon_.pixmap().isNull()) setCursor(mouse_icon_);
+  else setCursor(CursorFor(id));
 }
 
 void GlView::SetMouseIcon(const QPixmap& icon) {
@@ -481,8 +472,8 @@ double GlView::TwipsPerPixel() const {
 
 void GlView::Move(double left, double top, double width, double height) {
   double k = TwipsPerPixel();
-  setGeometry(int(std::lround(left / k)), int(std::lround(top / k)),
-              std::max(0, int(std::lround(width / k))), std::max(0, int(std::lround(height / k))));
+  setGeometry(int(std::lround(left / k)), int(std::lround(top / k)), std::max(0, int(std::lround(width / k))),
+              std::max(0, int(std::lround(height / k))));
 }
 
 bool GlView::MakeCurrent() {
@@ -573,8 +564,7 @@ void GlView::MouseEvent(QMouseEvent* e, int kind) {
   } else {
     int button = ButtonBits(e->button());
     Raise("MouseUp", [&](GlViewEvents& ev) { ev.MouseUp(button, shift, x, y); });
-    if (e->button() == Qt::LeftButton && !suppress_click_)
-      Raise("Click", [](GlViewEvents& ev) { ev.Click(); });
+    if (e->button() == Qt::LeftButton && !suppress_click_) Raise("Click", [](GlViewEvents& ev) { ev.Click(); });
     suppress_click_ = false;
   }
 }

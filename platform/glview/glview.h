@@ -42,18 +42,10 @@ class GlViewEvents {
   virtual void IgnoredEvent() {}
   virtual void KeyDown(int& keyCode, int& shift) { (void)keyCode, (void)shift; }
   virtual void KeyPress(int& keyAscii) { (void)keyAscii; }
-  virtual void MouseDown(int& button, int& shift, float& x, float& y) {
-    (void)button, (void)shift, (void)x, (void)y;
-  }
-  virtual void MouseMove(int& button, int& shift, float& x, float& y) {
-    (void)button, (void)shift, (void)x, (void)y;
-  }
-  virtual void MouseUp(int& button, int& shift, float& x, float& y) {
-    (void)button, (void)shift, (void)x, (void)y;
-  }
-  virtual void ReshapeEvent(long width, long height, bool& handled) {
-    (void)width, (void)height, (void)handled;
-  }
+  virtual void MouseDown(int& button, int& shift, float& x, float& y) { (void)button, (void)shift, (void)x, (void)y; }
+  virtual void MouseMove(int& button, int& shift, float& x, float& y) { (void)button, (void)shift, (void)x, (void)y; }
+  virtual void MouseUp(int& button, int& shift, float& x, float& y) { (void)button, (void)shift, (void)x, (void)y; }
+  virtual void ReshapeEvent(long width, long height, bool& handled) { (void)width, (void)height, (void)handled; }
   // The selection buffer of the last pick (HitCount records: names, min depth, max depth,
   // names...).
   virtual void PickEvent(std::vector<std::int32_t>& buffer) { (void)buffer; }
@@ -191,7 +183,7 @@ class GlView : public QOpenGLWidget {
   void Redraw();
   void StartView();
   void DrawText2D(long x, long y, const std::string& text);  // shown after the scene
-  void DrawGrid();                                            // immediately, in the XY plane
+  void DrawGrid();                                           // immediately, in the XY plane
   void SetSceneExtent(double x, double y, double z);
   std::shared_ptr<Material> CreateMaterial();
   std::shared_ptr<Texture> LoadTexture();
@@ -274,8 +266,8 @@ class GlView : public QOpenGLWidget {
   MaterialCollection materials_;
   FontSet fonts_;
   AnimationControl animation_;
-  QTimer frame_timer_;          // times the next frame at the screen's pace
-  QElapsedTimer clock_;         // started at creation
+  QTimer frame_timer_;            // times the next frame at the screen's pace
+  QElapsedTimer clock_;           // started at creation
   qint64 frame_started_ns_ = -1;  // clock_ time of the last paint's start, -1 before any
   bool frame_requested_ = false;  // a repaint asked for while a frame was drawn
   std::shared_ptr<std::vector<unsigned>> graveyard_;

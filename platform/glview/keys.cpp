@@ -75,13 +75,11 @@ int WindowsKeyCode(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 int ShiftBits(Qt::KeyboardModifiers m) {
-  return ((m & Qt::ShiftModifier) ? 1 : 0) | ((m & Qt::ControlModifier) ? 2 : 0) |
-         ((m & Qt::AltModifier) ? 4 : 0);
+  return ((m & Qt::ShiftModifier) ? 1 : 0) | ((m & Qt::ControlModifier) ? 2 : 0) | ((m & Qt::AltModifier) ? 4 : 0);
 }
 
 int ButtonBits(Qt::MouseButtons b) {
-  return ((b & Qt::LeftButton) ? 1 : 0) | ((b & Qt::RightButton) ? 2 : 0) |
-         ((b & Qt::MiddleButton) ? 4 : 0);
+  return ((b & Qt::LeftButton) ? 1 : 0) | ((b & Qt::RightButton) ? 2 : 0) | ((b & Qt::MiddleButton) ? 4 : 0);
 }
 
 }  // namespace vantrel::glview

@@ -10,8 +10,7 @@ namespace {
 // The provider in force and the separators it gave; they are read once, by the first caller
 // on any thread, and a provider installed starts unread.
 struct LocaleInForce {
-  std::shared_ptr<const LocaleProvider> provider =
-      std::make_shared<FixedLocaleProvider>(LocaleSeparators{});
+  std::shared_ptr<const LocaleProvider> provider = std::make_shared<FixedLocaleProvider>(LocaleSeparators{});
   std::once_flag read;
   LocaleSeparators cached;
   int queries = 0;
@@ -38,8 +37,6 @@ void SetLocaleProvider(std::shared_ptr<const LocaleProvider> provider) {
 
 int LocaleQueryCount() { return g_locale.get().queries; }
 
-void SetFixedLocale(const LocaleSeparators& sep) {
-  SetLocaleProvider(std::make_shared<FixedLocaleProvider>(sep));
-}
+void SetFixedLocale(const LocaleSeparators& sep) { SetLocaleProvider(std::make_shared<FixedLocaleProvider>(sep)); }
 
 }  // namespace vantrel::platform

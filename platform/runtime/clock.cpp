@@ -18,8 +18,7 @@ class SystemClock : public Clock {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
-    return DateSerial(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) +
-           TimeSerial(tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return DateSerial(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) + TimeSerial(tm.tm_hour, tm.tm_min, tm.tm_sec);
   }
   double Timer() const override {
     using namespace std::chrono;
@@ -53,9 +52,7 @@ double FakeClock::Timer() const {
 
 Clock& CurrentClock() { return g_clock.get(); }
 
-void SetClock(std::shared_ptr<Clock> clock) {
-  g_clock.set(std::move(clock));
-}
+void SetClock(std::shared_ptr<Clock> clock) { g_clock.set(std::move(clock)); }
 
 void End() {
   if (const auto handler = g_endHandler.get()) (*handler)();

@@ -30,8 +30,7 @@ inline void Sleep(long ms) { CurrentClock().Sleep(ms); }
 // A clock whose time moves only when told to (Sleep advances it too).
 class FakeClock : public Clock {
  public:
-  explicit FakeClock(double serial = 45356.5, double monotonic = 1000.0)
-      : serial_(serial), mono_(monotonic) {}
+  explicit FakeClock(double serial = 45356.5, double monotonic = 1000.0) : serial_(serial), mono_(monotonic) {}
   double Now() const override { return serial_; }
   double Timer() const override;
   double Monotonic() const override { return mono_; }

@@ -40,8 +40,7 @@ void ReportEventFault(const std::string& where, std::exception_ptr failure) {
   ProgramCodeScope scope;
   try {
     (*reporter)(where, description);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 bool InProgramCode() { return depth > 0; }

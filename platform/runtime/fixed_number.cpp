@@ -52,7 +52,7 @@ bool Digits15(double v, char* digits, int& point) {
   std::memcpy(&bits, &v, sizeof bits);
   const int e2 = static_cast<int>((bits >> 52) & 0x7FF) - 1023;  // v in [2^e2, 2^(e2+1))
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-  const int shift = 52 - e2;  // v = m / 2^shift, shift in [3, 80]
+  const int shift = 52 - e2;   // v = m / 2^shift, shift in [3, 80]
   int e = (e2 * 78913) >> 18;  // floor(e2 log10 2): the decimal exponent of v or one less
   for (int tries = 0; tries < 3; ++tries) {
     const int k = 14 - e;

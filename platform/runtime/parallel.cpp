@@ -68,13 +68,15 @@ void ParallelFor(size_t n, unsigned threads, const std::function<void(size_t)>& 
     });
   if (wait) {
     std::unique_lock<std::mutex> lock(m);
-    WaitWhilePumping(lock, cv, std::chrono::milliseconds(waitMs), [&] { return running == 0; }, [&] {
-      try {
-        wait();
-      } catch (...) {
-        failure.Keep();
-      }
-    });
+    WaitWhilePumping(
+        lock, cv, std::chrono::milliseconds(waitMs), [&] { return running == 0; },
+        [&] {
+          try {
+            wait();
+          } catch (...) {
+            failure.Keep();
+          }
+        });
   } else {
     work();
   }
@@ -121,15 +123,16 @@ void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::functi
   for (size_t i = 0; i < n && !failure.failed; ++i) {
     {
       std::unique_lock<std::mutex> lock(m);
-      WaitWhilePumping(lock, ready, std::chrono::milliseconds(waitMs), [&] { return done[i] || failure.failed.load(); },
-                       [&] {
-                         if (!wait) return;
-                         try {
-                           wait();
-                         } catch (...) {
-                           failure.Keep();
-                         }
-                       });
+      WaitWhilePumping(
+          lock, ready, std::chrono::milliseconds(waitMs), [&] { return done[i] || failure.failed.load(); },
+          [&] {
+            if (!wait) return;
+            try {
+              wait();
+            } catch (...) {
+              failure.Keep();
+            }
+          });
     }
     if (failure.failed) break;
     try {

@@ -34,8 +34,8 @@ void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::functi
 // Waits on cv (lock held) until done() holds; each time `every` passes without it, runs pump()
 // with the lock released (the event loop's pass), so that the window stays alive meanwhile.
 template <class Done, class Pump>
-void WaitWhilePumping(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
-                      std::chrono::milliseconds every, Done done, Pump pump) {
+void WaitWhilePumping(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, std::chrono::milliseconds every,
+                      Done done, Pump pump) {
   while (!done()) {
     if (cv.wait_for(lock, every, done)) return;
     lock.unlock();

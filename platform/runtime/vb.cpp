@@ -196,8 +196,7 @@ void RoundAt(Decimal& d, int frac) {
 
 std::string IntegerDigits(const Decimal& d) {
   std::string s;
-  for (int k = 0; k < d.point; ++k)
-    s += k < static_cast<int>(d.digits.size()) ? d.digits[k] : '0';
+  for (int k = 0; k < d.point; ++k) s += k < static_cast<int>(d.digits.size()) ? d.digits[k] : '0';
   return s;
 }
 
@@ -327,7 +326,7 @@ struct PatternLayout {
   int pointAt = -1, expAt = -1;  // the first point before the exponent, the first exponent
   int mantEnd = 0, intEnd = 0;   // one past the mantissa, one past the integer part
   int intPlaces = 0, intMin = 0, fracPlaces = 0, fracMin = 0, expMin = 0;
-  int scale = 0;                 // divisions by 1000 asked by trailing commas
+  int scale = 0;  // divisions by 1000 asked by trailing commas
   int firstIntDigit = -1, lastIntDigit = -1;
   bool grouping = false, percent = false, anyDigit = false;
 };
@@ -380,8 +379,7 @@ PatternLayout LayoutOf(const std::vector<Item>& items) {
 }
 
 // A pattern of literals only.
-std::string LiteralsOnly(const std::vector<Item>& items, bool negative,
-                         const platform::LocaleSeparators& loc) {
+std::string LiteralsOnly(const std::vector<Item>& items, bool negative, const platform::LocaleSeparators& loc) {
   std::string out = negative ? "-" : "";
   for (const Item& it : items) {
     if (it.kind == Item::Literal) out += it.text;
@@ -397,8 +395,7 @@ struct SectionDigits {
   int exponent = 0;
 };
 
-SectionDigits RoundedDigits(double v, const PatternLayout& l,
-                            const platform::LocaleSeparators& loc) {
+SectionDigits RoundedDigits(double v, const PatternLayout& l, const platform::LocaleSeparators& loc) {
   if (l.percent) v *= 100;
   for (int k = 0; k < l.scale; ++k) v /= 1000;
 
@@ -428,8 +425,7 @@ SectionDigits RoundedDigits(double v, const PatternLayout& l,
 // Literals between the integer places ("# ### ###"): digits fill the places from the right,
 // the literals stay where they stand, surplus digits go to the leftmost place. Empty when the
 // pattern has no such literal.
-std::vector<std::string> PlaceTexts(const std::vector<Item>& items, const PatternLayout& l,
-                                    const std::string& ip) {
+std::vector<std::string> PlaceTexts(const std::vector<Item>& items, const PatternLayout& l, const std::string& ip) {
   bool positional = false;
   if (!l.grouping && l.firstIntDigit >= 0) {
     for (int k = l.firstIntDigit + 1; k < l.lastIntDigit; ++k)
@@ -446,8 +442,7 @@ std::vector<std::string> PlaceTexts(const std::vector<Item>& items, const Patter
 }
 
 // Writes the items in their order with the digits in their places.
-std::string WriteItems(const std::vector<Item>& items, const PatternLayout& l,
-                       const SectionDigits& d, bool negative,
+std::string WriteItems(const std::vector<Item>& items, const PatternLayout& l, const SectionDigits& d, bool negative,
                        const platform::LocaleSeparators& loc) {
   const std::vector<std::string> placeText = PlaceTexts(items, l, d.ip);
   const bool positional = !placeText.empty();
@@ -514,10 +509,8 @@ std::string Format(double x, std::string_view pattern) {
   if (pattern.empty()) return CStr(x);
   if (!std::isfinite(x)) return CStr(x);
   std::vector<std::string_view> sections = FormatSections(pattern);
-  if (x < 0 && sections.size() >= 2 && !sections[1].empty())
-    return FormatSection(-x, false, sections[1]);
-  if (x == 0 && sections.size() >= 3 && !sections[2].empty())
-    return FormatSection(0, false, sections[2]);
+  if (x < 0 && sections.size() >= 2 && !sections[1].empty()) return FormatSection(-x, false, sections[1]);
+  if (x == 0 && sections.size() >= 3 && !sections[2].empty()) return FormatSection(0, false, sections[2]);
   return FormatSection(std::fabs(x), x < 0, sections[0]);
 }
 
@@ -548,10 +541,9 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
 
 const int64_t kEpoch = DaysFromCivil(1899, 12, 30);
 
-const char* const kMonths[] = {"January", "February", "March", "April", "May", "June", "July",
-                               "August", "September", "October", "November", "December"};
-const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday",
-                             "Thursday", "Friday", "Saturday"};
+const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                               "July",    "August",   "September", "October", "November", "December"};
+const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 std::string Two(int v) {
   std::string s = std::to_string(v);
@@ -570,9 +562,7 @@ double DateSerial(int year, int month, int day) {
   return static_cast<double>(DaysFromCivil(y, m + 1, 1) + (day - 1) - kEpoch);
 }
 
-double TimeSerial(int hour, int minute, int second) {
-  return (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
-}
+double TimeSerial(int hour, int minute, int second) { return (hour * 3600.0 + minute * 60.0 + second) / 86400.0; }
 
 DateParts SerialToParts(double serial) {
   DateParts p;
@@ -698,9 +688,7 @@ int32_t Mod(double a, double b) {
 
 // --- strings -------------------------------------------------------------------------------
 
-int64_t Len(std::string_view s) {
-  return utf8::IsAscii(s) ? static_cast<int64_t>(s.size()) : utf8::CountChars(s);
-}
+int64_t Len(std::string_view s) { return utf8::IsAscii(s) ? static_cast<int64_t>(s.size()) : utf8::CountChars(s); }
 
 std::string Mid(std::string_view s, int64_t start, int64_t length) {
   if (start < 1) throw RtError(kErrInvalidCall);

@@ -64,8 +64,7 @@ std::string GetSetting(std::string_view app, std::string_view section, std::stri
   return v ? *v : std::string(fallback);
 }
 
-void SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                 std::string_view value) {
+void SaveSetting(std::string_view app, std::string_view section, std::string_view key, std::string_view value) {
   // The run time refuses an empty section or key.
   if (section.empty() || key.empty()) throw rt::RtError(rt::kErrInvalidCall);
   std::tuple<std::string, std::string, std::string> k{std::string(app), NormaliseSettingsName(section),
@@ -98,15 +97,14 @@ std::optional<std::string> MemorySettingsStore::Read(const std::string& app, con
   return it->second;
 }
 
-void MemorySettingsStore::Write(const std::string& app, const std::string& section,
-                                const std::string& key, const std::string& value) {
+void MemorySettingsStore::Write(const std::string& app, const std::string& section, const std::string& key,
+                                const std::string& value) {
   if (readOnly_) throw rt::RtError(rt::kErrPermission);
   values_[{app, section, key}] = value;
   ++writes_;
 }
 
-void MemorySettingsStore::Remove(const std::string& app, const std::string& section,
-                                 const std::string& key) {
+void MemorySettingsStore::Remove(const std::string& app, const std::string& section, const std::string& key) {
   if (readOnly_) throw rt::RtError(rt::kErrPermission);
   values_.erase({app, section, key});
 }

@@ -42,8 +42,7 @@ void SetSettingsStore(std::shared_ptr<SettingsStore> store);  // nullptr: a fres
 // SaveSetting and DeleteSetting then return as if written.
 std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                        std::string_view fallback = "");
-void SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                 std::string_view value);
+void SaveSetting(std::string_view app, std::string_view section, std::string_view key, std::string_view value);
 void DeleteSetting(std::string_view app, std::string_view section, std::string_view key);
 
 // Told of the first refused write of a run; nullptr: a line on standard error only.

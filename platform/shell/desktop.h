@@ -13,13 +13,13 @@
 namespace vantrel::platform {
 
 struct DesktopAssociation {
-  std::string extension;    // ".vnx"
-  std::string mimeType;     // "application/x-vantrel-data"
-  std::string comment;      // description of the file type
-  std::string appName;      // Name= of the .desktop file
-  std::string desktopId;    // "vantrel.desktop"
-  std::string programPath;  // absolute path of the executable, may hold blanks
-  std::string iconPath;     // Icon= of the .desktop file; "" for none
+  std::string extension;           // ".vnx"
+  std::string mimeType;            // "application/x-vantrel-data"
+  std::string comment;             // description of the file type
+  std::string appName;             // Name= of the .desktop file
+  std::string desktopId;           // "vantrel.desktop"
+  std::string programPath;         // absolute path of the executable, may hold blanks
+  std::string iconPath;            // Icon= of the .desktop file; "" for none
   std::vector<std::string> magic;  // texts a file of the type begins with ("From: \t")
 };
 

@@ -113,8 +113,7 @@ SplitPath Split(std::string_view path) {
 std::string Lower(std::string_view s) { return rt::LCase(s); }
 
 [[noreturn]] void NotFound(std::string_view path, const char* what) {
-  throw rt::RtError(kErrRegistryOpen,
-                    "Unable to open registry key \"" + std::string(path) + "\" for " + what + ".");
+  throw rt::RtError(kErrRegistryOpen, "Unable to open registry key \"" + std::string(path) + "\" for " + what + ".");
 }
 
 std::string Escape(std::string_view s) {
@@ -233,7 +232,8 @@ void KeyStoreRegistry::EnsureKey(const std::string& keyPath) {
     if (!names_.count(lk)) {
       stored_ += 3 * k.size();
       if (stored_ > kMaxKeyStoreBytes)
-        throw rt::RtError(kErrRegistryDenied, "its keys take more than " + std::to_string(kMaxKeyStoreBytes >> 20) + " MB");
+        throw rt::RtError(kErrRegistryDenied,
+                          "its keys take more than " + std::to_string(kMaxKeyStoreBytes >> 20) + " MB");
       names_[lk] = k;
       keys_[lk];
     }
@@ -262,7 +262,8 @@ void KeyStoreRegistry::RegWrite(std::string_view path, std::string_view value) {
   SplitPath s = Split(path);
   if (s.key.empty()) throw rt::RtError(kErrRegistryOpen, "Invalid root in registry key \"" + std::string(path) + "\".");
   if (Denied(Lower(path)))
-    throw rt::RtError(kErrRegistryDenied, "Unable to save registry key \"" + std::string(path) + "\": access is denied.");
+    throw rt::RtError(kErrRegistryDenied,
+                      "Unable to save registry key \"" + std::string(path) + "\": access is denied.");
   EnsureKey(s.key);
   keys_[Lower(s.key)].values[Lower(s.name)] = {s.name, std::string(value)};
   Save();
@@ -275,12 +276,14 @@ void KeyStoreRegistry::RegDelete(std::string_view path) {
   auto it = keys_.find(lk);
   if (it == keys_.end()) NotFound(path, "deleting");
   if (Denied(Lower(path)))
-    throw rt::RtError(kErrRegistryDenied, "Unable to remove registry key \"" + std::string(path) + "\": access is denied.");
+    throw rt::RtError(kErrRegistryDenied,
+                      "Unable to remove registry key \"" + std::string(path) + "\": access is denied.");
   if (s.name.empty()) {
     // A key: only when it has no sub keys.
     auto next = std::next(it);
     if (next != keys_.end() && next->first.compare(0, lk.size(), lk) == 0)
-      throw rt::RtError(kErrRegistryDenied, "Unable to remove registry key \"" + std::string(path) + "\": it has sub keys.");
+      throw rt::RtError(kErrRegistryDenied,
+                        "Unable to remove registry key \"" + std::string(path) + "\": it has sub keys.");
     keys_.erase(it);
     names_.erase(lk);
   } else {

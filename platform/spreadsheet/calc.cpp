@@ -65,9 +65,7 @@ class CalcRange : public IRange {
   int64_t RowsCount() override { return r_.r2 - r_.r1 + 1; }
   int64_t ColumnsCount() override { return r_.c2 - r_.c1 + 1; }
   std::string Address() override {
-    auto cell = [](int64_t row, int64_t col) {
-      return "$" + formula::ColumnLetters(col) + "$" + std::to_string(row);
-    };
+    auto cell = [](int64_t row, int64_t col) { return "$" + formula::ColumnLetters(col) + "$" + std::to_string(row); };
     std::string a = cell(r_.r1, r_.c1);
     if (r_.r2 != r_.r1 || r_.c2 != r_.c1) a += ":" + cell(r_.r2, r_.c2);
     return a;
@@ -386,7 +384,7 @@ class Gate {
     std::condition_variable done;  // a task ended
     std::deque<std::shared_ptr<Task>> queue;
     std::shared_ptr<Task> running;
-    bool notAnswering = false;     // a call was given up and has not come back
+    bool notAnswering = false;  // a call was given up and has not come back
     bool boxOpen = false;
     bool lostLogged = false;
     bool stop = false;
@@ -458,7 +456,8 @@ class Gate {
     try {
       std::rethrow_exception(task->error);
     } catch (const rt::RtError& e) {
-      if (e.number() == calc::kErrConnectionLost) LogLost("The connection to LibreOffice Calc was lost: " + e.description());
+      if (e.number() == calc::kErrConnectionLost)
+        LogLost("The connection to LibreOffice Calc was lost: " + e.description());
       throw;
     }
   }
@@ -488,26 +487,50 @@ using GateP = std::shared_ptr<Gate>;
 class TimedDocument : public calc::Document {
  public:
   TimedDocument(GateP gate, std::shared_ptr<calc::Document> doc) : gate_(std::move(gate)), doc_(std::move(doc)) {}
-  std::string Title() override { return gate_->Call([d = doc_] { return d->Title(); }); }
-  int64_t SheetCount() override { return gate_->Call([d = doc_] { return d->SheetCount(); }); }
-  std::string SheetName(int64_t sheet) override { return gate_->Call([d = doc_, sheet] { return d->SheetName(sheet); }); }
-  int64_t ActiveSheet() override { return gate_->Call([d = doc_] { return d->ActiveSheet(); }); }
-  CellAt ActiveCell() override { return gate_->Call([d = doc_] { return d->ActiveCell(); }); }
-  std::string Formula(const CellAt& c) override { return gate_->Call([d = doc_, c] { return d->Formula(c); }); }
-  CellValue Value(const CellAt& c) override { return gate_->Call([d = doc_, c] { return d->Value(c); }); }
-  std::string Text(const CellAt& c) override { return gate_->Call([d = doc_, c] { return d->Text(c); }); }
+  std::string Title() override {
+    return gate_->Call([d = doc_] { return d->Title(); });
+  }
+  int64_t SheetCount() override {
+    return gate_->Call([d = doc_] { return d->SheetCount(); });
+  }
+  std::string SheetName(int64_t sheet) override {
+    return gate_->Call([d = doc_, sheet] { return d->SheetName(sheet); });
+  }
+  int64_t ActiveSheet() override {
+    return gate_->Call([d = doc_] { return d->ActiveSheet(); });
+  }
+  CellAt ActiveCell() override {
+    return gate_->Call([d = doc_] { return d->ActiveCell(); });
+  }
+  std::string Formula(const CellAt& c) override {
+    return gate_->Call([d = doc_, c] { return d->Formula(c); });
+  }
+  CellValue Value(const CellAt& c) override {
+    return gate_->Call([d = doc_, c] { return d->Value(c); });
+  }
+  std::string Text(const CellAt& c) override {
+    return gate_->Call([d = doc_, c] { return d->Text(c); });
+  }
   std::vector<CellValue> Values(int64_t sheet, const Rect& r) override {
     const auto cells = static_cast<double>(r.r2 - r.r1 + 1) * static_cast<double>(r.c2 - r.c1 + 1);
     const auto extra = std::chrono::duration_cast<std::chrono::nanoseconds>(kPerCellRead * cells);
     return gate_->Call([d = doc_, sheet, r] { return d->Values(sheet, r); }, extra);
   }
-  CellAt UsedEnd(int64_t sheet) override { return gate_->Call([d = doc_, sheet] { return d->UsedEnd(sheet); }); }
+  CellAt UsedEnd(int64_t sheet) override {
+    return gate_->Call([d = doc_, sheet] { return d->UsedEnd(sheet); });
+  }
   std::vector<Rect> FindAll(int64_t sheet, const FindArgs& args) override {
     return gate_->Call([d = doc_, sheet, args] { return d->FindAll(sheet, args); });
   }
-  void Select(const CellAt& c) override { gate_->Call([d = doc_, c] { d->Select(c); }); }
-  int64_t RowCount(int64_t sheet) override { return gate_->Call([d = doc_, sheet] { return d->RowCount(sheet); }); }
-  bool Modified() override { return gate_->Call([d = doc_] { return d->Modified(); }); }
+  void Select(const CellAt& c) override {
+    gate_->Call([d = doc_, c] { d->Select(c); });
+  }
+  int64_t RowCount(int64_t sheet) override {
+    return gate_->Call([d = doc_, sheet] { return d->RowCount(sheet); });
+  }
+  bool Modified() override {
+    return gate_->Call([d = doc_] { return d->Modified(); });
+  }
 
  private:
   GateP gate_;
@@ -533,7 +556,9 @@ class TimedSession : public calc::Session {
   }
   TimedSession(const TimedSession&) = delete;
   TimedSession& operator=(const TimedSession&) = delete;
-  std::string ProductVersion() override { return gate_->Call([s = s_] { return s->ProductVersion(); }); }
+  std::string ProductVersion() override {
+    return gate_->Call([s = s_] { return s->ProductVersion(); });
+  }
   std::shared_ptr<calc::Document> ActiveDocument() override {
     return Timed(gate_, gate_->Call([s = s_] { return s->ActiveDocument(); }));
   }
@@ -542,13 +567,16 @@ class TimedSession : public calc::Session {
     for (auto& d : docs) d = Timed(gate_, std::move(d));
     return docs;
   }
-  bool Alive() override { return gate_->Call([s = s_] { return s->Alive(); }); }
+  bool Alive() override {
+    return gate_->Call([s = s_] { return s->Alive(); });
+  }
   // The first call makes the own document, which takes Calc longer than a read.
   CellValue EvaluateOwn(const std::string& formula, const std::string& firstSheet,
                         const std::vector<calc::OwnRange>& cells) override {
     std::chrono::nanoseconds extra = gate_->answerTime();
     for (const calc::OwnRange& c : cells) extra += kPerCellRead * static_cast<int64_t>(c.values.size());
-    return gate_->Call([s = s_, formula, firstSheet, cells] { return s->EvaluateOwn(formula, firstSheet, cells); }, extra);
+    return gate_->Call([s = s_, formula, firstSheet, cells] { return s->EvaluateOwn(formula, firstSheet, cells); },
+                       extra);
   }
 
  private:
@@ -576,7 +604,8 @@ calc::ConnectFunction LoadModule(const std::string& chosen) {
     // The build's module only for a program of the build folder: an installed program never
     // loads a library out of a build tree.
     const std::string build = VANTREL_BUILD_FOLDER "/";
-    if ((platform::ProgramFolder() + "/").compare(0, build.size(), build) == 0) paths.emplace_back(VANTREL_CALC_MODULE_PATH);
+    if ((platform::ProgramFolder() + "/").compare(0, build.size(), build) == 0)
+      paths.emplace_back(VANTREL_CALC_MODULE_PATH);
 #endif
   }
 #ifdef VANTREL_LIBREOFFICE_PROGRAM

@@ -33,12 +33,13 @@ class CalcConnector : public Connector {
     std::string connection;  // "" = VANTREL_CALC, else kDefaultCalcConnection
     std::string module;      // "" = VANTREL_CALC_MODULE, else beside the program, else the build's
     std::chrono::milliseconds answerTime = kCalcAnswerTime;  // a connection has twice as long
-    calc::ConnectFunction connect = nullptr;  // tests: in place of the module's
+    calc::ConnectFunction connect = nullptr;                 // tests: in place of the module's
   };
   CalcConnector() : CalcConnector(Options{}) {}
   explicit CalcConnector(Options o);
   // Over a session of the caller's (tests): no module, no connection.
-  explicit CalcConnector(std::shared_ptr<calc::Session> session, std::chrono::milliseconds answerTime = kCalcAnswerTime);
+  explicit CalcConnector(std::shared_ptr<calc::Session> session,
+                         std::chrono::milliseconds answerTime = kCalcAnswerTime);
 
   // RtError 429 when the module cannot be loaded (LibreOffice is not installed) or no Calc
   // answers on the connection.
@@ -48,9 +49,9 @@ class CalcConnector : public Connector {
 
  private:
   Options o_;
-  std::shared_ptr<void> gate_;    // where the calls into Calc run
+  std::shared_ptr<void> gate_;              // where the calls into Calc run
   std::shared_ptr<calc::Session> session_;  // its calls go through the gate
-  std::shared_ptr<void> shared_;  // what the handles of one session share
+  std::shared_ptr<void> shared_;            // what the handles of one session share
   bool fixed_ = false;
 };
 

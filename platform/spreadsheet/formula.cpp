@@ -520,8 +520,9 @@ std::optional<CellValue> CallFunction(const std::string& name, const std::vector
     if (!argc(1, 2) || (n == 1 && name != "ROUND")) return std::nullopt;
     double x = 0, d = 0;
     if (!num(0, 0, x) || !num(1, 0, d)) return ValueError();
-    const RoundMode m = name == "ROUND" ? RoundMode::kHalfAway : name == "ROUNDUP" ? RoundMode::kAway
-                                                                                 : RoundMode::kTowardZero;
+    const RoundMode m = name == "ROUND"     ? RoundMode::kHalfAway
+                        : name == "ROUNDUP" ? RoundMode::kAway
+                                            : RoundMode::kTowardZero;
     return CellValue::Num(RoundDecimal(x, d, m));
   }
   if (name == "FIXED") {
@@ -630,8 +631,8 @@ struct Parser {
     std::string name = rt::UCase(s.substr(i, j - i));
     if (name.rfind("_XLFN.", 0) == 0) name.erase(0, 6);  // xlsx's prefix of newer functions
     static constexpr std::string_view kKnown[] = {
-        "TEXT", "FIXED", "ROUND", "ROUNDUP", "ROUNDDOWN", "INT", "ABS", "VALUE", "CONCATENATE", "CONCAT", "UPPER",
-        "LOWER", "PROPER", "TRIM", "LEFT", "RIGHT", "MID", "LEN", "REPT", "SUBSTITUTE", "N", "T"};
+        "TEXT",  "FIXED",  "ROUND", "ROUNDUP", "ROUNDDOWN", "INT", "ABS", "VALUE", "CONCATENATE", "CONCAT", "UPPER",
+        "LOWER", "PROPER", "TRIM",  "LEFT",    "RIGHT",     "MID", "LEN", "REPT",  "SUBSTITUTE",  "N",      "T"};
     const auto unknown = [&] {
       return rt::RtError(rt::kErrRejected,
                          "The formula cannot be evaluated: function " + name + " unknown in " + std::string(s));

@@ -31,14 +31,15 @@ double FromBits(uint64_t u) { return std::bit_cast<double>(u); }
 [[noreturn]] void Rejected(const std::string& what) { throw rt::RtError(rt::kErrRejected, what); }
 
 void CheckCell(int64_t row, int64_t col) {
-  if (row < 1 || row > kMaxRows || col < 1 || col > kMaxColumns)
-    Rejected("The cell reference is outside the sheet");
+  if (row < 1 || row > kMaxRows || col < 1 || col > kMaxColumns) Rejected("The cell reference is outside the sheet");
 }
 
 bool LessRow(const Cell& c, uint32_t row) { return c.row < row; }
 
 // A row as stored in a run whose rows are moved by shift, kept inside the rows a cell can have.
-uint32_t Stored(int64_t row, int64_t shift) { return static_cast<uint32_t>(std::clamp<int64_t>(row - shift, 0, UINT32_MAX)); }
+uint32_t Stored(int64_t row, int64_t shift) {
+  return static_cast<uint32_t>(std::clamp<int64_t>(row - shift, 0, UINT32_MAX));
+}
 
 }  // namespace
 
@@ -56,8 +57,12 @@ void Sheet::EnsureLoaded() {
   if (auto b = book()) app = b->app();
   struct Count {
     App* a;
-    explicit Count(App* x) : a(x) { if (a) ++a->loading; }
-    ~Count() { if (a) --a->loading; }
+    explicit Count(App* x) : a(x) {
+      if (a) ++a->loading;
+    }
+    ~Count() {
+      if (a) --a->loading;
+    }
   } count(app.get());
   try {
     f();
@@ -190,7 +195,8 @@ std::optional<Sheet::SharedCells> Sheet::ShareValues(int64_t col, int64_t r1, in
   if (!k.shared) {
     auto& v = k.cells;
     auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
-    auto b = std::upper_bound(a, v.end(), static_cast<uint32_t>(r2), [](uint32_t r, const Cell& x) { return r < x.row; });
+    auto b =
+        std::upper_bound(a, v.end(), static_cast<uint32_t>(r2), [](uint32_t r, const Cell& x) { return r < x.row; });
     out->begin = static_cast<size_t>(a - v.begin());
     out->end = static_cast<size_t>(b - v.begin());
     size = v.size();
@@ -204,7 +210,8 @@ std::optional<Sheet::SharedCells> Sheet::ShareValues(int64_t col, int64_t r1, in
     }
     const Cell* base = sh.store->data();
     const Cell* a = std::lower_bound(base + sh.begin, base + sh.end, Stored(r1, sh.shift), LessRow);
-    const Cell* b = std::upper_bound(a, base + sh.end, Stored(r2, sh.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
+    const Cell* b =
+        std::upper_bound(a, base + sh.end, Stored(r2, sh.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
     out->begin = static_cast<size_t>(a - base);
     out->end = static_cast<size_t>(b - base);
     out->shift = sh.shift;
@@ -337,10 +344,22 @@ void Sheet::SetValue(int64_t row, int64_t col, const CellValue& v) {
   uint32_t fmt = FormatOf(c);
   switch (v.kind) {
     case CellValue::Kind::Number:
-    case CellValue::Kind::Date: c.num = v.number; c.meta = Meta(kNumber, fmt, false); break;
-    case CellValue::Kind::Boolean: c.num = v.number != 0 ? 1 : 0; c.meta = Meta(kBoolean, fmt, false); break;
-    case CellValue::Kind::Text: c.num = FromBits(b->AddString(v.text)); c.meta = Meta(kText, fmt, false); break;
-    case CellValue::Kind::Error: c.num = FromBits(b->AddString(v.text)); c.meta = Meta(kError, fmt, false); break;
+    case CellValue::Kind::Date:
+      c.num = v.number;
+      c.meta = Meta(kNumber, fmt, false);
+      break;
+    case CellValue::Kind::Boolean:
+      c.num = v.number != 0 ? 1 : 0;
+      c.meta = Meta(kBoolean, fmt, false);
+      break;
+    case CellValue::Kind::Text:
+      c.num = FromBits(b->AddString(v.text));
+      c.meta = Meta(kText, fmt, false);
+      break;
+    case CellValue::Kind::Error:
+      c.num = FromBits(b->AddString(v.text));
+      c.meta = Meta(kError, fmt, false);
+      break;
     case CellValue::Kind::Empty: break;
   }
 }
@@ -356,7 +375,9 @@ void Sheet::SetText(int64_t row, int64_t col, std::string_view text, std::string
 }
 
 void Sheet::SetBoolean(int64_t row, int64_t col, bool b) { SetValue(row, col, CellValue::Bool(b)); }
-void Sheet::SetError(int64_t row, int64_t col, std::string_view code) { SetValue(row, col, CellValue::Err(std::string(code))); }
+void Sheet::SetError(int64_t row, int64_t col, std::string_view code) {
+  SetValue(row, col, CellValue::Err(std::string(code)));
+}
 
 void Sheet::SetFormula(int64_t row, int64_t col, std::string_view f, const CellValue& cached, std::string_view format) {
   SetValue(row, col, cached.kind == CellValue::Kind::Empty ? CellValue::Num(0) : cached);
@@ -422,7 +443,8 @@ CellValue Sheet::GetValue(int64_t row, int64_t col) {
   auto c = Find(row, col);
   if (!c) return {};
   CellValue v = ValueOf(c->cell, c->strings);
-  if (v.kind == CellValue::Kind::Number && book()->FormatIsDate(EffectiveFormat(col, c->cell))) v.kind = CellValue::Kind::Date;
+  if (v.kind == CellValue::Kind::Number && book()->FormatIsDate(EffectiveFormat(col, c->cell)))
+    v.kind = CellValue::Kind::Date;
   return v;
 }
 
@@ -439,8 +461,8 @@ std::string Sheet::FormulaOf(int64_t col, const Cell& c, const Strings* strings)
         text = formulas_[v];
       }
       if (!text.empty() && text[0] == '\x01')
-        Rejected("The formula of " + formula::ColumnLetters(col) + std::to_string(c.row) + " is in an unknown syntax: " +
-                 text.substr(1));
+        Rejected("The formula of " + formula::ColumnLetters(col) + std::to_string(c.row) +
+                 " is in an unknown syntax: " + text.substr(1));
       return text;
     }
   }
@@ -542,7 +564,8 @@ size_t Sheet::CellCount() {
     for (int i = 0; i < ps.n; ++i) {
       const Piece& p = ps.p[i];
       if (p.mask == ~0u) n += static_cast<size_t>(p.end - p.begin);
-      else n += static_cast<size_t>(std::count_if(p.begin, p.end, [](const Cell& c) { return KindOf(c) != kFormatOnly; }));
+      else
+        n += static_cast<size_t>(std::count_if(p.begin, p.end, [](const Cell& c) { return KindOf(c) != kFormatOnly; }));
     }
   }
   return n;
@@ -632,7 +655,8 @@ size_t CellsIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2) {
   for (int i = 0; i < ps.n; ++i) {
     const Sheet::Piece& p = ps.p[i];
     const Cell* a = std::lower_bound(p.begin, p.end, Stored(r1, p.shift), LessRow);
-    const Cell* b = std::upper_bound(a, p.end, Stored(r2, p.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
+    const Cell* b =
+        std::upper_bound(a, p.end, Stored(r2, p.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
     n += static_cast<size_t>(b - a);
   }
   return n;
@@ -668,7 +692,8 @@ class SheetImpl : public ISheet {
 
 class RangeImpl : public IRange {
  public:
-  RangeImpl(std::shared_ptr<App> app, std::shared_ptr<Sheet> s, Rect r) : app_(std::move(app)), s_(std::move(s)), r_(r) {}
+  RangeImpl(std::shared_ptr<App> app, std::shared_ptr<Sheet> s, Rect r)
+      : app_(std::move(app)), s_(std::move(s)), r_(r) {}
 
   Sheet& S() {
     app_->Enter();
@@ -818,7 +843,7 @@ class RangeImpl : public IRange {
       // Shared values carry no format of their own: a column format leaves them shared.
       const auto& shared = s.columns()[c - 1].shared;
       model::Cells& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells
-                                                                    : s.OwnCells(c, r_.r1, r_.r2);
+                                                                   : s.OwnCells(c, r_.r1, r_.r2);
       for (Cell& x : own)
         if (x.row >= r_.r1 && x.row <= r_.r2) x.meta = (x.meta & 15u) | ((wholeColumns ? 0 : fmt) << 4);
     }
@@ -964,7 +989,8 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
   if (sr.c2 == kMaxColumns) sr.c2 = std::max<int64_t>(sr.c1, src.MaxColumn());
   int64_t nr = sr.r2 - sr.r1 + 1, nc = sr.c2 - sr.c1 + 1;
   if (transpose) std::swap(nr, nc);
-  if (r_.r1 + nr - 1 > kMaxRows || r_.c1 + nc - 1 > kMaxColumns) Rejected("PasteSpecial: the copied range does not fit");
+  if (r_.r1 + nr - 1 > kMaxRows || r_.c1 + nc - 1 > kMaxColumns)
+    Rejected("PasteSpecial: the copied range does not fit");
   auto sbook = src.book(), dbook = dst.book();
   bool withFormulas = paste == kPasteAll;
   const int64_t d1 = r_.r1, d2 = r_.r1 + (sr.r2 - sr.r1);
@@ -1070,7 +1096,8 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
 
 class WindowImpl : public IWindow {
  public:
-  WindowImpl(std::shared_ptr<App> app, std::shared_ptr<Book> b, int64_t index) : app_(std::move(app)), b_(std::move(b)), index_(index) {}
+  WindowImpl(std::shared_ptr<App> app, std::shared_ptr<Book> b, int64_t index)
+      : app_(std::move(app)), b_(std::move(b)), index_(index) {}
   Book& B() {
     app_->Enter();
     Live(b_);
@@ -1098,7 +1125,8 @@ class WindowImpl : public IWindow {
   void Close(bool, bool) override {
     Book& b = B();
     auto& z = app_->zorder();
-    z.erase(std::remove_if(z.begin(), z.end(), [&](const App::WindowRef& w) { return w.book == b_ && w.index == index_; }),
+    z.erase(std::remove_if(z.begin(), z.end(),
+                           [&](const App::WindowRef& w) { return w.book == b_ && w.index == index_; }),
             z.end());
     for (auto& w : z)
       if (w.book == b_ && w.index > index_) --w.index;
@@ -1389,7 +1417,8 @@ std::shared_ptr<Book> App::BookNamed(std::string_view name) {
 }
 
 void App::ActivateWindow(const std::shared_ptr<Book>& b, int64_t index) {
-  auto it = std::find_if(zorder_.begin(), zorder_.end(), [&](const WindowRef& w) { return w.book == b && w.index == index; });
+  auto it =
+      std::find_if(zorder_.begin(), zorder_.end(), [&](const WindowRef& w) { return w.book == b && w.index == index; });
   if (it == zorder_.end()) return;
   WindowRef w = *it;
   zorder_.erase(it);
@@ -1397,7 +1426,8 @@ void App::ActivateWindow(const std::shared_ptr<Book>& b, int64_t index) {
 }
 
 void App::CloseBook(std::shared_ptr<Book> b) {
-  zorder_.erase(std::remove_if(zorder_.begin(), zorder_.end(), [&](const WindowRef& w) { return w.book == b; }), zorder_.end());
+  zorder_.erase(std::remove_if(zorder_.begin(), zorder_.end(), [&](const WindowRef& w) { return w.book == b; }),
+                zorder_.end());
   books_.erase(std::remove(books_.begin(), books_.end(), b), books_.end());
   b->closed = true;
   if (copy.sheet && copy.sheet->book() == b) {
@@ -1415,7 +1445,8 @@ void App::InjectError(int number, int calls, std::string description) {
 void App::Enter() {
   ++calls_;
   if (loading > 0) throw rt::RtError(kErrBusy, "The spreadsheet is busy reading a sheet");
-  if (quit) throw rt::RtError(static_cast<int>(0x800706BEu), "The remote procedure call failed: the spreadsheet has quit");
+  if (quit)
+    throw rt::RtError(static_cast<int>(0x800706BEu), "The remote procedure call failed: the spreadsheet has quit");
   if (faultCalls_ != 0) {
     if (faultCalls_ > 0) --faultCalls_;
     if (faultDescription_.empty()) throw rt::RtError(faultNumber_);

@@ -29,7 +29,7 @@ class Book;
 class App;
 
 struct Cell {
-  double num;     // the number, or (bit copy) the index of the text in the book's strings
+  double num;  // the number, or (bit copy) the index of the text in the book's strings
   uint32_t row;
   uint32_t meta;  // kind (3 bits) | formula flag (1 bit) | format index (28 bits)
 };
@@ -161,7 +161,9 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   int64_t selR1 = 1, selC1 = 1, selR2 = 1, selC2 = 1;
 
  private:
-  static uint64_t Key(int64_t row, int64_t col) { return (static_cast<uint64_t>(row) << 16) | static_cast<uint64_t>(col); }
+  static uint64_t Key(int64_t row, int64_t col) {
+    return (static_cast<uint64_t>(row) << 16) | static_cast<uint64_t>(col);
+  }
   // The column with all its cells its own (for writers that touch any row).
   Column& Col(int64_t col);
   // The column for its format and width only: shared cells stay shared.

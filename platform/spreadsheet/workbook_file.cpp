@@ -45,8 +45,10 @@ constexpr size_t kMaxSharedStrings = 8u << 20;
 constexpr uint64_t kMaxReservedCells = uint64_t{128} * formula::kMaxRows;
 
 bool ParseDouble(std::string_view s, double& x) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\r' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r' || s.back() == '\t')) s.remove_suffix(1);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\r' || s.front() == '\t'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r' || s.back() == '\t'))
+    s.remove_suffix(1);
   if (!s.empty() && s[0] == '+') s.remove_prefix(1);
   auto r = std::from_chars(s.data(), s.data() + s.size(), x);
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
@@ -364,7 +366,8 @@ class Prefault {
           if (off >= n || stop_) continue;
           any = true;
           auto a = (reinterpret_cast<uintptr_t>(p) + off + page - 1) / page * page;
-          auto b = std::min(reinterpret_cast<uintptr_t>(p) + n, reinterpret_cast<uintptr_t>(p) + off + kSlice) / page * page;
+          auto b = std::min(reinterpret_cast<uintptr_t>(p) + n, reinterpret_cast<uintptr_t>(p) + off + kSlice) / page *
+                   page;
           if (b > a) ::madvise(reinterpret_cast<void*>(a), b - a, MADV_POPULATE_WRITE);
         }
         if (!any) break;
@@ -460,8 +463,7 @@ struct SheetChunk : Parser {
         if (!ParseInt(v, k) || k < 0 || static_cast<uint64_t>(k) >= src.sstCount) return Defer();
         return Put(c, model::Cell{std::bit_cast<double>(static_cast<uint64_t>(k)), r, model::kText | (fmt << 4)});
       }
-      case 'b':
-        return Put(c, model::Cell{(v == "1" || v == "true") ? 1.0 : 0.0, r, model::kBoolean | (fmt << 4)});
+      case 'b': return Put(c, model::Cell{(v == "1" || v == "true") ? 1.0 : 0.0, r, model::kBoolean | (fmt << 4)});
       default:
         if (hasV && !v.empty()) {
           double x = 0;
@@ -479,7 +481,8 @@ struct SheetChunk : Parser {
 };
 
 struct SheetXml : Parser {
-  SheetXml(XlsxSource& src, std::string part, Sheet& s, Book& b) : Parser(*src.zip, std::move(part)), src(src), sheet(s), book(b) {}
+  SheetXml(XlsxSource& src, std::string part, Sheet& s, Book& b)
+      : Parser(*src.zip, std::move(part)), src(src), sheet(s), book(b) {}
   ~SheetXml() override { prefault.Join(); }
   Prefault prefault;
   // The one-letter names of the cells, compared without a call.
@@ -678,12 +681,8 @@ struct SheetXml : Parser {
         sheet.AppendText(r, c, static_cast<uint32_t>(k), fmt, formulaCell);
         return;
       }
-      case 'i':
-        sheet.AppendText(r, c, book.AddString(is), fmt, formulaCell);
-        return;
-      case 't':
-        sheet.AppendText(r, c, book.AddString(v), fmt, formulaCell);
-        return;
+      case 'i': sheet.AppendText(r, c, book.AddString(is), fmt, formulaCell); return;
+      case 't': sheet.AppendText(r, c, book.AddString(v), fmt, formulaCell); return;
       case 'b':
         sheet.AppendCell(c, model::Cell{(v == "1" || v == "true") ? 1.0 : 0.0, r,
                                         model::kBoolean | (formulaCell ? 8u : 0u) | (fmt << 4)});
@@ -804,7 +803,8 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
     s.SetLoader([src, part, &s, wbook]() {
       auto b = wbook.lock();
       if (!b) return;
-      if (part.empty() || !src->zip->Has(part)) src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
+      if (part.empty() || !src->zip->Has(part))
+        src->zip->Fail(part.empty() ? s.name() : part, "the sheet part is missing");
       std::string selActive;
       WhileTheWindowLives([&] { ReadXlsxSheet(*src, *b, s, part, selActive); });
       // What the reading threads allocated and freed stays in their arenas otherwise.
@@ -826,34 +826,34 @@ void OpenXlsx(Book& book, std::unique_ptr<Archive> zip, const ReadLimits& limits
 
 // Reads a sheet's part into s (on a work thread: no Qt, no event pump).
 void ReadXlsxSheet(XlsxSource& srcRef, Book& bookRef, Sheet& s, const std::string& part, std::string& selActive) {
-      XlsxSource* src = &srcRef;
-      Book* b = &bookRef;
-      LoadXlsxShared(*src, *b);
-      // The scanner first; what it leaves to expat is read again from the start.
-      bool done = false;
-      if (zipxml::FastScan()) {
-        size_t strings = b->strings().size();
-        uint64_t cells = src->cells;
-        SheetXml p(*src, part, s, *b);
-        // The rows of a sheet of several chunks are read on several threads (a 1904 date
-        // system asks for more than a chunk knows).
-        if (src->date1904 || src->zip->Size(part) < 4 * zipxml::SplitBytes()) done = p.RunFast(src->limits.maxPartBytes);
-        else done = p.RunFastSplit(src->limits.maxPartBytes, "row", "sheetData");
-        if (done) {
-          selActive = p.selActive;
-        } else {
-          p.prefault.Join();
-          s.DropCells();
-          b->strings().resize(strings);
-          src->cells = cells;
-        }
-      }
-      if (!done) {
-        SheetXml p(*src, part, s, *b);
-        p.Run(src->limits.maxPartBytes);
-        selActive = p.selActive;
-      }
-      s.Finish();
+  XlsxSource* src = &srcRef;
+  Book* b = &bookRef;
+  LoadXlsxShared(*src, *b);
+  // The scanner first; what it leaves to expat is read again from the start.
+  bool done = false;
+  if (zipxml::FastScan()) {
+    size_t strings = b->strings().size();
+    uint64_t cells = src->cells;
+    SheetXml p(*src, part, s, *b);
+    // The rows of a sheet of several chunks are read on several threads (a 1904 date
+    // system asks for more than a chunk knows).
+    if (src->date1904 || src->zip->Size(part) < 4 * zipxml::SplitBytes()) done = p.RunFast(src->limits.maxPartBytes);
+    else done = p.RunFastSplit(src->limits.maxPartBytes, "row", "sheetData");
+    if (done) {
+      selActive = p.selActive;
+    } else {
+      p.prefault.Join();
+      s.DropCells();
+      b->strings().resize(strings);
+      src->cells = cells;
+    }
+  }
+  if (!done) {
+    SheetXml p(*src, part, s, *b);
+    p.Run(src->limits.maxPartBytes);
+    selActive = p.selActive;
+  }
+  s.Finish();
 }
 
 // --- ods -------------------------------------------------------------------------------------
@@ -970,7 +970,8 @@ struct OdsParser : Parser {
       const char* ds = Attr(atts, "default-cell-style-name");
       uint32_t f = ds ? FormatOfStyle(ds) : 0;
       rep = std::clamp<int64_t>(rep, 1, formula::kMaxColumns);
-      if (static_cast<int64_t>(colStyle.size()) + rep > formula::kMaxColumns) rep = formula::kMaxColumns - colStyle.size();
+      if (static_cast<int64_t>(colStyle.size()) + rep > formula::kMaxColumns)
+        rep = formula::kMaxColumns - colStyle.size();
       colStyle.insert(colStyle.end(), static_cast<size_t>(rep), f);
       return;
     }
@@ -1035,9 +1036,11 @@ struct OdsParser : Parser {
       }
       if (ip.empty()) ip = "#";
       code += ip;
-      if (dec > 0) code += "." + std::string(static_cast<size_t>(std::min<int64_t>(minDec, 30)), '0') +
-                           std::string(static_cast<size_t>(std::min<int64_t>(dec - minDec, 30)), '#');
-      if (name == "scientific-number") code += "E+" + std::string(static_cast<size_t>(std::clamp<int64_t>(minExp, 1, 5)), '0');
+      if (dec > 0)
+        code += "." + std::string(static_cast<size_t>(std::min<int64_t>(minDec, 30)), '0') +
+                std::string(static_cast<size_t>(std::min<int64_t>(dec - minDec, 30)), '#');
+      if (name == "scientific-number")
+        code += "E+" + std::string(static_cast<size_t>(std::clamp<int64_t>(minExp, 1, 5)), '0');
     } else if (name == "text" || name == "currency-symbol") {
       inText = true;
       literal.clear();
@@ -1221,7 +1224,6 @@ struct OdsParser : Parser {
       }
     rowCells.clear();
   }
-
 };
 
 struct OdsContent : OdsParser {
@@ -1236,8 +1238,8 @@ struct OdsContent : OdsParser {
 struct OdsSettings : Parser {
   using Parser::Parser;
   int depth = 0;
-  int viewsDepth = -1;   // depth of the "Views" map
-  int entryDepth = -1;   // depth of its first entry
+  int viewsDepth = -1;  // depth of the "Views" map
+  int entryDepth = -1;  // depth of its first entry
   bool firstEntryDone = false;
   int tablesDepth = -1;
   std::string table;
@@ -1251,9 +1253,11 @@ struct OdsSettings : Parser {
     ++depth;
     const char* n = Attr(atts, "name");
     if (name == "config-item-map-indexed" && n && std::string_view(n) == "Views" && viewsDepth < 0) viewsDepth = depth;
-    else if (name == "config-item-map-entry" && viewsDepth >= 0 && depth == viewsDepth + 1 && !firstEntryDone && entryDepth < 0)
+    else if (name == "config-item-map-entry" && viewsDepth >= 0 && depth == viewsDepth + 1 && !firstEntryDone &&
+             entryDepth < 0)
       entryDepth = depth;
-    else if (name == "config-item-map-named" && entryDepth >= 0 && n && std::string_view(n) == "Tables") tablesDepth = depth;
+    else if (name == "config-item-map-named" && entryDepth >= 0 && n && std::string_view(n) == "Tables")
+      tablesDepth = depth;
     else if (name == "config-item-map-entry" && tablesDepth >= 0 && depth == tablesDepth + 1) {
       table = n ? n : "";
       tableDepth = depth;

@@ -20,17 +20,16 @@ namespace vantrel::spreadsheet {
 uint64_t DefaultMaxCells();
 
 struct ReadLimits {
-  uint64_t maxPartBytes = 8ull << 30;          // uncompressed bytes of one part of the archive
-  uint64_t maxCells = DefaultMaxCells();       // filled cells of one workbook
-  uint64_t maxSmallPartBytes = 256u << 20;     // workbook, styles, relationships, settings
+  uint64_t maxPartBytes = 8ull << 30;       // uncompressed bytes of one part of the archive
+  uint64_t maxCells = DefaultMaxCells();    // filled cells of one workbook
+  uint64_t maxSmallPartBytes = 256u << 20;  // workbook, styles, relationships, settings
 };
 
 // Opens the workbook file into the instance (its window becomes the active one). The format
 // is told by the content, not the name. Sheets of an xlsx are read on first use; an ods is
 // read at once. Throws RtError 1004 with a description that names the file and the fault;
 // a fault found later in a sheet gives 1004 on every use of that sheet.
-std::shared_ptr<model::Book> OpenWorkbookFile(model::App& app, const std::string& path,
-                                              const ReadLimits& limits = {});
+std::shared_ptr<model::Book> OpenWorkbookFile(model::App& app, const std::string& path, const ReadLimits& limits = {});
 
 // The running spreadsheet is the workbook file named by the environment variable
 // VANTREL_WORKBOOK, else the last one attached (kept by the program through the two
@@ -40,8 +39,8 @@ std::shared_ptr<model::Book> OpenWorkbookFile(model::App& app, const std::string
 class WorkbookFileConnector : public Connector {
  public:
   struct Options {
-    std::function<std::string()> lastAttached;                  // "" when none
-    std::function<void(const std::string&)> rememberAttached;   // called when a file is attached
+    std::function<std::string()> lastAttached;                 // "" when none
+    std::function<void(const std::string&)> rememberAttached;  // called when a file is attached
     // Called once when the attached file has stayed unreadable (gone, or not a workbook) for
     // longer than a save takes, with the file and the reason; again only after it was read.
     std::function<void(const std::string&)> unreadable;

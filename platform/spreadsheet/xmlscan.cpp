@@ -451,7 +451,8 @@ class Scanner {
   void AttrValue(const char* p, const char* end) {
     // A plain value (no reference, line end, control byte or non-ASCII byte) is taken whole.
     const char* q = p;
-    while (q < end && *q != '<' && *q != '&' && static_cast<unsigned char>(*q) >= 0x20 && static_cast<unsigned char>(*q) < 0x80)
+    while (q < end && *q != '<' && *q != '&' && static_cast<unsigned char>(*q) >= 0x20 &&
+           static_cast<unsigned char>(*q) < 0x80)
       ++q;
     if (q == end) {
       buf_.append(p, static_cast<size_t>(end - p));
@@ -595,8 +596,7 @@ const char* FirstStart(const char* p, const char* end, std::string_view name) {
     q = static_cast<const char*>(std::memchr(q, '<', static_cast<size_t>(end - q)));
     if (!q) return nullptr;
     const char* ne = q + 1 + name.size();
-    if (ne < end && std::memcmp(q + 1, name.data(), name.size()) == 0 &&
-        (*ne == '>' || *ne == '/' || IsSpace(*ne)))
+    if (ne < end && std::memcmp(q + 1, name.data(), name.size()) == 0 && (*ne == '>' || *ne == '/' || IsSpace(*ne)))
       return q;
     ++q;
   }
@@ -616,11 +616,7 @@ bool FastScan() { return gFastScan; }
 class SplitRun {
  public:
   SplitRun(Parser& p, std::string_view split, std::string_view parent)
-      : p_(p),
-        split_(split),
-        parent_(parent),
-        st_{Scanner(p), {}, 0, 0, true},
-        segmentBytes_(gSplitBytes),
+      : p_(p), split_(split), parent_(parent), st_{Scanner(p), {}, 0, 0, true}, segmentBytes_(gSplitBytes),
         workers_(std::clamp(rt::ThreadsFor(p.archive_.Size(p.part_) / segmentBytes_, 2), 2u, 7u) - 1),
         maxInFlight_(workers_ + 2) {}
 
@@ -649,10 +645,10 @@ class SplitRun {
   // A chunk of the part, from its cutting to its application.
   struct Segment {
     std::vector<char> data;
-    int64_t base = 0;     // offset in the part
-    bool parse = true;    // false: through the main parser's own handlers only
-    bool ready = false;   // parsed (or not to be)
-    bool clean = false;   // ends where it began: at the same depth, between two tokens
+    int64_t base = 0;    // offset in the part
+    bool parse = true;   // false: through the main parser's own handlers only
+    bool ready = false;  // parsed (or not to be)
+    bool clean = false;  // ends where it began: at the same depth, between two tokens
     std::unique_ptr<Parser> chunk;
     std::exception_ptr fault;
   };

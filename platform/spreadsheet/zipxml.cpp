@@ -36,7 +36,8 @@ Archive::Archive(const std::string& path, std::string displayName) : name_(std::
     zip_error_init_with_code(&e, err);
     std::string what = zip_error_strerror(&e);
     zip_error_fini(&e);
-    throw rt::RtError(rt::kErrRejected, "Cannot read the workbook " + name_ + ": not a readable zip archive (" + what + ")");
+    throw rt::RtError(rt::kErrRejected,
+                      "Cannot read the workbook " + name_ + ": not a readable zip archive (" + what + ")");
   }
 }
 
@@ -60,7 +61,8 @@ bool Archive::Has(std::string_view name) const { return Locate(name) >= 0; }
 uint64_t Archive::Size(std::string_view name) const {
   int64_t idx = Locate(name);
   zip_stat_t st;
-  if (idx < 0 || zip_stat_index(z_, static_cast<zip_uint64_t>(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+  if (idx < 0 || zip_stat_index(z_, static_cast<zip_uint64_t>(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
+    return 0;
   // The stated size is the archive's word only: never more than the compressed bytes can give
   // (deflate inflates at most about 1032 to 1), so that a lying entry reserves nothing.
   if ((st.valid & ZIP_STAT_COMP_SIZE) && st.comp_size < st.size / 1032) return st.comp_size * 1032 + 1024;
@@ -77,7 +79,8 @@ class PartReader {
   PartReader(zip_t* z, zip_uint64_t idx, uint64_t limit) : limit_(limit) {
     zip_stat_t st;
     zip_stat_init(&st);
-    constexpr zip_uint64_t kNeed = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC;
+    constexpr zip_uint64_t kNeed = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_SIZE |
+                                   ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC;
     bool raw = zip_stat_index(z, idx, 0, &st) == 0 && (st.valid & kNeed) == kNeed && st.comp_method == ZIP_CM_DEFLATE &&
                st.encryption_method == ZIP_EM_NONE;
     f_ = zip_fopen_index(z, idx, raw ? ZIP_FL_COMPRESSED : 0);

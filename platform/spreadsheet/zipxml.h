@@ -27,7 +27,8 @@ class Archive {
   // Hands the part to sink in chunks; stops at limit bytes with an error.
   template <class F>
   void Stream(std::string_view name, uint64_t limit, F&& sink) const {
-    StreamImpl(name, limit, &sink, [](void* s, const char* p, size_t n) { (*static_cast<F*>(s))(p, n); }, nullptr, nullptr);
+    StreamImpl(
+        name, limit, &sink, [](void* s, const char* p, size_t n) { (*static_cast<F*>(s))(p, n); }, nullptr, nullptr);
   }
   // As Stream, reading each chunk straight into the buffer that buffer(ctx, size) gives.
   void StreamInto(std::string_view name, uint64_t limit, void* ctx, char* (*buffer)(void*, size_t),
@@ -103,9 +104,9 @@ class Parser {
   bool hasStop_ = false;
   bool deferred_ = false;
   int64_t scanIndex_ = -1;  // ByteIndex while the scanner runs
-  int64_t fed_ = 0;          // bytes fed to expat
-  int64_t lastTagAt_ = 0;    // where expat reported its last start or end tag
-  size_t depth_ = 0;          // elements open in expat's read, and the bytes of their names
+  int64_t fed_ = 0;         // bytes fed to expat
+  int64_t lastTagAt_ = 0;   // where expat reported its last start or end tag
+  size_t depth_ = 0;        // elements open in expat's read, and the bytes of their names
   size_t openNameBytes_ = 0;
   friend class SplitRun;
   friend void NoteTag(Parser* p);

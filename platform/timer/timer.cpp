@@ -66,8 +66,7 @@ void IntervalTimer::Fire() {
   rt::GuardEvent("the timer tick", [&] {
     try {
       ThatTime();
-    } catch (const rt::RtError&) {
-    }
+    } catch (const rt::RtError&) {}
   });
 }
 

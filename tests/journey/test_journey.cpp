@@ -125,9 +125,8 @@ TEST_F(JourneyTest, NoWorkbookAsksThenShowsTheDemo) {
   StartProgram();
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes[0].title, "Excel not running!");
-  EXPECT_EQ(boxes[0].text,
-            "You can open your Excel speadsheet NOW, and after click on OK.  \n"
-            "Else, click on Cancel to show, if exist, the previous plot, or the original demo.");
+  EXPECT_EQ(boxes[0].text, "You can open your Excel speadsheet NOW, and after click on OK.  \n"
+                           "Else, click on Cancel to show, if exist, the previous plot, or the original demo.");
   // The reader then says the demo will be shown.
   ASSERT_EQ(boxes.size(), 2u) << boxes.back().title << ": " << boxes.back().text;
   EXPECT_EQ(boxes[1].title, "Demo default");
@@ -422,7 +421,8 @@ TEST_F(JourneyTest, AMovieFrameThatCannotBeWrittenEndsTheRecordingWithOneBox) {
   ui::FrmVideo& video = window->capture_->frmVideo();
   QTest::mouseClick(video.Command1->widget(), Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }, 20)) << "no box";
-  ASSERT_TRUE(WaitFor([&] { return datastore::Store().SettingsBlock.MovieFrameNo == 0; }, 60)) << "the recording goes on";
+  ASSERT_TRUE(WaitFor([&] { return datastore::Store().SettingsBlock.MovieFrameNo == 0; }, 60))
+      << "the recording goes on";
   QTest::qWait(1000);  // a box for a later frame would show now
   ASSERT_EQ(boxes.size(), 1u) << "one box, not one a frame";
   EXPECT_EQ(boxes[0].title, "Error");

@@ -158,8 +158,7 @@ const Fault kFaults[] = {
        EXPECT_EQ(platform::GetSetting(platform::kSettingsApp, "Use", "SetDirBMP", "?"), t.W().Text6->Text())
            << "the values stay in memory";
      }},
-    {"AHandlerThatFailsUnexpectedly",
-     nullptr,
+    {"AHandlerThatFailsUnexpectedly", nullptr,
      [](FaultJourney& t) {
        // A store that fails in a way no error rule of the program expects.
        struct Broken : platform::MemorySettingsStore {
@@ -182,14 +181,19 @@ const Fault kFaults[] = {
        return std::vector<std::string>{p.string()};
      },
      nullptr, "Data file",
-     [](FaultJourney& t) { return std::vector<std::string>{(t.Home() / "pipe.vnx").string(), "named pipe"}; }, nullptr},
+     [](FaultJourney& t) {
+       return std::vector<std::string>{(t.Home() / "pipe.vnx").string(), "named pipe"};
+     },
+     nullptr},
     {"RandomBytesNamedAsADataFile",
      [](FaultJourney& t) {
        WriteBytes(t.Home() / "x.vnx", RandomBytes(100000));
        return std::vector<std::string>{(t.Home() / "x.vnx").string()};
      },
      nullptr, "Data file",
-     [](FaultJourney& t) { return std::vector<std::string>{(t.Home() / "x.vnx").string(), "not a data file"}; },
+     [](FaultJourney& t) {
+       return std::vector<std::string>{(t.Home() / "x.vnx").string(), "not a data file"};
+     },
      [](FaultJourney&) { EXPECT_LT(datastore::Store().LastDataRow, 100) << "no data lines read from it"; }},
     {"AWorkbookNamedAsADataFile",
      [](FaultJourney& t) {
@@ -197,7 +201,10 @@ const Fault kFaults[] = {
        return std::vector<std::string>{(t.Home() / "book.vnx").string()};
      },
      nullptr, "Data file",
-     [](FaultJourney& t) { return std::vector<std::string>{(t.Home() / "book.vnx").string(), "zip archive"}; }, nullptr},
+     [](FaultJourney& t) {
+       return std::vector<std::string>{(t.Home() / "book.vnx").string(), "zip archive"};
+     },
+     nullptr},
     {"AWorkbookAsTheFirstArgumentIsTheRunningSpreadsheet",
      [](FaultJourney& t) { return std::vector<std::string>{t.Workbook().string()}; }, nullptr, "", None,
      [](FaultJourney& t) {
@@ -284,8 +291,7 @@ const Fault kFaults[] = {
        EXPECT_EQ(line.substr(line.size() - want.size()), want) << line;
        EXPECT_EQ(line.front(), '\'') << line;
      }},
-    {"AHugeImageFolderSetting",
-     [](FaultJourney& t) { return std::vector<std::string>{t.Workbook().string()}; },
+    {"AHugeImageFolderSetting", [](FaultJourney& t) { return std::vector<std::string>{t.Workbook().string()}; },
      [](FaultJourney& t) {
        t.W().Text6->SetText("/" + std::string(65536, 'i') + "/");
        t.WatchBoxGeometry();
@@ -325,13 +331,13 @@ TEST_P(FaultJourney, IsToldAndTheProgramGoesOn) {
   };
   if (!title.empty()) {
     EXPECT_TRUE(WaitFor(shown, 30)) << "no box \"" << title << "\" naming " << (texts.empty() ? "" : texts[0])
-                                    << (boxes.empty() ? "" : "; last box: " + boxes.back().title + ": " + boxes.back().text);
+                                    << (boxes.empty() ? ""
+                                                      : "; last box: " + boxes.back().title + ": " + boxes.back().text);
   } else {
     Settle();
     for (const auto& b : boxes) {
       ADD_FAILURE() << "unexpected box " << b.title << ": " << b.text;
     }
-
   }
 
   // The program goes on: the window answers the next commands.

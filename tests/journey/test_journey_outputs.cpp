@@ -155,12 +155,10 @@ TEST_F(OutputsJourney, ALaterWaitForATypedSpecificationShowsItsPromptAndRunDemo)
     const bool shown = prompt->isVisible() && demo->isVisible();
     if (!shown && std::chrono::steady_clock::now() - since < std::chrono::seconds(30)) return;
     if (window->Command6->Tag == "demo") return;  // answered, the wait is ending
-    waits.push_back({prompt->isVisible(), demo->isVisible(), prompt->toPlainText().toStdString(),
-                     demo->text().toStdString()});
-    if (shown)
-      QTest::mouseClick(demo, Qt::LeftButton);
-    else
-      window->Command6_Click();
+    waits.push_back(
+        {prompt->isVisible(), demo->isVisible(), prompt->toPlainText().toStdString(), demo->text().toStdString()});
+    if (shown) QTest::mouseClick(demo, Qt::LeftButton);
+    else window->Command6_Click();
   });
   look.start();
 
@@ -169,8 +167,12 @@ TEST_F(OutputsJourney, ALaterWaitForATypedSpecificationShowsItsPromptAndRunDemo)
   // Update from Excel on the same sheet: a later load, a later wait.
   since = std::chrono::steady_clock::now();
   window->mnuUpdateExcel->action()->trigger();
-  ASSERT_TRUE(WaitFor([&] { return waits.size() == 2 && datastore::Store().LoaderBusy == 0 &&
-                                   datastore::Store().SettingsBlock.LoadDone == 1.0; }, 60));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return waits.size() == 2 && datastore::Store().LoaderBusy == 0 &&
+               datastore::Store().SettingsBlock.LoadDone == 1.0;
+      },
+      60));
   look.stop();
   for (size_t i = 0; i < waits.size(); ++i) {
     SCOPED_TRACE(i == 0 ? "first wait" : "later wait");
@@ -277,8 +279,7 @@ void ExpectCaptionsFit(QWidget* top, const std::vector<std::pair<std::string, st
     // and box, which is left out.
     const auto [left, right] = InkColumns(w, 400);
     ASSERT_GE(right, 0) << name << ": no text drawn";
-    if (centred)
-      EXPECT_LE(right - left + 1, w->width() - 8) << name << " is wider than its button";
+    if (centred) EXPECT_LE(right - left + 1, w->width() - 8) << name << " is wider than its button";
     else
       EXPECT_LT(right, w->width() - 3) << name << " is cut: its text needs " << right + 4 << " of " << w->width()
                                        << " pixels";

@@ -15,7 +15,8 @@ TEST_F(JourneyTest, ANumericWarningShowsTheSmallErrorBoxThenTheCorrectionOnRetry
   EXPECT_EQ(boxes[first].title, "Petite erreur");
   EXPECT_EQ(boxes[first].text.rfind("degfaute\nUne petite erreur s'est produite", 0), 0u) << boxes[first].text;
   EXPECT_EQ(boxes[first + 1].title, "CORRECTION");
-  EXPECT_EQ(boxes[first + 1].text, "Corrigez vos donn\xC3\xA9" "es! Cliquer ensuite sur Continuer ...");
+  EXPECT_EQ(boxes[first + 1].text, "Corrigez vos donn\xC3\xA9"
+                                   "es! Cliquer ensuite sur Continuer ...");
   // Ignore goes on: the window is still there.
   Answer({QMessageBox::Ignore});
   numerics::PetiteErreur("normafaute");

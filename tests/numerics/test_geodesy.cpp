@@ -71,9 +71,7 @@ TEST(LocalToEcefW, NorthEastDownOffsets) {
 // Down points to the Earth's centre: going down by the site's distance from it reaches it
 // (within the single-precision latitude, under a metre).
 TEST(LocalToEcefW, DownPointsToTheCentre) {
-  const struct {
-    double lat, lon, h;
-  } sites[] = {{45, 30, 0}, {-33.9, 151.2, 50}, {60, -120, 3000}, {0, 10, 0}};
+  const struct { double lat, lon, h; } sites[] = {{45, 30, 0}, {-33.9, 151.2, 50}, {60, -120, 3000}, {0, 10, 0}};
   for (auto s : sites) {
     double X0, Y0, Z0;
     GeodeticToEcef(s.lat, s.lon, s.h, X0, Y0, Z0);
@@ -93,11 +91,8 @@ TEST(LonLatToXYZ, SphereAroundACentre) {
     Xyz want;
   } cases[] = {
       {0, 0, 1, 0, 0, 0, {0, 1, 0}},  // longitude 0 on the second axis
-      {90, 0, 1, 0, 0, 0, {1, 0, 0}},
-      {0, 90, 1, 0, 0, 0, {0, 0, 1}},
-      {180, 0, 2, 0, 0, 0, {0, -2, 0}},
-      {0, -90, 3, 1, 2, 3, {1, 2, 0}},
-      {-90, 0, 1, 10, 0, 0, {9, 0, 0}},
+      {90, 0, 1, 0, 0, 0, {1, 0, 0}},  {0, 90, 1, 0, 0, 0, {0, 0, 1}},   {180, 0, 2, 0, 0, 0, {0, -2, 0}},
+      {0, -90, 3, 1, 2, 3, {1, 2, 0}}, {-90, 0, 1, 10, 0, 0, {9, 0, 0}},
   };
   for (auto c : cases) {
     double x, y, z;

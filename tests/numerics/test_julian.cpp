@@ -38,7 +38,7 @@ TEST(DateToJD, PublishedValues) {
       {1582, 10, 15, 2299160.5},
       {1582, 10, 4, 2299159.5},
       {-4712, 1, 1, -0.5},
-      {-4712, 3, 1, 59.5},  // -4712 is a leap year
+      {-4712, 3, 1, 59.5},      // -4712 is a leap year
       {1900, 3, 1, 2415079.5},  // 1900 is not a Gregorian leap year
       {2000, 3, 1, 2451604.5},  // 2000 is
       {1500, 3, 1, 2268992.5},  // 1500 is a Julian leap year (29 February exists)
@@ -65,9 +65,9 @@ TEST(DateToJD, MissingDaysOfOctober1582) {
   const struct {
     double d, jd;
   } cases[] = {
-      {5, 2299160.5},   // = 15 October
-      {10, 2299165.5},  // = 20 October
-      {14, 2299169.5},  // = 24 October
+      {5, 2299160.5},     // = 15 October
+      {10, 2299165.5},    // = 20 October
+      {14, 2299169.5},    // = 24 October
       {14.5, 2299160.0},  // Gregorian, noon before 15 October
   };
   for (auto c : cases) {
@@ -99,14 +99,9 @@ TEST(JDToDate, PublishedValues) {
     double jd, y, m, d;
   } cases[] = {
       {2436116.31, 1957, 10, 4.81},  // Meeus 7.c
-      {1842713.0, 333, 1, 27.5},
-      {1507900.13, -584, 5, 28.63},
-      {2451545.0, 2000, 1, 1.5},
-      {2299160.5, 1582, 10, 15.0},
-      {2299159.5, 1582, 10, 4.0},
-      {2299160.0, 1582, 10, 4.5},
-      {-0.5, -4712, 1, 1.0},
-      {0.0, -4712, 1, 1.5},
+      {1842713.0, 333, 1, 27.5},    {1507900.13, -584, 5, 28.63}, {2451545.0, 2000, 1, 1.5},
+      {2299160.5, 1582, 10, 15.0},  {2299159.5, 1582, 10, 4.0},   {2299160.0, 1582, 10, 4.5},
+      {-0.5, -4712, 1, 1.0},        {0.0, -4712, 1, 1.5},
   };
   for (auto c : cases) {
     double y, m, d;
@@ -142,8 +137,8 @@ TEST(JulianDays, DayByDayRoundTrip) {
         JDToDate(jd, yy, mm, dd);
         if (jd != expected + frac || yy != y || mm != m || std::fabs(dd - (d + frac)) > 1e-9) {
           if (++faults < 10)
-            ADD_FAILURE() << y << "-" << m << "-" << d + frac << ": jd " << jd << " (expected "
-                          << expected + frac << "), back " << yy << "-" << mm << "-" << dd;
+            ADD_FAILURE() << y << "-" << m << "-" << d + frac << ": jd " << jd << " (expected " << expected + frac
+                          << "), back " << yy << "-" << mm << "-" << dd;
         }
         expected += 1;
         ++checked;

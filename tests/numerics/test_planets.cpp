@@ -74,16 +74,14 @@ TEST_F(PlanetPosTest, FirstCallAtEpochForMarsOrMoon) {
   PlanetPos(0, 31, 4, pos, pos2);
   Vec3 earth, dummy;
   PlanetPos(0, 3, 0, earth, dummy);
-  ExpectRel(pos, Vec3(pos2(1) + earth(1), pos2(2) + earth(2), pos2(3) + earth(3)), 1e-12,
-            "Moon first");
+  ExpectRel(pos, Vec3(pos2(1) + earth(1), pos2(2) + earth(2), pos2(3) + earth(3)), 1e-12, "Moon first");
   EXPECT_GT(std::hypot(pos(1), pos(2)), 1.4e11);  // at the scale of 1.5e11 m per AU
 }
 
 bool MarsAndMoonAtEpochHold() {
   Vec3 pos, pos2;
   PlanetPos(0, 4, 0, pos, pos2);
-  const bool mars = std::fabs(pos2(1) / -1.3470e11 - 1) < 1e-4 &&
-                    std::fabs(pos2(2) / 4.5105e10 - 1) < 1e-4;
+  const bool mars = std::fabs(pos2(1) / -1.3470e11 - 1) < 1e-4 && std::fabs(pos2(2) / 4.5105e10 - 1) < 1e-4;
   PlanetPos(0, 31, 4, pos, pos2);
   const bool moonGeo = std::fabs(pos2(1) / 3.02229e8 - 1) < 1e-5;
   const bool moonHelio = std::hypot(pos(1), pos(2)) > 1.4e11;
@@ -125,14 +123,10 @@ TEST_F(PlanetPosTest, PlanetsAtJ2000AgainstPublishedElements) {
     const char* name;
     double lon, lat, r, lonTol;
   } cases[] = {
-      {1, "Mercury", 253.784, -3.023, 0.46647, 0.05},
-      {2, "Venus", 182.607, 3.265, 0.72023, 0.05},
-      {3, "Earth", 100.380, 0.0, 0.98331, 0.02},
-      {4, "Mars", 359.448, -1.419, 1.39116, 0.05},
-      {5, "Jupiter", 36.380, -1.173, 4.96731, 0.6},
-      {6, "Saturn", 45.579, -2.307, 9.17232, 0.6},
-      {7, "Uranus", 316.399, -0.685, 19.92169, 0.1},
-      {8, "Neptune", 303.916, 0.242, 30.11730, 0.1},
+      {1, "Mercury", 253.784, -3.023, 0.46647, 0.05}, {2, "Venus", 182.607, 3.265, 0.72023, 0.05},
+      {3, "Earth", 100.380, 0.0, 0.98331, 0.02},      {4, "Mars", 359.448, -1.419, 1.39116, 0.05},
+      {5, "Jupiter", 36.380, -1.173, 4.96731, 0.6},   {6, "Saturn", 45.579, -2.307, 9.17232, 0.6},
+      {7, "Uranus", 316.399, -0.685, 19.92169, 0.1},  {8, "Neptune", 303.916, 0.242, 30.11730, 0.1},
       {9, "Pluto", 250.535, 11.160, 30.23033, 0.4},
   };
   const double T = TOf(2000, 1, 1.5);

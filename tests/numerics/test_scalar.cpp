@@ -20,9 +20,8 @@ TEST(Atn2, Quadrants) {
   const struct {
     double x, y, expected;
   } cases[] = {
-      {0, 0, kPi / 2},         {-1, 0, kPi},           {1, -1, 7 * kExactPi / 4},
-      {1, 0, 0},               {0, 1, kPi / 2},        {0, -1, 3 * kPi / 2},
-      {-1, 1, 3 * kPi / 4},    {-1, -1, 5 * kPi / 4},  {1, 1, kPi / 4},
+      {0, 0, kPi / 2},      {-1, 0, kPi},         {1, -1, 7 * kExactPi / 4}, {1, 0, 0},       {0, 1, kPi / 2},
+      {0, -1, 3 * kPi / 2}, {-1, 1, 3 * kPi / 4}, {-1, -1, 5 * kPi / 4},     {1, 1, kPi / 4},
   };
   for (auto c : cases) EXPECT_NEAR(Atn2(c.x, c.y), c.expected, 1e-13) << c.x << "," << c.y;
   EXPECT_TRUE(boxes.boxes().boxes().empty());
@@ -51,8 +50,7 @@ TEST(Acos, RoundingOvershoot) {
   const auto& b = boxes.boxes().boxes()[0];
   EXPECT_EQ(b.title, "Petite erreur");
   EXPECT_EQ(b.style, 50);
-  EXPECT_EQ(b.text.rfind("Acosfaute Acos d'un cos > 1 ? -> arrondi \xC3\xA0 1 1.000001\r\n", 0), 0u)
-      << b.text;
+  EXPECT_EQ(b.text.rfind("Acosfaute Acos d'un cos > 1 ? -> arrondi \xC3\xA0 1 1.000001\r\n", 0), 0u) << b.text;
   EXPECT_EQ(Acos(-2), pi);
 }
 
@@ -92,7 +90,7 @@ TEST(FormatSig, Digits) {
       {1234.5, 5, " 1234.5 "},
       {-0.0012345, 5, " -0.0012345 "},
       {0, 5, " 0. "},
-      {1.2345e10, 5, " 12.345E+09 "},   // exponent form, pattern #0.####E+00
+      {1.2345e10, 5, " 12.345E+09 "},  // exponent form, pattern #0.####E+00
       {-1.2345e10, 5, " -12.345E+09 "},
       {3.14159265, 3, " 3.142 "},
       // Powers of ten: the exponent comes from Log(x) / Log(10), which gives 2.9999999999999996
@@ -106,7 +104,8 @@ TEST(FormatSig, Digits) {
 
 TEST(FormatDeg, GroupedThreeDecimals) {
   test::LocaleGuard loc(",", "\xC2\xA0");
-  EXPECT_EQ(FormatDeg(1234.5), " 1\xC2\xA0" "234,500 \xC2\xB0 ");
+  EXPECT_EQ(FormatDeg(1234.5), " 1\xC2\xA0"
+                               "234,500 \xC2\xB0 ");
   EXPECT_EQ(FormatDeg(-0.25), "- 0,250 \xC2\xB0 ");
 }
 
@@ -137,7 +136,8 @@ TEST(PetiteErreur, RetryShowsCorrectionThenReturns) {
   ASSERT_EQ(boxes.boxes().boxes().size(), 2u);
   EXPECT_EQ(boxes.boxes().boxes()[1].title, "CORRECTION");
   EXPECT_EQ(boxes.boxes().boxes()[1].style, 0);
-  EXPECT_EQ(boxes.boxes().boxes()[1].text, "Corrigez vos donn\xC3\xA9" "es! Cliquer ensuite sur Continuer ...");
+  EXPECT_EQ(boxes.boxes().boxes()[1].text, "Corrigez vos donn\xC3\xA9"
+                                           "es! Cliquer ensuite sur Continuer ...");
 }
 
 TEST(PetiteErreur, AbortEndsTheProgram) {

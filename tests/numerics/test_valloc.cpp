@@ -40,8 +40,12 @@ TEST(ValLocale, ResultsByLocale) {
       {"2,500", ".", kNbsp, 2500, 0},
       {"2,5000", ".", kNbsp, 2.5, 1},
       // A narrow no-break space as the thousands separator.
-      {"1\xE2\x80\xAF" "234,5", ",", kNnbsp, 1234.5, 1},
-      {"12\xE2\x80\xAF" "345", ",", kNnbsp, 12345, -1},
+      {"1\xE2\x80\xAF"
+       "234,5",
+       ",", kNnbsp, 1234.5, 1},
+      {"12\xE2\x80\xAF"
+       "345",
+       ",", kNnbsp, 12345, -1},
       {"2,125", ",", kNnbsp, 2.125, 1},
       // Quotes, trailing text, exponents.
       {"\"2,5\"", ",", kNbsp, 2.5, 1},
@@ -108,12 +112,10 @@ TEST(UserLocale, ThreadsStartingTogetherAskTheProviderOnce) {
 
 TEST(ValLocale, FieldsThatEmptyOutReadAsZeroWithoutABox) {
   const Case cases[] = {
-      {"\xC2\xA0", ",", ".", 0, -1},
-      {"\xC2\xA0\xC2\xA0", ",", kNbsp, 0, -1},
-      {".", ",", ".", 0, -1},        // only the thousands separator
-      {"\"", ".", ",", 0, -1},       // a lone double quote
-      {"\"\"", ".", ",", 0, -1},
-      {"\xE2\x80\xAF", ",", kNnbsp, 0, -1},
+      {"\xC2\xA0", ",", ".", 0, -1}, {"\xC2\xA0\xC2\xA0", ",", kNbsp, 0, -1},
+      {".", ",", ".", 0, -1},   // only the thousands separator
+      {"\"", ".", ",", 0, -1},  // a lone double quote
+      {"\"\"", ".", ",", 0, -1},     {"\xE2\x80\xAF", ",", kNnbsp, 0, -1},
   };
   for (const Case& c : cases) {
     LocaleGuard loc(c.decimal, c.thousands);

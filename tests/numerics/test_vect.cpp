@@ -62,25 +62,14 @@ TEST(Vect, OutputMayBeAnInput) {
     bool outIsB;  // the output aliases b instead of a
   };
   const Case cases[] = {
-      {"cross a", [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectCrossDbl(a, b, o); },
-       false},
-      {"cross b", [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectCrossDbl(a, b, o); },
-       true},
-      {"scale", [](const Vec3& a, const Vec3&, const Quat&, Vec3& o) { VectScaleDbl(a, 2, o); },
-       false},
-      {"add a",
-       [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectAddScaledDbl(a, 3, b, o); },
-       false},
-      {"add b",
-       [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectAddScaledDbl(a, 3, b, o); },
-       true},
-      {"euler",
-       [](const Vec3& a, const Vec3&, const Quat&, Vec3& o) { EulerI(a, 0.3, -1.2, 2.5, o); },
-       false},
+      {"cross a", [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectCrossDbl(a, b, o); }, false},
+      {"cross b", [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectCrossDbl(a, b, o); }, true},
+      {"scale", [](const Vec3& a, const Vec3&, const Quat&, Vec3& o) { VectScaleDbl(a, 2, o); }, false},
+      {"add a", [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectAddScaledDbl(a, 3, b, o); }, false},
+      {"add b", [](const Vec3& a, const Vec3& b, const Quat&, Vec3& o) { VectAddScaledDbl(a, 3, b, o); }, true},
+      {"euler", [](const Vec3& a, const Vec3&, const Quat&, Vec3& o) { EulerI(a, 0.3, -1.2, 2.5, o); }, false},
       {"ecl", [](const Vec3& a, const Vec3&, const Quat&, Vec3& o) { EclToEqu(a, o); }, false},
-      {"quat",
-       [](const Vec3& a, const Vec3&, const Quat& q, Vec3& o) { QuatRotateVector(a, q, o); },
-       false},
+      {"quat", [](const Vec3& a, const Vec3&, const Quat& q, Vec3& o) { QuatRotateVector(a, q, o); }, false},
   };
   for (const Case& c : cases) {
     Vec3 separate;
@@ -137,8 +126,7 @@ TEST(Normalise, UnitVectorsAndTheNullVector) {
   normalise(z);
   EXPECT_EQ(z, Vec3(0, 0, 0));
   ASSERT_EQ(boxes.boxes().boxes().size(), before + 1);
-  EXPECT_EQ(boxes.boxes().boxes().back().text.rfind("normafaute normalise vecteur nul = nul \r\n", 0),
-            0u);
+  EXPECT_EQ(boxes.boxes().boxes().back().text.rfind("normafaute normalise vecteur nul = nul \r\n", 0), 0u);
   Vec3 n(std::numeric_limits<double>::quiet_NaN(), 1, 0);
   const Vec3 n0 = n;
   norma(n);
@@ -237,14 +225,12 @@ TEST(Quater, MatrixAndRotation) {
     Quat q;
     Vec3 v, expected;
   } cases[] = {
-      {{c, 0, 0, c}, {1, 0, 0}, {0, 1, 0}},  // 90 degrees about z
-      {{c, 0, 0, c}, {0, 0, 1}, {0, 0, 1}},
-      {{c, c, 0, 0}, {0, 1, 0}, {0, 0, 1}},  // 90 degrees about x
-      {{c, 0, c, 0}, {0, 0, 1}, {1, 0, 0}},  // 90 degrees about y
-      {{0, 1, 0, 0}, {0, 1, 2}, {0, -1, -2}},  // 180 degrees about x
+      {{c, 0, 0, c}, {1, 0, 0}, {0, 1, 0}},                                          // 90 degrees about z
+      {{c, 0, 0, c}, {0, 0, 1}, {0, 0, 1}},   {{c, c, 0, 0}, {0, 1, 0}, {0, 0, 1}},  // 90 degrees about x
+      {{c, 0, c, 0}, {0, 0, 1}, {1, 0, 0}},                                          // 90 degrees about y
+      {{0, 1, 0, 0}, {0, 1, 2}, {0, -1, -2}},                                        // 180 degrees about x
       {{h, h, h, h}, {1, 0, 0}, {0, 1, 0}},  // 120 degrees about (1,1,1): x -> y -> z
-      {{h, h, h, h}, {0, 0, 1}, {1, 0, 0}},
-      {{-c, 0, 0, -c}, {1, 0, 0}, {0, 1, 0}},  // q and -q turn alike
+      {{h, h, h, h}, {0, 0, 1}, {1, 0, 0}},   {{-c, 0, 0, -c}, {1, 0, 0}, {0, 1, 0}},  // q and -q turn alike
   };
   for (auto k : cases) {
     Vec3 out;

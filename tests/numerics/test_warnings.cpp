@@ -53,7 +53,8 @@ class WarningsTest : public ::testing::Test {
 };
 
 TEST_F(WarningsTest, EachAnswerDoesWhatItSays) {
-  const std::string correction = "Corrigez vos donn\xC3\xA9" "es! Cliquer ensuite sur Continuer ...";
+  const std::string correction = "Corrigez vos donn\xC3\xA9"
+                                 "es! Cliquer ensuite sur Continuer ...";
   const struct {
     WarningAnswer answer;
     bool ends;

@@ -38,8 +38,8 @@ class FakeMainWindow : public MainWindowServices {
   // "Combo2", and "Check1_0", "Check3", "Check4", "Check5", "Check9", "Check11".
   std::map<std::string, std::function<void()>> handlers;
   // Bodies of the public procedures (after the call is recorded).
-  std::function<void()> onCommand2Click, onFormResize, onOptionsClick, onOptionAffecteUser,
-      onDoEvents, onCombo1GotFocus;
+  std::function<void()> onCommand2Click, onFormResize, onOptionsClick, onOptionAffecteUser, onDoEvents,
+      onCombo1GotFocus;
 
   static const char* Name(CheckBox b) {
     switch (b) {
@@ -63,20 +63,47 @@ class FakeMainWindow : public MainWindowServices {
   std::string Text9Text() override { return text9; }
   std::string Text20Text() override { return text20; }
   void SetText20Text(const std::string& t) override { text20 = t; }
-  void SetText21Text(const std::string& t) override { Rec("Text21.Text=" + t); text21 = t; }
-  void SetText14Text(const std::string& t) override { Rec("Text14.Text=" + t); text14 = t; }
-  void SetText14Visible(bool v) override { Rec(Vis("Text14", v)); text14Visible = v; }
-  void SetTextTempoText(const std::string& t) override { Rec("TextTempo.Text=" + t); textTempo = t; }
-  void SetTextTempoVisible(bool v) override { Rec(Vis("TextTempo", v)); textTempoVisible = v; }
-  void SetProgressBar1Visible(bool v) override { Rec(Vis("ProgressBar1", v)); progressVisible = v; }
+  void SetText21Text(const std::string& t) override {
+    Rec("Text21.Text=" + t);
+    text21 = t;
+  }
+  void SetText14Text(const std::string& t) override {
+    Rec("Text14.Text=" + t);
+    text14 = t;
+  }
+  void SetText14Visible(bool v) override {
+    Rec(Vis("Text14", v));
+    text14Visible = v;
+  }
+  void SetTextTempoText(const std::string& t) override {
+    Rec("TextTempo.Text=" + t);
+    textTempo = t;
+  }
+  void SetTextTempoVisible(bool v) override {
+    Rec(Vis("TextTempo", v));
+    textTempoVisible = v;
+  }
+  void SetProgressBar1Visible(bool v) override {
+    Rec(Vis("ProgressBar1", v));
+    progressVisible = v;
+  }
   void ProgressBar1SetFocus() override { Rec("ProgressBar1.SetFocus"); }
   void SetProgressBar1Value(float v) override { progressValues.push_back(v); }
-  void SetCommand6Visible(bool v) override { Rec(Vis("Command6", v)); command6Visible = v; }
+  void SetCommand6Visible(bool v) override {
+    Rec(Vis("Command6", v));
+    command6Visible = v;
+  }
   void Command6SetFocus() override { Rec("Command6.SetFocus"); }
   std::string Command6Tag() override { return command6Tag; }
-  void SetCommand6Tag(const std::string& t) override { Rec("Command6.Tag=" + t); command6Tag = t; }
+  void SetCommand6Tag(const std::string& t) override {
+    Rec("Command6.Tag=" + t);
+    command6Tag = t;
+  }
   void Combo1SetFocus() override { Rec("Combo1.SetFocus"); }
-  void Combo1_GotFocusRoutine() override { Rec("Combo1_GotFocusRoutine"); Run(onCombo1GotFocus); }
+  void Combo1_GotFocusRoutine() override {
+    Rec("Combo1_GotFocusRoutine");
+    Run(onCombo1GotFocus);
+  }
   std::string Combo2Text() override { return combo2; }
   void SetCombo2Text(const std::string& t) override {
     Rec("Combo2.Text=" + t);
@@ -107,17 +134,30 @@ class FakeMainWindow : public MainWindowServices {
     Rec(Vis(Name(b), v));
     checks[b].visible = v;
   }
-  void Command2_Click() override { Rec("Command2_Click"); Run(onCommand2Click); }
-  void Form_Resize() override { Rec("Form_Resize"); Run(onFormResize); }
-  void Options_Click() override { Rec("Options_Click"); Run(onOptionsClick); }
-  void OptionAffecteUser() override { Rec("OptionAffecteUser"); Run(onOptionAffecteUser); }
-  void DoEvents() override { Rec("DoEvents"); Run(onDoEvents); }
+  void Command2_Click() override {
+    Rec("Command2_Click");
+    Run(onCommand2Click);
+  }
+  void Form_Resize() override {
+    Rec("Form_Resize");
+    Run(onFormResize);
+  }
+  void Options_Click() override {
+    Rec("Options_Click");
+    Run(onOptionsClick);
+  }
+  void OptionAffecteUser() override {
+    Rec("OptionAffecteUser");
+    Run(onOptionAffecteUser);
+  }
+  void DoEvents() override {
+    Rec("DoEvents");
+    Run(onDoEvents);
+  }
 
  private:
   void Rec(std::string s) { calls.push_back(std::move(s)); }
-  static std::string Vis(const std::string& name, bool v) {
-    return name + (v ? ".Visible=1" : ".Visible=0");
-  }
+  static std::string Vis(const std::string& name, bool v) { return name + (v ? ".Visible=1" : ".Visible=0"); }
   static void Run(const std::function<void()>& f) {
     if (f) f();
   }

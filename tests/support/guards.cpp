@@ -8,16 +8,12 @@
 
 namespace vantrel::test {
 
-LocaleGuard::LocaleGuard(const platform::LocaleSeparators& s) {
-  platform::SetFixedLocale(s);
-}
+LocaleGuard::LocaleGuard(const platform::LocaleSeparators& s) { platform::SetFixedLocale(s); }
 
 LocaleGuard::LocaleGuard(const char* decimal, const char* thousands)
     : LocaleGuard(platform::LocaleSeparators{decimal, thousands, "/", ":"}) {}
 
-LocaleGuard::~LocaleGuard() {
-  platform::SetFixedLocale(platform::LocaleSeparators{});
-}
+LocaleGuard::~LocaleGuard() { platform::SetFixedLocale(platform::LocaleSeparators{}); }
 
 MsgBoxGuard::MsgBoxGuard(std::vector<int> answers, int fallback)
     : boxes_(std::make_shared<forms::ScriptedMessageBoxes>(std::move(answers), fallback)) {
@@ -30,9 +26,7 @@ MsgBoxGuard::~MsgBoxGuard() {
   forms::SetMessageBoxService(nullptr);
 }
 
-ClockGuard::ClockGuard(double serial) : clock_(std::make_shared<rt::FakeClock>(serial)) {
-  rt::SetClock(clock_);
-}
+ClockGuard::ClockGuard(double serial) : clock_(std::make_shared<rt::FakeClock>(serial)) { rt::SetClock(clock_); }
 
 ClockGuard::~ClockGuard() { rt::SetClock(nullptr); }
 

@@ -111,7 +111,8 @@ TEST_F(UiTest, ActivationWhileTheFirstLoadRunsDoesNotLoadAgain) {
 
 TEST_F(UiTest, CommandLineDataFileReachesTheFirstLoad) {
   std::string seen;
-  datastore::SetLoadBody([&] { seen = st().CmdLineInfo.DataFilePath + "|" + std::to_string(st().CmdLineInfo.DataFileMode); });
+  datastore::SetLoadBody(
+      [&] { seen = st().CmdLineInfo.DataFilePath + "|" + std::to_string(st().CmdLineInfo.DataFileMode); });
   MainWindow& m = Start({"/data/orbit.vnx"});
   m.Form_Activate();
   EXPECT_EQ(seen, "/data/orbit.vnx|1");

@@ -47,7 +47,7 @@ TEST_F(FirstLoadTest, DataFileOnTheCommandLineIsLoadedAndDrawn) {
   EXPECT_EQ(st().SettingsBlock.LoadDone, 1.0);
   EXPECT_GT(st().LastDataRow, 100);
   EXPECT_EQ(st().WorkDir, folder.string() + "/");
-  EXPECT_TRUE(m.Text14->Visible());   // the named file is shown under the view
+  EXPECT_TRUE(m.Text14->Visible());  // the named file is shown under the view
   EXPECT_EQ(m.Text2->Text(), "Redraw speed 512");
   EXPECT_FALSE(m.ProgressBar1->Visible());
   EXPECT_TRUE(boxes().empty()) << boxes().front().text;

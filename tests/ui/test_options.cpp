@@ -56,8 +56,8 @@ TEST_F(UiTest, StoredOptionSetReachesThePanel) {
     int box;  // Check1 index
     int value;
   } cases[] = {
-      {29, "10", 8, 1}, {29, "1", 8, 0}, {29, "5.5", 8, 1}, {34, "2", 9, 2}, {34, "2.01", 9, 2},
-      {34, "0.01", 9, 0}, {3, "1", 3, 1}, {35, "1", 10, 1},
+      {29, "10", 8, 1},   {29, "1", 8, 0},    {29, "5.5", 8, 1}, {34, "2", 9, 2},
+      {34, "2.01", 9, 2}, {34, "0.01", 9, 0}, {3, "1", 3, 1},    {35, "1", 10, 1},
   };
   for (const Case& c : cases) {
     settings = std::make_shared<platform::MemorySettingsStore>();

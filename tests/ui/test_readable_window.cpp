@@ -74,8 +74,8 @@ struct CornerCase {
 // exactly the view's frame, whatever the window size and whichever panel is open.
 TEST_F(ReadableWindow, TheViewsCornerTextsAreNotCovered) {
   const CornerCase cases[] = {
-      {"design size", 0, 0, 0},      {"larger", 1500, 950, 0}, {"smaller", 560, 420, 0},
-      {"options panel", 0, 0, 1},    {"log", 0, 0, 2},          {"presentation panel", 0, 0, 3},
+      {"design size", 0, 0, 0},          {"larger", 1500, 950, 0}, {"smaller", 560, 420, 0},
+      {"options panel", 0, 0, 1},        {"log", 0, 0, 2},         {"presentation panel", 0, 0, 3},
       {"larger, options", 1500, 950, 1},
   };
   for (const CornerCase& c : cases) {
@@ -164,8 +164,8 @@ TEST_F(ReadableWindow, DoubleClickOnTheStatusBarShowsTheLogInFront) {
   QLabel* second = m.StatusBar1->widget()->findChildren<QLabel*>().value(1);
   ASSERT_NE(second, nullptr);
   // As the window system delivers a double-click.
-  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                         QEvent::MouseButtonRelease})
+  for (QEvent::Type t :
+       {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
     SendMouse(second, t, QPoint(20, 5), t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
   EXPECT_EQ(panelClicks, 1);
   EXPECT_TRUE(m.Options->Visible());

@@ -180,8 +180,8 @@ TEST_F(UiTest, DataFileModeSwitchesTheTopMenusOff) {
   EXPECT_EQ(st().CmdLineInfo.DataFileMode, 1);
   EXPECT_EQ(st().CmdLineInfo.DataFilePath, "/data/run.vnx");
   EXPECT_EQ(st().CmdLineFirst, "/data/run.vnx");
-  for (forms::Menu* menu : {m.mnuFile.get(), m.mnuEdit.get(), m.mnuView.get(), m.mnuHelp.get(),
-                            m.mnuUpdateExcel.get(), m.mnuOptions.get()})
+  for (forms::Menu* menu :
+       {m.mnuFile.get(), m.mnuEdit.get(), m.mnuView.get(), m.mnuHelp.get(), m.mnuUpdateExcel.get(), m.mnuOptions.get()})
     EXPECT_FALSE(menu->Enabled()) << menu->Name();
 }
 
@@ -211,12 +211,8 @@ TEST_F(UiTest, StoredValuesOutsideTheirControlsAreBroughtIntoRange) {
     const char* value;
     int check3, check4, hscroll3;
   } cases[] = {
-      {"Setstr14.00", "7", 2, 0, 64},
-      {"Setstr14.00", "-3", 0, 0, 64},
-      {"Setstr15.00", "2.6", 0, 2, 64},
-      {"Setstr14.00", "abc", 0, 0, 64},
-      {"Setstr13.00", "99999", 0, 0, 32000},
-      {"Setstr13.00", "-4", 0, 0, 0},
+      {"Setstr14.00", "7", 2, 0, 64},   {"Setstr14.00", "-3", 0, 0, 64},       {"Setstr15.00", "2.6", 0, 2, 64},
+      {"Setstr14.00", "abc", 0, 0, 64}, {"Setstr13.00", "99999", 0, 0, 32000}, {"Setstr13.00", "-4", 0, 0, 0},
   };
   for (const Case& c : cases) {
     settings = std::make_shared<platform::MemorySettingsStore>();

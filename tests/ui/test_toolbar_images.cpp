@@ -45,13 +45,13 @@ TEST_F(UiTest, ButtonsShowTheirPictures) {
   MainWindow& m = Start();
   EXPECT_EQ(m.ImageListForToolBar.Count(), 262);
   EXPECT_EQ(m.ImageListForToolBarAdd1.Count(), 169);
-  const std::pair<int, int> view[] = {{1, 7},  {2, 10}, {3, 4},   {4, 0},  {5, 5},   {6, 6},  {7, 0},  {8, 149},
+  const std::pair<int, int> view[] = {{1, 7},   {2, 10},  {3, 4},  {4, 0},   {5, 5},    {6, 6},  {7, 0},   {8, 149},
                                       {9, 105}, {10, 84}, {11, 0}, {12, 66}, {13, 258}, {14, 0}, {15, 27}, {16, 48}};
   for (auto [button, picture] : view) EXPECT_EQ(m.Toolbar1->Button(button).Image(), picture) << button;
   const std::pair<int, int> options[] = {{1, 1}, {2, 2},   {3, 96}, {4, 0},   {5, 92},
                                          {6, 0}, {7, 165}, {8, 0},  {9, 104}, {10, 107}};
   for (auto [button, picture] : options) EXPECT_EQ(m.ToolBoptions->Button(button).Image(), picture) << button;
-  const std::pair<int, const char*> keys[] = {{7, "arrow"}, {10, "hand"},  {4, "zoom"},   {5, "zoomm"},
+  const std::pair<int, const char*> keys[] = {{7, "arrow"}, {10, "hand"},  {4, "zoom"},    {5, "zoomm"},
                                               {6, "zoomp"}, {66, "vanex"}, {27, "cactus"}, {48, "squarediam"}};
   for (auto [picture, key] : keys) EXPECT_EQ(m.ImageListForToolBar.IndexOfKey(key), picture);
   EXPECT_EQ(m.ImageListForToolBarAdd1.IndexOfKey("cube"), 2);

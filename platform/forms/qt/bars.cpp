@@ -137,10 +137,8 @@ void ToolbarButton::Show() {
   action()->setCheckable(style_ == kButtonCheck || style_ == kButtonGroup);
   action()->setChecked(value_ == kButtonPressed);
   const ImageList* list = bar_->images_;
-  if (image_ > 0 && list && image_ <= list->Count())
-    action()->setIcon(QIcon(list->Picture(image_)));
-  else
-    action()->setIcon(QIcon());
+  if (image_ > 0 && list && image_ <= list->Count()) action()->setIcon(QIcon(list->Picture(image_)));
+  else action()->setIcon(QIcon());
   // The text shows only when there is a caption; without a picture the key stands in for it.
   action()->setText(Q(caption_.empty() ? key_ : caption_));
   action()->setIconText(Q(caption_));

@@ -58,7 +58,13 @@ class ImageList {
   std::vector<std::string> keys_;
 };
 
-enum ButtonStyle : int { kButtonDefault = 0, kButtonCheck = 1, kButtonGroup = 2, kButtonSeparator = 3, kButtonPlaceholder = 4 };
+enum ButtonStyle : int {
+  kButtonDefault = 0,
+  kButtonCheck = 1,
+  kButtonGroup = 2,
+  kButtonSeparator = 3,
+  kButtonPlaceholder = 4
+};
 enum ButtonValue : int { kButtonUp = 0, kButtonPressed = 1 };
 
 class Toolbar;

@@ -64,10 +64,8 @@ Control::~Control() {
     QObject::disconnect(w, nullptr, this, nullptr);
   }
   for (auto it = Registry().begin(); it != Registry().end();) {
-    if (it->second == this)
-      it = Registry().erase(it);
-    else
-      ++it;
+    if (it->second == this) it = Registry().erase(it);
+    else ++it;
   }
   delete widget_.data();
 }
@@ -123,10 +121,8 @@ void Control::Move(double left, double top, double width, double height) {
 }
 
 void Control::ZOrder(int position) {
-  if (position == 0)
-    widget()->raise();
-  else
-    widget()->lower();
+  if (position == 0) widget()->raise();
+  else widget()->lower();
 }
 
 void Control::SetFocus() {
@@ -164,10 +160,8 @@ void Control::SetBackColor(int32_t colour) {
 
 void Control::SetMousePointer(int pointer) {
   mousePointer_ = pointer;
-  if (pointer == 0)
-    widget()->unsetCursor();
-  else
-    widget()->setCursor(QCursor(StandardCursor(pointer)));
+  if (pointer == 0) widget()->unsetCursor();
+  else widget()->setCursor(QCursor(StandardCursor(pointer)));
 }
 
 namespace {
@@ -229,8 +223,7 @@ bool Control::DragEvent(QWidget* from, QEvent* event) {
       }
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -261,8 +254,8 @@ bool Control::eventFilter(QObject* watched, QEvent* event) {
       RaiseMouseStep(*m, p, MouseDown, MouseMove, MouseUp);
       // A click: the left button let go over the control, for a control that takes its Click
       // from the mouse.
-      if (event->type() == QEvent::MouseButtonRelease && clickFromMouse_ && m->button() == Qt::LeftButton &&
-          widget_ && widget_->rect().contains(p))
+      if (event->type() == QEvent::MouseButtonRelease && clickFromMouse_ && m->button() == Qt::LeftButton && widget_ &&
+          widget_->rect().contains(p))
         Raise(Click);
       break;
     }
@@ -305,8 +298,7 @@ bool Control::eventFilter(QObject* watched, QEvent* event) {
       Raise(LostFocus);
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return false;
 }
@@ -332,13 +324,14 @@ int ButtonBits(Qt::MouseButtons b) {
 int WindowsKeyCode(int key, Qt::KeyboardModifiers m) {
   const bool keypad = m & Qt::KeypadModifier;
   if (key >= Qt::Key_A && key <= Qt::Key_Z) return kKeyA + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9)
-    return (keypad ? kKeyNumpad0 : kKey0) + (key - Qt::Key_0);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return (keypad ? kKeyNumpad0 : kKey0) + (key - Qt::Key_0);
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return kKeyF1 + (key - Qt::Key_F1);
   switch (key) {
     case Qt::Key_Backspace: return kKeyBack;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return kKeyTab;
-    case Qt::Key_Return: case Qt::Key_Enter: return kKeyReturn;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return kKeyTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return kKeyReturn;
     case Qt::Key_Shift: return kKeyShift;
     case Qt::Key_Control: return kKeyControl;
     case Qt::Key_Alt: return kKeyMenu;
@@ -364,17 +357,23 @@ int WindowsKeyCode(int key, Qt::KeyboardModifiers m) {
     case Qt::Key_Period: return keypad ? kKeyDecimal : kKeyOemPeriod;
     case Qt::Key_Slash: return keypad ? kKeyDivide : kKeyOem2;
     case Qt::Key_Comma: return kKeyOemComma;
-    case Qt::Key_Semicolon: case Qt::Key_Colon: return kKeyOem1;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon: return kKeyOem1;
     case Qt::Key_Equal: return kKeyOemPlus;
     case Qt::Key_Underscore: return kKeyOemMinus;
     case Qt::Key_Less: return kKeyOemComma;
     case Qt::Key_Greater: return kKeyOemPeriod;
     case Qt::Key_Question: return kKeyOem2;
-    case Qt::Key_QuoteLeft: case Qt::Key_AsciiTilde: return kKeyOem3;
-    case Qt::Key_BracketLeft: case Qt::Key_BraceLeft: return kKeyOem4;
-    case Qt::Key_Backslash: case Qt::Key_Bar: return kKeyOem5;
-    case Qt::Key_BracketRight: case Qt::Key_BraceRight: return kKeyOem6;
-    case Qt::Key_Apostrophe: case Qt::Key_QuoteDbl: return kKeyOem7;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde: return kKeyOem3;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft: return kKeyOem4;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar: return kKeyOem5;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight: return kKeyOem6;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl: return kKeyOem7;
     // Shifted digits of a US keyboard give their digit key.
     case Qt::Key_Exclam: return kKey0 + 1;
     case Qt::Key_At: return kKey0 + 2;

@@ -48,8 +48,7 @@ class ControlArray {
   // Connects an event of every element to handler(index, event arguments...), e.g.
   //   Check1.Connect(&CheckBox::Click, [&](int i) { Check1_Click(i); });
   template <class C, class... A>
-  void Connect(std::function<void(A...)> C::*event,
-               std::type_identity_t<std::function<void(int, A...)>> handler) {
+  void Connect(std::function<void(A...)> C::*event, std::type_identity_t<std::function<void(int, A...)>> handler) {
     static_assert(std::is_base_of_v<C, T>);
     auto connect = [event, handler](T& item, int index) {
       (item.*event) = [handler, index](A... a) { handler(index, std::forward<A>(a)...); };

@@ -47,9 +47,7 @@ class ClickableCheckBox : public QCheckBox {
   }
 };
 
-Qt::CheckState StateOf(int v) {
-  return v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
-}
+Qt::CheckState StateOf(int v) { return v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked; }
 
 QString ToLf(const std::string& s) {
   QString q = Q(s);
@@ -100,8 +98,7 @@ void CheckBox::SetCaption(const std::string& caption) {
 // --- TextBox ----------------------------------------------------------------------------------
 
 TextBox::TextBox(QWidget* parent, std::string name, const std::string& text, bool multiLine)
-    : Control(multiLine ? static_cast<QWidget*>(new QPlainTextEdit(parent)) : new QLineEdit(parent),
-              std::move(name)),
+    : Control(multiLine ? static_cast<QWidget*>(new QPlainTextEdit(parent)) : new QLineEdit(parent), std::move(name)),
       multiLine_(multiLine) {
   if (multiLine) {
     plain()->setPlainText(ToLf(text));
@@ -315,10 +312,8 @@ void ComboBox::AddItem(const std::string& item, int index) {
 void ComboBox::RemoveItem(int index) {
   if (index < 0 || index >= ListCount()) detail::InvalidPropertyValue();
   Keep([&] { combo()->removeItem(index); });
-  if (listIndex_ == index)
-    listIndex_ = -1;
-  else if (listIndex_ > index)
-    --listIndex_;
+  if (listIndex_ == index) listIndex_ = -1;
+  else if (listIndex_ > index) --listIndex_;
 }
 
 void ComboBox::Clear() {
@@ -373,10 +368,8 @@ void ListBox::RemoveItem(int index) {
   if (index < 0 || index >= ListCount()) detail::InvalidPropertyValue();
   QSignalBlocker b(list());
   delete list()->takeItem(index);
-  if (listIndex_ == index)
-    listIndex_ = -1;
-  else if (listIndex_ > index)
-    --listIndex_;
+  if (listIndex_ == index) listIndex_ = -1;
+  else if (listIndex_ > index) --listIndex_;
   list()->setCurrentRow(listIndex_);
 }
 
@@ -388,14 +381,13 @@ void ListBox::Clear() {
 
 // --- ScrollBar --------------------------------------------------------------------------------
 
-ScrollBar::ScrollBar(QWidget* parent, std::string name, int min, int max, int value, int smallChange,
-                     int largeChange, bool horizontal)
-    : Control(new QScrollBar(horizontal ? Qt::Horizontal : Qt::Vertical, parent), std::move(name)),
-      min_(min), max_(max), value_(value), small_(smallChange), large_(largeChange), lastChangeValue_(value) {
+ScrollBar::ScrollBar(QWidget* parent, std::string name, int min, int max, int value, int smallChange, int largeChange,
+                     bool horizontal)
+    : Control(new QScrollBar(horizontal ? Qt::Horizontal : Qt::Vertical, parent), std::move(name)), min_(min),
+      max_(max), value_(value), small_(smallChange), large_(largeChange), lastChangeValue_(value) {
   if (value < std::min(min, max) || value > std::max(min, max)) detail::InvalidPropertyValue();
   ApplyRange();
-  QObject::connect(bar(), &QScrollBar::valueChanged, this,
-                   [this](int v) { FromUser(v, bar()->isSliderDown()); });
+  QObject::connect(bar(), &QScrollBar::valueChanged, this, [this](int v) { FromUser(v, bar()->isSliderDown()); });
   QObject::connect(bar(), &QScrollBar::sliderReleased, this, [this] {
     if (value_ != lastChangeValue_) {
       lastChangeValue_ = value_;

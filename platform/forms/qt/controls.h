@@ -141,8 +141,8 @@ class ListBox : public Control {
 // the end of a thumb drag, program writes); Scroll runs while the thumb is dragged.
 class ScrollBar : public Control {
  public:
-  ScrollBar(QWidget* parent, std::string name, int min, int max, int value, int smallChange = 1,
-            int largeChange = 1, bool horizontal = true);
+  ScrollBar(QWidget* parent, std::string name, int min, int max, int value, int smallChange = 1, int largeChange = 1,
+            bool horizontal = true);
   int Value() const { return value_; }
   void SetValue(double value);
   int Min() const { return min_; }

@@ -6,7 +6,8 @@ Qt::CursorShape StandardCursor(int pointer) {
   switch (pointer) {
     case 2: return Qt::CrossCursor;
     case 3: return Qt::IBeamCursor;
-    case 5: case 15: return Qt::SizeAllCursor;
+    case 5:
+    case 15: return Qt::SizeAllCursor;
     case 6: return Qt::SizeBDiagCursor;
     case 7: return Qt::SizeVerCursor;
     case 8: return Qt::SizeFDiagCursor;

@@ -231,23 +231,18 @@ void Form::Hide() { hide(); }
 
 void Form::SetMousePointer(int pointer) {
   mousePointer_ = pointer;
-  if (pointer == 0)
-    unsetCursor();
-  else
-    setCursor(pointer == 11 ? Qt::WaitCursor : pointer == 13 ? Qt::BusyCursor : Qt::ArrowCursor);
+  if (pointer == 0) unsetCursor();
+  else setCursor(pointer == 11 ? Qt::WaitCursor : pointer == 13 ? Qt::BusyCursor : Qt::ArrowCursor);
 }
 
 bool Form::event(QEvent* e) {
   switch (e->type()) {
-    case QEvent::Show:
-      Apply(Tracker().Activated(this));
-      break;
+    case QEvent::Show: Apply(Tracker().Activated(this)); break;
     case QEvent::WindowActivate:
       // The window system may still report a window that the program has just hidden.
       if (isVisible()) Apply(Tracker().Activated(this));
       break;
-    default:
-      break;
+    default: break;
   }
   return QMainWindow::event(e);
 }
@@ -297,8 +292,7 @@ bool Form::eventFilter(QObject* watched, QEvent* event) {
       if (!detail::CameFromInnerControl(client_, static_cast<QMouseEvent*>(event)->position().toPoint()))
         Raise(DblClick);
       break;
-    default:
-      break;
+    default: break;
   }
   return false;
 }

@@ -16,8 +16,7 @@ int QtMessageBoxes::Show(const std::string& text, int style, const std::string& 
   // shortened so that the box and its buttons stay on the screen.
   box.setTextFormat(Qt::PlainText);
   box.setText(QString::fromStdString(FitBoxText(text)));
-  box.setWindowTitle(QString::fromStdString(title.empty() ? QApplication::applicationName().toStdString()
-                                                          : title));
+  box.setWindowTitle(QString::fromStdString(title.empty() ? QApplication::applicationName().toStdString() : title));
   switch (style & 0x70) {
     case 16: box.setIcon(QMessageBox::Critical); break;
     case 32: box.setIcon(QMessageBox::Question); break;
@@ -32,7 +31,9 @@ int QtMessageBoxes::Show(const std::string& text, int style, const std::string& 
   std::vector<B> buttons;
   switch (style & 0x0F) {
     case 1: buttons = {{QMessageBox::Ok, kOK}, {QMessageBox::Cancel, kCancel}}; break;
-    case 2: buttons = {{QMessageBox::Abort, kAbort}, {QMessageBox::Retry, kRetry}, {QMessageBox::Ignore, kIgnore}}; break;
+    case 2:
+      buttons = {{QMessageBox::Abort, kAbort}, {QMessageBox::Retry, kRetry}, {QMessageBox::Ignore, kIgnore}};
+      break;
     case 3: buttons = {{QMessageBox::Yes, kYes}, {QMessageBox::No, kNo}, {QMessageBox::Cancel, kCancel}}; break;
     case 4: buttons = {{QMessageBox::Yes, kYes}, {QMessageBox::No, kNo}}; break;
     case 5: buttons = {{QMessageBox::Retry, kRetry}, {QMessageBox::Cancel, kCancel}}; break;

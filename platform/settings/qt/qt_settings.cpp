@@ -41,8 +41,7 @@ std::string WriteFailure(const QString& folder, const QString& file) {
   } else {
     reason = "the file cannot be written";
   }
-  return "The settings cannot be saved to " + path + ": " + reason +
-         ". The changes are kept until the program ends.";
+  return "The settings cannot be saved to " + path + ": " + reason + ". The changes are kept until the program ends.";
 }
 
 }  // namespace
@@ -74,9 +73,7 @@ QtSettingsStore::QtSettingsStore(std::string folder) : impl_(std::make_unique<Im
 
 QtSettingsStore::~QtSettingsStore() = default;
 
-std::string QtSettingsStore::FilePath(const std::string& app) const {
-  return impl_->For(app).fileName().toStdString();
-}
+std::string QtSettingsStore::FilePath(const std::string& app) const { return impl_->For(app).fileName().toStdString(); }
 
 std::optional<std::string> QtSettingsStore::Read(const std::string& app, const std::string& section,
                                                  const std::string& key) const {

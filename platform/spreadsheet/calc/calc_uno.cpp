@@ -131,7 +131,9 @@ class UnoDocument : public Document {
       return Utf8(model_->getURL());
     });
   }
-  int64_t SheetCount() override { return Call([&] { return static_cast<int64_t>(Sheets()->getCount()); }); }
+  int64_t SheetCount() override {
+    return Call([&] { return static_cast<int64_t>(Sheets()->getCount()); });
+  }
   std::string SheetName(int64_t sheet) override {
     return Call([&] {
       Reference<css::container::XNamed> n(Sheet(sheet), UNO_QUERY_THROW);
@@ -162,7 +164,9 @@ class UnoDocument : public Document {
       throw rt::RtError(rt::kErrNoObject, "The document has no active cell");
     });
   }
-  std::string Formula(const CellAt& c) override { return Call([&] { return Utf8(Cell(c)->getFormula()); }); }
+  std::string Formula(const CellAt& c) override {
+    return Call([&] { return Utf8(Cell(c)->getFormula()); });
+  }
   CellValue Value(const CellAt& c) override {
     return Call([&] {
       Reference<css::table::XCell> cell = Cell(c);
@@ -180,7 +184,9 @@ class UnoDocument : public Document {
       return Number(cell);
     });
   }
-  std::string Text(const CellAt& c) override { return Call([&] { return CellText(Cell(c)); }); }
+  std::string Text(const CellAt& c) override {
+    return Call([&] { return CellText(Cell(c)); });
+  }
 
   std::vector<CellValue> Values(int64_t sheet, const formula::Rect& r) override {
     return Call([&] {
@@ -356,7 +362,8 @@ class OwnDocument {
     for (const OwnRange& c : cells) {
       Reference<css::sheet::XSpreadsheet> sheet = first;
       if (c.sheet != firstSheet) {
-        if (!sheets->hasByName(U(c.sheet))) sheets->insertNewByName(U(c.sheet), static_cast<sal_Int16>(index->getCount()));
+        if (!sheets->hasByName(U(c.sheet)))
+          sheets->insertNewByName(U(c.sheet), static_cast<sal_Int16>(index->getCount()));
         sheet.set(sheets->getByName(U(c.sheet)), UNO_QUERY_THROW);
       } else {
         row = std::max(row, c.r.r2);
@@ -364,7 +371,8 @@ class OwnDocument {
       }
       Put(sheet, c);
     }
-    Reference<css::table::XCell> cell = first->getCellByPosition(static_cast<sal_Int32>(column), static_cast<sal_Int32>(row));
+    Reference<css::table::XCell> cell =
+        first->getCellByPosition(static_cast<sal_Int32>(column), static_cast<sal_Int32>(row));
     cell->setFormula(U(formula));
     Reference<css::util::XModifiable>(model_->get(), UNO_QUERY_THROW)->setModified(false);
     Reference<css::text::XTextRange> text(cell, UNO_QUERY_THROW);
@@ -383,10 +391,11 @@ class OwnDocument {
  private:
   // The values in one call; booleans and dates get the format that makes them so.
   void Put(const Reference<css::sheet::XSpreadsheet>& sheet, const OwnRange& c) {
-    Reference<css::table::XCellRange> range = sheet->getCellRangeByPosition(
-        static_cast<sal_Int32>(c.r.c1 - 1), static_cast<sal_Int32>(c.r.r1 - 1), static_cast<sal_Int32>(c.r.c2 - 1),
-        static_cast<sal_Int32>(c.r.r2 - 1));
-    const auto width = static_cast<sal_Int32>(c.r.c2 - c.r.c1 + 1), height = static_cast<sal_Int32>(c.r.r2 - c.r.r1 + 1);
+    Reference<css::table::XCellRange> range =
+        sheet->getCellRangeByPosition(static_cast<sal_Int32>(c.r.c1 - 1), static_cast<sal_Int32>(c.r.r1 - 1),
+                                      static_cast<sal_Int32>(c.r.c2 - 1), static_cast<sal_Int32>(c.r.r2 - 1));
+    const auto width = static_cast<sal_Int32>(c.r.c2 - c.r.c1 + 1),
+               height = static_cast<sal_Int32>(c.r.r2 - c.r.r1 + 1);
     if (static_cast<int64_t>(width) * height != static_cast<int64_t>(c.values.size()))
       throw rt::RtError(rt::kErrRejected, "Calc refused the call: the values do not fill their range");
     Sequence<Sequence<Any>> rows(height);
@@ -439,7 +448,8 @@ class UnoSession : public Session {
       Sequence<Any> args(1);
       args.getArray()[0] <<= path;
       Reference<css::container::XNameAccess> product(
-          provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess", args), UNO_QUERY_THROW);
+          provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess", args),
+          UNO_QUERY_THROW);
       OUString v;
       product->getByName("ooSetupVersionAboutBox") >>= v;
       return Utf8(v);
@@ -449,7 +459,8 @@ class UnoSession : public Session {
   std::shared_ptr<Document> ActiveDocument() override {
     return Call([&]() -> std::shared_ptr<Document> {
       Reference<css::uno::XInterface> current = desktop_->getCurrentComponent();
-      if (IsSpreadsheet(current) && !IsOwn(current)) return std::make_shared<UnoDocument>(Reference<css::frame::XModel>(current, UNO_QUERY));
+      if (IsSpreadsheet(current) && !IsOwn(current))
+        return std::make_shared<UnoDocument>(Reference<css::frame::XModel>(current, UNO_QUERY));
       auto all = Documents();
       return all.empty() ? nullptr : all.front();
     });
@@ -461,7 +472,8 @@ class UnoSession : public Session {
       Reference<css::container::XEnumeration> e = desktop_->getComponents()->createEnumeration();
       while (e->hasMoreElements()) {
         Reference<css::uno::XInterface> x(e->nextElement(), UNO_QUERY);
-        if (IsSpreadsheet(x) && !IsOwn(x)) out.push_back(std::make_shared<UnoDocument>(Reference<css::frame::XModel>(x, UNO_QUERY)));
+        if (IsSpreadsheet(x) && !IsOwn(x))
+          out.push_back(std::make_shared<UnoDocument>(Reference<css::frame::XModel>(x, UNO_QUERY)));
       }
       return out;
     });
@@ -528,7 +540,8 @@ Reference<css::uno::XComponentContext> LocalContext() {
     // The installed LibreOffice's bootstrap file names its type and service libraries.
     const char* env = std::getenv("URE_BOOTSTRAP");
     if (!env || !*env)
-      rtl::Bootstrap::set(OUString("URE_BOOTSTRAP"), U("vnd.sun.star.pathname:" VANTREL_LIBREOFFICE_PROGRAM "/fundamentalrc"));
+      rtl::Bootstrap::set(OUString("URE_BOOTSTRAP"),
+                          U("vnd.sun.star.pathname:" VANTREL_LIBREOFFICE_PROGRAM "/fundamentalrc"));
     ctx = cppu::defaultBootstrap_InitialComponentContext();
   }
   return ctx;
@@ -550,7 +563,8 @@ vantrel_calc_connect(const std::string& connection) {
     static std::once_flag atExit;
     std::call_once(atExit, [] { std::atexit([] { exiting = true; }); });
   } catch (const css::uno::Exception& e) {
-    throw RtError(vantrel::rt::kErrCannotCreate, "The UNO environment of LibreOffice cannot be set up: " + Utf8(e.Message));
+    throw RtError(vantrel::rt::kErrCannotCreate,
+                  "The UNO environment of LibreOffice cannot be set up: " + Utf8(e.Message));
   }
   try {
     const std::string url = connection.rfind("uno:", 0) == 0 ? connection : "uno:" + connection;

@@ -18,9 +18,7 @@
 
 namespace vantrel::datastore {
 
-inline std::string Fixture(const std::string& name) {
-  return std::string(VANTREL_FIXTURES) + "/datafile/" + name;
-}
+inline std::string Fixture(const std::string& name) { return std::string(VANTREL_FIXTURES) + "/datafile/" + name; }
 
 class ReaderTest : public ::testing::Test {
  protected:
@@ -50,9 +48,7 @@ class ReaderTest : public ::testing::Test {
     dir.Write("_Vantrel.vnx", bytes);
     ReadDataFileStep(s(), *w);
   }
-  bool LogHas(const std::string& line) const {
-    return main->text20.find("\r\n" + line) != std::string::npos;
-  }
+  bool LogHas(const std::string& line) const { return main->text20.find("\r\n" + line) != std::string::npos; }
 
   test::TempDir dir;
   test::LocaleGuard locale{".", ","};
@@ -140,8 +136,10 @@ inline std::vector<std::string> ReadSnapshot(const test::TempDir& dir, const std
              keep = t == 0 ? std::string() : std::to_string(t);
              return keep;
            });
-  AddTexts(out, "eventLabel", s.EventsList.StoredRows(), [&](int64_t r) -> const std::string& { return s.EventsList.Label(r); });
-  AddTexts(out, "pointLabel", s.PointLabels.StoredRows(), [&](int64_t r) -> const std::string& { return s.PointLabels.Get(r); });
+  AddTexts(out, "eventLabel", s.EventsList.StoredRows(),
+           [&](int64_t r) -> const std::string& { return s.EventsList.Label(r); });
+  AddTexts(out, "pointLabel", s.PointLabels.StoredRows(),
+           [&](int64_t r) -> const std::string& { return s.PointLabels.Get(r); });
   size_t a = 0, b;
   while ((b = main->text20.find("\r\n", a)) != std::string::npos) {
     out.push_back("log " + main->text20.substr(a, b - a));

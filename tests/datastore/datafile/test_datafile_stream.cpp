@@ -101,7 +101,10 @@ TEST(DataFileStream, EveryPathWritesTheBytesOfTheOneStringRoute) {
              }),
        500},
       {"texts that fit Windows-1252 (the file is re-encoded)",
-       Block(kBatch + 5, [](int64_t r) -> Row { return r % 1000 ? Row{} : Row{Text("K\xC3\xA9o \xE2\x82\xAC"), Num(r)}; }),
+       Block(kBatch + 5,
+             [](int64_t r) -> Row {
+               return r % 1000 ? Row{} : Row{Text("K\xC3\xA9o \xE2\x82\xAC"), Num(r)};
+             }),
        kBatch + 5},
       {"a text past Windows-1252 in the last batch only (the file stays UTF-8)",
        Block(2 * kBatch + 3,
@@ -233,12 +236,25 @@ std::vector<Row> VariedBlock(int64_t rows) {
       case 7: row.resize(12); break;
       case 8: row.resize(14); break;
       case 9: row.resize(16); break;
-      case 10: row[1] = Text("1E999"); row[16] = Text("-1E999"); break;  // refused by the number reader
-      case 11: row[0] = SheetCell{}; row[4] = SheetCell{}; break;      // a break, an empty event time
-      case 12: row[6] = SheetCell{}; row[11] = SheetCell{}; row[13] = SheetCell{}; break;
+      case 10:
+        row[1] = Text("1E999");
+        row[16] = Text("-1E999");
+        break;  // refused by the number reader
+      case 11:
+        row[0] = SheetCell{};
+        row[4] = SheetCell{};
+        break;  // a break, an empty event time
+      case 12:
+        row[6] = SheetCell{};
+        row[11] = SheetCell{};
+        row[13] = SheetCell{};
+        break;
       case 13: row[2] = Text("x\ty\r\nz"); break;
       case 14: row.resize(22, Num(9)); break;  // cells past Q
-      case 15: row[3] = Num(-0.0); row[0] = Num(-1e-300); break;
+      case 15:
+        row[3] = Num(-0.0);
+        row[0] = Num(-1e-300);
+        break;
       case 16: row[5] = SheetCell{}; break;
       default: break;
     }
@@ -246,8 +262,10 @@ std::vector<Row> VariedBlock(int64_t rows) {
   });
 }
 
-const std::string kKmDays = Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"Orbit km days\")",
-                                   "Orbit km days") + "\r\n";
+const std::string kKmDays =
+    Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"Orbit km days\")",
+           "Orbit km days") +
+    "\r\n";
 
 // What the reader leaves from the lines stored while writing is what reading the file back
 // leaves, field by field; but for the progress, which has no file to follow.
@@ -259,16 +277,36 @@ TEST(MemoryTables, AreWhatReadingTheFileBackGives) {
     std::function<Row(int64_t)> label;  // replaces field 6 of some rows, or nothing
     bool fromMemory;
   } cases[] = {
-      {"seconds and metres, every range", Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"Orbit\")", "Orbit") + "\r\n", {}, true},
-      {"days, km and a scale, no ValZ range", Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+LEN(\"Orbit km days\")*0.001", "Orbit km days") + "\r\n", {}, true},
+      {"seconds and metres, every range",
+       Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"Orbit\")", "Orbit") +
+           "\r\n",
+       {},
+       true},
+      {"days, km and a scale, no ValZ range",
+       Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+LEN(\"Orbit km days\")*0.001", "Orbit km days") + "\r\n",
+       {},
+       true},
       {"every range in km and days", kKmDays, {}, true},
-      {"labels that fit Windows-1252", kKmDays, [](int64_t r) { return Row{Text("Apog\xC3\xA9" "e " + std::to_string(r % 3))}; }, true},
-      {"labels that do not", kKmDays, [](int64_t r) { return Row{Text(r % 2 ? "\xF0\x9F\x9A\x80" : "\xE2\x82\xAC")}; }, true},
+      {"labels that fit Windows-1252", kKmDays,
+       [](int64_t r) {
+         return Row{Text("Apog\xC3\xA9"
+                         "e " +
+                         std::to_string(r % 3))};
+       },
+       true},
+      {"labels that do not", kKmDays, [](int64_t r) { return Row{Text(r % 2 ? "\xF0\x9F\x9A\x80" : "\xE2\x82\xAC")}; },
+       true},
       {"a header that does not fit Windows-1252",
        Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+LEN(\"Orbit \xE2\x86\x92\")", "Orbit \xE2\x86\x92") + "\r\n",
        [](int64_t r) { return Row{Text(r % 2 ? "\xC3\xA9t\xC3\xA9" : "x")}; }, true},
-      {"pen-up mode reads the file", Header("=MAX(A2:C2)+MAX(G2:K2)+LEN(\"Orbit penup\")", "Orbit penup") + "\r\n", {}, false},
-      {"one-column mode reads the file", Header("=MAX(A2:A2)+LEN(\"Orbit column\")", "Orbit column") + "\r\n", {}, false},
+      {"pen-up mode reads the file",
+       Header("=MAX(A2:C2)+MAX(G2:K2)+LEN(\"Orbit penup\")", "Orbit penup") + "\r\n",
+       {},
+       false},
+      {"one-column mode reads the file",
+       Header("=MAX(A2:A2)+LEN(\"Orbit column\")", "Orbit column") + "\r\n",
+       {},
+       false},
   };
   for (const auto& c : cases) {
     std::vector<Row> rows = VariedBlock(3 * kBatch + 17);
@@ -295,7 +333,9 @@ TEST(MemoryTables, AreWhatReadingTheFileBackGives) {
       const size_t n = std::min(back.size(), memory.size());
       size_t k = 0;
       while (k < n && back[k] == memory[k]) ++k;
-      if (k < n) ADD_FAILURE() << "first difference, read back: " << back[k].substr(0, 300) << "\nfrom memory: " << memory[k].substr(0, 300);
+      if (k < n)
+        ADD_FAILURE() << "first difference, read back: " << back[k].substr(0, 300)
+                      << "\nfrom memory: " << memory[k].substr(0, 300);
       else EXPECT_EQ(back.size(), memory.size());
     }
   }

@@ -13,8 +13,7 @@ struct Parsed {
   std::string keyWord = "MAX";
 };
 
-Parsed Parse(const std::string& formula, const std::string& prefix = "",
-             const std::string& keyWord = "MAX") {
+Parsed Parse(const std::string& formula, const std::string& prefix = "", const std::string& keyWord = "MAX") {
   Parsed p;
   p.keyWord = keyWord;
   Extraction_info(formula, prefix, p.scale, p.title, p.parts, p.keyWord);
@@ -69,8 +68,8 @@ TEST(ExtractionInfo, TitleQuotes) {
     const char* prefix;
     const char* title;
   } cases[] = {
-      {"=MAX(A2:C6)+LEN(\"\")", "P ", ""},        // only an adjacent pair: empty, no prefix
-      {"=MAX(A2:C6)+LEN(\"x", "", "Vantrel"},      // one lone quote
+      {"=MAX(A2:C6)+LEN(\"\")", "P ", ""},              // only an adjacent pair: empty, no prefix
+      {"=MAX(A2:C6)+LEN(\"x", "", "Vantrel"},           // one lone quote
       {"=MAX(A2:C6)+LEN(\"\"Orbit\"\")", "", "Orbit"},  // doubled quotes of a quoted cell
       {"=MAX(A2:C6)+LEN(\"T\")", "Pre", "PreT"},
   };

@@ -69,11 +69,16 @@ TEST(SplitTabLineW, LabelsAndTheStartEndRule) {
     double value;
     const char* label;
   } cases[] = {
-      {"Start S", false, 1, "1"},      {"stop E", false, 0, "0"},
-      {"end e", false, 0, "0"},        {"  event 7 ", false, 0, "event 7"},
-      {"3", false, 3, "3"},            {"S ", false, 0, "S"},  // a blank after the letter defeats it
-      {"", false, 0, "0"},             {"   ", false, 0, "0"},
-      {"Start S", true, 0, "Start S"}, {"5S", false, 5, "5S"},
+      {"Start S", false, 1, "1"},
+      {"stop E", false, 0, "0"},
+      {"end e", false, 0, "0"},
+      {"  event 7 ", false, 0, "event 7"},
+      {"3", false, 3, "3"},
+      {"S ", false, 0, "S"},  // a blank after the letter defeats it
+      {"", false, 0, "0"},
+      {"   ", false, 0, "0"},
+      {"Start S", true, 0, "Start S"},
+      {"5S", false, 5, "5S"},
   };
   for (const Case& c : cases) {
     SplitFields f;
@@ -96,10 +101,10 @@ TEST(ValNumW, LocaleRulesAndTheWritersDecimalComma) {
       {".", ",", "", 0},
       {".", ",", "12.5", 12.5},
       {".", ",", "-0.0000000001", -1e-10},
-      {".", ",", "1,5", 15},              // grouping comma removed
+      {".", ",", "1,5", 15},  // grouping comma removed
       {",", "\xC2\xA0", "2,5", 2.5},
       {",", "\xC2\xA0", "1 234,5", 1234.5},
-      {",", ".", "1.5", 15},              // "." is the grouping mark here
+      {",", ".", "1.5", 15},  // "." is the grouping mark here
       {".", "\xC2\xA0", "2,500", 2500},
       {".", ",", "12abc", 12},
       {".", ",", "1.5E3", 1500},
@@ -108,12 +113,11 @@ TEST(ValNumW, LocaleRulesAndTheWritersDecimalComma) {
       {".", ",", "-1,5000000000", -1.5},
       {",", ".", "1.2345678901", 1.2345678901},
       {",", ".", "12345,0000000000", 12345},
-      {".", ",", "1,234", 1234},          // three decimals: still a grouping comma
+      {".", ",", "1,234", 1234},  // three decimals: still a grouping comma
   };
   for (const Case& c : cases) {
     test::LocaleGuard loc(c.decimal, c.thousands);
-    EXPECT_DOUBLE_EQ(ValNumW(c.text), c.value)
-        << c.text << " decimal " << c.decimal << " thousands " << c.thousands;
+    EXPECT_DOUBLE_EQ(ValNumW(c.text), c.value) << c.text << " decimal " << c.decimal << " thousands " << c.thousands;
   }
 }
 

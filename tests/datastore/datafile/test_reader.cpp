@@ -160,8 +160,12 @@ TEST_F(ReaderTest, AnEmptyFileLogsTheFailedReadAndChangesNothing) {
 
 TEST_F(ReaderTest, Windows1252LabelsBecomeUtf8) {
   ReadNamed(Fixture("cp1252_labels.vnx"));
-  EXPECT_EQ(s().EventsList.Label(0), "P\xC3\xA9rig\xC3\xA9" "e n\xC2\xB0" "1");
-  EXPECT_EQ(s().EventsList.Label(1), "Apog\xC3\xA9" "e n\xC2\xB0" "2");
+  EXPECT_EQ(s().EventsList.Label(0), "P\xC3\xA9rig\xC3\xA9"
+                                     "e n\xC2\xB0"
+                                     "1");
+  EXPECT_EQ(s().EventsList.Label(1), "Apog\xC3\xA9"
+                                     "e n\xC2\xB0"
+                                     "2");
 }
 
 TEST_F(ReaderTest, LogLinesOfTheFileChoice) {
@@ -199,8 +203,7 @@ TEST_F(ReaderTest, DemoFileWhenTheCurrentOneIsMissingAndTheBoxWhenBothAre) {
 TEST_F(ReaderTest, DemoModeShowsTheBoxAndReadsTheDemoFile) {
   NewLoad();
   dir.Write("_Vantrel.vnx", Header("=MAX(A2:C2)", "cur") + "\r\n9\t9\t9\r\n");
-  dir.Write("VantrelDemo.vnx",
-            Header("=MAX(A2:C2)+LEN(\"demo\")", "demo") + "\r\n1\t2\t3\r\n");
+  dir.Write("VantrelDemo.vnx", Header("=MAX(A2:C2)+LEN(\"demo\")", "demo") + "\r\n1\t2\t3\r\n");
   s().SourceMode = 1;
   ReadDataFileStep(s(), *w);
   ASSERT_EQ(boxes().size(), 1u);

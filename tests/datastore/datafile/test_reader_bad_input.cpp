@@ -64,8 +64,8 @@ TEST_F(ReaderTest, ALineLongerThanAnyDataLineEndsTheReadingWithItsReason) {
     int64_t rows;
   } cases[] = {
       {"a header without a line end", Header("=MAX(A2:C2)", "Vantrel") + std::string(kMaxLineBytes, '\t'), 0},
-      {"a data line", Header("=MAX(A2:C2)", "Vantrel") + "\r\n1\t2\t3\r\n" + std::string(kMaxLineBytes + 1, '7') +
-                          "\r\n4\t5\t6\r\n",
+      {"a data line",
+       Header("=MAX(A2:C2)", "Vantrel") + "\r\n1\t2\t3\r\n" + std::string(kMaxLineBytes + 1, '7') + "\r\n4\t5\t6\r\n",
        1},
   };
   for (const auto& c : cases) {

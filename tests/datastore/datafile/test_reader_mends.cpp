@@ -17,17 +17,16 @@ std::string Full17(double base) {
 TEST_F(ReaderTest, ShortLinesLeaveNothingOfAnEarlierLoadInTheirRows) {
   const std::string formula =
       "=MAX(A2:C2)+MAX(D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"km days\")";
-  ReadCurrent(Header(formula, "") + "\r\n" + Full17(100) + "\r\n" + Full17(200) + "\r\n" +
-              Full17(300) + "\r\n");
+  ReadCurrent(Header(formula, "") + "\r\n" + Full17(100) + "\r\n" + Full17(200) + "\r\n" + Full17(300) + "\r\n");
   ASSERT_EQ(w->ReadRows, 3);
   // Same formula, lines that stop early in each group.
   ReadCurrent(Header(formula, "") + "\r\n" +
-              "1\t2\r\n"                                   // X, Y only
-              "1\t2\t3\t4\t5\r\n"                          // events without a label
+              "1\t2\r\n"           // X, Y only
+              "1\t2\t3\t4\t5\r\n"  // events without a label
               "1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\r\n");
   ASSERT_EQ(w->ReadRows, 3);
-  EXPECT_EQ(s().DataTable(0, 3), 0);  // old Z
-  EXPECT_EQ(s().DataTable(0, 0), 0);  // old time
+  EXPECT_EQ(s().DataTable(0, 3), 0);    // old Z
+  EXPECT_EQ(s().DataTable(0, 0), 0);    // old time
   EXPECT_EQ(s().EventsTable(0, 1), 0);  // old event value of the row the line wrote
   EXPECT_EQ(s().EventsList.Label(0), "");
   EXPECT_EQ(s().ValZTable(2, 1), 0);  // old value beside a new time

@@ -13,9 +13,9 @@ namespace vantrel::datastore {
 namespace {
 
 std::string Row(int i, const std::string& label) {
-  return std::to_string(i) + "\t" + std::to_string(2 * i) + ".5\t-" + std::to_string(i) + "\t" + std::to_string(86400 * i) +
-         "\t" + std::to_string(i) + ".25\t" + label + "\t1\t0.5\t0.5\t0.5\t0.5\t" + std::to_string(i) + "\t3\t" +
-         std::to_string(i) + "\t4\t" + std::to_string(i) + "\t7";
+  return std::to_string(i) + "\t" + std::to_string(2 * i) + ".5\t-" + std::to_string(i) + "\t" +
+         std::to_string(86400 * i) + "\t" + std::to_string(i) + ".25\t" + label + "\t1\t0.5\t0.5\t0.5\t0.5\t" +
+         std::to_string(i) + "\t3\t" + std::to_string(i) + "\t4\t" + std::to_string(i) + "\t7";
 }
 
 std::string Rows(int n, const std::string& end, auto label) {
@@ -24,8 +24,10 @@ std::string Rows(int n, const std::string& end, auto label) {
   return s;
 }
 
-const std::string kHead = Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"Orbit km days\")",
-                                 "Orbit km days") + "\r\n";
+const std::string kHead =
+    Header("=MAX(A2:C2)+MAX(D2:D2)+MAX(E2:F2)+MAX(G2:K2)+MAX(L2:M2)+MAX(N2:O2)+MAX(P2:Q2)+LEN(\"Orbit km days\")",
+           "Orbit km days") +
+    "\r\n";
 const std::string kPenUpLabelHead = Header("=MAX(A2:C2)+LEN(\"Orbit penuplabel\")", "Orbit penuplabel") + "\r\n";
 const std::string kColumnHead = Header("=MAX(A2:A2)+LEN(\"Orbit column\")", "Orbit column") + "\r\n";
 
@@ -45,36 +47,59 @@ TEST(ParallelReading, GivesWhatTheSerialReadingGives) {
     std::vector<size_t> chunks;
   } cases[] = {
       {"CR LF lines, labels that change now and then",
-       kHead + Rows(60, "\r\n", [](int i) { return (i / 7) % 2 ? std::string("Burn S") : std::string("Coast E"); }), small},
-      {"7-byte lines: line starts on chunk borders, CR LF split by them", kHead + [] {
-         std::string s;
-         for (int i = 0; i < 40; ++i) s += std::to_string(i % 10) + "\t2\t3\r\n";
-         return s;
-       }(), small},
+       kHead + Rows(60, "\r\n", [](int i) { return (i / 7) % 2 ? std::string("Burn S") : std::string("Coast E"); }),
+       small},
+      {"7-byte lines: line starts on chunk borders, CR LF split by them",
+       kHead +
+           [] {
+             std::string s;
+             for (int i = 0; i < 40; ++i) s += std::to_string(i % 10) + "\t2\t3\r\n";
+             return s;
+           }(),
+       small},
       {"LF, CR and CR CR LF line ends, empty lines, no final line end",
-       kHead + "\r\n1\t2\t3\n\n\n4\t5\t6\r7\t8\t9\r\r\n\r\n" + Rows(9, "\n", [](int i) { return std::to_string(i % 3); }) +
-           "\t\t\t\t5\tEnd", small},
-      {"a file without a final line end, ending in CR", kHead + Rows(5, "\r\n", [](int) { return "A"; }) + "1\t2\t3\r", small},
+       kHead + "\r\n1\t2\t3\n\n\n4\t5\t6\r7\t8\t9\r\r\n\r\n" +
+           Rows(9, "\n", [](int i) { return std::to_string(i % 3); }) + "\t\t\t\t5\tEnd",
+       small},
+      {"a file without a final line end, ending in CR", kHead + Rows(5, "\r\n", [](int) { return "A"; }) + "1\t2\t3\r",
+       small},
       {"overflowing fields in several chunks", overflow, small},
-      {"UTF-8 labels", kHead + Rows(30, "\r\n", [](int i) {
-         return i % 4 ? "Apog\xC3\xA9" "e n\xC2\xB0" + std::to_string(i / 4) : std::string("\xE2\x82\xAC \xF0\x9F\x9A\x80");
-       }), small},
-      {"Windows-1252 labels, decided on a data line", kHead + Rows(30, "\r\n", [](int i) {
-         return i % 3 ? "P\xE9rig\xE9" "e n\xB0" + std::to_string(i / 3) : std::string("\x80 x");
-       }), small},
+      {"UTF-8 labels",
+       kHead + Rows(30, "\r\n",
+                    [](int i) {
+                      return i % 4 ? "Apog\xC3\xA9"
+                                     "e n\xC2\xB0" +
+                                         std::to_string(i / 4)
+                                   : std::string("\xE2\x82\xAC \xF0\x9F\x9A\x80");
+                    }),
+       small},
+      {"Windows-1252 labels, decided on a data line",
+       kHead + Rows(30, "\r\n",
+                    [](int i) {
+                      return i % 3 ? "P\xE9rig\xE9"
+                                     "e n\xB0" +
+                                         std::to_string(i / 3)
+                                   : std::string("\x80 x");
+                    }),
+       small},
       {"Windows-1252 decided on the header line",
        Header("=MAX(A2:C2)+LEN(\"Orbit\")", "Orbit \xE9t\xE9") + "\r\n" +
            Rows(20, "\r\n", [](int i) { return i % 2 ? std::string("\xC9v\xE9nement") : std::string("\x9C"); }),
        small},
       {"a UTF-8 sequence cut by the file's end makes it Windows-1252",
-       kHead + Rows(12, "\r\n", [](int i) { return "\xC3\xA9t\xC3\xA9" + std::to_string(i); }) + "1\t2\t3\t4\t5\t\xC3", small},
+       kHead + Rows(12, "\r\n", [](int i) { return "\xC3\xA9t\xC3\xA9" + std::to_string(i); }) + "1\t2\t3\t4\t5\t\xC3",
+       small},
       {"pen-up-label mode keeps field 6 as text",
-       kPenUpLabelHead + Rows(25, "\r\n", [](int i) { return "  P " + std::to_string(i % 5) + " "; }) + "1\t2\t3\r\n", small},
-      {"one-column mode", kColumnHead + [] {
-         std::string s;
-         for (int i = 0; i < 31; ++i) s += std::to_string(i) + (i % 5 ? "\r\n" : "\r\n\r\n");
-         return s;
-       }(), small},
+       kPenUpLabelHead + Rows(25, "\r\n", [](int i) { return "  P " + std::to_string(i % 5) + " "; }) + "1\t2\t3\r\n",
+       small},
+      {"one-column mode",
+       kColumnHead +
+           [] {
+             std::string s;
+             for (int i = 0; i < 31; ++i) s += std::to_string(i) + (i % 5 ? "\r\n" : "\r\n\r\n");
+             return s;
+           }(),
+       small},
       {"a line longer than any data line", tooLong, {1, 7, 64, 1u << 20}},
       {"more lines than the tables hold", truncated, {4096, 1u << 16, 1u << 20}},
   };

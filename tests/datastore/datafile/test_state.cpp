@@ -113,9 +113,9 @@ TEST(Settings, PersistedEntriesMapOntoTheFieldsInOrder) {
   struct Case {
     int entry;
     double SettingsRecord::*field;
-  } cases[] = {{0, &SettingsRecord::OptNoEarth},     {10, &SettingsRecord::LabelPositionFactor},
-               {29, &SettingsRecord::MoonFactor},    {33, &SettingsRecord::OptSolarPanel},
-               {34, &SettingsRecord::SunRayLength},  {36, &SettingsRecord::SatShapeIndex},
+  } cases[] = {{0, &SettingsRecord::OptNoEarth},    {10, &SettingsRecord::LabelPositionFactor},
+               {29, &SettingsRecord::MoonFactor},   {33, &SettingsRecord::OptSolarPanel},
+               {34, &SettingsRecord::SunRayLength}, {36, &SettingsRecord::SatShapeIndex},
                {37, &SettingsRecord::OptCubicView}};
   for (const auto& c : cases) {
     SetSettingsField(r, c.entry, 100 + c.entry);

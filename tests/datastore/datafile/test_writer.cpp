@@ -15,10 +15,14 @@ TEST(FormatDataNumber, TenDecimalsWithTheLocaleSeparator) {
     double x;
     const char* dot;
   } cases[] = {
-      {2.5, "2.5000000000"},          {-1.5, "-1.5000000000"},
-      {0.00000000004, "0.0000000000"}, {-0.00000000004, "-0.0000000000"},
-      {0.00000000005, "0.0000000001"}, {0.99999999999, "1.0000000000"},
-      {0, "0.0000000000"},            {-0.0, "0.0000000000"},
+      {2.5, "2.5000000000"},
+      {-1.5, "-1.5000000000"},
+      {0.00000000004, "0.0000000000"},
+      {-0.00000000004, "-0.0000000000"},
+      {0.00000000005, "0.0000000001"},
+      {0.99999999999, "1.0000000000"},
+      {0, "0.0000000000"},
+      {-0.0, "0.0000000000"},
       {123456.78901234567, "123456.7890123460"},
       {1e20, "100000000000000000000.0000000000"},
       {86400, "86400.0000000000"},
@@ -86,8 +90,7 @@ TEST(DataFileWriter, KnownBlockGivesTheExpectedBytes) {
 
 TEST_F(ReaderTest, WrittenFilesReadBackToTheSameTablesInEveryLocale) {
   test::ClockGuard clock(rt::DateSerial(2024, 3, 5));
-  const std::pair<const char*, const char*> locales[] = {
-      {".", ","}, {",", "."}, {",", "\xC2\xA0"}};
+  const std::pair<const char*, const char*> locales[] = {{".", ","}, {",", "."}, {",", "\xC2\xA0"}};
   for (auto [wd, wt] : locales) {
     test::TempDir files;
     const std::string path = files.File("_Vantrel.vnx");

@@ -264,8 +264,7 @@ TEST_F(Assoc, TheEntryOfARemovedInstallGoesAtTheNextLoadOfAnInstalledProgram) {
   ASSERT_TRUE(fs::exists(UserDesktopFile()));
   fs::remove_all(own / "opt");
   // The package's install in a searched folder, its caches refreshed.
-  Write(own / "system/share/applications/vantrel.desktop",
-        Slurp(VANTREL_FIXTURES "/../../packaging/vantrel.desktop"));
+  Write(own / "system/share/applications/vantrel.desktop", Slurp(VANTREL_FIXTURES "/../../packaging/vantrel.desktop"));
   SystemKnowsTheType();
   tools.clear();
   AssociateFileType(".vnx", "VanexExcelFile", Install("usr"));
@@ -277,8 +276,7 @@ TEST_F(Assoc, TheEntryOfARemovedInstallGoesAtTheNextLoadOfAnInstalledProgram) {
 }
 
 TEST_F(Assoc, AnInstallWhoseCachesWereNotRefreshedGetsTheUsersMimePackage) {
-  Write(own / "system/share/applications/vantrel.desktop",
-        Slurp(VANTREL_FIXTURES "/../../packaging/vantrel.desktop"));
+  Write(own / "system/share/applications/vantrel.desktop", Slurp(VANTREL_FIXTURES "/../../packaging/vantrel.desktop"));
   Write(own / "system/share/mime/packages/vantrel.xml", Slurp(VANTREL_FIXTURES "/../../packaging/vantrel-mime.xml"));
   AssociateFileType(".vnx", "VanexExcelFile", Install("usr"));
   EXPECT_EQ(Slurp(UserMimePackage().string()), Slurp(VANTREL_FIXTURES "/../../packaging/vantrel-mime.xml"));

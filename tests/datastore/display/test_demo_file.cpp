@@ -16,7 +16,7 @@ namespace {
 
 TEST(DemoFile, ReadsAsATransferFromLowEarthOrbitToGeostationary) {
   test::LocaleGuard loc(",", " ");  // read under a decimal-comma locale as well
-  test::MsgBoxGuard boxes;  // the reader's "Demo default" box
+  test::MsgBoxGuard boxes;          // the reader's "Demo default" box
   auto main = std::make_shared<FakeMainWindow>();
   ScopedStore scope(main);
   DataStore& s = scope.store();

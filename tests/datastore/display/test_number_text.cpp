@@ -19,15 +19,18 @@ TEST(NumberText, NumbersInTheUserWritingReadTheSameForEveryCaller) {
     double value;
   };
   const Case cases[] = {
-      {".", "'", "1'000.5", true, 1000.5},               // grouping by apostrophe
-      {",", "\xC2\xA0", "1\xC2\xA0" "000,5", true, 1000.5},  // grouping by no-break space
+      {".", "'", "1'000.5", true, 1000.5},  // grouping by apostrophe
+      {",", "\xC2\xA0",
+       "1\xC2\xA0"
+       "000,5",
+       true, 1000.5},  // grouping by no-break space
       {",", ".", "1.000,5", true, 1000.5},
       {",", ".", "1,5", true, 1.5},
       {".", ",", "1.5", true, 1.5},
       {".", ",", "-2.25E+3", true, -2250},
       {".", ",", "  12  ", true, 12},
-      {".", ",", "1e", true, 1},       // an exponent without digits
-      {".", ",", "1 2", true, 12},     // a blank inside
+      {".", ",", "1e", true, 1},    // an exponent without digits
+      {".", ",", "1 2", true, 12},  // a blank inside
       {".", ",", "1.5e3.2", true, 1500},
       {".", ",", "abc", false, 0},
       {".", ",", "-", false, 0},

@@ -67,12 +67,10 @@ TEST_F(Persist, StoredColoursAreClampedAndOtherEntriesAreNot) {
     const char* stored;
     double field;
   } cases[] = {
-      {11, "300", 255}, {12, "-5", 0}, {13, "40", 40},
-      {14, "abc", 128},   // not a number: the factory value
-      {15, "", 129},      // nor is an empty text
-      {16, "999abc", 130},
-      {29, "300", 300},   // MoonFactor is not clamped
-      {8, "abc", 0},      // outside the colours a text that is no number reads 0
+      {11, "300", 255},    {12, "-5", 0},    {13, "40", 40}, {14, "abc", 128},  // not a number: the factory value
+      {15, "", 129},                                                            // nor is an empty text
+      {16, "999abc", 130}, {29, "300", 300},                                    // MoonFactor is not clamped
+      {8, "abc", 0},  // outside the colours a text that is no number reads 0
   };
   for (const auto& c : cases) SaveSetting(kSettingsApp, "Use", SettingsKey(c.entry), c.stored);
   double none = 0;
@@ -188,7 +186,13 @@ TEST_F(Persist, RecentSpecificationsMostRecentFirst) {
       {Slots({"A", "B"}), "", Slots({"A", "B"})},
       {Slots({"A", "B", "a"}), "a", Slots({"a", "A", "B"})},  // case-sensitive
       {full, "N", fullAfter},
-      {full, "S20", [&] { auto v = full; v.insert(v.begin(), "S20"); v.pop_back(); return v; }()},
+      {full, "S20",
+       [&] {
+         auto v = full;
+         v.insert(v.begin(), "S20");
+         v.pop_back();
+         return v;
+       }()},
   };
   for (const auto& c : cases) {
     auto fresh = std::make_shared<platform::MemorySettingsStore>();

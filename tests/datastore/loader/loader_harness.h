@@ -28,9 +28,7 @@
 
 namespace vantrel::datastore {
 
-inline std::string LoaderFixture(const std::string& name) {
-  return std::string(VANTREL_FIXTURES) + "/loader/" + name;
-}
+inline std::string LoaderFixture(const std::string& name) { return std::string(VANTREL_FIXTURES) + "/loader/" + name; }
 
 // Counts attachments and hands out the instance a test set up (error 429 without one).
 class CountingConnector : public spreadsheet::Connector {
@@ -72,7 +70,7 @@ class LoaderTest : public ::testing::Test {
   // Opens a workbook fixture as the running spreadsheet, its sheet `sheet` active with the
   // active cell at (row, col).
   std::shared_ptr<spreadsheet::model::Book> Run(const std::string& file, size_t sheet = 0, int64_t row = 1,
-                                               int64_t col = 1) {
+                                                int64_t col = 1) {
     connector->app = spreadsheet::model::App::Create();
     auto book = spreadsheet::OpenWorkbookFile(*connector->app, LoaderFixture(file));
     book->SetActiveSheet(sheet);

@@ -16,7 +16,7 @@ TEST(CellAddress, ColumnsOfOneAndTwoLettersAndTheColumnWarning) {
     const char* text;
     size_t boxes;
   } cases[] = {
-      {60, 3, "C60", 0}, {1, 26, "Z1", 0},   {1, 27, "AA1", 0}, {12, 52, "AZ12", 0},
+      {60, 3, "C60", 0},  {1, 26, "Z1", 0},   {1, 27, "AA1", 0},   {12, 52, "AZ12", 0},
       {1, 256, "IV1", 0}, {1, 257, "IW1", 1}, {7, 3.255, "C7", 0}, {65536, 1, "A65536", 0},
   };
   for (const auto& c : cases) {
@@ -32,8 +32,10 @@ TEST(CellAddress, ColumnsOfOneAndTwoLettersAndTheColumnWarning) {
 }
 
 TEST(ConvertA1LC, RangesCellsAndRejectedShapes) {
-  const char* kShape = "Entry seems not compatible with the req. Excel for the range of cells: should be like A10:C200. Here  ";
-  const char* kHigh = "High Entry not compatible with the requirements Excel form for the range of cells: should be like A10:C200 ";
+  const char* kShape =
+      "Entry seems not compatible with the req. Excel for the range of cells: should be like A10:C200. Here  ";
+  const char* kHigh =
+      "High Entry not compatible with the requirements Excel form for the range of cells: should be like A10:C200 ";
   const struct {
     const char* text;
     bool ok;

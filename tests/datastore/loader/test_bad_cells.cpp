@@ -49,8 +49,7 @@ TEST_P(BadCells, TabsAndLineBreaksInCellsKeepSeventeenFieldsOnEveryLine) {
   LoadExcelDataXls();
   const std::vector<std::string> lines = DataLines(ReadCurrent());
   ASSERT_EQ(lines.size(), 6u);  // five rows, then the empty last line
-  for (size_t i = 0; i < 5; ++i)
-    EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), '\t'), 16) << lines[i];
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), '\t'), 16) << lines[i];
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(cases[i].cell);
     EXPECT_EQ(Fields(lines[i])[5], cases[i].field);

@@ -14,14 +14,12 @@ namespace {
 // A data file of two points at (x, 0, 0) and (x, 1, 0) in metres.
 std::string DataFile(int x, const std::string& title = "Vantrel") {
   return "From: \tBook1\tSheet1\t=MAX(A2:C3)\t1.0000000000\t" + title +
-         "\tDate 2024/03/05 14:07:09\tVantrel data file 2024\t" + std::string(16, '\t') + "\r\n" +
-         std::to_string(x) + "\t0\t0" + std::string(14, '\t') + "\r\n" + std::to_string(x) + "\t1\t0" +
-         std::string(14, '\t') + "\r\n\r\n";
+         "\tDate 2024/03/05 14:07:09\tVantrel data file 2024\t" + std::string(16, '\t') + "\r\n" + std::to_string(x) +
+         "\t0\t0" + std::string(14, '\t') + "\r\n" + std::to_string(x) + "\t1\t0" + std::string(14, '\t') + "\r\n\r\n";
 }
 
-const char* kNotRunning =
-    "You can open your Excel speadsheet NOW, and after click on OK.  \r\n"
-    "Else, click on Cancel to show, if exist, the previous plot, or the original demo.";
+const char* kNotRunning = "You can open your Excel speadsheet NOW, and after click on OK.  \r\n"
+                          "Else, click on Cancel to show, if exist, the previous plot, or the original demo.";
 
 size_t Index(const std::vector<std::string>& calls, const std::string& c, size_t from = 0) {
   auto it = std::find(calls.begin() + static_cast<long>(from), calls.end(), c);

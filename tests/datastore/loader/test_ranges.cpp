@@ -37,11 +37,10 @@ TEST(ProbeLastRow, SamplesTheZColumnDown) {
     const char* version;
     double start, expected;
   } cases[] = {
-      {60, 0, "16.0", 2, 60},
-      {1, 0, "16.0", 2, 2},               // the start row's own cell is empty
-      {5000, 1002, "16.0", 2, 1001},      // a gap on a sampled row ends the range
-      {5000, 3000, "16.0", 2, 5000},      // one between two samples is passed over
-      {1048576, 0, "16.0", 2, 1048572},   // filled to the end of the sheet
+      {60, 0, "16.0", 2, 60},           {1, 0, "16.0", 2, 2},  // the start row's own cell is empty
+      {5000, 1002, "16.0", 2, 1001},                           // a gap on a sampled row ends the range
+      {5000, 3000, "16.0", 2, 5000},                           // one between two samples is passed over
+      {1048576, 0, "16.0", 2, 1048572},                        // filled to the end of the sheet
       {1048576, 0, "11.0", 2, 65532},
   };
   for (const auto& c : cases) {
@@ -63,23 +62,35 @@ TEST(LayoutSpecRanges, WideRangesSplitAndValuesOnlyMarks) {
   } cases[] = {
       {{"A2:D60", "E2:F60", "G2:K60", "", "", "", ""},
        {"A2:C60", "D2:D60", "E2:F60", "G2:K60", "", "", ""},
-       {false, false, false, false, false}, 1, nullptr},
+       {false, false, false, false, false},
+       1,
+       nullptr},
       {{"A2:E60", "X9:X9", "", "", "", "", ""},
        {"A2:C60", "D2:D60", "E2:F60", "G2:K60", "L2:M60", "N2:O60", ""},
-       {false, false, false, false, false}, 1, nullptr},
+       {false, false, false, false, false},
+       1,
+       nullptr},
       {{"A2:O60", "P2:Q60", "", "", "", "", ""},
        {"A2:C60", "D2:D60", "E2:F60", "G2:K60", "L2:M60", "N2:O60", "P2:Q60"},
-       {false, false, false, false, false}, 1, nullptr},
+       {false, false, false, false, false},
+       1,
+       nullptr},
       {{"A2:C60", "", "E2:E60", "G2:J60", "L2:L60", "N2:O60", "P2"},
        {"A2:C60", "", "E2:E60", "G2:J60", "L2:L60", "N2:O60", "P2"},
-       {true, true, true, false, true}, 0, nullptr},
+       {true, true, true, false, true},
+       0,
+       nullptr},
       {{"A2:C60", "D2:D60", "E2:F60", "G2:K60", "", "", ""},
        {"A2:C60", "D2:D60", "E2:F60", "G2:K60", "", "", ""},
-       {false, false, false, false, false}, 1, nullptr},
+       {false, false, false, false, false},
+       1,
+       nullptr},
       // A single T cell becomes a column as long as the XYZ range; the formula keeps the cell.
       {{"A5:C20", "D2", "", "", "", "", ""},
        {"A5:C20", "D2:D17", "", "", "", "", ""},
-       {false, false, false, false, false}, 1, "=MAX(A5:C20)+MAX(D2)"},
+       {false, false, false, false, false},
+       1,
+       "=MAX(A5:C20)+MAX(D2)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.parsed[0]);
@@ -133,8 +144,8 @@ TEST(LayoutSpecRanges, UnreadableOrNarrowXyzRangeEndsTheLoad) {
     bool goesOn;
     const char* boxTitle;  // nullptr: none
   } cases[] = {
-      {"Data", "Vantrel", false, "Error entry"},           // a name
-      {"S1!A2:C60", "Vantrel", false, "Error entry"},      // sheet-qualified
+      {"Data", "Vantrel", false, "Error entry"},       // a name
+      {"S1!A2:C60", "Vantrel", false, "Error entry"},  // sheet-qualified
       {"A2:B60", "Track", false, "Information"},
       {"A2:B60", "Track COLUMN", true, nullptr},
       {"$A$2:$C$60", "Vantrel", true, nullptr},

@@ -188,9 +188,9 @@ TEST_F(Watcher, NoWorkbookAsksToQuitTheSpreadsheet) {
     int loads;
     bool visibleAfter;
   } cases[] = {
-      {false, forms::kOK, 0, false, 0, true},      // made visible, no box
-      {true, forms::kOK, 1, true, 1, true},        // quit and reload
-      {true, forms::kCancel, 2, false, 0, true},   // the help box
+      {false, forms::kOK, 0, false, 0, true},     // made visible, no box
+      {true, forms::kOK, 1, true, 1, true},       // quit and reload
+      {true, forms::kCancel, 2, false, 0, true},  // the help box
   };
   for (const auto& c : cases) {
     test::MsgBoxGuard boxes({c.answer});
@@ -207,8 +207,9 @@ TEST_F(Watcher, NoWorkbookAsksToQuitTheSpreadsheet) {
     }
     if (c.boxes == 2) {
       EXPECT_EQ(boxes.boxes().boxes()[1].title, "Help");
-      EXPECT_EQ(boxes.boxes().boxes()[1].text,
-                "Close Excel or use  the keys \"Control+Alt+Supp\" and in the task window, terminate the process Excel");
+      EXPECT_EQ(
+          boxes.boxes().boxes()[1].text,
+          "Close Excel or use  the keys \"Control+Alt+Supp\" and in the task window, terminate the process Excel");
     }
     EXPECT_EQ(sheet->quitCalled, c.quit);
     EXPECT_EQ(loads, c.loads);

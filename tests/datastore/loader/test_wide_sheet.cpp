@@ -19,7 +19,8 @@ double Value(int64_t row, int col) { return static_cast<double>((row - 2) / 1024
 std::string WideOds(const test::TempDir& dir) {
   std::string rows = "<table:table-row>";
   for (int c = 1; c <= kCols; ++c)
-    rows += "<table:table-cell office:value-type=\"string\"><text:p>c" + std::to_string(c) + "</text:p></table:table-cell>";
+    rows += "<table:table-cell office:value-type=\"string\"><text:p>c" + std::to_string(c) +
+            "</text:p></table:table-cell>";
   rows += "</table:table-row>";
   auto numbers = [](int g) {
     std::string cells;

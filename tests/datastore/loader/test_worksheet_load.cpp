@@ -47,16 +47,18 @@ std::string XyzOnly(int i, int k) {
 std::string XyzT(int i, int k) { return k == 3 ? T(i) : XyzOnly(i, k); }
 std::string All(int i, int k) {
   switch (k) {
-    case 4: return T(i);             // Events given as one column: T in front
+    case 4: return T(i);  // Events given as one column: T in front
     case 5: return Label(i);
-    case 6: return T(i);             // Quater given as four columns: T in front
-    case 7: case 8: case 9: return N(0.5);
+    case 6: return T(i);  // Quater given as four columns: T in front
+    case 7:
+    case 8:
+    case 9: return N(0.5);
     case 10: return N(-0.5);
-    case 11: return N(20 + i);       // SApY with its own time
+    case 11: return N(20 + i);  // SApY with its own time
     case 12: return N(10 * i);
-    case 13: return N(30 + i);       // SAmY with its own time
+    case 13: return N(30 + i);  // SAmY with its own time
     case 14: return N(-10 * i);
-    case 15: return T(i);            // ValZ given as one column: T in front
+    case 15: return T(i);  // ValZ given as one column: T in front
     case 16: return N(1.5 * i);
     default: return XyzT(i, k);
   }
@@ -66,7 +68,7 @@ class WorksheetLoad : public LoaderTest, public ::testing::WithParamInterface<co
 
 TEST_P(WorksheetLoad, FormulasGiveTheirDataFileAndTables) {
   const struct {
-    int row;  // of the specification cell in column T
+    int row;              // of the specification cell in column T
     const char* formula;  // as the header holds it
     const char* scale;
     const char* title;
@@ -75,8 +77,8 @@ TEST_P(WorksheetLoad, FormulasGiveTheirDataFileAndTables) {
   } cases[] = {
       {2, "=MAX(A2:C6)", "1.0000000000", "Vantrel", XyzOnly, 1},
       {3, "=MAX(A2:C6)+MAX(D2:D6)", "1.0000000000", "Vantrel", XyzT, 1},
-      {4, "=MAX(A2:C6)+MAX(D2:D6)+MAX(E2:E6)+MAX(G2:J6)+MAX(L2:M6)+MAX(N2:O6)+MAX(P2:P6)", "1.0000000000",
-       "Vantrel", All, 1},
+      {4, "=MAX(A2:C6)+MAX(D2:D6)+MAX(E2:E6)+MAX(G2:J6)+MAX(L2:M6)+MAX(N2:O6)+MAX(P2:P6)", "1.0000000000", "Vantrel",
+       All, 1},
       // One row, grown down to the last filled Z cell, in the formula too.
       {5, "=MAX(A2:C6)", "1.0000000000", "Vantrel", XyzOnly, 1},
       // The LEN argument evaluated by the spreadsheet gives the title.
@@ -126,8 +128,8 @@ TEST_P(WorksheetLoad, AllGroupsFillEveryTable) {
     EXPECT_NE(it, main->progressValues.end()) << v;
   }
   for (const char* line : {"\r\n part NcolumnsUpdated rangeXYZ$A2:C6", "\r\n part rangeT$ D2:D6",
-                           "\r\n part rangeEvents$ E2:E6", "\r\n part rangeQuater$ G2:J6",
-                           "\r\n part rangeSApY$ L2:M6", "\r\n part rangeSAmY$ N2:O6", "\r\n part rangeValZ$ P2:P6"})
+                           "\r\n part rangeEvents$ E2:E6", "\r\n part rangeQuater$ G2:J6", "\r\n part rangeSApY$ L2:M6",
+                           "\r\n part rangeSAmY$ N2:O6", "\r\n part rangeValZ$ P2:P6"})
     EXPECT_NE(main->text20.find(line), std::string::npos) << line;
 }
 
@@ -185,7 +187,8 @@ TEST_P(WorksheetLoad, TooWideRangeIsCutAlongTheColumnLayout) {
   EXPECT_EQ(boxes()[0].title, "Vantrel");
   // Columns A to O come over as the sheet holds them; ValZ is not cut from the range.
   const std::string file = ReadCurrent();
-  const std::string line2 = file.substr(file.find("\r\n") + 2, file.find("\r\n", file.find("\r\n") + 2) - file.find("\r\n") - 2);
+  const std::string line2 =
+      file.substr(file.find("\r\n") + 2, file.find("\r\n", file.find("\r\n") + 2) - file.find("\r\n") - 2);
   EXPECT_EQ(line2, X(0) + "\t" + Y(0) + "\t" + Z(0) + "\t" + T(0) + "\tburn 1\t\t" + N(0.5) + "\t" + N(0.5) + "\t" +
                        N(0.5) + "\t" + N(-0.5) + "\t\t" + N(20) + "\t" + N(0) + "\t" + N(30) + "\t" + N(0) + "\t\t");
 }

@@ -69,9 +69,7 @@ class LiveCalc : public LiveCalcTest {
 TEST_F(LiveCalc, ReadsAsTheWorkbookFileFollowsTheCursorAndEditsAndWritesNothing) {
   // The same data file as the workbook-file backend, for specifications of every kind and for
   // one found by the search from a plain cell.
-  const struct {
-    int row, col;
-  } cells[] = {{2, 20}, {3, 20}, {4, 20}, {5, 20}, {6, 20}, {7, 20}, {10, 20}, {1, 1}};
+  const struct { int row, col; } cells[] = {{2, 20}, {3, 20}, {4, 20}, {5, 20}, {6, 20}, {7, 20}, {10, 20}, {1, 1}};
   for (const char* file : {"loader.xlsx", "loader.ods"}) {
     calc->Do("open " + dir.File(file));
     for (const auto& c : cells) {

@@ -129,8 +129,7 @@ TEST_F(StoppedCalc, TheWindowRepaintsWhileCalcIsStoppedAndTheNextLoadReadsFromCa
   // spreadsheet attaches again, and the next load reads Calc's new active cell.
   ASSERT_EQ(kill(-group, SIGCONT), 0);
   calc->Do("select Orbit T3");
-  ASSERT_TRUE(test::WaitUntil(
-      [] { return rt::Try([] { spreadsheet::GetConnector()->Attach(); }) == 0; }, 60s))
+  ASSERT_TRUE(test::WaitUntil([] { return rt::Try([] { spreadsheet::GetConnector()->Attach(); }) == 0; }, 60s))
       << "the program does not attach to Calc again";
   boxes.clear();
   window->mnuUpdateExcel->action()->trigger();

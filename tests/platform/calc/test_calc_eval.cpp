@@ -21,7 +21,8 @@ namespace ss = vantrel::spreadsheet;
 std::string FlatSheet(const std::string& lenArgument) {
   auto number = [](double x) {
     const std::string t = rt::Format(x, "0.####");
-    return "<table:table-cell office:value-type=\"float\" office:value=\"" + t + "\"><text:p>" + t + "</text:p></table:table-cell>";
+    return "<table:table-cell office:value-type=\"float\" office:value=\"" + t + "\"><text:p>" + t +
+           "</text:p></table:table-cell>";
   };
   std::string rows = "<table:table-row><table:table-cell table:number-columns-repeated=\"7\"/>" + number(2026) +
                      "</table:table-row>";

@@ -15,7 +15,8 @@ TEST(Events, OnePassRunsWaitingTimersAndPostedCallsThenReturns) {
   EventPumpGuard g(std::make_shared<QtEventPump>());
   int timers = 0, posted = 0;
   QTimer::singleShot(0, [&] { ++timers; });
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ++posted; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [&] { ++posted; }, Qt::QueuedConnection);
   DoEvents();
   EXPECT_EQ(timers, 1);
   EXPECT_EQ(posted, 1);

@@ -66,12 +66,20 @@ TEST(ProgramWrites, RunTheHandlerInsideTheWriteOnlyWhenTheValueChanges) {
       {"text changed", [](Panel& p) { p.text.SetText("MIN"); }, {"text:MIN:in"}},
       {"text same", [](Panel& p) { p.text.SetText("MAX"); }, {}},
       {"log lines", [](Panel& p) { p.log.SetText("a\r\nb"); }, {"log:a\r\nb:in"}},
-      {"log same lines written with LF", [](Panel& p) { p.log.SetText("a\r\nb"); p.log.SetText("a\nb"); },
+      {"log same lines written with LF",
+       [](Panel& p) {
+         p.log.SetText("a\r\nb");
+         p.log.SetText("a\nb");
+       },
        {"log:a\r\nb:in"}},
       {"combo text", [](Panel& p) { p.combo.SetText("CubeSat"); }, {"combo.change:CubeSat:in"}},
       {"combo same text", [](Panel& p) { p.combo.SetText("GEO satcom"); }, {}},
       {"combo index", [](Panel& p) { p.combo.SetListIndex(1); }, {"combo.click:1=LEO Spot:in"}},
-      {"combo same index", [](Panel& p) { p.combo.SetListIndex(1); p.combo.SetListIndex(1); },
+      {"combo same index",
+       [](Panel& p) {
+         p.combo.SetListIndex(1);
+         p.combo.SetListIndex(1);
+       },
        {"combo.click:1=LEO Spot:in"}},
       {"list index", [](Panel& p) { p.list.SetListIndex(0); }, {"list:0:in"}},
       {"scroll value", [](Panel& p) { p.scroll.SetValue(64); }, {"scroll:64:in"}},
@@ -112,16 +120,16 @@ TEST(UserEdits, RunTheSameHandlersOnce) {
   bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
   auto* combo = static_cast<QComboBox*>(p.combo.widget());
   emit combo->activated(2);
-  EXPECT_EQ(p.seen, (std::vector<std::string>{"check:1:out", "text:XMAX:out", "scroll:320:out",
-                                              "combo.click:2=Launcher:out"}));
+  EXPECT_EQ(p.seen,
+            (std::vector<std::string>{"check:1:out", "text:XMAX:out", "scroll:320:out", "combo.click:2=Launcher:out"}));
 }
 
 TEST(ScrollBar, RefusesAWriteOutsideItsRangeAndKeepsItsValue) {
   const struct {
     double value;
     int error;  // 0 accepted
-  } cases[] = {{0, 0}, {32000, 0}, {-1, 380}, {32001, 380}, {40000, 6}, {-40000, 6}, {31999.6, 0}, {32000.5, 0},
-               {32000.6, 380}};
+  } cases[] = {{0, 0},      {32000, 0},   {-1, 380},    {32001, 380},  {40000, 6},
+               {-40000, 6}, {31999.6, 0}, {32000.5, 0}, {32000.6, 380}};
   for (auto c : cases) {
     QWidget root;
     ScrollBar s(&root, "HScroll8", 0, 32000, 10000, 100, 100);

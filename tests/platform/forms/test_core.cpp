@@ -13,9 +13,9 @@ TEST(Twips, LandOnTheNearestPixelAndReadBackAsPixelsTimes15) {
     int pixels;
     double back;
   } cases[] = {
-      {0, 0, 0},          {15, 1, 15},        {390, 26, 390},      {1575, 105, 1575},
-      {7, 0, 0},          {8, 1, 15},         {22.5, 2, 30},       {37.5, 2, 30},   // halves to even
-      {-15, -1, -15},     {-22.5, -2, -30},   {11210, 747, 11205}, {9695, 646, 9690},
+      {0, 0, 0},      {15, 1, 15},      {390, 26, 390},      {1575, 105, 1575},
+      {7, 0, 0},      {8, 1, 15},       {22.5, 2, 30},       {37.5, 2, 30},  // halves to even
+      {-15, -1, -15}, {-22.5, -2, -30}, {11210, 747, 11205}, {9695, 646, 9690},
   };
   for (auto c : cases) {
     EXPECT_EQ(TwipsToPixels(c.twips), c.pixels) << c.twips;

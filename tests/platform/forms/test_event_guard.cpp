@@ -19,7 +19,8 @@ namespace {
 struct Reported {
   std::vector<std::string> faults;  // "<where>|<description>"
   Reported() {
-    rt::SetEventFaultReporter([this](const std::string& where, const std::string& d) { faults.push_back(where + "|" + d); });
+    rt::SetEventFaultReporter(
+        [this](const std::string& where, const std::string& d) { faults.push_back(where + "|" + d); });
   }
   ~Reported() { rt::SetEventFaultReporter(nullptr); }
 };
@@ -32,7 +33,8 @@ TEST(EventGuard, AFailingClickIsReportedAndTheProgramGoesOn) {
     std::function<void()> fail;
     const char* description;
   } cases[] = {
-      {"run-time error", [] { throw rt::RtError(rt::kErrPathAccess, "Path/File access error"); }, "Path/File access error"},
+      {"run-time error", [] { throw rt::RtError(rt::kErrPathAccess, "Path/File access error"); },
+       "Path/File access error"},
       {"std exception", [] { throw std::out_of_range("map::at"); }, "map::at"},
       {"out of memory", [] { throw std::bad_alloc(); }, "Out of memory"},
       {"anything", [] { throw 42; }, "Unexpected failure"},
@@ -89,7 +91,8 @@ TEST(EventGuard, AnEventInANestedLoopIsGuardedAgain) {
   bool outerEnded = false;
   inner.Click = [] { throw rt::RtError(rt::kErrInvalidCall); };
   outer.Click = [&] {
-    QMetaObject::invokeMethod(inner.widget(), [&] { QTest::mouseClick(inner.widget(), Qt::LeftButton); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        inner.widget(), [&] { QTest::mouseClick(inner.widget(), Qt::LeftButton); }, Qt::QueuedConnection);
     DoEvents();
     outerEnded = true;
   };

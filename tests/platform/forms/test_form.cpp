@@ -54,30 +54,84 @@ TEST(KeyPreview, TheFormSeesEveryKeyFirstAndCanKeepItFromTheControl) {
     const char* what;
     Qt::Key key;
     Qt::KeyboardModifiers mods;
-    int keepDown;      // the form sets this key-down code to 0
-    int changeAscii;   // the form's key press turns this character ...
-    int into;          // ... into this one (0 drops it)
+    int keepDown;     // the form sets this key-down code to 0
+    int changeAscii;  // the form's key press turns this character ...
+    int into;         // ... into this one (0 drops it)
     const char* typed;
     std::vector<std::string> seen;
   } cases[] = {
-      {"plain letter", Qt::Key_Q, {}, 0, 0, 0, "q",
+      {"plain letter",
+       Qt::Key_Q,
+       {},
+       0,
+       0,
+       0,
+       "q",
        {"form down 81/0", "text down 81/0", "form press 113", "text press 113", "form up 81", "text up 81"}},
-      {"key-down kept: its character still arrives", Qt::Key_T, {}, 84, 0, 0, "t",
+      {"key-down kept: its character still arrives",
+       Qt::Key_T,
+       {},
+       84,
+       0,
+       0,
+       "t",
        {"form down 84/0", "form press 116", "text press 116", "form up 84", "text up 84"}},
-      {"character dropped", Qt::Key_X, {}, 0, 'x', 0, "",
+      {"character dropped",
+       Qt::Key_X,
+       {},
+       0,
+       'x',
+       0,
+       "",
        {"form down 88/0", "text down 88/0", "form press 120", "form up 88", "text up 88"}},
-      {"character changed", Qt::Key_A, {}, 0, 'a', 'b', "b",
+      {"character changed",
+       Qt::Key_A,
+       {},
+       0,
+       'a',
+       'b',
+       "b",
        {"form down 65/0", "text down 65/0", "form press 97", "text press 98", "form up 65", "text up 65"}},
       // QTest gives the letter's text in lower case whatever the modifiers.
-      {"shift bit 1", Qt::Key_I, Qt::ShiftModifier, 0, 0, 0, "i",
+      {"shift bit 1",
+       Qt::Key_I,
+       Qt::ShiftModifier,
+       0,
+       0,
+       0,
+       "i",
        {"form down 73/1", "text down 73/1", "form press 105", "text press 105", "form up 73", "text up 73"}},
-      {"ctrl bit 2", Qt::Key_I, Qt::ControlModifier, 73, 0, 0, "",
+      {"ctrl bit 2",
+       Qt::Key_I,
+       Qt::ControlModifier,
+       73,
+       0,
+       0,
+       "",
        {"form down 73/2", "form press 105", "text press 105", "form up 73", "text up 73"}},
-      {"ctrl and shift", Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier, 0, 0, 0, "",
+      {"ctrl and shift",
+       Qt::Key_F5,
+       Qt::ControlModifier | Qt::ShiftModifier,
+       0,
+       0,
+       0,
+       "",
        {"form down 116/3", "text down 116/3", "form up 116", "text up 116"}},
-      {"Enter kept", Qt::Key_Return, {}, 13, 0, 0, "",
+      {"Enter kept",
+       Qt::Key_Return,
+       {},
+       13,
+       0,
+       0,
+       "",
        {"form down 13/0", "form press 13", "text press 13", "form up 13", "text up 13"}},
-      {"typing = gives its key code", Qt::Key_Equal, {}, 0, 0, 0, "=",
+      {"typing = gives its key code",
+       Qt::Key_Equal,
+       {},
+       0,
+       0,
+       0,
+       "=",
        {"form down 187/0", "text down 187/0", "form press 61", "text press 61", "form up 187", "text up 187"}},
   };
   for (const auto& c : cases) {
@@ -148,7 +202,10 @@ TEST(Focus, MovesRaiseLostFocusAndGotFocusAndValidateCanKeepIt) {
   other.SetVisible(true);
   std::vector<std::string> ev;
   int cancel = 1;
-  k.text.Validate = [&](int& c) { ev.push_back("validate"); c = cancel; };
+  k.text.Validate = [&](int& c) {
+    ev.push_back("validate");
+    c = cancel;
+  };
   k.text.LostFocus = [&] { ev.push_back("lost"); };
   other.GotFocus = [&] { ev.push_back("got"); };
   other.SetFocus();
@@ -187,14 +244,29 @@ TEST(KeyCodes, QtKeysMapToWindowsCodes) {
     Qt::KeyboardModifiers mods;
     int code;
   } cases[] = {
-      {Qt::Key_A, {}, 65},           {Qt::Key_Z, Qt::ShiftModifier, 90}, {Qt::Key_0, {}, 48},
-      {Qt::Key_9, {}, 57},           {Qt::Key_5, Qt::KeypadModifier, 101}, {Qt::Key_PageUp, {}, 33},
-      {Qt::Key_PageDown, {}, 34},    {Qt::Key_End, {}, 35},              {Qt::Key_Home, {}, 36},
-      {Qt::Key_Left, {}, 37},        {Qt::Key_Up, {}, 38},               {Qt::Key_Right, {}, 39},
-      {Qt::Key_Down, {}, 40},        {Qt::Key_Return, {}, 13},           {Qt::Key_Enter, Qt::KeypadModifier, 13},
-      {Qt::Key_Escape, {}, 27},      {Qt::Key_F1, {}, 112},              {Qt::Key_F12, {}, 123},
-      {Qt::Key_Delete, {}, 46},      {Qt::Key_ParenLeft, Qt::ShiftModifier, 57},
-      {Qt::Key_Plus, Qt::KeypadModifier, 107}, {Qt::Key_Minus, {}, 189}, {Qt::Key_Shift, {}, 16},
+      {Qt::Key_A, {}, 65},
+      {Qt::Key_Z, Qt::ShiftModifier, 90},
+      {Qt::Key_0, {}, 48},
+      {Qt::Key_9, {}, 57},
+      {Qt::Key_5, Qt::KeypadModifier, 101},
+      {Qt::Key_PageUp, {}, 33},
+      {Qt::Key_PageDown, {}, 34},
+      {Qt::Key_End, {}, 35},
+      {Qt::Key_Home, {}, 36},
+      {Qt::Key_Left, {}, 37},
+      {Qt::Key_Up, {}, 38},
+      {Qt::Key_Right, {}, 39},
+      {Qt::Key_Down, {}, 40},
+      {Qt::Key_Return, {}, 13},
+      {Qt::Key_Enter, Qt::KeypadModifier, 13},
+      {Qt::Key_Escape, {}, 27},
+      {Qt::Key_F1, {}, 112},
+      {Qt::Key_F12, {}, 123},
+      {Qt::Key_Delete, {}, 46},
+      {Qt::Key_ParenLeft, Qt::ShiftModifier, 57},
+      {Qt::Key_Plus, Qt::KeypadModifier, 107},
+      {Qt::Key_Minus, {}, 189},
+      {Qt::Key_Shift, {}, 16},
   };
   for (auto c : cases) EXPECT_EQ(WindowsKeyCode(c.key, c.mods), c.code) << std::hex << c.key;
   EXPECT_EQ(ShiftBits(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier), 7);

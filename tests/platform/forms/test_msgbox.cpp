@@ -41,9 +41,8 @@ TEST(QtMessageBoxes, ReturnsTheRunTimeAnswerCodes) {
     const char* button;
     int answer;
   } cases[] = {
-      {0, "OK", kOK},         {1, "Cancel", kCancel}, {2, "Abort", kAbort},
-      {2, "Retry", kRetry},   {50, "Ignore", kIgnore}, {4, "Yes", kYes},
-      {3, "No", kNo},         {5, "Retry", kRetry},    {64, "OK", kOK},
+      {0, "OK", kOK},   {1, "Cancel", kCancel}, {2, "Abort", kAbort}, {2, "Retry", kRetry}, {50, "Ignore", kIgnore},
+      {4, "Yes", kYes}, {3, "No", kNo},         {5, "Retry", kRetry}, {64, "OK", kOK},
   };
   for (auto c : cases) {
     ClickLater(c.button);
@@ -134,9 +133,9 @@ TEST(LoggedBoxes, AnswerWithTheDefaultButton) {
     int style;
     int answer;
   } cases[] = {
-      {0, kOK},           {16, kOK},         {1, kOK},          {1 + 256, kCancel}, {2, kAbort},
-      {2 + 256, kRetry},  {2 + 512, kIgnore}, {3 + 32, kYes},   {3 + 512, kCancel}, {4 + 256, kNo},
-      {4 + 512, kYes},    {5, kRetry},        {5 + 256, kCancel}, {0 + 512, kOK},
+      {0, kOK},          {16, kOK},          {1, kOK},           {1 + 256, kCancel}, {2, kAbort},
+      {2 + 256, kRetry}, {2 + 512, kIgnore}, {3 + 32, kYes},     {3 + 512, kCancel}, {4 + 256, kNo},
+      {4 + 512, kYes},   {5, kRetry},        {5 + 256, kCancel}, {0 + 512, kOK},
   };
   LoggedMessageBoxes boxes;
   for (const auto& c : cases) EXPECT_EQ(boxes.Show("Text", c.style, "Title"), c.answer) << c.style;

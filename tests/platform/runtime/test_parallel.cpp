@@ -22,8 +22,10 @@ TEST(ParallelFor, RunsEveryTaskOnceWithOrWithoutAWaitingCaller) {
     std::vector<std::atomic<int>> hits(c.n);
     std::function<void()> wait;
     if (c.withWait) wait = [] {};
-    ParallelFor(c.n, c.threads, [&](size_t i) { hits[i]++; }, wait);
-    for (size_t i = 0; i < c.n; ++i) ASSERT_EQ(hits[i].load(), 1) << "n " << c.n << " threads " << c.threads << " i " << i;
+    ParallelFor(
+        c.n, c.threads, [&](size_t i) { hits[i]++; }, wait);
+    for (size_t i = 0; i < c.n; ++i)
+      ASSERT_EQ(hits[i].load(), 1) << "n " << c.n << " threads " << c.threads << " i " << i;
   }
 }
 
@@ -36,7 +38,8 @@ void UntilWaited(const std::atomic<int>& waits) {
 
 TEST(ParallelFor, TheCallerKeepsCallingWaitWhileTheTasksRun) {
   std::atomic<int> waits{0};
-  ParallelFor(2, 2, [&](size_t) { UntilWaited(waits); }, [&] { ++waits; }, 10);
+  ParallelFor(
+      2, 2, [&](size_t) { UntilWaited(waits); }, [&] { ++waits; }, 10);
   EXPECT_GE(waits.load(), 4);
 }
 
@@ -101,7 +104,11 @@ TEST(OrderedPipeline, AFailureInProduceOrConsumeStopsTheWork) {
 TEST(OrderedPipeline, WaitRunsWhileTheNextItemIsSlow) {
   std::atomic<int> waits{0};
   OrderedPipeline(
-      3, 2, 2, [&](size_t i) { if (i == 0) UntilWaited(waits); }, [](size_t) {}, [&] { ++waits; }, 10);
+      3, 2, 2,
+      [&](size_t i) {
+        if (i == 0) UntilWaited(waits);
+      },
+      [](size_t) {}, [&] { ++waits; }, 10);
   EXPECT_GE(waits.load(), 4);
 }
 

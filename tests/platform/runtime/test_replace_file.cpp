@@ -49,7 +49,7 @@ TEST(ReplaceFile, NamesOfOurTemporaries) {
   } cases[] = {
       {".a.vnx.vantrel-123-4.tmp", 123}, {".a b.bmp.vantrel-7-1.tmp", 7}, {"a.vnx.vantrel-123-4.tmp", -1},
       {".a.vnx.vantrel-12x-4.tmp", -1},  {".a.vnx.vantrel-123.tmp", -1},  {".vantrel-1-1.tmp", -1},
-      {".a.vnx.vantrel-1-1.tmp~", -1},   {"a.vnx.tmp123456", -1},          {".a.vnx.vantrel-1234567890-1.tmp", -1},
+      {".a.vnx.vantrel-1-1.tmp~", -1},   {"a.vnx.tmp123456", -1},         {".a.vnx.vantrel-1234567890-1.tmp", -1},
   };
   for (const auto& c : cases) EXPECT_EQ(TemporaryOwner(c.name), c.owner) << c.name;
 }
@@ -89,13 +89,15 @@ TEST(ReplaceFile, TheFirstWriteRemovesStaleTemporariesOfOurs) {
   Folder d;
   const std::string dead = std::to_string(DeadPid());
   const std::string self = std::to_string(::getpid());
-  const std::set<std::string> stale = {
-      "._Vantrel.vnx.vantrel-" + dead + "-3.tmp", ".shot.bmp.vantrel-" + dead + "-1.tmp",
-      "._Vantrel.vnx.vantrel-" + self + "-999999.tmp", "_Vantrel.vnx.tmp123456", "_Vantrel.vnx.tmp042042c",
-      "_Vantrel.vnx.tmp~", "_Vantrel.vnx.tmp"};
+  const std::set<std::string> stale = {"._Vantrel.vnx.vantrel-" + dead + "-3.tmp",
+                                       ".shot.bmp.vantrel-" + dead + "-1.tmp",
+                                       "._Vantrel.vnx.vantrel-" + self + "-999999.tmp",
+                                       "_Vantrel.vnx.tmp123456",
+                                       "_Vantrel.vnx.tmp042042c",
+                                       "_Vantrel.vnx.tmp~",
+                                       "_Vantrel.vnx.tmp"};
   const std::set<std::string> kept = {"._Vantrel.vnx.vantrel-1-5.tmp",  // process 1 runs
-                                      "notes.tmp", "_Vantrel.vnx.tmpfile", "other.vnx.tmp123456",
-                                      "_Vantrel.vnx"};
+                                      "notes.tmp", "_Vantrel.vnx.tmpfile", "other.vnx.tmp123456", "_Vantrel.vnx"};
   for (const auto& n : stale) Put(d / n, "stale");
   for (const auto& n : kept) Put(d / n, "kept");
   EXPECT_EQ(ReplaceFile(d / "_Vantrel.vnx", "data"), 0);

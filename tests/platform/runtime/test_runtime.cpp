@@ -28,19 +28,19 @@ TEST(Val, ReadsTheLongestLeadingNumber) {
       {"2D2", 200},
       {"  -3.25", -3.25},
       {"+7", 7},
-      {"1 2 3", 123},          // blanks inside the number are skipped
+      {"1 2 3", 123},  // blanks inside the number are skipped
       {"\t\n 4.5", 4.5},
-      {"1,5", 1},              // only "." is a decimal point
+      {"1,5", 1},  // only "." is a decimal point
       {".5", 0.5},
       {"-.5", -0.5},
       {"5.", 5},
-      {"1.5E", 1.5},           // an exponent without digits is not read
+      {"1.5E", 1.5},  // an exponent without digits is not read
       {"1.5E+", 1.5},
       {"&H10", 16},
-      {"&HFFFF", -1},          // four hex digits read as a signed Integer
+      {"&HFFFF", -1},  // four hex digits read as a signed Integer
       {"&HFFFFFF", 16777215},
       {"&O17", 15},
-      {"1e-400", 0},           // underflow reads as 0
+      {"1e-400", 0},  // underflow reads as 0
       {"-", 0},
       {".", 0},
       {"0.0000000000", 0},
@@ -98,21 +98,27 @@ TEST(Format, PatternsUnderTwoLocales) {
       {3.5, "#", "4", "4"},
       {-2.5, "#0", "-3", "-3"},
       {512, " #0", " 512", " 512"},
-      {1234567.891, " #,##0.000 ", " 1,234,567.891 ", " 1\xC2\xA0" "234\xC2\xA0" "567,891 "},
+      {1234567.891, " #,##0.000 ", " 1,234,567.891 ",
+       " 1\xC2\xA0"
+       "234\xC2\xA0"
+       "567,891 "},
       {0, " 0. ", " 0. ", " 0, "},
       {0.0004, "##0.0E+00", "400.0E-06", "400,0E-06"},
       {12345, "#0.####E+00", "12.345E+03", "12,345E+03"},  // as many integer digits as places
       {-12.5, " 0.0 ; -0.0 ", " -12.5 ", " -12,5 "},
       {12.5, " 0.0 ; -0.0 ", " 12.5 ", " 12,5 "},
       {0.256, "0%", "26%", "26%"},
-      {1234567, "#,##0,", "1,235", "1\xC2\xA0" "235"},
+      {1234567, "#,##0,", "1,235",
+       "1\xC2\xA0"
+       "235"},
       {7, "\"N=\"0", "N=7", "N=7"},
       {0, "0;(0);\"zero\"", "zero", "zero"},
       {-3, "0;(0)", "(3)", "(3)"},
       {3.14159, "", "3.14159", "3,14159"},
       {5, "# ### ### ###", "   5", "   5"},  // literals between places stay in place
       {1234567, "# ### ### ###", " 1 234 567", " 1 234 567"},
-      {12345678901234.0, "# ### ### ###", "12345 678 901 234", "12345 678 901 234"},  // surplus digits at the leftmost place
+      {12345678901234.0, "# ### ### ###", "12345 678 901 234",
+       "12345 678 901 234"},  // surplus digits at the leftmost place
       {42, "0-0-0", "0-4-2", "0-4-2"},
   };
   for (const FormatCase& c : cases) {
@@ -174,8 +180,7 @@ TEST(Rounding, HalfToEven) {
   const struct {
     double x;
     double r;
-  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
-               {2.4999, 2}, {2.5001, 3}, {7, 7}};
+  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7}};
   for (auto c : cases) {
     EXPECT_EQ(RoundHalfEven(c.x), c.r) << c.x;
     EXPECT_EQ(CLng(c.x), c.r) << c.x;
@@ -200,7 +205,8 @@ TEST(Strings, InStrMidOnCharacters) {
   EXPECT_EQ(InStr("abc", "C"), 0);
   EXPECT_THROW(InStr(0, "abc", "a"), RtError);
   // Positions count characters, not bytes.
-  const std::string s = "1\xE2\x80\xAF" "234,5";  // U+202F inside
+  const std::string s = "1\xE2\x80\xAF"
+                        "234,5";  // U+202F inside
   EXPECT_EQ(Len(s), 7);
   EXPECT_EQ(InStr(s, ","), 6);
   EXPECT_EQ(Mid(s, 2, 1), "\xE2\x80\xAF");

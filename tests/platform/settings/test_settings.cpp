@@ -60,8 +60,15 @@ TEST(Settings, MissingKeyGivesTheDefaultAndEmptyIsKept) {
 TEST(Settings, ValuesRoundTripAsWritten) {
   auto store = std::make_shared<QtSettingsStore>(FreshFolder("values"));
   StoreGuard g(store);
-  const char* values[] = {"0,3",  "a, b, c", "@Invalid()", "=MAX(A2:C60;LEN(\"Orbit ned 1, 2\"))",
-                          " lead and trail ", "été \xE2\x80\xAF 1", "x=y;z", "back\\slash", "-1.5E-07"};
+  const char* values[] = {"0,3",
+                          "a, b, c",
+                          "@Invalid()",
+                          "=MAX(A2:C60;LEN(\"Orbit ned 1, 2\"))",
+                          " lead and trail ",
+                          "été \xE2\x80\xAF 1",
+                          "x=y;z",
+                          "back\\slash",
+                          "-1.5E-07"};
   int i = 0;
   for (const char* v : values) SaveSetting(kSettingsApp, "Use", "K" + std::to_string(i++), v);
   QtSettingsStore other(fs::path(store->FilePath(kSettingsApp)).parent_path().string());
@@ -112,7 +119,11 @@ TEST(Settings, RefusedWritesAndEmptyKeysRaiseRunTimeErrors) {
   // A folder that cannot be created: a plain file stands where it should be.
   const std::string base = FreshFolder("blocked");
   fs::create_directories(fs::path(base).parent_path());
-  { FILE* f = std::fopen(base.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  {
+    FILE* f = std::fopen(base.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
   QtSettingsStore blocked(base + "/sub");
   EXPECT_NE(rt::Try([&] { blocked.Write(kSettingsApp, "use", "k", "v"); }), 0);
 }
@@ -163,7 +174,11 @@ TEST(Settings, RefusedWritesAreKeptInMemoryAndToldOnce) {
 TEST(Settings, TheQtStoreNamesItsFileAndTheReason) {
   const std::string base = FreshFolder("plainfile");
   fs::create_directories(fs::path(base).parent_path());
-  { FILE* f = std::fopen(base.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  {
+    FILE* f = std::fopen(base.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
   QtSettingsStore blocked(base + "/Vantrel");
   std::string text;
   try {

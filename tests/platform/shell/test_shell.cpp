@@ -87,9 +87,9 @@ TEST(Registry, KeysDefaultValuesAndNamedValues) {
     const char* path;
     bool read;  // whether RegRead succeeds
   } cases[] = {
-      {"HKCR\\.vnx", false},                      // a value named ".vnx" under HKCR
-      {"HKCR\\Missing\\", false},                 // no such key
-      {"HKCU\\Soft\\FileExts\\.vnx\\", false},    // key exists, default value never set
+      {"HKCR\\.vnx", false},                    // a value named ".vnx" under HKCR
+      {"HKCR\\Missing\\", false},               // no such key
+      {"HKCU\\Soft\\FileExts\\.vnx\\", false},  // key exists, default value never set
       {"HKCU\\Soft\\FileExts\\.vnx\\Other", false},
   };
   for (const auto& c : cases) {
@@ -215,8 +215,14 @@ TEST(DesktopAssociation, ExecLineQuotesThePath) {
 }
 
 DesktopAssociation Sample() {
-  return {".vnx", "application/x-vantrel-data", "Vantrel trajectory data", "Vantrel", "vantrel.desktop",
-          "/opt/My Apps/vantrel", "", {"From: \t", "\"From: \t"}};
+  return {".vnx",
+          "application/x-vantrel-data",
+          "Vantrel trajectory data",
+          "Vantrel",
+          "vantrel.desktop",
+          "/opt/My Apps/vantrel",
+          "",
+          {"From: \t", "\"From: \t"}};
 }
 
 TEST(DesktopAssociation, WritesUnderTheUsersDataFolderAndRefreshesOnce) {
@@ -329,32 +335,45 @@ TEST(DesktopAssociation, AStaleEntryOfOursGoesWithItsMimePackageWhenAnInstallSer
     std::vector<std::string> tools;
   } cases[] = {
       // Our entry then hides the installed one: it is taken over for the program that runs.
-      {"the old program is still there", [](OwnFolders&, const std::string&) {}, true, true,
+      {"the old program is still there",
+       [](OwnFolders&, const std::string&) {},
+       true,
+       true,
        {"update-desktop-database"}},
       {"the old program was removed",
-       [](OwnFolders& o, const std::string&) { fs::remove_all(o.root / "opt"); }, false, false,
+       [](OwnFolders& o, const std::string&) { fs::remove_all(o.root / "opt"); },
+       false,
+       false,
        {"update-mime-database", "update-desktop-database"}},
       {"the old program is no longer executable",
-       [](OwnFolders&, const std::string& old) { fs::permissions(old, fs::perms::owner_read); }, false, false,
+       [](OwnFolders&, const std::string& old) { fs::permissions(old, fs::perms::owner_read); },
+       false,
+       false,
        {"update-mime-database", "update-desktop-database"}},
       {"the old program's path is a folder now",
        [](OwnFolders&, const std::string& old) {
          fs::remove(old);
          fs::create_directories(old);
        },
-       false, false, {"update-mime-database", "update-desktop-database"}},
+       false,
+       false,
+       {"update-mime-database", "update-desktop-database"}},
       {"the user's own entry in its place",
        [&](OwnFolders& o, const std::string&) {
          fs::remove_all(o.root / "opt");
          o.Write("data/applications/vantrel.desktop", userOwn);
        },
-       true, true, {}},
+       true,
+       true,
+       {}},
       {"the MIME package changed by someone else",
        [](OwnFolders& o, const std::string&) {
          fs::remove_all(o.root / "opt");
          o.Write("data/mime/packages/vantrel.xml", "<mime-info/>\n");
        },
-       false, true, {"update-desktop-database"}},
+       false,
+       true,
+       {"update-desktop-database"}},
   };
   for (const auto& c : cases) {
     OwnFolders own("stale");
@@ -414,9 +433,7 @@ TEST(DesktopAssociation, AnEntryClaimingATypeTheMimeDatabaseDoesNotKnowGetsTheMi
   }
 }
 
-TEST(DesktopAssociation, MissingToolIsNotAnError) {
-  EXPECT_EQ(RunTool({"no-such-tool-vantrel"}), -1);
-}
+TEST(DesktopAssociation, MissingToolIsNotAnError) { EXPECT_EQ(RunTool({"no-such-tool-vantrel"}), -1); }
 
 }  // namespace
 }  // namespace vantrel::platform

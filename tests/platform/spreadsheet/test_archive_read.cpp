@@ -121,7 +121,7 @@ TEST(ArchiveRead, DeflatedAndStoredPartsAndDamagedOnesAsLibzipReadsThem) {
     const std::string& data;
     bool stored;
     std::function<void(std::string&)> damage;
-    const char* fault;  // in the description; nullptr: read whole
+    const char* fault;         // in the description; nullptr: read whole
     bool libzipFaults = true;  // libzip reads an entry whose stated size is wrong
   } cases[] = {
       {"deflated", small, false, nullptr, nullptr},
@@ -129,8 +129,7 @@ TEST(ArchiveRead, DeflatedAndStoredPartsAndDamagedOnesAsLibzipReadsThem) {
       {"stored", small, true, nullptr, nullptr},
       {"stored large", large, true, nullptr, nullptr},
       {"empty", std::string(), false, nullptr, nullptr},
-      {"a corrupted compressed byte", small, false,
-       [](std::string& b) { b[Find(b).data + 5000] ^= 0x55; }, "damaged"},
+      {"a corrupted compressed byte", small, false, [](std::string& b) { b[Find(b).data + 5000] ^= 0x55; }, "damaged"},
       {"a corrupted byte of a large part", large, false,
        [](std::string& b) { b[Find(b).data + Get32(b, Find(b).central + 20) / 2] ^= 0x01; }, "damaged"},
       {"a wrong CRC", small, false,
@@ -244,19 +243,22 @@ fs::path BigBook(bool ods, int rows) {
               {"xl/_rels/workbook.xml.rels",
                "<?xml version=\"1.0\"?><Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
                "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-              {"xl/worksheets/sheet1.xml", "<?xml version=\"1.0\"?><worksheet><sheetData>" + cells + "</sheetData></worksheet>"}});
+              {"xl/worksheets/sheet1.xml",
+               "<?xml version=\"1.0\"?><worksheet><sheetData>" + cells + "</sheetData></worksheet>"}});
   } else {
     for (int r = 1; r <= rows; ++r) {
       cells += "<table:table-row>";
       for (int c = 0; c < 8; ++c)
-        cells += "<table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(r * 10 + c) + ".5\"/>";
+        cells += "<table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(r * 10 + c) +
+                 ".5\"/>";
       cells += "</table:table-row>";
     }
-    WriteZip(path, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-                    {"content.xml",
-                     "<?xml version=\"1.0\"?><office:document-content xmlns:office=\"o\" xmlns:table=\"t\"><office:body>"
-                     "<office:spreadsheet><table:table table:name=\"S\">" +
-                         cells + "</table:table></office:spreadsheet></office:body></office:document-content>"}});
+    WriteZip(path,
+             {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+              {"content.xml",
+               "<?xml version=\"1.0\"?><office:document-content xmlns:office=\"o\" xmlns:table=\"t\"><office:body>"
+               "<office:spreadsheet><table:table table:name=\"S\">" +
+                   cells + "</table:table></office:spreadsheet></office:body></office:document-content>"}});
   }
   return path;
 }

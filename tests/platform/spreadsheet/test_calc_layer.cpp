@@ -267,7 +267,8 @@ TEST(CalcSyntax, SeparatorsAndSheetsAsCalcWritesThemAndTheReferencesMade) {
       {R"(TEXT(B1,"0,0")&Data!A2:B3)", R"(TEXT(B1;"0,0")&$Data.A2:B3)", {{"", 1, 2, 1, 2}, {"Data", 2, 1, 3, 2}}},
       {R"('It''s'!$C$3&"a!b, B9")", R"($'It''s'.$C$3&"a!b, B9")", {{"It's", 3, 3, 3, 3}}},
       {"DEC2HEX(255, 4)&1.5E3&TRUE", "DEC2HEX(255; 4)&1.5E3&TRUE", {}},
-      {"COM.SUN.STAR.SHEET.ADDIN.ANALYSIS!GETDEC2HEX(H1,4)", "COM.SUN.STAR.SHEET.ADDIN.ANALYSIS.GETDEC2HEX(H1;4)",
+      {"COM.SUN.STAR.SHEET.ADDIN.ANALYSIS!GETDEC2HEX(H1,4)",
+       "COM.SUN.STAR.SHEET.ADDIN.ANALYSIS.GETDEC2HEX(H1;4)",
        {{"", 1, 8, 1, 8}}},
       {"SUM(A:A)/Sheet.2!B1", "SUM(A:A)/$Sheet.2.B1", {{"", 1, 1, 1048576, 1}, {"Sheet.2", 1, 2, 1, 2}}},
   };
@@ -306,8 +307,8 @@ TEST_F(CalcLayer, OurOwnEvaluationStandsWhereCalcCannotEvaluate) {
     const char* why;
     std::function<CellValue()> own;
   } failures[] = {
-      {"an error value", [] () -> CellValue { throw RtError(1004, "Calc gives #NAME?"); }},
-      {"no answer", [] () -> CellValue { throw RtError(ss::calc::kErrConnectionLost, "not answering"); }},
+      {"an error value", []() -> CellValue { throw RtError(1004, "Calc gives #NAME?"); }},
+      {"no answer", []() -> CellValue { throw RtError(ss::calc::kErrConnectionLost, "not answering"); }},
       {"no own document", nullptr},
   };
   for (const auto& f : failures) {

@@ -153,7 +153,7 @@ TEST(TitleExpressions, RefuseWhatTheyCannotEvaluate) {
   } cases[] = {
       {"LEN(\"a\")+MAX(A2:C60)", "MAX"},
       {"\"Orbit \"&NOW()", "NOW"},
-      {"TEXT(B1)", "TEXT"},          // too few arguments
+      {"TEXT(B1)", "TEXT"},  // too few arguments
       {"MID(\"abc\",1)", "MID"},
       {"UPPER(\"a\",\"b\")", "UPPER"},
       {"\"a\"&", ""},

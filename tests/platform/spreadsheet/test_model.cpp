@@ -128,16 +128,16 @@ struct FindCase {
 
 TEST(SpreadsheetModel, FindByRowsAfterTheActiveCellWrapping) {
   const FindCase cases[] = {
-      {"MAX", ss::kLookAtPart, true, 3, 1, 5, 6},    // after A3: F5 comes before F6 and F2
-      {"MAX", ss::kLookAtPart, true, 5, 6, 2, 6},    // after F5 the search wraps to F2
-      {"MAX", ss::kLookAtPart, false, 5, 6, 6, 6},   // in any case: =max(A2) in F6
+      {"MAX", ss::kLookAtPart, true, 3, 1, 5, 6},   // after A3: F5 comes before F6 and F2
+      {"MAX", ss::kLookAtPart, true, 5, 6, 2, 6},   // after F5 the search wraps to F2
+      {"MAX", ss::kLookAtPart, false, 5, 6, 6, 6},  // in any case: =max(A2) in F6
       {"max", ss::kLookAtPart, true, 1, 1, 6, 6},
       {"=MAX(A2:A4)", ss::kLookAtWhole, true, 1, 1, 5, 6},
       {"MAX(A?:A4)", ss::kLookAtPart, true, 1, 1, 5, 6},
       {"LEN(*kmday", ss::kLookAtPart, true, 1, 1, 2, 6},
-      {"~*", ss::kLookAtPart, true, 1, 1, 0, 0},     // a real asterisk: none
+      {"~*", ss::kLookAtPart, true, 1, 1, 0, 0},  // a real asterisk: none
       {"MIN", ss::kLookAtPart, true, 1, 1, 0, 0},
-      {"2.5", ss::kLookAtWhole, true, 1, 1, 4, 1},   // constants by their text
+      {"2.5", ss::kLookAtWhole, true, 1, 1, 4, 1},  // constants by their text
       {"burn*", ss::kLookAtWhole, true, 1, 1, 3, 2},
   };
   for (const FindCase& c : cases) {
@@ -185,8 +185,8 @@ TEST(SpreadsheetModel, GatheringWorkbookCopyPasteAndText) {
   };
   paste("A2:C4", "A2");
   paste("D2:D4", "D2");
-  paste("D2:D4", "E2");   // the time column in front of a values-only part
-  paste("F2:F2", "F2");   // a formula gives its value
+  paste("D2:D4", "E2");  // the time column in front of a values-only part
+  paste("F2:F2", "F2");  // a formula gives its value
   for (const char* cols : {"A:R", "D:E", "G:G"}) {
     f.xl.Columns(cols).Select();
     f.xl.Selection().SetColumnWidth(20);
@@ -312,9 +312,24 @@ namespace {
 // routine gives, digit for digit.
 TEST(SpreadsheetModel, FixedDecimalsMatchTheFormatRoutine) {
   vantrel::test::LocaleGuard locale(",", " ");
-  std::vector<double> xs = {0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.00000000005, 0.00000000004999, -0.00000000004,
-                            0.1 + 0.2, 1e14 + 0.5, 999999.99999999995, 45356.5881597222, 7000.123456789012,
-                            123456789.123456789, 0.30000000000000004, 1.0000000000049999, 9.99999999995};
+  std::vector<double> xs = {0,
+                            -0.0,
+                            0.5,
+                            1.5,
+                            2.5,
+                            -2.5,
+                            0.00000000005,
+                            0.00000000004999,
+                            -0.00000000004,
+                            0.1 + 0.2,
+                            1e14 + 0.5,
+                            999999.99999999995,
+                            45356.5881597222,
+                            7000.123456789012,
+                            123456789.123456789,
+                            0.30000000000000004,
+                            1.0000000000049999,
+                            9.99999999995};
   uint64_t seed = 12345;
   for (int k = 0; k < 20000; ++k) {
     seed = seed * 6364136223846793005ull + 1442695040888963407ull;

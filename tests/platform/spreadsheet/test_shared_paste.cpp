@@ -208,7 +208,7 @@ const Case kCases[] = {
        w.Gather("B2:B7", "B2");
        w.Gather("A1:A3", "B20");  // beside the shared rows
        w.Snap();
-       w.Gather("C1:C7", "B1");   // over them all and the cells beside
+       w.Gather("C1:C7", "B1");  // over them all and the cells beside
      }},
     {"pastes from a shared column",
      [](World& w) {

@@ -62,8 +62,8 @@ const char* kWorkbook =
     "activeTab=\"0\"/></bookViews><sheets><sheet name=\"Feuil1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
 
 std::string SheetXml(const std::string& data, const std::string& view = "") {
-  return "<?xml version=\"1.0\"?><worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + view +
-         "<sheetData>" + data + "</sheetData></worksheet>";
+  return "<?xml version=\"1.0\"?><worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" +
+         view + "<sheetData>" + data + "</sheetData></worksheet>";
 }
 
 std::map<std::string, std::string> XlsxParts(const std::string& sheet) {
@@ -106,7 +106,7 @@ TEST(WrittenWorkbook, DimensionRoomOnlyForTheColumnsThatHoldCells) {
     auto& cols = sheet.columns();
     ASSERT_GE(cols.size(), 4u);
     EXPECT_GE(cols[0].cells.capacity(), 3000u);
-    EXPECT_EQ(cols[2].cells.capacity(), 0u) << split;  // C: no cell
+    EXPECT_EQ(cols[2].cells.capacity(), 0u) << split;    // C: no cell
     EXPECT_LT(cols[3].cells.capacity(), 100u) << split;  // D: one cell
     if (cols.size() > 4) {
       EXPECT_EQ(cols[4].cells.capacity(), 0u) << split;  // E: no cell
@@ -171,8 +171,8 @@ TEST_P(SavedWorkbook, ActiveSheetCellFormulasValuesAndTexts) {
   EXPECT_EQ(notes.Cells(2, 2).Text(), "2024/03/05 14:07:25");
   EXPECT_EQ(notes.Cells(4, 2).Text(), "12.50%");
   EXPECT_EQ(notes.Cells(5, 1).Value().AsString(), "Line\nbreak");
-  const char* shown[] = {"1,234,567.89", "1.23E+04", "36:30:00", "-3.3", "06:00 PM", "05/03/2024", "Mar 5, 2024",
-                         "2.50 km", "007"};
+  const char* shown[] = {"1,234,567.89", "1.23E+04",    "36:30:00", "-3.3", "06:00 PM",
+                         "05/03/2024",   "Mar 5, 2024", "2.50 km",  "007"};
   for (int r = 1; r <= 9; ++r) EXPECT_EQ(notes.Cells(r, 3).Text(), shown[r - 1]) << notes.Cells(r, 3).NumberFormat();
   EXPECT_EQ(xl.Evaluate("\"Orbit of \"&Notes!B1").AsString(), "Orbit of Smart probe");
 
@@ -252,7 +252,8 @@ TEST(SavedWorkbook, GatheringRoadIsTheSameFromXlsxAndOds) {
     size_t field = (k - 1) % 17;
     if (field == 3 || field == 4) {
       EXPECT_NEAR(vantrel::rt::Val(vantrel::rt::Replace(fa[k], ",", ".")),
-                  vantrel::rt::Val(vantrel::rt::Replace(fb[k], ",", ".")), 2e-10) << k;
+                  vantrel::rt::Val(vantrel::rt::Replace(fb[k], ",", ".")), 2e-10)
+          << k;
     } else {
       EXPECT_EQ(fa[k], fb[k]) << k;
     }
@@ -354,7 +355,7 @@ TEST(WrittenWorkbook, SharedFormulasInlineStringsAndCellTypes) {
   EXPECT_EQ(xl.GetRange("G2").Value(), CellValue::Bool(false));
   EXPECT_EQ(xl.GetRange("H2").Value(), CellValue::Err("#N/A"));
   EXPECT_EQ(xl.GetRange("I2").Formula(), "=\"t\"&A2");
-  EXPECT_EQ(xl.GetRange("J2").Value(), CellValue::Num(5));  // no reference: the next column
+  EXPECT_EQ(xl.GetRange("J2").Value(), CellValue::Num(5));   // no reference: the next column
   EXPECT_EQ(xl.GetRange("A3").Value(), CellValue::Num(10));  // no row number: the next row
   ss::Range found = xl.Cells().Find("SUM(A$2:A4)", ss::kLookInFormulas, ss::kLookAtPart, true);
   EXPECT_EQ(found.Address(), "$D$4");
@@ -475,7 +476,8 @@ TEST(BadWorkbook, ZipBombAndRepeatedRowsAreBounded) {
       "office:value-type=\"float\" office:value=\"1\"/></table:table-row>"
       "<table:table-row table:number-rows-repeated=\"1048575\"><table:table-cell/></table:table-row>"
       "</table:table></office:spreadsheet></office:body></office:document-content>";
-  WriteZip(dir / "repeat.ods", {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+  WriteZip(dir / "repeat.ods",
+           {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
   auto app = ss::model::App::Create();
   try {
     ss::OpenWorkbookFile(*app, dir / "repeat.ods");
@@ -512,15 +514,15 @@ TEST(WrittenWorkbook, AFullSheetOfTwentyFourColumnsIsRead) {
   constexpr int kCols = 24, kGroups = 1024;
   std::string rows = "<table:table-row>";
   for (int c = 1; c <= kCols; ++c)
-    rows += "<table:table-cell office:value-type=\"string\"><text:p>h" + std::to_string(c) + "</text:p></table:table-cell>";
+    rows += "<table:table-cell office:value-type=\"string\"><text:p>h" + std::to_string(c) +
+            "</text:p></table:table-cell>";
   rows += "<table:table-cell/><table:table-cell table:formula=\"of:=MAX([.A2:.X1048576])\" office:value-type=\"float\" "
           "office:value=\"1\"/></table:table-row>";
   // Rows 2 to 1,048,576 in groups of 1024 rows; in group g, column c holds g * 100 + c + 0.5.
   for (int g = 0; g < kGroups; ++g) {
     rows += "<table:table-row table:number-rows-repeated=\"" + std::to_string(g + 1 < kGroups ? 1024 : 1023) + "\">";
     for (int c = 1; c <= kCols; ++c)
-      rows += "<table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(g * 100 + c) +
-              ".5\"/>";
+      rows += "<table:table-cell office:value-type=\"float\" office:value=\"" + std::to_string(g * 100 + c) + ".5\"/>";
     rows += "</table:table-row>";
   }
   const fs::path path = TempDir() / "wide.ods";
@@ -569,22 +571,28 @@ TEST(BadWorkbook, HostileCountsAndLengthsEndInAFaultWithItsReason) {
     std::map<std::string, std::string> parts;
     const char* fault;  // "" : read
   } cases[] = {
-      {"columns repeated past the int64 range", "cols.ods",
+      {"columns repeated past the int64 range",
+       "cols.ods",
        {{"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row><table:table-cell "
-                                   "table:number-columns-repeated=\"" + huge + "\"/><table:table-cell "
-                                   "table:number-columns-repeated=\"" + huge + "\"/>" + cell +
-                                   "</table:table-row></table:table>")}},
+                                   "table:number-columns-repeated=\"" +
+                                   huge +
+                                   "\"/><table:table-cell "
+                                   "table:number-columns-repeated=\"" +
+                                   huge + "\"/>" + cell + "</table:table-row></table:table>")}},
        "a cell beyond the last column"},
-      {"rows repeated past the int64 range", "rows.ods",
-       {{"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"" + huge +
-                                   "\"><table:table-cell/></table:table-row><table:table-row table:number-rows-repeated=\"" +
-                                   huge + "\"><table:table-cell/></table:table-row><table:table-row>" + cell +
-                                   "</table:table-row></table:table>")}},
+      {"rows repeated past the int64 range",
+       "rows.ods",
+       {{"content.xml",
+         OdsContent("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"" + huge +
+                    "\"><table:table-cell/></table:table-row><table:table-row table:number-rows-repeated=\"" + huge +
+                    "\"><table:table-cell/></table:table-row><table:table-row>" + cell +
+                    "</table:table-row></table:table>")}},
        "a row beyond the last row"},
-      {"a cell text of 200,000 blanks", "spaces.ods",
+      {"a cell text of 200,000 blanks",
+       "spaces.ods",
        {{"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row><table:table-cell "
-                                   "office:value-type=\"string\"><text:p>" + spaces +
-                                   "</text:p></table:table-cell></table:table-row></table:table>")}},
+                                   "office:value-type=\"string\"><text:p>" +
+                                   spaces + "</text:p></table:table-cell></table:table-row></table:table>")}},
        "a cell text longer than the spreadsheets allow"},
       {"10,001 sheets", "sheets.ods", {{"content.xml", OdsContent(sheets)}}, "more sheets than the reader accepts"},
       {"an xlsx cell value of 200,000 characters", "value.xlsx",
@@ -636,7 +644,8 @@ TEST(BadWorkbook, DeeplyNestedPartsAreRefusedWithTheReasonInBoundedMemory) {
     return parts;
   };
   const std::string mimetype = "application/vnd.oasis.opendocument.spreadsheet";
-  const std::string table = "<table:table table:name=\"S\"><table:table-row><table:table-cell/></table:table-row></table:table>";
+  const std::string table =
+      "<table:table table:name=\"S\"><table:table-row><table:table-cell/></table:table-row></table:table>";
   const struct {
     const char* what;
     std::string file;
@@ -644,18 +653,26 @@ TEST(BadWorkbook, DeeplyNestedPartsAreRefusedWithTheReasonInBoundedMemory) {
     bool fast;
     size_t split;  // the chunk size of the rows' read on several threads (0: the usual)
   } cases[] = {
-      {"an xlsx sheet, scanned", "sheet.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)), true, 0},
-      {"an xlsx sheet, scanned in chunks", "chunks.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)),
-       true, 64},
-      {"an xlsx sheet, through expat", "expat.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)),
-       false, 0},
+      {"an xlsx sheet, scanned", "sheet.xlsx", xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)),
+       true, 0},
+      {"an xlsx sheet, scanned in chunks", "chunks.xlsx",
+       xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)), true, 64},
+      {"an xlsx sheet, through expat", "expat.xlsx",
+       xlsx("xl/worksheets/sheet1.xml", SheetXml(rows + "<row><c><is>" + deep)), false, 0},
       {"the shared strings", "strings.xlsx", xlsx("xl/sharedStrings.xml", "<sst><si>" + deep), true, 0},
       {"the workbook part", "workbook.xlsx", xlsx("xl/workbook.xml", "<workbook>" + deep), true, 0},
       {"an ods content", "content.ods", {{"mimetype", mimetype}, {"content.xml", OdsContent(table + deep)}}, true, 0},
-      {"an ods content, through expat", "content-expat.ods", {{"mimetype", mimetype}, {"content.xml", OdsContent(table + deep)}},
-       false, 0},
-      {"an ods settings", "settings.ods",
-       {{"mimetype", mimetype}, {"content.xml", OdsContent(table)}, {"settings.xml", "<office:document-settings>" + deep}}, true,
+      {"an ods content, through expat",
+       "content-expat.ods",
+       {{"mimetype", mimetype}, {"content.xml", OdsContent(table + deep)}},
+       false,
+       0},
+      {"an ods settings",
+       "settings.ods",
+       {{"mimetype", mimetype},
+        {"content.xml", OdsContent(table)},
+        {"settings.xml", "<office:document-settings>" + deep}},
+       true,
        0},
   };
   for (const auto& c : cases) {
@@ -680,9 +697,11 @@ TEST(BadWorkbook, RepeatedCellsShareOneCopyOfTheirText) {
   const std::string text(200, 't');
   WriteZip(dir / "shared.ods",
            {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-            {"content.xml", OdsContent("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"1000\">"
-                                       "<table:table-cell table:number-columns-repeated=\"100\" office:value-type=\"string\">"
-                                       "<text:p>" + text + "</text:p></table:table-cell></table:table-row></table:table>")}});
+            {"content.xml",
+             OdsContent("<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"1000\">"
+                        "<table:table-cell table:number-columns-repeated=\"100\" office:value-type=\"string\">"
+                        "<text:p>" +
+                        text + "</text:p></table:table-cell></table:table-row></table:table>")}});
   auto app = ss::model::App::Create();
   auto book = ss::OpenWorkbookFile(*app, (dir / "shared.ods").string());
   auto& sheet = book->sheet(0);
@@ -714,11 +733,8 @@ TEST(BadWorkbook, DatesPastTheCalendarShowHashes) {
     const char* code;
     const char* shown;
   } cases[] = {
-      {1e300, "yyyy-mm-dd", "#######"},
-      {1e300, "[h]:mm:ss", "#######"},
-      {2958466, "yyyy-mm-dd", "#######"},
-      {2958465.5, "yyyy-mm-dd", "9999-12-31"},
-      {1.5, "[h]:mm:ss", "36:00:00"},
+      {1e300, "yyyy-mm-dd", "#######"},        {1e300, "[h]:mm:ss", "#######"}, {2958466, "yyyy-mm-dd", "#######"},
+      {2958465.5, "yyyy-mm-dd", "9999-12-31"}, {1.5, "[h]:mm:ss", "36:00:00"},
   };
   for (const auto& c : cases) EXPECT_EQ(ss::numfmt::FormatNumber(c.x, c.code), c.shown) << c.x << " " << c.code;
 }
@@ -726,7 +742,8 @@ TEST(BadWorkbook, DatesPastTheCalendarShowHashes) {
 TEST(WrittenWorkbook, LargeSheetIsReadToItsLastRow) {
   fs::path dir = TempDir();
   std::string rows;
-  for (int r = 1; r <= 400000; ++r) rows += "<row r=\"" + std::to_string(r) + "\"><c><v>" + std::to_string(r) + ".25</v></c></row>";
+  for (int r = 1; r <= 400000; ++r)
+    rows += "<row r=\"" + std::to_string(r) + "\"><c><v>" + std::to_string(r) + ".25</v></c></row>";
   WriteZip(dir / "large.xlsx", XlsxParts(SheetXml(rows)));
   ss::Application xl = Open(dir / "large.xlsx");
   EXPECT_EQ(xl.Cells(400000, 1).Value(), CellValue::Num(400000.25));
@@ -744,7 +761,8 @@ TEST(BadWorkbook, OdsFormulaInAnUnknownSyntax) {
       "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"string\"><text:p>a<text:s text:c=\"3\"/>b</text:p>"
       "<text:p>c<text:tab/>d</text:p></table:table-cell>"
       "</table:table-row></table:table></office:spreadsheet></office:body></office:document-content>";
-  WriteZip(dir / "unknown.ods", {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
+  WriteZip(dir / "unknown.ods",
+           {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}});
   ss::Application xl = Open(dir / "unknown.ods");
   try {
     xl.Cells(1, 1).Formula();

@@ -86,7 +86,8 @@ TEST(SheetScanner, GivesExpatsCallsOrHandsOver) {
     std::string xml;
     bool scanned;
   } cases[] = {
-      {"cells of every kind", kHead +
+      {"cells of every kind",
+       kHead +
            "<worksheet xmlns=\"m\" xmlns:r=\"r\"><dimension ref=\"A1:C3\"/><sheetData>"
            "<row r=\"1\" spans=\"1:3\"><c r=\"A1\" s=\"1\"><v>1.5</v></c><c r=\"B1\" t=\"s\"><v>0</v></c>"
            "<c r=\"C1\" t=\"b\"><v>1</v></c></row>\n"
@@ -104,14 +105,15 @@ TEST(SheetScanner, GivesExpatsCallsOrHandsOver) {
       {"a byte order mark", "\xEF\xBB\xBF<a>1</a>", true},
       {"no declaration, whitespace first", "\n  <a/>", true},
       {"a '>' in an attribute", "<a b=\"1>2\">t</a>", true},
-      {"a text across chunks", "<a>" + std::string(700000, 'y') + "&amp;<b c=\"" + std::string(300000, 'z') + "\"/></a>",
-       true},
+      {"a text across chunks",
+       "<a>" + std::string(700000, 'y') + "&amp;<b c=\"" + std::string(300000, 'z') + "\"/></a>", true},
       {"a comment", "<a><!-- note --></a>", false},
       {"a CDATA section", "<a><![CDATA[x]]></a>", false},
       {"a processing instruction", "<a><?pi x?></a>", false},
       {"a document type", "<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e;</a>", false},
       {"an encoding other than UTF-8", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xe9</a>", false},
-      {"line ends of every kind", kHead + "\r\n<a b=\"1\r\n2\r3\r\" c='\r\n'>1\r\n2\r3\n\r\r\n<b>\r</b>\r</a>\r\n", true},
+      {"line ends of every kind", kHead + "\r\n<a b=\"1\r\n2\r3\r\" c='\r\n'>1\r\n2\r3\n\r\r\n<b>\r</b>\r</a>\r\n",
+       true},
       {"mismatched tags", "<a><b></a></b>", false},
       {"a truncated part", "<a><b>1</b", false},
       {"an unclosed element", "<a><b>1</b>", false},
@@ -202,7 +204,8 @@ TEST(SheetScanner, NestingPastTheBoundsIsRefusedByBothReaders) {
     const std::string expat = Read(c.xml, false);
     EXPECT_TRUE(fast);
     EXPECT_EQ(scanned, expat);
-    EXPECT_EQ(expat.find(ss::zipxml::kNestingFault) != std::string::npos, c.refused) << expat.substr(expat.size() - std::min<size_t>(expat.size(), 200));
+    EXPECT_EQ(expat.find(ss::zipxml::kNestingFault) != std::string::npos, c.refused)
+        << expat.substr(expat.size() - std::min<size_t>(expat.size(), 200));
   }
 }
 
@@ -213,7 +216,8 @@ TEST(SheetScanner, AStopFromAHandlerEndsTheReadAsWithExpat) {
   std::string expat = Read(xml, false, nullptr, 3);
   EXPECT_TRUE(fast);
   EXPECT_EQ(scanned, expat);
-  EXPECT_NE(scanned.find("error 1004: Cannot read the workbook part.zip: p.xml: stopped by the handler"), std::string::npos)
+  EXPECT_NE(scanned.find("error 1004: Cannot read the workbook part.zip: p.xml: stopped by the handler"),
+            std::string::npos)
       << scanned;
 }
 
@@ -262,7 +266,8 @@ TEST(SheetScanner, ChunksLeftToTheMainReaderAreReadAgainAsTheyWere) {
   for (int r = 1; r <= 200; ++r) {
     const std::string rs = std::to_string(r);
     rows += "<row r=\"" + rs + "\" spans='1:2'><c r=\"A" + rs + "\" s = \"1\" t=\"n\"><v>" + rs + "</v></c>" +
-            (r % 50 == 0 ? "<c r=\"B" + rs + "\"><f>A" + rs + "*2</f><v>0</v></c>" : "<c r=\"B" + rs + "\"/>") + "</row>";
+            (r % 50 == 0 ? "<c r=\"B" + rs + "\"><f>A" + rs + "*2</f><v>0</v></c>" : "<c r=\"B" + rs + "\"/>") +
+            "</row>";
   }
   const std::string xml = kHead + "<worksheet><sheetData>" + rows + "</sheetData></worksheet>";
   fs::path path = Temp("split.zip");
@@ -368,10 +373,9 @@ std::string PlainRows(int first, int last, const std::string& sep) {
 }
 
 TEST(SheetScanner, GeneratedSheetsReadTheSame) {
-  const std::string view =
-      "<sheetViews><sheetView workbookViewId=\"0\"><pane xSplit=\"1\" activePane=\"topRight\"/>"
-      "<selection pane=\"topRight\" activeCell=\"C3\" sqref=\"C3\"/></sheetView></sheetViews>"
-      "<cols><col min=\"4\" max=\"5\" style=\"1\"/></cols>";
+  const std::string view = "<sheetViews><sheetView workbookViewId=\"0\"><pane xSplit=\"1\" activePane=\"topRight\"/>"
+                           "<selection pane=\"topRight\" activeCell=\"C3\" sqref=\"C3\"/></sheetView></sheetViews>"
+                           "<cols><col min=\"4\" max=\"5\" style=\"1\"/></cols>";
   const std::string cells =
       "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>1.5</v></c><c r=\"B1\" t=\"s\"><v>1</v></c><c t=\"b\"><v>1</v></c>"
       "<c r=\"D1\" s=\"2\"><v>45356.5</v></c><c r=\"E1\" s=\"1\"/></row>"
@@ -387,36 +391,42 @@ TEST(SheetScanner, GeneratedSheetsReadTheSame) {
     const char* what;
     std::string sheet;
   } sheets[] = {
-      {"every kind of cell", kHead + "<worksheet xmlns=\"m\">" + view + "<sheetData>" + cells + "</sheetData></worksheet>"},
+      {"every kind of cell",
+       kHead + "<worksheet xmlns=\"m\">" + view + "<sheetData>" + cells + "</sheetData></worksheet>"},
       {"prefixed", "<x:worksheet xmlns:x=\"m\"><x:sheetData><x:row r=\"2\"><x:c r=\"B2\"><x:v>4</x:v></x:c></x:row>"
                    "</x:sheetData></x:worksheet>"},
       {"handed to expat", "<worksheet><sheetData><!-- c --><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a\r\nb</t>"
                           "</is></c></row></sheetData></worksheet>"},
       {"malformed", "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c></row></sheetData>"},
       {"mismatched", "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1</c></v></row></sheetData></worksheet>"},
-      {"a bad cell reference", "<worksheet><sheetData><row r=\"1\"><c r=\"1A\"><v>1</v></c></row></sheetData></worksheet>"},
+      {"a bad cell reference",
+       "<worksheet><sheetData><row r=\"1\"><c r=\"1A\"><v>1</v></c></row></sheetData></worksheet>"},
       {"a bad number", "<worksheet><sheetData><row><c><v>1,5</v></c></row></sheetData></worksheet>"},
-      {"a shared string out of range", "<worksheet><sheetData><row><c t=\"s\"><v>9</v></c></row></sheetData></worksheet>"},
+      {"a shared string out of range",
+       "<worksheet><sheetData><row><c t=\"s\"><v>9</v></c></row></sheetData></worksheet>"},
       // Rows in chunks: plain ones, then what a chunk leaves to the reader or cannot end on.
-      {"plain rows between line ends", kHead + "<worksheet>\n<sheetData>\n" + PlainRows(1, 40, "\n  ") + "</sheetData>\n</worksheet>"},
-      {"rows out of order and a cell twice",
-       "<worksheet><sheetData>" + PlainRows(20, 40, "") + PlainRows(1, 20, "") + "<row r=\"3\"><c r=\"A3\"><v>9</v></c></row>" +
-           PlainRows(41, 60, "") + "</sheetData></worksheet>"},
-      {"rows and cells without references",
-       "<worksheet><sheetData>" + PlainRows(1, 20, "") + "<row><c><v>1</v></c><c/><c s=\"1\"/></row><row><c><v>2</v></c></row>" +
-           PlainRows(30, 50, "") + "</sheetData></worksheet>"},
+      {"plain rows between line ends",
+       kHead + "<worksheet>\n<sheetData>\n" + PlainRows(1, 40, "\n  ") + "</sheetData>\n</worksheet>"},
+      {"rows out of order and a cell twice", "<worksheet><sheetData>" + PlainRows(20, 40, "") + PlainRows(1, 20, "") +
+                                                 "<row r=\"3\"><c r=\"A3\"><v>9</v></c></row>" + PlainRows(41, 60, "") +
+                                                 "</sheetData></worksheet>"},
+      {"rows and cells without references", "<worksheet><sheetData>" + PlainRows(1, 20, "") +
+                                                "<row><c><v>1</v></c><c/><c s=\"1\"/></row><row><c><v>2</v></c></row>" +
+                                                PlainRows(30, 50, "") + "</sheetData></worksheet>"},
       {"formulas and inline texts among plain rows",
        "<worksheet><sheetData>" + PlainRows(1, 20, "") + cells + PlainRows(10, 30, "") + "</sheetData></worksheet>"},
-      {"a row inside a cell",
-       "<worksheet><sheetData>" + PlainRows(1, 20, "") + "<row r=\"21\"><c r=\"A21\"><row r=\"7\"><c r=\"A7\"><v>1</v></c></row></c></row>" +
-           PlainRows(22, 40, "") + "</sheetData></worksheet>"},
+      {"a row inside a cell", "<worksheet><sheetData>" + PlainRows(1, 20, "") +
+                                  "<row r=\"21\"><c r=\"A21\"><row r=\"7\"><c r=\"A7\"><v>1</v></c></row></c></row>" +
+                                  PlainRows(22, 40, "") + "</sheetData></worksheet>"},
       {"a comment after many rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "<!-- <row r=\"1\"> -->" +
                                         PlainRows(31, 40, "") + "</sheetData></worksheet>"},
-      {"a row start in a text section", "<worksheet><sheetData>" + PlainRows(1, 30, "") +
-                                            "<row r=\"31\"><c r=\"A31\" t=\"inlineStr\"><is><t><![CDATA[<row r=\"2\">]]></t></is></c></row>" +
-                                            PlainRows(32, 40, "") + "</sheetData></worksheet>"},
-      {"a bad reference deep in the rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "<row r=\"31\"><c r=\"A0\"/></row>" +
-                                               PlainRows(32, 40, "") + "</sheetData></worksheet>"},
+      {"a row start in a text section",
+       "<worksheet><sheetData>" + PlainRows(1, 30, "") +
+           "<row r=\"31\"><c r=\"A31\" t=\"inlineStr\"><is><t><![CDATA[<row r=\"2\">]]></t></is></c></row>" +
+           PlainRows(32, 40, "") + "</sheetData></worksheet>"},
+      {"a bad reference deep in the rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") +
+                                               "<row r=\"31\"><c r=\"A0\"/></row>" + PlainRows(32, 40, "") +
+                                               "</sheetData></worksheet>"},
       {"attributes in other forms deep in the rows",
        "<worksheet><sheetData>" + PlainRows(1, 30, "") +
            "<row r='31' spans = \"1:4\"><c r='A31' s = '1'><v>1</v></c><c r=\"B31\"\ts=\"1\"\n><v>2</v></c>"
@@ -427,7 +437,8 @@ TEST(SheetScanner, GeneratedSheetsReadTheSame) {
                                                     "<row r=\"31\"><c r=\"A31\" s=\"1\" r=\"A31\"><v>1</v></c></row>" +
                                                     PlainRows(32, 40, "") + "</sheetData></worksheet>"},
       {"a malformed end after many rows", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "</sheetData>"},
-      {"rows after the sheet data", "<worksheet><sheetData>" + PlainRows(1, 30, "") + "</sheetData><ext><row r=\"5\"><c r=\"A5\"><v>1</v></c></row></ext>" +
+      {"rows after the sheet data", "<worksheet><sheetData>" + PlainRows(1, 30, "") +
+                                        "</sheetData><ext><row r=\"5\"><c r=\"A5\"><v>1</v></c></row></ext>" +
                                         "</worksheet>"},
   };
   for (auto& s : sheets) {

@@ -31,9 +31,8 @@ TEST(IntervalTimer, PeriodIsAWholeNumberOf64thsOfASecond) {
     long interval;
     double ms;
   };
-  const Case cases[] = {{-5, 0},       {0, 0},        {1, 15.625},   {15, 15.625},
-                        {16, 31.25},   {31, 31.25},   {32, 46.875},  {100, 109.375},
-                        {1000, 1000}};
+  const Case cases[] = {{-5, 0},     {0, 0},       {1, 15.625},    {15, 15.625}, {16, 31.25},
+                        {31, 31.25}, {32, 46.875}, {100, 109.375}, {1000, 1000}};
   for (const Case& c : cases) EXPECT_DOUBLE_EQ(IntervalTimer::PeriodMs(c.interval), c.ms) << c.interval;
 }
 

@@ -35,7 +35,7 @@ class MainCommandsTest : public CommandsTest {
 
 TEST_F(MainCommandsTest, ViewToolbarButtonsReachTheViewObject) {
   view::ClassGl& v = *main->GlInstance;
-  ASSERT_EQ(v.OrthoZoom, 100);  // taken at the start-up's pan tool
+  ASSERT_EQ(v.OrthoZoom, 100);     // taken at the start-up's pan tool
   Click(*main->Toolbar1, "zoom");  // the first command of the run is the ISO view
   EXPECT_EQ(v.EditState, 8);
   Click(*main->Toolbar1, "zoom");

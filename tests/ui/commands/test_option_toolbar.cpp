@@ -36,8 +36,8 @@ TEST_F(OptionToolbarTest, EachButtonSetsItsOptionPressedAndUp) {
   EXPECT_EQ(view::Shared().OptMoonState, 1);
 
   // The boxes' own handlers ran on every change.
-  EXPECT_EQ(w->log, (std::vector<std::string>{"Check3_Click 1", "Check3_Click 0", "Check9_Click 1",
-                                              "Check9_Click 0", "Check1_Click(0)", "Check1_Click(0)"}));
+  EXPECT_EQ(w->log, (std::vector<std::string>{"Check3_Click 1", "Check3_Click 0", "Check9_Click 1", "Check9_Click 0",
+                                              "Check1_Click(0)", "Check1_Click(0)"}));
 }
 
 TEST_F(OptionToolbarTest, OptionsButtonShowsThePanelAndCloseReleasesIt) {

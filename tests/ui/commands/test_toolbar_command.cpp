@@ -30,13 +30,29 @@ TEST_F(ToolbarCommandTest, EachWordPutsItsModeThenTheCurrentTool) {
     std::vector<long> states;
   };
   const Case cases[] = {
-      {"zminus", {13, 8}},    {"zplus", {14, 8}},   {"dolly", {7, 8}},      {"orbit", {9, 8}},
-      {"pitch", {10, 8}},     {"yaw", {11, 8}},     {"roll", {12, 8}},      {"move", {2, 8}},
-      {"rotate", {3, 8}},     {"scale", {5, 8}},    {"arcrotate", {4, 8}},  {"lightback", {15, 8}},
-      {"stop", {16, 8}},      {"frozenstart", {17, 8}},
-      {"vanexxyz", {8}},      {"vanexxy", {8}},     {"imagespot", {8}},     {"movieframes", {8}},
+      {"zminus", {13, 8}},
+      {"zplus", {14, 8}},
+      {"dolly", {7, 8}},
+      {"orbit", {9, 8}},
+      {"pitch", {10, 8}},
+      {"yaw", {11, 8}},
+      {"roll", {12, 8}},
+      {"move", {2, 8}},
+      {"rotate", {3, 8}},
+      {"scale", {5, 8}},
+      {"arcrotate", {4, 8}},
+      {"lightback", {15, 8}},
+      {"stop", {16, 8}},
+      {"frozenstart", {17, 8}},
+      {"vanexxyz", {8}},
+      {"vanexxy", {8}},
+      {"imagespot", {8}},
+      {"movieframes", {8}},
       // Words are case-sensitive: a word of another case runs nothing but the re-send.
-      {"Pan", {8}},           {"ZOOM", {8}},        {"", {8}},              {"unknown", {8}},
+      {"Pan", {8}},
+      {"ZOOM", {8}},
+      {"", {8}},
+      {"unknown", {8}},
   };
   Started();
   for (const Case& c : cases) {
@@ -102,9 +118,9 @@ TEST_F(ToolbarCommandTest, ModifierKeysStepTheViewsBackward) {
     CameraCall call;
   };
   const Case cases[] = {
-      {0, "vanexxyz", {"isonew", 3, 0}},   {1, "vanexxyz", {"isonewPlus", 2, 0}},
+      {0, "vanexxyz", {"isonew", 3, 0}},     {1, "vanexxyz", {"isonewPlus", 2, 0}},
       {2, "vanexxyz", {"isonewPlus", 2, 0}}, {4, "vanexxyz", {"isonewPlus", 2, 0}},
-      {0, "vanexxy", {"proj", 2, 0}},      {2, "vanexxy", {"projinverse", 2, 0}},
+      {0, "vanexxy", {"proj", 2, 0}},        {2, "vanexxy", {"projinverse", 2, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.key) + " shift " + std::to_string(c.shift));

@@ -35,8 +35,8 @@ class DialogTest : public ::testing::Test {
     platform::SetSettingsStore(std::make_shared<platform::MemorySettingsStore>());
     datastore::SetLoadBody([this] {
       datastore::DataStore& s = datastore::Store();
-      loads.push_back({s.SourceMode, double(s.CmdLineInfo.DataFileMode), s.CmdLineInfo.DataFilePath,
-                       s.SettingsBlock.OptNoEarth});
+      loads.push_back(
+          {s.SourceMode, double(s.CmdLineInfo.DataFileMode), s.CmdLineInfo.DataFilePath, s.SettingsBlock.OptNoEarth});
       if (duringLoad) {
         auto f = std::move(duringLoad);
         duringLoad = nullptr;

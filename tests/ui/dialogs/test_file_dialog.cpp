@@ -59,7 +59,7 @@ TEST(FileListPattern, TrimmedAndCaseInsensitive) {
     const char* pattern;
     bool match;
   } cases[] = {
-      {"a.vnx", "*.vnx ", true}, {"B.VNX", "*.vnx", true}, {"c.txt", "*.vnx", false},
+      {"a.vnx", "*.vnx ", true}, {"B.VNX", "*.vnx", true},        {"c.txt", "*.vnx", false},
       {"c.txt", "*.*", true},    {"d.vnx", "*.txt; *.vnx", true}, {"noext", "*.*", true},
   };
   for (const Case& c : cases) EXPECT_EQ(ui::FileListBox::Matches(c.name, c.pattern), c.match) << c.name;
@@ -82,10 +82,8 @@ class FileDialog : public DialogTest {
   static void ClickRow(forms::Control& c, int row, bool twice = false) {
     QListWidget* l = ListOf(c);
     const QPoint at = l->visualItemRect(l->item(row)).center();
-    if (twice)
-      QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, at);
-    else
-      QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, at);
+    else QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, at);
     QApplication::processEvents();
   }
   static int RowOf(ui::DirListBox& d, const std::string& path) {

@@ -39,9 +39,8 @@ class Movie : public DialogTest {
   void Tick(ClockGuard& clock, double seconds = 1) {
     clock.clock().Advance(seconds);
     if (sb().MovieFrameNo <= 0) return;
-    view::MovieState s{sb().MovieFrameNo,  sb().MovieMaxFrames,          sb().MovieInterval,
-                       sb().MovieLastTime, sb().MoviePlotTime,           st().MovieFileParts.Prefix,
-                       st().MovieFileParts.Folder};
+    view::MovieState s{sb().MovieFrameNo,  sb().MovieMaxFrames,        sb().MovieInterval,        sb().MovieLastTime,
+                       sb().MoviePlotTime, st().MovieFileParts.Prefix, st().MovieFileParts.Folder};
     view::MovieSaveAs(s, sb().PlotDate, [this](std::string& name, std::string& folder) {
       saved.push_back(folder + name);
       WriteFile(folder + name, "BM");

@@ -85,8 +85,14 @@ TEST(PresentationLine, AShellTakesEachPathLiterally) {
   const TempDir folder("vantrel-quote");
   const std::string dir = folder.path().string();
   const std::string names[] = {
-      "q\"$(touch " + dir + "/ran1)\".vnx", "it's `touch " + dir + "/ran2`.vnx", "$HOME and ${PATH}.vnx",
-      "a'b''c\\'d.vnx", "semi; touch " + dir + "/ran3 & .vnx", "new\nline.vnx", "plain.vnx", "*.vnx",
+      "q\"$(touch " + dir + "/ran1)\".vnx",
+      "it's `touch " + dir + "/ran2`.vnx",
+      "$HOME and ${PATH}.vnx",
+      "a'b''c\\'d.vnx",
+      "semi; touch " + dir + "/ran3 & .vnx",
+      "new\nline.vnx",
+      "plain.vnx",
+      "*.vnx",
   };
   for (const std::string& name : names) {
     const std::string program = dir + "/Van trel's/vantrel";

@@ -74,8 +74,8 @@ inline Feedback RunFeedback(int w, int h, double L, const std::function<void()>&
       FbVertex a = vertex(i);
       FbVertex b = vertex(i);
       fb.lines.push_back({a, b});
-    } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
-               token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
+    } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+               token == GL_COPY_PIXEL_TOKEN) {
       vertex(i);
     } else if (token == GL_PASS_THROUGH_TOKEN) {
       ++i;
@@ -91,8 +91,7 @@ inline Feedback RunFeedback(int w, int h, double L, const std::function<void()>&
     FbPolygon p = raw[k];
     if (p.size() == 3) {
       // Fan centre last: (v1, v2, v0), (v2, v3, v0), ...
-      if (k + 1 < raw.size() && raw[k + 1].size() == 3 && same(raw[k + 1][2], p[2]) &&
-          same(raw[k + 1][0], p[1])) {
+      if (k + 1 < raw.size() && raw[k + 1].size() == 3 && same(raw[k + 1][2], p[2]) && same(raw[k + 1][0], p[1])) {
         p = {raw[k][2], raw[k][0], raw[k][1]};
         while (k + 1 < raw.size() && raw[k + 1].size() == 3 && same(raw[k + 1][2], p[0]) &&
                same(raw[k + 1][0], p.back())) {

@@ -32,8 +32,7 @@ TEST(TurningAngles, CentralBodyTurnsBySiderealTime) {
       {36526.5, 10.460297},    // 12 h later: 180.49 degrees on, folded, turned by 90
       {36526.25, -79.786115},  // 6 h: 99.967 + 90.246 folded to -169.786, turned by 90
   };
-  for (const Case& k : cases)
-    EXPECT_NEAR(view::SiderealTurn(k.t), k.deg, 1e-5) << "day " << k.t;
+  for (const Case& k : cases) EXPECT_NEAR(view::SiderealTurn(k.t), k.deg, 1e-5) << "day " << k.t;
   EXPECT_THROW(view::SiderealTurn(3e6), rt::RtError) << "past the calendar";
 }
 
@@ -46,30 +45,36 @@ TEST(TurningAngles, MoonTurnsWithItsMonth) {
       {36526.5, false, false, 284.727273},  // -1174.5 days: -42.709 months
       {37721, false, false, 81.8181},       // 20 days: 441.8 folded after 4 decimals
       {37701, false, false, 180},
-      {36526.5, true, false, 0},            // standing on the last row
-      {36526.5, false, true, 1},            // on the first row of the range
+      {36526.5, true, false, 0},  // standing on the last row
+      {36526.5, false, true, 1},  // on the first row of the range
       {36526.5, true, true, 1},
   };
-  for (const Case& k : cases)
-    EXPECT_NEAR(view::MoonTurn(k.t, k.last, k.first), k.deg, 1e-4) << "day " << k.t;
+  for (const Case& k : cases) EXPECT_NEAR(view::MoonTurn(k.t, k.last, k.first), k.deg, 1e-4) << "day " << k.t;
 }
 
 TEST(TextureFiles, NameFollowsTheCentralBody) {
   struct Case {
     double moon, body;
     const char* file;
-  } cases[] = {{1, 4, "moon.jpg"}, {1, 0, "moon.jpg"}, {0, 1, "2k_sun.jpg"},
-               {0, 2, "2k_mercury.jpg"}, {0, 3, "2k_venus_atmosphere.jpg"},
-               {0, 4, "earth.jpg"}, {0, 5, "2k_mars.jpg"}, {0, 6, "2k_jupiter.jpg"},
-               {0, 11, ""}, {0, 0, ""}, {2, 4, ""}};
+  } cases[] = {{1, 4, "moon.jpg"},
+               {1, 0, "moon.jpg"},
+               {0, 1, "2k_sun.jpg"},
+               {0, 2, "2k_mercury.jpg"},
+               {0, 3, "2k_venus_atmosphere.jpg"},
+               {0, 4, "earth.jpg"},
+               {0, 5, "2k_mars.jpg"},
+               {0, 6, "2k_jupiter.jpg"},
+               {0, 11, ""},
+               {0, 0, ""},
+               {2, 4, ""}};
   for (const Case& k : cases)
     EXPECT_EQ(view::CentralTextureName(k.moon, k.body, "earth.jpg", "moon.jpg"), k.file)
         << "moon flag " << k.moon << " body " << k.body;
 }
 
 TEST(TextureFiles, EveryBodyHasItsPictureAmongTheAssets) {
-  for (const char* f : {"earthjpg.jpg", "moonjpg.jpg", "2k_sun.jpg", "2k_mercury.jpg",
-                        "2k_venus_atmosphere.jpg", "2k_mars.jpg", "2k_jupiter.jpg"}) {
+  for (const char* f : {"earthjpg.jpg", "moonjpg.jpg", "2k_sun.jpg", "2k_mercury.jpg", "2k_venus_atmosphere.jpg",
+                        "2k_mars.jpg", "2k_jupiter.jpg"}) {
     QImage img(QString(VANTREL_ASSETS) + "/" + f);
     ASSERT_FALSE(img.isNull()) << f;
     EXPECT_EQ(img.width(), 2 * img.height()) << f << ": a map of the whole sphere";
@@ -140,8 +145,7 @@ TEST_F(Spheres, TexturedSphereShowsTheSideItsSiderealTurnBringsToTheEye) {
     st.DataTable.Set(0, 0, k.t);
     ASSERT_NO_FATAL_FAILURE(Render());
     Rgb c = Pixel(100, 100);
-    EXPECT_TRUE(c.Near(k.r, 0, k.b, 2)) << "day " << k.t << ": " << c << ", turn "
-                                         << probe->MeridienDeg;
+    EXPECT_TRUE(c.Near(k.r, 0, k.b, 2)) << "day " << k.t << ": " << c << ", turn " << probe->MeridienDeg;
   }
   EXPECT_NEAR(probe->MeridienDeg, 189.96747, 1e-5);
   EXPECT_FALSE(textureLeftOn) << "texturing is off again after the sphere";

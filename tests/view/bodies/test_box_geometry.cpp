@@ -48,8 +48,7 @@ class BoxGeometry : public ::testing::Test {
 TEST_F(BoxGeometry, FacesIssueTheirCornersInOrder) {
   Feedback fb = RunFeedback(400, 400, 10, [&] { probe.face(1, 2, 3, 4); });
   ASSERT_EQ(fb.polygons.size(), 1u);
-  ExpectPolygon(fb.polygons[0],
-                {{2, 3, 4, 1, 1, 1}, {2, -3, 4, 1, 0, 1}, {2, -3, -4, 1, 0, 0}, {2, 3, -4, 1, 1, 0}},
+  ExpectPolygon(fb.polygons[0], {{2, 3, 4, 1, 1, 1}, {2, -3, 4, 1, 0, 1}, {2, -3, -4, 1, 0, 0}, {2, 3, -4, 1, 1, 0}},
                 "face(1, 2, 3, 4)");
   fb = RunFeedback(400, 400, 10, [&] { probe.face(-1, 2, 3, 4); });
   ASSERT_EQ(fb.polygons.size(), 1u);
@@ -101,17 +100,14 @@ TEST_F(BoxGeometry, ShiftedBoxLiesAgainstTheBodyFace) {
     double a, b, c, dx, dy, dz;
     double lo[3], hi[3];
   } cases[] = {
-      {1, 1, 2, 0, 0, -1, {-1, -1, -6}, {1, 1, -2}},   // tz = -2 - 2
-      {1, 1, 2, 0, 0, 1, {-1, -1, 2}, {1, 1, 6}},
-      {1, 2, 1, 0, 1.5, 0, {-1, 3, -1}, {1, 7, 1}},    // ty = 3 + 2
-      {2, 1, 1, -0.5, 0, 0, {-5, -1, -1}, {-1, 1, 1}}, // tx = -1 - 2
-      {1, 1, 1, 0.5, 0.5, 0, {-1, -1, -1}, {1, 1, 1}}, // two offsets: centred
-      {1, 1, 1, 0, 0, 0, {-1, -1, -1}, {1, 1, 1}},     // no offset: centred
+      {1, 1, 2, 0, 0, -1, {-1, -1, -6}, {1, 1, -2}},                                                  // tz = -2 - 2
+      {1, 1, 2, 0, 0, 1, {-1, -1, 2}, {1, 1, 6}},      {1, 2, 1, 0, 1.5, 0, {-1, 3, -1}, {1, 7, 1}},  // ty = 3 + 2
+      {2, 1, 1, -0.5, 0, 0, {-5, -1, -1}, {-1, 1, 1}},                                                // tx = -1 - 2
+      {1, 1, 1, 0.5, 0.5, 0, {-1, -1, -1}, {1, 1, 1}},  // two offsets: centred
+      {1, 1, 1, 0, 0, 0, {-1, -1, -1}, {1, 1, 1}},      // no offset: centred
   };
   for (const Case& k : cases) {
-    Feedback fb = RunFeedback(400, 400, 10, [&] {
-      probe.monolitheNonCenter(k.a, k.b, k.c, k.dx, k.dy, k.dz);
-    });
+    Feedback fb = RunFeedback(400, 400, 10, [&] { probe.monolitheNonCenter(k.a, k.b, k.c, k.dx, k.dy, k.dz); });
     ASSERT_EQ(fb.polygons.size(), 6u);
     Span s = SpanOf(fb);
     for (int i = 0; i < 3; ++i) {
@@ -145,9 +141,8 @@ TEST_F(BoxGeometry, EveryFaceIsSeenFromOutsideWithBackFacesCulled) {
     double ex, ey, ez, ux, uy, uz;
     int r, g, b;  // centre colour of the face towards the eye, 0 to 255
   } eyes[] = {
-      {10, 0, 0, 0, 0, 1, 255, 128, 128},  {-10, 0, 0, 0, 0, 1, 0, 128, 128},
-      {0, 10, 0, 0, 0, 1, 128, 255, 128},  {0, -10, 0, 0, 0, 1, 128, 0, 128},
-      {0, 0, 10, 0, 1, 0, 128, 128, 255},  {0, 0, -10, 0, 1, 0, 128, 128, 0},
+      {10, 0, 0, 0, 0, 1, 255, 128, 128}, {-10, 0, 0, 0, 0, 1, 0, 128, 128},  {0, 10, 0, 0, 0, 1, 128, 255, 128},
+      {0, -10, 0, 0, 0, 1, 128, 0, 128},  {0, 0, 10, 0, 1, 0, 128, 128, 255}, {0, 0, -10, 0, 1, 0, 128, 128, 0},
   };
   for (const Eye& e : eyes) {
     glViewport(0, 0, 400, 400);
@@ -180,9 +175,8 @@ TEST(MainFocus, RadiusOfTheCentralBody) {
   SceneProbe probe;
   struct Case {
     double moonOnly, body, radius;
-  } cases[] = {{0, 1, 695000}, {0, 2, 2439.7}, {0, 3, 6051.8}, {0, 4, 6378}, {0, 5, 3397.2},
-               {0, 6, 71492},  {0, 11, 1737.4}, {0, 7, 6378},  {0, 0, 6378}, {1, 1, 1738},
-               {1, 4, 1738}};
+  } cases[] = {{0, 1, 695000},  {0, 2, 2439.7}, {0, 3, 6051.8}, {0, 4, 6378}, {0, 5, 3397.2}, {0, 6, 71492},
+               {0, 11, 1737.4}, {0, 7, 6378},   {0, 0, 6378},   {1, 1, 1738}, {1, 4, 1738}};
   for (const Case& k : cases) {
     double r = -1;
     probe.MainFocus(r, k.moonOnly, k.body);

@@ -55,8 +55,8 @@ TEST(TableSearch, WalksFromTheRememberedRow) {
     double from, T, want;
   } cases[] = {
       {0, 25, 1}, {0, 20, 0}, {1, 35, 2}, {3, 35, 2},  // forward and backward
-      {2, 5, 0},                                        // before the first row: row 0
-      {1, 50, 4},                                       // past the last: the row count
+      {2, 5, 0},                                       // before the first row: row 0
+      {1, 50, 4},                                      // past the last: the row count
       {0, 10, 0},
   };
   for (const Case& k : cases) {
@@ -109,7 +109,9 @@ class Spacecraft : public ::testing::Test {
     probe.Scene.AxisLength = 88;
   }
 
-  Feedback Draw() { return RunFeedback(400, 400, 200, [&] { probe.DrawSpacecraft(); }); }
+  Feedback Draw() {
+    return RunFeedback(400, 400, 200, [&] { probe.DrawSpacecraft(); });
+  }
 
   // Extent of polygons [first, last) in the model's axes.
   Extent ExtentOf(const Feedback& fb, size_t first, size_t last) {
@@ -123,8 +125,7 @@ class Spacecraft : public ::testing::Test {
     return e;
   }
 
-  void ExpectExtent(const Extent& e, std::array<double, 3> lo, std::array<double, 3> hi,
-                    const char* what) {
+  void ExpectExtent(const Extent& e, std::array<double, 3> lo, std::array<double, 3> hi, const char* what) {
     double tol = 1e-4 * probe.Craft.ModelSize + 1e-3;
     for (int i = 0; i < 3; ++i) {
       EXPECT_NEAR(e.lo[i], lo[size_t(i)], tol) << what << ", axis " << i;

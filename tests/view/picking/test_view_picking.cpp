@@ -120,8 +120,7 @@ class PICK_SUITE : public ::testing::Test {
 
   // A move with buttons held, as the window system sends it.
   void MoveTo(QPoint p, Qt::MouseButtons held) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(view_.mapToGlobal(p)), Qt::NoButton,
-                  held, Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(view_.mapToGlobal(p)), Qt::NoButton, held, Qt::NoModifier);
     QCoreApplication::sendEvent(&view_, &e);
     Spin(5);
   }
@@ -143,8 +142,7 @@ class PICK_SUITE : public ::testing::Test {
 };
 
 TEST_F(PICK_SUITE, PressesDragsAndDoubleClicksInEveryToolModeLeaveTheViewAlive) {
-  EXPECT_NE(Renderer().find(VANTREL_STR(VANTREL_GL_DRIVER)), std::string::npos)
-      << "drawn by " << Renderer();
+  EXPECT_NE(Renderer().find(VANTREL_STR(VANTREL_GL_DRIVER)), std::string::npos) << "drawn by " << Renderer();
   ASSERT_TRUE(WaitFrames(1));
 
   const QPoint centre(200, 150);
@@ -153,10 +151,9 @@ TEST_F(PICK_SUITE, PressesDragsAndDoubleClicksInEveryToolModeLeaveTheViewAlive) 
     long mode;
     bool leftMovesCamera;
   };
-  const Case cases[] = {{1, true},   {2, false},  {3, false},  {4, false},  {5, false},
-                        {6, true},   {7, true},   {8, true},   {9, false},  {10, true},
-                        {11, true},  {12, true},  {13, false}, {14, false}, {15, false},
-                        {16, false}, {17, true}};
+  const Case cases[] = {{1, true},   {2, false},  {3, false},  {4, false},  {5, false}, {6, true},
+                        {7, true},   {8, true},   {9, false},  {10, true},  {11, true}, {12, true},
+                        {13, false}, {14, false}, {15, false}, {16, false}, {17, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE("mode " + std::to_string(c.mode));
     gl_.SetEditState(c.mode);

@@ -26,12 +26,12 @@ class SceneGl : public view::ClassGl {
 };
 
 struct FbVertex {
-  float x, y, z;     // scene coordinates (from the window coordinates of the feedback)
+  float x, y, z;  // scene coordinates (from the window coordinates of the feedback)
   float r, g, b, a;
 };
 
 struct FbPrim {
-  GLenum kind;       // GL_POINT_TOKEN, GL_LINE_TOKEN, GL_LINE_RESET_TOKEN, ...
+  GLenum kind;  // GL_POINT_TOKEN, GL_LINE_TOKEN, GL_LINE_RESET_TOKEN, ...
   std::vector<FbVertex> v;
 };
 
@@ -44,8 +44,7 @@ inline std::vector<FbPrim> Feedback(const std::function<void()>& draw) {
   EXPECT_GE(n, 0) << "feedback buffer overflow";
   std::vector<FbPrim> out;
   auto vertex = [&](GLint& i) {
-    FbVertex v{buf[i] - 500, buf[i + 1] - 500, 500 - 1000 * buf[i + 2],
-               buf[i + 3], buf[i + 4], buf[i + 5], buf[i + 6]};
+    FbVertex v{buf[i] - 500, buf[i + 1] - 500, 500 - 1000 * buf[i + 2], buf[i + 3], buf[i + 4], buf[i + 5], buf[i + 6]};
     i += 7;
     return v;
   };
@@ -56,9 +55,7 @@ inline std::vector<FbPrim> Feedback(const std::function<void()>& draw) {
       case GL_POINT_TOKEN:
       case GL_BITMAP_TOKEN:
       case GL_DRAW_PIXEL_TOKEN:
-      case GL_COPY_PIXEL_TOKEN:
-        p.v.push_back(vertex(i));
-        break;
+      case GL_COPY_PIXEL_TOKEN: p.v.push_back(vertex(i)); break;
       case GL_LINE_TOKEN:
       case GL_LINE_RESET_TOKEN:
         p.v.push_back(vertex(i));
@@ -69,12 +66,8 @@ inline std::vector<FbPrim> Feedback(const std::function<void()>& draw) {
         for (int j = 0; j < k; ++j) p.v.push_back(vertex(i));
         break;
       }
-      case GL_PASS_THROUGH_TOKEN:
-        ++i;
-        break;
-      default:
-        ADD_FAILURE() << "unknown feedback token " << token;
-        return out;
+      case GL_PASS_THROUGH_TOKEN: ++i; break;
+      default: ADD_FAILURE() << "unknown feedback token " << token; return out;
     }
     out.push_back(std::move(p));
   }

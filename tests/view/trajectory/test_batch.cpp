@@ -116,19 +116,14 @@ TEST_F(Batches, MergedPointsLookLikeEveryPointDrawn) {
     double mostDrawn;  // share of the points still drawn
   } cases[] = {
       {1, 0.6f, true, 0, 0.9},  // blended: only points hidden behind earlier ones go
-      {2, 0.6f, true, 0, 0.9},
-      {3, 0.6f, true, 0, 0.9},
-      {1, 1, true, 0, 0.5},     // opaque: one point per pixel and run
-      {3, 1, true, 0, 0.5},
-      {1, 0.6f, false, 3, 0.5},  // no depth test: one point with the alpha of the run
+      {2, 0.6f, true, 0, 0.9}, {3, 0.6f, true, 0, 0.9},  {1, 1, true, 0, 0.5},  // opaque: one point per pixel and run
+      {3, 1, true, 0, 0.5},    {1, 0.6f, false, 3, 0.5},  // no depth test: one point with the alpha of the run
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.size << " " << c.alpha << " " << c.depthTest);
     glPointSize(c.size);
-    if (c.depthTest)
-      glEnable(GL_DEPTH_TEST);
-    else
-      glDisable(GL_DEPTH_TEST);
+    if (c.depthTest) glEnable(GL_DEPTH_TEST);
+    else glDisable(GL_DEPTH_TEST);
     std::vector<V> w = Walk(30000, 900, 0);
     for (V& v : w) v.c.a = c.alpha;
     auto immediate = Frame([&] {

@@ -28,18 +28,17 @@ TEST(ColorScale, Ramp) {
     double v, lo, hi;
     Rgb3 want;
   } cases[] = {
-      {0.5, 0, 1, {0, 1, 0.5}},
-      {0, 0, 1, {1, 0, 1}},                  // magenta at the low end
-      {1, 0, 1, {1, 0.00000005, 0}},         // nearly red at the high end
-      {7, 0, 32, {0, 0.09375, 1}},           // t = 0.21875, segment 1
-      {5, 0, 32, {0.21875, 0, 1}},           // the colour of event value 5
-      {0.3, 0, 1, {0, 0.5, 1}},              // segment 1 half way
-      {0.7, 0, 1, {0.5, 1, 0}},              // segment 3 half way
-      {-4, 0, 1, {1, 0, 1}},                 // below the range: the low end
-      {9, 0, 1, {1, 0.00000005, 0}},         // above the range: the high end
-      {-0.5, -1, 0, {0, 1, 0.5}},            // a range below 0
-      {0, -1, 0, {1, 0, 0}},                 // at a maximum of 0: red, not the last colour
-      {3, -2, -1, {1, 0, 0}},                // above a negative maximum: red
+      {0.5, 0, 1, {0, 1, 0.5}},      {0, 0, 1, {1, 0, 1}},  // magenta at the low end
+      {1, 0, 1, {1, 0.00000005, 0}},                        // nearly red at the high end
+      {7, 0, 32, {0, 0.09375, 1}},                          // t = 0.21875, segment 1
+      {5, 0, 32, {0.21875, 0, 1}},                          // the colour of event value 5
+      {0.3, 0, 1, {0, 0.5, 1}},                             // segment 1 half way
+      {0.7, 0, 1, {0.5, 1, 0}},                             // segment 3 half way
+      {-4, 0, 1, {1, 0, 1}},                                // below the range: the low end
+      {9, 0, 1, {1, 0.00000005, 0}},                        // above the range: the high end
+      {-0.5, -1, 0, {0, 1, 0.5}},                           // a range below 0
+      {0, -1, 0, {1, 0, 0}},                                // at a maximum of 0: red, not the last colour
+      {3, -2, -1, {1, 0, 0}},                               // above a negative maximum: red
   };
   for (const Case& c : cases) {
     double hi = c.hi;
@@ -100,8 +99,7 @@ TEST_F(ScaleDots, PointSizeLeftForTheTrajectory) {
     st().QuaterRows = c.quaterRows;
     st().ValuesMode = c.values;
     glPointSize(5);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
     view->ScaleColorDot();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << c.thickness;
     GLfloat size = 0;

@@ -22,15 +22,14 @@ TEST(SceneTexts, CornerLineShowsTheTimeUpToLateDecember1957AndTheDateAfter) {
     double pointTime, plotDate;
     const char* want;
   } cases[] = {
-      {21184.5, 21184.5, " 12:00:00.00 "},        // exactly the limit: a time
+      {21184.5, 21184.5, " 12:00:00.00 "},         // exactly the limit: a time
       {21184.6, 21184.6, " 30  Dec 1957 14:24 "},  // after it: a date
-      {0.25, 0.25, " 06:00:00.00 "},              // a quarter of a day from day 0
+      {0.25, 0.25, " 06:00:00.00 "},               // a quarter of a day from day 0
       {0, 0, " 00:00:00.00 "},
-      {3.25, 3.25, " 06:00:00.00 "},              // whole days are not shown
+      {3.25, 3.25, " 06:00:00.00 "},  // whole days are not shown
       {36526.5, 36526.5, " 01  Jan 2000 12:00 "},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(view::CornerDateText(c.pointTime, c.plotDate), c.want) << c.pointTime;
+  for (const Case& c : cases) EXPECT_EQ(view::CornerDateText(c.pointTime, c.plotDate), c.want) << c.pointTime;
 }
 
 TEST(SceneTexts, PointLabelAndOriginOffsets) {

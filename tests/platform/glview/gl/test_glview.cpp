@@ -345,9 +345,9 @@ TEST_F(GlPixels, ATwoByTwoTextureSamplesRightOnAQuad) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   QImage img(2, 2, QImage::Format_RGB32);
-  img.setPixel(0, 0, qRgb(255, 0, 0));    // top left
-  img.setPixel(1, 0, qRgb(0, 255, 0));    // top right
-  img.setPixel(0, 1, qRgb(0, 0, 255));    // bottom left
+  img.setPixel(0, 0, qRgb(255, 0, 0));      // top left
+  img.setPixel(1, 0, qRgb(0, 255, 0));      // top right
+  img.setPixel(0, 1, qRgb(0, 0, 255));      // bottom left
   img.setPixel(1, 1, qRgb(255, 255, 255));  // bottom right
   std::string path = (dir.path() + "/two.png").toStdString();
   ASSERT_TRUE(img.save(QString::fromStdString(path)));
@@ -395,7 +395,7 @@ TEST_F(GlPixels, APickOverADrawnNameReportsIt) {
   ASSERT_NO_FATAL_FAILURE(Render());
   ASSERT_EQ(view->Pick(50, 100), 1);  // over the left square
   ASSERT_EQ(events.last_pick.size(), 4u);
-  EXPECT_EQ(events.last_pick[0], 1);   // one name
+  EXPECT_EQ(events.last_pick[0], 1);  // one name
   EXPECT_EQ(events.last_pick[3], 7);
   EXPECT_EQ(view->HitCount(), 1);
   ASSERT_EQ(view->Pick(150, 100), 1);

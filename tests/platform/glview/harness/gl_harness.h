@@ -130,8 +130,7 @@ class GlViewTest : public ::testing::Test {
     cam.SetProjectionType(glview::kOrthographic);
     view->resize(w, h);
     view->show();
-    ASSERT_TRUE(WaitFor([&] { return view->FrameCount() > 0; }))
-        << "the view control drew no frame: no OpenGL context";
+    ASSERT_TRUE(WaitFor([&] { return view->FrameCount() > 0; })) << "the view control drew no frame: no OpenGL context";
     ASSERT_NE(view->context(), nullptr);
     ASSERT_TRUE(view->context()->isValid());
     ASSERT_EQ(view->ViewWidth(), w);

@@ -40,8 +40,8 @@ class SceneLessBridge : public view::GlEventBridge {
 ::testing::AssertionResult Near(Vec3f v, float x, float y, float z, float tol = 1e-3f) {
   if (std::fabs(v.x - x) <= tol && std::fabs(v.y - y) <= tol && std::fabs(v.z - z) <= tol)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "(" << v.x << ", " << v.y << ", " << v.z
-                                       << ") instead of (" << x << ", " << y << ", " << z << ")";
+  return ::testing::AssertionFailure() << "(" << v.x << ", " << v.y << ", " << v.z << ") instead of (" << x << ", " << y
+                                       << ", " << z << ")";
 }
 
 bool Finite(Vec3f v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
@@ -82,8 +82,7 @@ class ViewCamera : public GlViewTest {
   void Release(Qt::MouseButton b, QPoint at) { QTest::mouseRelease(view.get(), b, {}, at); }
   // A move with the given buttons held (none: a hover).
   void MoveTo(QPoint at, Qt::MouseButtons held) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(at), view->mapToGlobal(QPointF(at)), Qt::NoButton,
-                  held, Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), view->mapToGlobal(QPointF(at)), Qt::NoButton, held, Qt::NoModifier);
     QCoreApplication::sendEvent(view.get(), &e);
   }
   void Drag(Qt::MouseButton b, std::vector<QPoint> path) {
@@ -114,7 +113,7 @@ TEST_F(ViewCamera, ModeWordsIgnoreCaseAndOuterBlanks) {
     const char* mode;
     bool iso;
   } cases[] = {{" ISONEW ", true}, {"isonew", true}, {"ISOnew", true},
-               {"ISO NEW", false}, {"", false}, {"proj", false}};
+               {"ISO NEW", false}, {"", false},      {"proj", false}};
   for (const Case& c : cases) {
     FreshCounters(0);
     Look(1, 2, 3);
@@ -206,7 +205,7 @@ TEST_F(ViewCamera, PlusViewsCycleTheUpVectorAndKeepItOnStepsTheyDoNotKnow) {
   Fitted();
   FreshCounters(3);
   const Vec3f ups[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-  const Vec3f eyes[] = {{-100, 100, 100}, {-100, 100, 100}, {-100, -100, 100},
+  const Vec3f eyes[] = {{-100, 100, 100},  {-100, 100, 100},  {-100, -100, 100},
                         {-100, -100, 100}, {-100, -100, 100}, {-100, 100, 100}};
   for (int i = 0; i < 6; ++i) {
     gl->CameraSet("isonewPlus", 2, 0);
@@ -374,8 +373,8 @@ TEST_F(ViewCamera, LeftDragsMoveTheCameraOnlyInTheModesThatHaveALeftTool) {
     double l, r, b, t;
     Ortho(l, r, b, t);
     Vec3f e = cam().Eye(), tg = cam().Target(), up = cam().Up();
-    bool same = Near(e, 0, 0, 100, 1e-4f) && Near(tg, 0, 0, 0, 1e-4f) &&
-                Near(up, 0, 1, 0, 1e-4f) && l == -100 && r == 100 && b == -100 && t == 100;
+    bool same = Near(e, 0, 0, 100, 1e-4f) && Near(tg, 0, 0, 0, 1e-4f) && Near(up, 0, 1, 0, 1e-4f) && l == -100 &&
+                r == 100 && b == -100 && t == 100;
     EXPECT_EQ(!same, c.moves) << "mode " << c.mode;
     EXPECT_TRUE(Finite(e) && Finite(tg) && Finite(up)) << "mode " << c.mode;
   }
@@ -483,8 +482,8 @@ TEST_F(ViewCamera, EachToolModeSetsItsCursor) {
   struct Case {
     long mode;
     int cursor;
-  } cases[] = {{2, 210}, {3, 211}, {4, 203}, {5, 212}, {6, 200}, {7, 202}, {8, 201},
-               {9, 207}, {10, 204}, {11, 205}, {12, 206}, {1, 0},  {16, 0},  {17, 0}};
+  } cases[] = {{2, 210}, {3, 211},  {4, 203},  {5, 212},  {6, 200}, {7, 202}, {8, 201},
+               {9, 207}, {10, 204}, {11, 205}, {12, 206}, {1, 0},   {16, 0},  {17, 0}};
   for (const Case& c : cases) {
     gl->SetEditState(8);
     gl->SetEditState(c.mode);

@@ -40,8 +40,7 @@ TEST(PickNearest, TheFirstUsableNameOfTheNearestHitWins) {
       {"a negative hit count", {1, 5, 5, 4}, -1, 0},
       {"largest depth still beats nothing", {1, -1, -1, 33}, 1, 33},
   };
-  for (const PickCase& c : cases)
-    EXPECT_EQ(view::ClassGl::PickNearest(c.buffer, c.hits), c.picked) << c.what;
+  for (const PickCase& c : cases) EXPECT_EQ(view::ClassGl::PickNearest(c.buffer, c.hits), c.picked) << c.what;
 }
 
 TEST(PickNearest, ABufferShorterThanItsRecordsIsSubscriptOutOfRange) {
@@ -57,13 +56,11 @@ TEST(NoSteps, AJumpAcrossAPlaneIsUndone) {
     double old, now;
     float expected;
   } cases[] = {
-      {100, 99.495, 99.495f},   // a small turn passes
-      {-50, 50.9975, -52.5f},   // a change of sign: the old side, 5 % further out
-      {10, -10.5, 10.5f},
-      {10, 30, -30.0f},         // a real jump: the new size, the sign turned
-      {0, 0.9, 0.9f},           // tolerance 1 at the origin
-      {0, 1.5, -1.5f},
-      {100, 110.9, 110.9f},     // tolerance 1 + 10 %
+      {100, 99.495, 99.495f},                        // a small turn passes
+      {-50, 50.9975, -52.5f},                        // a change of sign: the old side, 5 % further out
+      {10, -10.5, 10.5f},     {10, 30, -30.0f},      // a real jump: the new size, the sign turned
+      {0, 0.9, 0.9f},                                // tolerance 1 at the origin
+      {0, 1.5, -1.5f},        {100, 110.9, 110.9f},  // tolerance 1 + 10 %
       {100, 111.5, -111.5f},
   };
   for (const Case& c : cases)

@@ -25,8 +25,8 @@ Bytes ReadFile(const std::string& path) {
 }
 
 std::int32_t I32(const Bytes& b, size_t at) {
-  return std::int32_t(std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 |
-                      std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 3]) << 24);
+  return std::int32_t(std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
+                      std::uint32_t(b[at + 3]) << 24);
 }
 
 class Capture : public GlViewTest {

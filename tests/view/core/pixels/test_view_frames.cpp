@@ -31,8 +31,7 @@ int CountYellowInFrame() {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, vp[2], vp[3], GL_RGBA, GL_UNSIGNED_BYTE, px.data());
   int n = 0;
-  for (size_t i = 0; i + 3 < px.size(); i += 4)
-    n += px[i] > 200 && px[i + 1] > 200 && px[i + 2] < 60;
+  for (size_t i = 0; i + 3 < px.size(); i += 4) n += px[i] > 200 && px[i + 1] > 200 && px[i + 2] < 60;
   return n;
 }
 
@@ -40,8 +39,8 @@ int CountYellowInFrame() {
 class ProbeGl : public ClassGl {
  public:
   using ClassGl::ClassGl;
-  int fail = 0;            // error number the value legend raises, 0 none
-  int pointTexts = 0;      // runs of the section after it
+  int fail = 0;        // error number the value legend raises, 0 none
+  int pointTexts = 0;  // runs of the section after it
   int spacecraft = 0;
   double centralRadius = 0;
 
@@ -237,7 +236,7 @@ TEST_F(ViewFrames, TitleIsDrawnAtTheTopLeftCorner) {
   Frames(2);
   auto box = BrightBox(200, 60);
   EXPECT_GT(box[0], 10);
-  EXPECT_GT(box[1], 8);   // three blanks before the title
+  EXPECT_GT(box[1], 8);  // three blanks before the title
   EXPECT_GE(box[2], 3);
   EXPECT_LT(box[2], 12);
   EXPECT_LT(box[3], 3 + 30);
@@ -296,11 +295,7 @@ TEST_F(ViewFrames, SpacecraftModelConditions) {
     bool drawn;
   };
   const Case cases[] = {
-      {1, 0, 0, 0, true},
-      {1, 0, 0, 1.0, false},
-      {1, 5, 0, 1.0, true},
-      {1, 5, 1, 0, true},
-      {0, 5, 0, 0, false},
+      {1, 0, 0, 0, true}, {1, 0, 0, 1.0, false}, {1, 5, 0, 1.0, true}, {1, 5, 1, 0, true}, {0, 5, 0, 0, false},
   };
   for (const Case& c : cases) {
     sb().OptSatellite = c.sat;

@@ -40,9 +40,7 @@ class ViewTables : public ::testing::Test {
     st().EventCount = 1;
     st().SettingsBlock.LoadDone = 1.0;
   }
-  std::array<double, 3> At(int64_t r) {
-    return {st().DataTable(r, 1), st().DataTable(r, 2), st().DataTable(r, 3)};
-  }
+  std::array<double, 3> At(int64_t r) { return {st().DataTable(r, 1), st().DataTable(r, 2), st().DataTable(r, 3)}; }
 
   datastore::ScopedStore store_;
   ScopedViewShared shared_;
@@ -412,9 +410,12 @@ TEST_F(FixedFiles, NumbersReadInTheUserWriting) {
       {".", ",", "-2.25E+3", -2250},
       {".", ",", "  12  ", 12},
       {".", ",", "abc", 0},
-      {",", " ", "3,75x", 3.75},  // not a number: the first comma is a point, the rest ignored
-      {".", "'", "1'000.5", 1000.5},                   // the locale's own grouping marks
-      {",", "\xC2\xA0", "1\xC2\xA0" "000,5", 1000.5},
+      {",", " ", "3,75x", 3.75},      // not a number: the first comma is a point, the rest ignored
+      {".", "'", "1'000.5", 1000.5},  // the locale's own grouping marks
+      {",", "\xC2\xA0",
+       "1\xC2\xA0"
+       "000,5",
+       1000.5},
       {".", ",", "1e999x", 0},  // the parser's overflow reads as 0
   };
   for (const Case& c : cases) {
@@ -471,12 +472,8 @@ struct PlacementCase {
 // along it, in the ramp's order, centred on their points (never a sideways staircase).
 TEST(ScaleLabelPlacement, LabelsNeverOverlapAndStandInOneLineBesideTheBar) {
   const PlacementCase cases[] = {
-      {"upright, close", true, 0, 5},
-      {"upright, apart", true, 0, 40},
-      {"upright, leaning", true, 3, 6},
-      {"upright, downwards", true, 0, -4},
-      {"upright, one row", true, 0, 0},
-      {"across, close", false, 6, 0},
+      {"upright, close", true, 0, 5},      {"upright, apart", true, 0, 40},  {"upright, leaning", true, 3, 6},
+      {"upright, downwards", true, 0, -4}, {"upright, one row", true, 0, 0}, {"across, close", false, 6, 0},
       {"across, apart", false, 50, 0},
   };
   for (const PlacementCase& c : cases) {
