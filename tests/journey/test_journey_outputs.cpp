@@ -447,6 +447,9 @@ TEST_F(OutputsJourney, LogoModeScaleLabelsStandInOneColumnInsideTheView) {
   StartProgram({file.string()});
   ASSERT_EQ(datastore::Store().SettingsBlock.LogoMode, 1.0);
   ASSERT_EQ(datastore::Store().ValuesMode, 1);
+  // The spacecraft at its smallest: its blue body and red plume, wherever the animation has
+  // brought them, are not taken for labels.
+  datastore::Store().SettingsBlock.SatelliteSize = 0;
 
   // The labels' colours from the first to the last of the ramp (the green one is left out: the
   // plot is green too; the axis letters' blue is another).
