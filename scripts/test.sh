@@ -46,7 +46,10 @@ stage "the whole suite"
 export LIBGL_ALWAYS_SOFTWARE=1
 # xvfb-run -a takes the first free display from the one given: a display of its own, started
 # far from those of other X servers on the machine, is less likely to be taken by one of them.
-XVFB=(xvfb-run -a -n "$((100 + RANDOM % 800))" -s '-screen 0 1280x1024x24')
+# -noreset: by default the server resets when its last client leaves, and refuses connections
+# while it does; with tests starting and ending beside each other, one that connects at that
+# moment could not start.
+XVFB=(xvfb-run -a -n "$((100 + RANDOM % 800))" -s '-screen 0 1280x1024x24 -noreset')
 "${XVFB[@]}" \
   ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --no-tests=error
 

@@ -16,9 +16,10 @@
 
 namespace {
 
-// A busy X server may refuse a connection for a moment while many test programs start and end
-// beside each other; Qt tries once and aborts. Wait until the display takes a connection (for up
-// to a minute, then let Qt try and say why).
+// An X server may refuse connections for a moment (one started without -noreset resets when its
+// last client leaves, and test programs start and end beside each other); Qt tries once and
+// aborts. Wait until the display takes a connection (for up to a minute, then let Qt try and say
+// why).
 void WaitForDisplay() {
   const char* display = std::getenv("DISPLAY");
   const char* platform = std::getenv("QT_QPA_PLATFORM");
