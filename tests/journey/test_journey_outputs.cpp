@@ -424,10 +424,18 @@ std::vector<bool> NearRampBar(const QImage& img) {
       std::sort(std::begin(ch), std::end(ch));
       between[size_t(y) * w + x] = ch[2] - ch[0] > 150 && ch[1] - ch[0] > 50 && ch[2] - ch[1] > 50;
     }
+  // The bar's columns hold many such pixels; its pure ends and bands are left out with them.
+  std::vector<int> inColumn(size_t(w), 0);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
+    for (int x = 0; x < w; ++x) inColumn[size_t(x)] += between[size_t(y) * w + x] ? 1 : 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      bool barColumn = false;
+      for (int d = -2; d <= 2 && !barColumn; ++d) barColumn = x + d >= 0 && x + d < w && inColumn[size_t(x + d)] >= 8;
+      near[size_t(y) * w + x] = barColumn;
       for (int d = -3; d <= 3 && !near[size_t(y) * w + x]; ++d)
         if (y + d >= 0 && y + d < h && between[size_t(y + d) * w + x]) near[size_t(y) * w + x] = true;
+    }
   return near;
 }
 
