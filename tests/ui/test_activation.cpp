@@ -11,6 +11,7 @@
 #include "platform/forms/keys.h"
 #include "platform/glview/glview.h"
 #include "tests/ui/ui_fixture.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::ui {
 namespace {
@@ -124,7 +125,7 @@ class KeyTest : public UiTest {
   MainWindow& Shown() {
     MainWindow& m = Start();
     m.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&m));
+    EXPECT_TRUE(vantrel::test::WaitForWindowExposed(&m));
     QApplication::setActiveWindow(&m);
     QApplication::processEvents();
     EXPECT_EQ(loads, 1);  // the activation of the shown window ran the first load
@@ -187,7 +188,7 @@ TEST_F(KeyTest, EnterClosesTheVisibleOptionsPanel) {
 TEST_F(UiTest, LayoutKeepsTheViewBetweenTheBars) {
   MainWindow& m = Start({}, true);
   m.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&m));
   QApplication::processEvents();
   m.Form_Resize();
   QWidget* client = m.Client();

@@ -16,6 +16,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait.h"
 #include "tests/ui/ui_fixture.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::ui {
 namespace {
@@ -42,7 +43,7 @@ TEST_F(FirstLoadTest, DataFileOnTheCommandLineIsLoadedAndDrawn) {
   Store("SetDirBMP", folder.string() + "/");
   MainWindow& m = Start({file}, true);
   m.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&m));
   ASSERT_TRUE(test::WaitUntil([&] { return m.FirstActivationDone == 1; }));
   EXPECT_EQ(st().SettingsBlock.LoadDone, 1.0);
   EXPECT_GT(st().LastDataRow, 100);

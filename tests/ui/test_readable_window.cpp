@@ -13,6 +13,7 @@
 #include "platform/glview/glview.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/frm_video.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::ui {
 namespace {
@@ -34,7 +35,7 @@ class ReadableWindow : public UiTest {
   MainWindow& Shown(int width = 0, int height = 0) {
     MainWindow& m = Start({}, true);
     m.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&m));
+    EXPECT_TRUE(vantrel::test::WaitForWindowExposed(&m));
     QApplication::setActiveWindow(&m);
     if (width > 0) m.resize(width, height);
     Settle(m);

@@ -16,6 +16,7 @@
 #include "platform/forms/qt/bars.h"
 #include "platform/forms/qt/menu.h"
 #include "platform/runtime/rterror.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::forms {
 namespace {
@@ -125,7 +126,7 @@ TEST(StatusBar, PanelsAndTheirClicks) {
   s.PanelClick = [&](int p) { clicked.push_back(p); };
   s.DblClick = [&] { ++dbl; };
   w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&w));
   auto labels = s.widget()->findChildren<QLabel*>();
   ASSERT_EQ(labels.size(), 2);
   QTest::mouseClick(labels[0], Qt::LeftButton);

@@ -17,6 +17,7 @@
 #include "platform/forms/qt/form.h"
 #include "platform/forms/qt/qt_msgbox.h"
 #include "tests/support/wait.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::forms {
 namespace {
@@ -34,7 +35,7 @@ struct KeyForm {
     button.Move(0, 600, 1500, 300);
     form.resize(300, 200);
     form.Show();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_TRUE(vantrel::test::WaitForWindowActive(&form));
     text.SetFocus();
     EXPECT_TRUE(text.HasFocus());
     text.KeyDown = [this](int& c, int s) { Note("text down ", c, s); };
@@ -292,7 +293,7 @@ TEST(Activate, OnFirstShowAndOnReturnFromOwnFormsNeverAfterAMessageBox) {
   video.Activate = [&] { ++videoActivate; };
 
   main.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  ASSERT_TRUE(vantrel::test::WaitForWindowActive(&main));
   ASSERT_TRUE(test::WaitUntil([&] { return mainActivate >= 1; }));
   EXPECT_EQ(mainActivate, 1) << "first show";
 
@@ -316,7 +317,7 @@ TEST(Activate, OnFirstShowAndOnReturnFromOwnFormsNeverAfterAMessageBox) {
   EXPECT_EQ(mainDeactivate, 0);
 
   video.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&video));
+  ASSERT_TRUE(vantrel::test::WaitForWindowActive(&video));
   EXPECT_EQ(videoActivate, 1);
   EXPECT_EQ(mainDeactivate, 1);
   video.Hide();
@@ -343,7 +344,7 @@ TEST(Form, ResizeUnloadAndSizesInTwips) {
   f.Resize = [&] { ++resizes; };
   f.Move(kKeep, kKeep, 9000, 6000);
   f.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&f));
   EXPECT_GE(resizes, 1);
   int before = resizes;
   f.resize(400, 300);

@@ -3,6 +3,7 @@
 
 #include "command_fixture.h"
 #include "ui/toolbar_layout.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::ui::test {
 namespace {
@@ -236,7 +237,7 @@ TEST_F(ToolbarCommandTest, MovedToolbarComesBackAfterARestart) {
   forms::SetLayoutStore(std::make_shared<SettingsToolbarLayouts>());
   auto bar = [](FakeMain& m) { return static_cast<QToolBar*>(m.Toolbar1->widget()); };
   w->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(w.get()));
   ASSERT_EQ(w->toolBarArea(bar(*w)), Qt::TopToolBarArea);
   w->addToolBar(Qt::LeftToolBarArea, bar(*w));  // orientation changes: the bar's Change event
   QCoreApplication::processEvents();
@@ -246,7 +247,7 @@ TEST_F(ToolbarCommandTest, MovedToolbarComesBackAfterARestart) {
   forms::SetLayoutStore(std::make_shared<SettingsToolbarLayouts>());
   w = std::make_unique<FakeMain>();
   w->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(w.get()));
   EXPECT_EQ(w->toolBarArea(bar(*w)), Qt::TopToolBarArea);
   EXPECT_TRUE(w->toolbar.RestoreToolbarLayout());
   EXPECT_EQ(w->toolBarArea(bar(*w)), Qt::LeftToolBarArea);

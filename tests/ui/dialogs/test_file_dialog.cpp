@@ -9,6 +9,7 @@
 #include "tests/ui/dialogs/dialog_fixture.h"
 #include "ui/file_open.h"
 #include "ui/frm_dialog.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::test {
 namespace {
@@ -95,7 +96,7 @@ class FileDialog : public DialogTest {
   std::string Open(std::function<void(ui::FrmDialog&)> act) {
     ui::FrmDialog& d = open.frmDialog();
     QTimer::singleShot(0, &d, [&d, act] {
-      (void)QTest::qWaitForWindowExposed(&d);
+      (void)vantrel::test::WaitForWindowExposed(&d);
       act(d);
     });
     return open.mnuFOpen_Click();

@@ -21,6 +21,7 @@
 #include "view/class_gl.h"
 #include "view/event_bridge.h"
 #include "view/view_shared.h"
+#include "tests/support/wait_window.h"
 
 #define VANTREL_STR2(x) #x
 #define VANTREL_STR(x) VANTREL_STR2(x)
@@ -91,7 +92,7 @@ class PICK_SUITE : public ::testing::Test {
     view_.resize(400, 300);
     view_.SetEvents(&bridge_);
     view_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+    ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&view_));
     ASSERT_TRUE(WaitFrames(2)) << "no OpenGL context";
     ASSERT_EQ(st.SceneFitDone, 1) << "the scene was not fitted";
     gl_.CURRINDEXI = rows;  // the whole trajectory, the date text at its end

@@ -16,6 +16,7 @@
 
 #include "platform/runtime/rterror.h"
 #include "tests/platform/glview/harness/gl_harness.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::test {
 namespace {
@@ -408,7 +409,7 @@ TEST_F(GlPixels, APickOverADrawnNameReportsIt) {
   // A left press picks before MouseDown. The window is made active first: a press on an
   // inactive window activates it, and the activation repaints whatever the press does.
   view->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+  ASSERT_TRUE(vantrel::test::WaitForWindowActive(view.get()));
   ASSERT_NO_FATAL_FAILURE(Render());
   Spin(100);
   events.last_pick.clear();

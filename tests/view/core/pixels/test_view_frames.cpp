@@ -19,6 +19,7 @@
 #include "view/class_gl.h"
 #include "view/event_bridge.h"
 #include "view/view_shared.h"
+#include "tests/support/wait_window.h"
 
 namespace vantrel::view {
 namespace {
@@ -87,7 +88,7 @@ class ViewFrames : public ::testing::Test {
 
   void Show() {
     view_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+    ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&view_));
   }
   // Runs the event loop until n more frames have been drawn.
   void Frames(size_t n) {
@@ -507,7 +508,7 @@ class ScaleFrames : public ::testing::Test {
 // beside the bar.
 TEST_F(ScaleFrames, EachLabelStandsBesideTheDotsOfItsColour) {
   view_.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+  ASSERT_TRUE(vantrel::test::WaitForWindowExposed(&view_));
   QElapsedTimer t;
   t.start();
   while (bridge_.yellow.size() < 3 && t.elapsed() < 10000) {
