@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -29,6 +30,30 @@ namespace {
 
 constexpr int64_t kRows = ds::kTableRows;
 
+// Row r of the synthetic orbit: positions in km, times in days, quaternions, both solar-array
+// angles and a value series (column F, an event label, is written as text by the callers).
+std::array<double, 17> SyntheticRow(int64_t r) {
+  const double t = 45356.0 + r / 1440.0;
+  const double a = r * 1e-4;
+  return {6578.137 * std::cos(a),
+          6578.137 * std::sin(a),
+          12.5 * std::sin(3 * a),
+          t,
+          t,
+          0,
+          t,
+          std::cos(a / 2),
+          0,
+          0,
+          std::sin(a / 2),
+          t,
+          a * 10,
+          t,
+          -a * 10,
+          t,
+          std::fmod(a, 7.0)};
+}
+
 // A transfer-orbit-like file: positions in km, times in days, an event label on every row,
 // quaternions, both solar-array angles and a value series.
 const std::string& DataFile() {
@@ -45,25 +70,7 @@ const std::string& DataFile() {
     h.plotTitle = "Bench km days";
     std::string chunk = ds::RenderHeaderLine(h, 45356.5) + "\r\n";
     for (int64_t r = 0; r < kRows; ++r) {
-      const double t = 45356.0 + r / 1440.0;
-      const double a = r * 1e-4;
-      const double v[17] = {6578.137 * std::cos(a),
-                            6578.137 * std::sin(a),
-                            12.5 * std::sin(3 * a),
-                            t,
-                            t,
-                            0,
-                            t,
-                            std::cos(a / 2),
-                            0,
-                            0,
-                            std::sin(a / 2),
-                            t,
-                            a * 10,
-                            t,
-                            -a * 10,
-                            t,
-                            std::fmod(a, 7.0)};
+      const std::array<double, 17> v = SyntheticRow(r);
       for (int k = 0; k < 17; ++k) {
         if (k) chunk += '\t';
         if (k == 5) {
@@ -217,26 +224,8 @@ void BM_WriteGatheredRows(benchmark::State& st) {
   const int64_t rows = st.range(0);
   std::vector<double> numbers(static_cast<size_t>(rows) * 17);
   for (int64_t r = 0; r < rows; ++r) {
-    const double t = 45356.0 + r / 1440.0;
-    const double a = r * 1e-4;
-    const double v[17] = {6578.137 * std::cos(a),
-                          6578.137 * std::sin(a),
-                          12.5 * std::sin(3 * a),
-                          t,
-                          t,
-                          0,
-                          t,
-                          std::cos(a / 2),
-                          0,
-                          0,
-                          std::sin(a / 2),
-                          t,
-                          a * 10,
-                          t,
-                          -a * 10,
-                          t,
-                          std::fmod(a, 7.0)};
-    std::copy(v, v + 17, numbers.begin() + r * 17);
+    const std::array<double, 17> v = SyntheticRow(r);
+    std::copy(v.begin(), v.end(), numbers.begin() + r * 17);
   }
   // The walk: one reused row, an event label in column F.
   auto walk = [&](auto&& each) {
