@@ -840,7 +840,7 @@ class SplitRun {
   const size_t segmentBytes_;
   const unsigned workers_;
   const size_t maxInFlight_;
-  std::deque<std::unique_ptr<Segment>> inFlight_;  // in order, applied from the front; the producer's
+  std::deque<std::unique_ptr<Segment>> inFlight_;  // in order, applied from the front; producer only
   rt::BoundedQueue<Segment*> toParse_{maxInFlight_};
   size_t floorNameBytes_ = 0;  // of the two elements the chunks lie in
   enum { Head, Split, Serial } mode_ = Head;
