@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -399,21 +398,15 @@ class ChunkPipeline {
   void Produce(size_t i) {
     Chunk& c = slots_[i % ahead_];
     c.readError = 0;
-    {
-      std::unique_lock<std::mutex> lock(readMutex_);
-      readTurn_.wait(lock, [&] { return turn_ == i; });
+    reading_.Take(i, [&] {
       try {
         Fill(c, i + 1 == n_);
       } catch (...) {
         stop_ = true;
         c.len = 0;
-        turn_ = i + 1;
-        readTurn_.notify_all();
         throw;
       }
-      turn_ = i + 1;
-    }
-    readTurn_.notify_all();
+    });
     // The encoding is decided once, by the first thread that meets a non-ASCII byte.
     c.lines.Convert(c.buf.data(), c.len, c.start, penUpLabel_, [this] {
       std::call_once(encodingOnce_, [this] { cp1252_ = file_.DecideWindows1252(); });
@@ -491,10 +484,8 @@ class ChunkPipeline {
   std::vector<Chunk> slots_;
   size_t n_ = 0;
 
-  // The reading, in turn. Guarded by readMutex_: turn_, offset_, carry_, stop_.
-  std::mutex readMutex_;
-  std::condition_variable readTurn_;
-  size_t turn_ = 0;
+  // The reading, in turn. Touched only in a turn: offset_, carry_, stop_.
+  rt::Turns reading_;
   uint64_t offset_;
   std::vector<char> carry_;  // the start of a line that the chunk before did not hold whole
   bool stop_ = false;

@@ -195,27 +195,31 @@ void DataFileStream::StartPipeline() {
   const size_t slots = threads_ + 4;
   slots_.clear();
   for (size_t k = 0; k < slots; ++k) slots_.push_back(std::make_unique<Batch>());
-  filled_ = consumed_ = current_ = stored_ = 0;
-  ended_ = stop_ = haveSlot_ = storeAbandoned_ = false;
-  driverDone_ = false;
-  driverFailure_ = nullptr;
-  driver_ = std::thread([this, slots] {
-    std::exception_ptr failure;
+  filled_ = consumed_ = current_ = 0;
+  ended_ = stop_ = haveSlot_ = false;
+  storing_.Reset();
+  driver_.Start([this, slots](std::stop_token) {
+    // The rows still coming are only counted once the pipeline has ended early.
+    struct EndOfPipeline {
+      DataFileStream& s;
+      bool failed = false;
+      ~EndOfPipeline() {
+        {
+          std::lock_guard<std::mutex> lock(s.m_);
+          if (failed || s.consumed_ < s.items_) s.stop_ = true;
+        }
+        s.freeCv_.notify_all();
+        s.storing_.Abandon();
+      }
+    } end{*this};
     try {
       rt::OrderedPipeline(
           items_, threads_, slots - 2, [this](size_t i) { Produce(i); }, [this](size_t i) { Consume(i); });
     } catch (const Stopped&) {
     } catch (...) {
-      failure = std::current_exception();
+      end.failed = true;
+      throw;
     }
-    {
-      std::lock_guard<std::mutex> lock(m_);
-      driverFailure_ = failure;
-      if (failure || consumed_ < items_) stop_ = true;
-      driverDone_ = true;
-    }
-    freeCv_.notify_all();
-    storedCv_.notify_all();
   });
 }
 
@@ -243,29 +247,20 @@ void DataFileStream::Produce(size_t i) {
 // The lines of batch i go to the tables after those of batch i - 1, on the thread that formatted
 // it: the storing of one batch runs beside the writing of the one before.
 void DataFileStream::StoreInTurn(size_t i, Batch* b) {
-  {
-    std::unique_lock<std::mutex> lock(m_);
-    storedCv_.wait(lock, [&] { return stored_ == i || storeAbandoned_ || stop_; });
-    if (stored_ != i) return;  // the pipeline ends: the tables are not kept
-  }
-  if (b) {
-    if (b->unconverted) fill_->Drop();
-    else fill_->Add(b->lines, b->traits.nonAscii, b->traits.fits1252);
-  }
-  {
-    std::lock_guard<std::mutex> lock(m_);
-    stored_ = i + 1;
-  }
-  storedCv_.notify_all();
+  // Abandoned turns: the pipeline ends and the tables are not kept.
+  storing_.Take(i, [&] {
+    if (!b) return;
+    try {
+      if (b->unconverted) fill_->Drop();
+      else fill_->Add(b->lines, b->traits.nonAscii, b->traits.fits1252);
+    } catch (...) {
+      AbandonStore();  // the tables miss this batch: none after it is stored
+      throw;
+    }
+  });
 }
 
-void DataFileStream::AbandonStore() {
-  {
-    std::lock_guard<std::mutex> lock(m_);
-    storeAbandoned_ = true;
-  }
-  storedCv_.notify_all();
-}
+void DataFileStream::AbandonStore() { storing_.Abandon(); }
 
 void DataFileStream::Consume(size_t i) {
   bool has;
@@ -288,7 +283,7 @@ void DataFileStream::Consume(size_t i) {
   freeCv_.notify_all();
   if (writer_.error()) {
     filledCv_.notify_all();
-    storedCv_.notify_all();
+    AbandonStore();
     throw Stopped{};
   }
 }
@@ -319,7 +314,7 @@ void DataFileStream::Publish(bool last) {
 }
 
 void DataFileStream::StopPipeline() {
-  if (!driver_.joinable()) return;
+  if (!driver_.Running()) return;
   {
     std::lock_guard<std::mutex> lock(m_);
     stop_ = true;
@@ -327,8 +322,8 @@ void DataFileStream::StopPipeline() {
   }
   filledCv_.notify_all();
   freeCv_.notify_all();
-  storedCv_.notify_all();
-  driver_.join();
+  AbandonStore();
+  driver_.Stop();
   slots_.clear();
 }
 
@@ -337,20 +332,16 @@ int DataFileStream::Finish(std::string_view tail) {
     Abort();
     return openError_;
   }
-  if (driver_.joinable()) {
+  if (driver_.Running()) {
     Publish(true);
-    {
-      std::unique_lock<std::mutex> lock(m_);
-      rt::WaitWhilePumping(
-          lock, freeCv_, std::chrono::milliseconds(5), [&] { return driverDone_; }, [&] { PumpIfDue(); });
-    }
-    driver_.join();
-    slots_.clear();
-    if (driverFailure_) {
-      std::exception_ptr failure = driverFailure_;
+    try {
+      driver_.Join([&] { PumpIfDue(); }, 5);
+    } catch (...) {
+      slots_.clear();
       Abort();
-      std::rethrow_exception(failure);
+      throw;
     }
+    slots_.clear();
   } else {
     WriteChunk();
     std::string().swap(chunk_);

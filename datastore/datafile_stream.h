@@ -17,12 +17,12 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "datastore/data_lines.h"
 #include "datastore/sheet_link.h"
 #include "datastore/textfile.h"
+#include "platform/runtime/parallel.h"
 
 namespace vantrel::datastore {
 
@@ -97,19 +97,17 @@ class DataFileStream {
   std::string chunk_;
 
   // The parallel path: batch b lives in slots_[b % slots_.size()] from its first row until its
-  // text is written. Guarded by m_: filled_, ended_, consumed_, stored_, storeAbandoned_.
+  // text is written. Guarded by m_: filled_, ended_, consumed_, stop_.
   std::vector<std::unique_ptr<Batch>> slots_;
   size_t items_ = 0;    // batches of the pipeline; the last one takes every row past the others
   size_t current_ = 0;  // the batch the rows go into
   bool haveSlot_ = false;
   std::mutex m_;
-  std::condition_variable filledCv_, freeCv_, storedCv_;
+  std::condition_variable filledCv_, freeCv_;
   size_t filled_ = 0, consumed_ = 0;
-  size_t stored_ = 0;  // batches whose lines are in the tables
-  bool storeAbandoned_ = false;
-  bool ended_ = false, stop_ = false, driverDone_ = true;
-  std::exception_ptr driverFailure_;  // what a worker or the writing threw
-  std::thread driver_;
+  bool ended_ = false, stop_ = false;
+  rt::Turns storing_;          // the batches' lines go to the tables in turn
+  rt::BackgroundTask driver_;  // runs the pipeline; Join rethrows what a worker or the writing threw
 };
 
 }  // namespace vantrel::datastore

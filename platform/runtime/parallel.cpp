@@ -155,4 +155,57 @@ void OrderedPipeline(size_t n, unsigned threads, size_t ahead, const std::functi
   if (failure.first) std::rethrow_exception(failure.first);
 }
 
+void BackgroundTask::Start(std::function<void(std::stop_token)> fn) {
+  Stop();
+  stop_ = std::stop_source();
+  failure_ = nullptr;
+  done_ = false;
+  thread_ = std::thread([this, fn = std::move(fn), token = stop_.get_token()] {
+    std::exception_ptr failure;
+    try {
+      fn(token);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      failure_ = failure;
+      done_ = true;
+    }
+    cv_.notify_all();
+  });
+}
+
+void BackgroundTask::Join(const std::function<void()>& wait, int waitMs) {
+  if (!thread_.joinable()) return;
+  if (wait) {
+    std::exception_ptr waitFailure;
+    {
+      std::unique_lock<std::mutex> lock(m_);
+      WaitWhilePumping(
+          lock, cv_, std::chrono::milliseconds(waitMs), [&] { return done_ || waitFailure; },
+          [&] {
+            try {
+              wait();
+            } catch (...) {
+              waitFailure = std::current_exception();
+            }
+          });
+    }
+    if (waitFailure) {
+      Stop();
+      std::rethrow_exception(waitFailure);
+    }
+  }
+  thread_.join();
+  if (std::exception_ptr failure = std::exchange(failure_, nullptr)) std::rethrow_exception(failure);
+}
+
+void BackgroundTask::Stop() noexcept {
+  if (!thread_.joinable()) return;
+  stop_.request_stop();
+  thread_.join();
+  failure_ = nullptr;
+}
+
 }  // namespace vantrel::rt

@@ -5,8 +5,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <stop_token>
+#include <thread>
+#include <utility>
 
 namespace vantrel::rt {
 
@@ -43,5 +49,156 @@ void WaitWhilePumping(std::unique_lock<std::mutex>& lock, std::condition_variabl
     lock.lock();
   }
 }
+
+// Runs a function on a thread of its own. Join() waits for it to end and rethrows what it
+// threw; the destructor asks it to stop and joins it, so that no thread outlives its owner.
+// The function reads its stop token where it can end early.
+class BackgroundTask {
+ public:
+  BackgroundTask() = default;
+  explicit BackgroundTask(std::function<void(std::stop_token)> fn) { Start(std::move(fn)); }
+  BackgroundTask(const BackgroundTask&) = delete;
+  BackgroundTask& operator=(const BackgroundTask&) = delete;
+  ~BackgroundTask() { Stop(); }
+
+  // Starts fn; a task still running is stopped first.
+  void Start(std::function<void(std::stop_token)> fn);
+  // Started and not joined yet.
+  bool Running() const { return thread_.joinable(); }
+  void RequestStop() { stop_.request_stop(); }
+  // Waits for the end of the task; with a `wait`, calls it about every `waitMs` milliseconds
+  // meanwhile (an exception from it stops the task and is rethrown). Rethrows the task's
+  // exception. Returns at once when no task runs.
+  void Join(const std::function<void()>& wait = {}, int waitMs = 20);
+  // Asks the task to stop, waits for its end and drops its exception.
+  void Stop() noexcept;
+
+ private:
+  std::thread thread_;
+  std::stop_source stop_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool done_ = true;
+  std::exception_ptr failure_;
+};
+
+// A queue of at most `capacity` items between threads. Push blocks while it is full, Pop while
+// it is empty. Close() ends both sides: Push refuses from then on and Pop hands out what is left,
+// then nothing, so that a failure on either side stops the other without a deadlock.
+template <class T>
+class BoundedQueue {
+ public:
+  explicit BoundedQueue(size_t capacity) : capacity_(capacity ? capacity : 1) {}
+
+  // False (the item dropped) once the queue is closed.
+  bool Push(T item) {
+    {
+      std::unique_lock lock(m_);
+      room_.wait(lock, [&] { return closed_ || items_.size() < capacity_; });
+      if (closed_) return false;
+      items_.push_back(std::move(item));
+    }
+    ready_.notify_one();
+    return true;
+  }
+  // Nothing once the queue is closed and empty.
+  std::optional<T> Pop() {
+    std::unique_lock lock(m_);
+    ready_.wait(lock, [&] { return closed_ || !items_.empty(); });
+    return TakeFront(lock);
+  }
+  // Nothing when the queue is empty, without waiting.
+  std::optional<T> TryPop() {
+    std::unique_lock lock(m_);
+    return TakeFront(lock);
+  }
+  void Close() {
+    {
+      std::lock_guard lock(m_);
+      closed_ = true;
+    }
+    room_.notify_all();
+    ready_.notify_all();
+  }
+  // Closes the queue and drops the items left in it.
+  void Abandon() {
+    std::deque<T> dropped;
+    {
+      std::lock_guard lock(m_);
+      closed_ = true;
+      dropped.swap(items_);
+    }
+    room_.notify_all();
+    ready_.notify_all();
+  }
+
+ private:
+  std::optional<T> TakeFront(std::unique_lock<std::mutex>& lock) {
+    if (items_.empty()) return std::nullopt;
+    std::optional<T> item(std::move(items_.front()));
+    items_.pop_front();
+    lock.unlock();
+    room_.notify_one();
+    return item;
+  }
+
+  const size_t capacity_;
+  std::mutex m_;
+  std::condition_variable room_, ready_;
+  std::deque<T> items_;
+  bool closed_ = false;
+};
+
+// Turns 0, 1, 2, ... taken by several threads: the holder of turn i runs once the holder of turn
+// i - 1 is done, so that work that must go in order (reading a file, storing lines) is shared by
+// threads that run out of order.
+class Turns {
+ public:
+  // Waits for turn i, runs f and passes the turn on, also when f throws. Once the turns are
+  // abandoned, returns false without running f.
+  template <class F>
+  bool Take(size_t i, F&& f) {
+    {
+      std::unique_lock lock(m_);
+      cv_.wait(lock, [&] { return abandoned_ || turn_ == i; });
+      if (abandoned_) return false;
+    }
+    struct PassOn {
+      Turns& t;
+      size_t next;
+      ~PassOn() { t.PassTo(next); }
+    } passOn{*this, i + 1};
+    std::forward<F>(f)();
+    return true;
+  }
+  // Every waiting and later Take returns false.
+  void Abandon() {
+    {
+      std::lock_guard lock(m_);
+      abandoned_ = true;
+    }
+    cv_.notify_all();
+  }
+  // Turn 0 comes next, nothing abandoned.
+  void Reset() {
+    std::lock_guard lock(m_);
+    turn_ = 0;
+    abandoned_ = false;
+  }
+
+ private:
+  void PassTo(size_t next) {
+    {
+      std::lock_guard lock(m_);
+      turn_ = next;
+    }
+    cv_.notify_all();
+  }
+
+  std::mutex m_;
+  std::condition_variable cv_;
+  size_t turn_ = 0;
+  bool abandoned_ = false;
+};
 
 }  // namespace vantrel::rt

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +12,6 @@
 #include <filesystem>
 #include <map>
 #include <new>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -348,22 +346,21 @@ uint32_t StyleFormat(const XlsxSource& src, const char* sty) {
 // them: a column that moves meanwhile costs nothing but a wasted call.
 class Prefault {
  public:
-  ~Prefault() { Join(); }
   void Start(Sheet& sheet) {
-    Join();
+    worker_.Stop();
     std::vector<std::pair<char*, size_t>> spans;
     for (auto& c : sheet.columns()) {
       size_t bytes = c.cells.capacity() * sizeof(model::Cell);
       if (bytes >= (1u << 20)) spans.emplace_back(reinterpret_cast<char*>(c.cells.data()), bytes);
     }
     if (spans.empty()) return;
-    worker_ = std::thread([spans = std::move(spans), this] {
+    worker_.Start([spans = std::move(spans)](std::stop_token stop) {
       const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
       constexpr size_t kSlice = 1u << 20;
-      for (size_t off = 0; !stop_; off += kSlice) {
+      for (size_t off = 0; !stop.stop_requested(); off += kSlice) {
         bool any = false;
         for (auto [p, n] : spans) {
-          if (off >= n || stop_) continue;
+          if (off >= n || stop.stop_requested()) continue;
           any = true;
           auto a = (reinterpret_cast<uintptr_t>(p) + off + page - 1) / page * page;
           auto b = std::min(reinterpret_cast<uintptr_t>(p) + n, reinterpret_cast<uintptr_t>(p) + off + kSlice) / page *
@@ -374,16 +371,10 @@ class Prefault {
       }
     });
   }
-  void Join() {
-    if (!worker_.joinable()) return;
-    stop_ = true;
-    worker_.join();
-    stop_ = false;
-  }
+  void Stop() { worker_.Stop(); }
 
  private:
-  std::thread worker_;
-  std::atomic<bool> stop_{false};
+  rt::BackgroundTask worker_;  // stopped and joined with its owner
 };
 
 // A chunk of a sheet's rows read on a work thread: the plain cells (numbers, shared texts,
@@ -483,7 +474,7 @@ struct SheetChunk : Parser {
 struct SheetXml : Parser {
   SheetXml(XlsxSource& src, std::string part, Sheet& s, Book& b)
       : Parser(*src.zip, std::move(part)), src(src), sheet(s), book(b) {}
-  ~SheetXml() override { prefault.Join(); }
+  ~SheetXml() override { prefault.Stop(); }
   Prefault prefault;
   // The one-letter names of the cells, compared without a call.
   static bool Is(std::string_view name, char c) { return name.size() == 1 && name[0] == c; }
@@ -842,7 +833,7 @@ void ReadXlsxSheet(XlsxSource& srcRef, Book& bookRef, Sheet& s, const std::strin
     if (done) {
       selActive = p.selActive;
     } else {
-      p.prefault.Join();
+      p.prefault.Stop();
       s.DropCells();
       b->strings().resize(strings);
       src->cells = cells;

@@ -5,12 +5,12 @@
 // gives up and the caller reads the part again with Run, which then gives expat's answer.
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <exception>
 #include <memory>
-#include <mutex>
+#include <latch>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -647,7 +647,7 @@ class SplitRun {
     std::vector<char> data;
     int64_t base = 0;    // offset in the part
     bool parse = true;   // false: through the main parser's own handlers only
-    bool ready = false;  // parsed (or not to be)
+    std::latch ready{1};  // counted down once parsed (or at once, when not to be)
     bool clean = false;  // ends where it began: at the same depth, between two tokens
     std::unique_ptr<Parser> chunk;
     std::exception_ptr fault;
@@ -766,27 +766,19 @@ class SplitRun {
     g->data = std::move(data);
     g->base = base;
     g->parse = toBeParsed;
-    g->ready = !toBeParsed;
-    {
-      std::lock_guard lock(m_);
-      if (toBeParsed) toParse_.push_back(g.get());
-      inFlight_.push_back(std::move(g));
-    }
-    cv_.notify_all();
+    Segment* raw = g.get();
+    inFlight_.push_back(std::move(g));
+    // The queue never refuses while the producer runs: it holds every segment in flight.
+    if (!toBeParsed || !toParse_.Push(raw)) raw->ready.count_down();
     Drain(maxInFlight_ - 1);
   }
 
   // Applies what is ready at the front, waiting while more than `keep` are in flight.
   void Drain(size_t keep) {
-    for (;;) {
-      std::unique_ptr<Segment> g;
-      {
-        std::unique_lock lock(m_);
-        if (inFlight_.size() <= keep && (inFlight_.empty() || !inFlight_.front()->ready)) return;
-        cv_.wait(lock, [&] { return inFlight_.front()->ready; });
-        g = std::move(inFlight_.front());
-        inFlight_.pop_front();
-      }
+    while (!inFlight_.empty() && (inFlight_.size() > keep || inFlight_.front()->ready.try_wait())) {
+      std::unique_ptr<Segment> g = std::move(inFlight_.front());
+      inFlight_.pop_front();
+      g->ready.wait();
       Apply(*g);
     }
   }
@@ -812,21 +804,9 @@ class SplitRun {
 
   // A worker: parses chunks until the producer closes the queue.
   void Work() {
-    for (;;) {
-      Segment* g = nullptr;
-      {
-        std::unique_lock lock(m_);
-        cv_.wait(lock, [&] { return closed_ || !toParse_.empty(); });
-        if (toParse_.empty()) return;
-        g = toParse_.front();
-        toParse_.pop_front();
-      }
-      ParseSegment(*g);
-      {
-        std::lock_guard lock(m_);
-        g->ready = true;
-      }
-      cv_.notify_all();
+    while (std::optional<Segment*> g = toParse_.Pop()) {
+      ParseSegment(**g);
+      (*g)->ready.count_down();
     }
   }
 
@@ -851,14 +831,8 @@ class SplitRun {
     }
   }
 
-  void Close() {
-    {
-      std::lock_guard lock(m_);
-      closed_ = true;
-      toParse_.clear();
-    }
-    cv_.notify_all();
-  }
+  // Ends the workers; the segments not taken yet are left unparsed.
+  void Close() { toParse_.Abandon(); }
 
   Parser& p_;
   const std::string_view split_, parent_;
@@ -866,11 +840,8 @@ class SplitRun {
   const size_t segmentBytes_;
   const unsigned workers_;
   const size_t maxInFlight_;
-  std::mutex m_;
-  std::condition_variable cv_;
-  std::deque<std::unique_ptr<Segment>> inFlight_;  // in order, applied from the front
-  std::deque<Segment*> toParse_;
-  bool closed_ = false;
+  std::deque<std::unique_ptr<Segment>> inFlight_;  // in order, applied from the front; producer only
+  rt::BoundedQueue<Segment*> toParse_{maxInFlight_};
   size_t floorNameBytes_ = 0;  // of the two elements the chunks lie in
   enum { Head, Split, Serial } mode_ = Head;
   bool restSerial_ = false;  // a chunk did not end where it began: the rest is read in order

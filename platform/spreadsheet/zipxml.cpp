@@ -8,14 +8,12 @@
 #include <algorithm>
 #include <memory>
 
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <thread>
+#include <optional>
 #include <new>
 #include <vector>
 
+#include "platform/runtime/parallel.h"
 #include "platform/runtime/rterror.h"
 
 namespace vantrel::spreadsheet::zipxml {
@@ -181,29 +179,22 @@ void Archive::StreamImpl(std::string_view name, uint64_t limit, void* ctx, void 
     }
     return;
   }
-  // A large part: decompression runs on a second thread, a few chunks ahead of the parser.
+  // A large part: decompression runs on a second thread, a few chunks ahead of the parser. The
+  // buffers go round, from `spare` to the inflating thread, through `full` to the parser and
+  // back. The chunk the inflating thread holds counts in the depth, hence one less in `full`.
   struct Chunk {
     std::vector<char> data;
     size_t size = 0;
   };
-  std::mutex m;
-  std::condition_variable cv;
-  std::deque<Chunk> full;
-  std::vector<Chunk> spare;
-  bool done = false, stop = false;
-  std::string fault;
-  std::thread worker([&] {
+  rt::BoundedQueue<Chunk> full(kPipelineDepth - 1), spare(kPipelineDepth + 2);
+  std::string fault;  // read after the inflating thread has ended
+  rt::BackgroundTask inflating([&](std::stop_token) {
+    struct EndOfData {
+      rt::BoundedQueue<Chunk>& q;
+      ~EndOfData() { q.Close(); }
+    } end{full};
     for (;;) {
-      Chunk c;
-      {
-        std::unique_lock lock(m);
-        cv.wait(lock, [&] { return stop || full.size() < kPipelineDepth; });
-        if (stop) return;
-        if (!spare.empty()) {
-          c = std::move(spare.back());
-          spare.pop_back();
-        }
-      }
+      Chunk c = spare.TryPop().value_or(Chunk{});
       size_t n = 0;
       std::string err;
       try {
@@ -212,52 +203,30 @@ void Archive::StreamImpl(std::string_view name, uint64_t limit, void* ctx, void 
       } catch (const std::bad_alloc&) {
         err = "out of memory";
       }
-      std::lock_guard lock(m);
       if (!err.empty() || n == 0) {
         fault = err;
-        done = true;
-        cv.notify_all();
         return;
       }
       c.size = n;
-      full.push_back(std::move(c));
-      if (full.size() == 1) cv.notify_all();  // the parser may wait for data
+      if (!full.Push(std::move(c))) return;  // the parser has stopped
     }
   });
-  auto finish = [&] {
-    {
-      std::lock_guard lock(m);
-      stop = true;
-    }
-    cv.notify_all();
-    worker.join();
-  };
   try {
-    for (;;) {
-      Chunk c;
-      {
-        std::unique_lock lock(m);
-        cv.wait(lock, [&] { return !full.empty() || done; });
-        if (full.empty()) break;
-        c = std::move(full.front());
-        full.pop_front();
-        if (full.size() == kPipelineDepth - 1) cv.notify_all();  // the reader may wait for room
-      }
+    while (std::optional<Chunk> c = full.Pop()) {
       if (buffer) {
-        char* into = buffer(ctx, c.size);
-        std::memcpy(into, c.data.data(), c.size);
-        sink(ctx, into, c.size);
+        char* into = buffer(ctx, c->size);
+        std::memcpy(into, c->data.data(), c->size);
+        sink(ctx, into, c->size);
       } else {
-        sink(ctx, c.data.data(), c.size);
+        sink(ctx, c->data.data(), c->size);
       }
-      std::lock_guard lock(m);
-      spare.push_back(std::move(c));
+      spare.Push(std::move(*c));  // never full: fewer chunks go round than it holds
     }
   } catch (...) {
-    finish();
+    full.Close();  // the inflating thread stops at its next chunk; `inflating` joins it
     throw;
   }
-  finish();
+  inflating.Join();
   if (!fault.empty()) Fail(name, fault);
 }
 

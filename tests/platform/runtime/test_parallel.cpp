@@ -112,6 +112,162 @@ TEST(OrderedPipeline, WaitRunsWhileTheNextItemIsSlow) {
   EXPECT_GE(waits.load(), 4);
 }
 
+// A producer pushing 0, 1, 2, ... and a consumer popping, either side failing at a given item
+// (or the producer closing early): the other side ends too, and nothing is lost or reordered
+// before the failure.
+TEST(BoundedQueue, EitherSideFailingOrClosingEndsTheOther) {
+  struct Case {
+    const char* name;
+    int producerFailsAt;  // -1: never
+    int consumerFailsAt;
+    int producerClosesAt;  // -1: after 1000 items
+  };
+  for (const Case c : {Case{"to the end", -1, -1, -1}, Case{"producer fails", 50, -1, -1},
+                       Case{"consumer fails", -1, 50, -1}, Case{"early close", -1, -1, 0},
+                       Case{"close midway", -1, -1, 20}}) {
+    BoundedQueue<int> q(3);
+    BackgroundTask producer([&](std::stop_token) {
+      struct Closer {
+        BoundedQueue<int>& q;
+        ~Closer() { q.Close(); }
+      } closer{q};
+      for (int i = 0; i < 1000 && i != c.producerClosesAt; ++i) {
+        if (i == c.producerFailsAt) throw std::runtime_error("producer");
+        if (!q.Push(i)) return;
+      }
+    });
+    std::vector<int> got;
+    bool consumerFailed = false;
+    try {
+      while (auto v = q.Pop()) {
+        if (*v == c.consumerFailsAt) throw std::runtime_error("consumer");
+        got.push_back(*v);
+      }
+    } catch (const std::runtime_error&) {
+      consumerFailed = true;
+      q.Close();
+    }
+    bool producerFailed = false;
+    try {
+      producer.Join();
+    } catch (const std::runtime_error&) {
+      producerFailed = true;
+    }
+    const int expect = c.producerFailsAt >= 0   ? c.producerFailsAt
+                       : c.consumerFailsAt >= 0 ? c.consumerFailsAt
+                       : c.producerClosesAt >= 0 ? c.producerClosesAt
+                                                 : 1000;
+    ASSERT_EQ(got.size(), static_cast<size_t>(expect)) << c.name;
+    for (int i = 0; i < expect; ++i) ASSERT_EQ(got[static_cast<size_t>(i)], i) << c.name;
+    EXPECT_EQ(producerFailed, c.producerFailsAt >= 0) << c.name;
+    EXPECT_EQ(consumerFailed, c.consumerFailsAt >= 0) << c.name;
+  }
+}
+
+TEST(BoundedQueue, AbandonDropsWhatIsLeftAndWakesAWaitingPop) {
+  BoundedQueue<int> q(4);
+  ASSERT_TRUE(q.Push(1));
+  ASSERT_TRUE(q.Push(2));
+  q.Abandon();
+  EXPECT_FALSE(q.Pop().has_value());
+  EXPECT_FALSE(q.Push(3));
+  BoundedQueue<int> empty(1);
+  std::atomic<bool> ended{false};
+  BackgroundTask consumer([&](std::stop_token) {
+    EXPECT_FALSE(empty.Pop().has_value());
+    ended = true;
+  });
+  empty.Abandon();
+  consumer.Join();
+  EXPECT_TRUE(ended.load());
+}
+
+TEST(BackgroundTask, JoinRethrowsAndCallsWaitMeanwhile) {
+  std::atomic<int> waits{0};
+  BackgroundTask task([&](std::stop_token) {
+    UntilWaited(waits);
+    throw std::runtime_error("task");
+  });
+  EXPECT_TRUE(task.Running());
+  EXPECT_THROW(task.Join([&] { ++waits; }, 5), std::runtime_error);
+  EXPECT_GE(waits.load(), 4);
+  EXPECT_FALSE(task.Running());
+  EXPECT_NO_THROW(task.Join());  // nothing runs: nothing to wait for
+}
+
+TEST(BackgroundTask, AFailingWaitStopsTheTaskAndIsRethrown) {
+  std::atomic<bool> stopped{false};
+  BackgroundTask task([&](std::stop_token stop) {
+    while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stopped = true;
+  });
+  EXPECT_THROW(task.Join([] { throw std::logic_error("wait"); }, 1), std::logic_error);
+  EXPECT_TRUE(stopped.load());
+  EXPECT_FALSE(task.Running());
+}
+
+TEST(BackgroundTask, TheDestructorStopsAndJoinsATaskNeverJoined) {
+  std::atomic<bool> started{false}, ended{false};
+  {
+    BackgroundTask task([&](std::stop_token stop) {
+      started = true;
+      while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      ended = true;
+      throw std::runtime_error("dropped");  // an owner gone cannot take it
+    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!started.load() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(started.load());
+  }
+  EXPECT_TRUE(ended.load());
+  BackgroundTask restarted;
+  std::atomic<int> runs{0};
+  for (int k = 0; k < 3; ++k) restarted.Start([&](std::stop_token) { ++runs; });
+  restarted.Join();
+  EXPECT_EQ(runs.load(), 3);
+}
+
+TEST(Turns, RunInTheirOrderWhateverOrderTheThreadsComeIn) {
+  for (int failAt : {-1, 3}) {
+    Turns turns;
+    std::vector<int> order;
+    std::vector<std::thread> pool;
+    std::atomic<int> failures{0};
+    for (int i = 7; i >= 0; --i)
+      pool.emplace_back([&, i] {
+        try {
+          turns.Take(static_cast<size_t>(i), [&] {
+            order.push_back(i);
+            if (i == failAt) throw std::runtime_error("turn");
+          });
+        } catch (const std::runtime_error&) {
+          ++failures;
+        }
+      });
+    for (auto& t : pool) t.join();
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7})) << failAt;  // a failure passes the turn on
+    EXPECT_EQ(failures.load(), failAt >= 0 ? 1 : 0);
+  }
+}
+
+TEST(Turns, AbandonReleasesTheWaitersWithoutRunningThem) {
+  Turns turns;
+  std::atomic<int> ran{0}, refused{0};
+  std::vector<std::thread> pool;
+  for (size_t i = 1; i <= 4; ++i)
+    pool.emplace_back([&, i] {
+      if (!turns.Take(i, [&] { ++ran; })) ++refused;
+    });
+  turns.Abandon();
+  for (auto& t : pool) t.join();
+  EXPECT_EQ(ran.load(), 0);
+  EXPECT_EQ(refused.load(), 4);
+  turns.Reset();
+  EXPECT_TRUE(turns.Take(0, [&] { ++ran; }));
+  EXPECT_EQ(ran.load(), 1);
+}
+
 TEST(ThreadsFor, SmallWorkStaysOnOneThread) {
   EXPECT_EQ(ThreadsFor(10, 1000), 1u);
   EXPECT_EQ(ThreadsFor(0, 0), 1u);
