@@ -645,10 +645,10 @@ class SplitRun {
   // A chunk of the part, from its cutting to its application.
   struct Segment {
     std::vector<char> data;
-    int64_t base = 0;    // offset in the part
-    bool parse = true;   // false: through the main parser's own handlers only
+    int64_t base = 0;     // offset in the part
+    bool parse = true;    // false: through the main parser's own handlers only
     std::latch ready{1};  // counted down once parsed (or at once, when not to be)
-    bool clean = false;  // ends where it began: at the same depth, between two tokens
+    bool clean = false;   // ends where it began: at the same depth, between two tokens
     std::unique_ptr<Parser> chunk;
     std::exception_ptr fault;
   };

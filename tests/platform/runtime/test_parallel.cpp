@@ -122,9 +122,9 @@ TEST(BoundedQueue, EitherSideFailingOrClosingEndsTheOther) {
     int consumerFailsAt;
     int producerClosesAt;  // -1: after 1000 items
   };
-  for (const Case c : {Case{"to the end", -1, -1, -1}, Case{"producer fails", 50, -1, -1},
-                       Case{"consumer fails", -1, 50, -1}, Case{"early close", -1, -1, 0},
-                       Case{"close midway", -1, -1, 20}}) {
+  for (const Case c :
+       {Case{"to the end", -1, -1, -1}, Case{"producer fails", 50, -1, -1}, Case{"consumer fails", -1, 50, -1},
+        Case{"early close", -1, -1, 0}, Case{"close midway", -1, -1, 20}}) {
     BoundedQueue<int> q(3);
     BackgroundTask producer([&](std::stop_token) {
       struct Closer {
@@ -153,8 +153,8 @@ TEST(BoundedQueue, EitherSideFailingOrClosingEndsTheOther) {
     } catch (const std::runtime_error&) {
       producerFailed = true;
     }
-    const int expect = c.producerFailsAt >= 0   ? c.producerFailsAt
-                       : c.consumerFailsAt >= 0 ? c.consumerFailsAt
+    const int expect = c.producerFailsAt >= 0    ? c.producerFailsAt
+                       : c.consumerFailsAt >= 0  ? c.consumerFailsAt
                        : c.producerClosesAt >= 0 ? c.producerClosesAt
                                                  : 1000;
     ASSERT_EQ(got.size(), static_cast<size_t>(expect)) << c.name;
