@@ -195,8 +195,10 @@ void DataFileStream::StartPipeline() {
   const size_t slots = threads_ + 4;
   slots_.clear();
   for (size_t k = 0; k < slots; ++k) slots_.push_back(std::make_unique<Batch>());
-  filled_ = consumed_ = current_ = 0;
-  ended_ = stop_ = haveSlot_ = false;
+  filled_.Reset();
+  consumed_.Reset();
+  current_ = 0;
+  stop_ = haveSlot_ = false;
   storing_.Reset();
   driver_.Start([this, slots](std::stop_token) {
     // The rows still coming are only counted once the pipeline has ended early.
@@ -204,11 +206,8 @@ void DataFileStream::StartPipeline() {
       DataFileStream& s;
       bool failed = false;
       ~EndOfPipeline() {
-        {
-          std::lock_guard<std::mutex> lock(s.m_);
-          if (failed || s.consumed_ < s.items_) s.stop_ = true;
-        }
-        s.freeCv_.notify_all();
+        if (failed || s.consumed_.Value() < s.items_) s.stop_ = true;
+        s.consumed_.Close();
         s.storing_.Abandon();
       }
     } end{*this};
@@ -224,13 +223,8 @@ void DataFileStream::StartPipeline() {
 }
 
 void DataFileStream::Produce(size_t i) {
-  bool has = true;
-  {
-    std::unique_lock<std::mutex> lock(m_);
-    filledCv_.wait(lock, [&] { return filled_ > i || ended_ || stop_; });
-    if (stop_) throw Stopped{};
-    has = filled_ > i;  // else the block ended before this batch
-  }
+  const bool has = filled_.WaitFor(i + 1);  // else the block ended before this batch
+  if (stop_) throw Stopped{};
   Batch& b = *slots_[i % slots_.size()];
   if (has) {
     try {
@@ -263,26 +257,17 @@ void DataFileStream::StoreInTurn(size_t i, Batch* b) {
 void DataFileStream::AbandonStore() { storing_.Abandon(); }
 
 void DataFileStream::Consume(size_t i) {
-  bool has;
-  {
-    std::lock_guard<std::mutex> lock(m_);
-    if (stop_) throw Stopped{};
-    has = i < filled_;
-  }
-  if (has) {
+  if (stop_) throw Stopped{};
+  if (i < filled_.Value()) {
     Batch& b = *slots_[i % slots_.size()];
     writer_.Write(b.out, b.traits);
     bytes_ += b.out.size();
     b.Clear();
   }
-  {
-    std::lock_guard<std::mutex> lock(m_);
-    consumed_ = i + 1;
-    if (writer_.error()) stop_ = true;
-  }
-  freeCv_.notify_all();
+  if (writer_.error()) stop_ = true;
+  consumed_.Advance(i + 1);
   if (writer_.error()) {
-    filledCv_.notify_all();
+    filled_.Close();
     AbandonStore();
     throw Stopped{};
   }
@@ -290,11 +275,10 @@ void DataFileStream::Consume(size_t i) {
 
 void DataFileStream::AddParallel(const std::vector<SheetCell>& row) {
   if (!haveSlot_) {
-    std::unique_lock<std::mutex> lock(m_);
-    rt::WaitWhilePumping(
-        lock, freeCv_, std::chrono::milliseconds(5), [&] { return stop_ || current_ < consumed_ + slots_.size(); },
-        [&] { PumpIfDue(); });
-    if (stop_) return;  // a write failed: the rows are only counted
+    // The slot of batch current_ is free once batch current_ - slots has been written.
+    const size_t written = current_ >= slots_.size() ? current_ + 1 - slots_.size() : 0;
+    const bool free = consumed_.WaitForPumping(written, std::chrono::milliseconds(5), [&] { PumpIfDue(); });
+    if (!free || stop_) return;  // a write failed: the rows are only counted
     haveSlot_ = true;
   }
   Batch& b = *slots_[current_ % slots_.size()];
@@ -303,25 +287,17 @@ void DataFileStream::AddParallel(const std::vector<SheetCell>& row) {
 }
 
 void DataFileStream::Publish(bool last) {
-  {
-    std::lock_guard<std::mutex> lock(m_);
-    if (haveSlot_) filled_ = current_ + 1;
-    if (last) ended_ = true;
-  }
+  if (haveSlot_) filled_.Advance(current_ + 1);
+  if (last) filled_.Close();
   if (haveSlot_) ++current_;
   haveSlot_ = false;
-  filledCv_.notify_all();
 }
 
 void DataFileStream::StopPipeline() {
   if (!driver_.Running()) return;
-  {
-    std::lock_guard<std::mutex> lock(m_);
-    stop_ = true;
-    ended_ = true;
-  }
-  filledCv_.notify_all();
-  freeCv_.notify_all();
+  stop_ = true;
+  filled_.Close();
+  consumed_.Close();
   AbandonStore();
   driver_.Stop();
   slots_.clear();

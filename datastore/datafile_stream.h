@@ -9,12 +9,11 @@
 // Asked to, the stream also stores the lines in tables of their own from the text it writes, as
 // the reader would store them, while the text is in memory (MemoryTables).
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,17 +96,16 @@ class DataFileStream {
   std::string chunk_;
 
   // The parallel path: batch b lives in slots_[b % slots_.size()] from its first row until its
-  // text is written. Guarded by m_: filled_, ended_, consumed_, stop_.
+  // text is written.
   std::vector<std::unique_ptr<Batch>> slots_;
   size_t items_ = 0;    // batches of the pipeline; the last one takes every row past the others
   size_t current_ = 0;  // the batch the rows go into
   bool haveSlot_ = false;
-  std::mutex m_;
-  std::condition_variable filledCv_, freeCv_;
-  size_t filled_ = 0, consumed_ = 0;
-  bool ended_ = false, stop_ = false;
-  rt::Turns storing_;          // the batches' lines go to the tables in turn
-  rt::BackgroundTask driver_;  // runs the pipeline; Join rethrows what a worker or the writing threw
+  rt::Progress filled_;            // batches filled; closed once the last one is (or the work stops)
+  rt::Progress consumed_;          // batches written; closed once the pipeline ends
+  std::atomic<bool> stop_{false};  // a write failed or the work was stopped: the rows are only counted
+  rt::Turns storing_;              // the batches' lines go to the tables in turn
+  rt::BackgroundTask driver_;      // runs the pipeline; Join rethrows what a worker or the writing threw
 };
 
 }  // namespace vantrel::datastore

@@ -201,4 +201,56 @@ class Turns {
   bool abandoned_ = false;
 };
 
+// A count that only grows, shared between threads: one side advances it (the batches filled,
+// the batches written), others wait for it to reach a value. Close() wakes every waiter for
+// good, when no more advance will come.
+class Progress {
+ public:
+  // Back to 0 and open.
+  void Reset() {
+    std::lock_guard lock(m_);
+    value_ = 0;
+    closed_ = false;
+  }
+  // The count becomes `to` when that is more.
+  void Advance(size_t to) {
+    {
+      std::lock_guard lock(m_);
+      if (to > value_) value_ = to;
+    }
+    cv_.notify_all();
+  }
+  void Close() {
+    {
+      std::lock_guard lock(m_);
+      closed_ = true;
+    }
+    cv_.notify_all();
+  }
+  size_t Value() {
+    std::lock_guard lock(m_);
+    return value_;
+  }
+  // Waits until the count reaches n or the progress is closed; true when it reached n.
+  bool WaitFor(size_t n) {
+    std::unique_lock lock(m_);
+    cv_.wait(lock, [&] { return value_ >= n || closed_; });
+    return value_ >= n;
+  }
+  // The same, running pump() (no lock held) each time `every` passes meanwhile.
+  template <class Pump>
+  bool WaitForPumping(size_t n, std::chrono::milliseconds every, Pump pump) {
+    std::unique_lock lock(m_);
+    WaitWhilePumping(
+        lock, cv_, every, [&] { return value_ >= n || closed_; }, pump);
+    return value_ >= n;
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  size_t value_ = 0;
+  bool closed_ = false;
+};
+
 }  // namespace vantrel::rt

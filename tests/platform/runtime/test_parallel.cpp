@@ -268,6 +268,42 @@ TEST(Turns, AbandonReleasesTheWaitersWithoutRunningThem) {
   EXPECT_EQ(ran.load(), 1);
 }
 
+TEST(Progress, WaitersBelowTheCountGoOnAndCloseReleasesTheOthers) {
+  Progress p;
+  std::atomic<int> reached{0}, released{0};
+  std::vector<std::thread> pool;
+  for (size_t n : {0u, 1u, 3u, 5u, 6u, 9u}) pool.emplace_back([&, n] { p.WaitFor(n) ? ++reached : ++released; });
+  std::thread advancing([&] {
+    for (size_t k = 1; k <= 5; ++k) p.Advance(k);
+    p.Advance(2);  // a count never goes back
+    p.Close();
+  });
+  advancing.join();
+  for (auto& t : pool) t.join();
+  EXPECT_EQ(reached.load(), 4);
+  EXPECT_EQ(released.load(), 2);
+  EXPECT_EQ(p.Value(), 5u);
+  EXPECT_TRUE(p.WaitFor(5)) << "closed, but reached";
+  p.Reset();
+  EXPECT_EQ(p.Value(), 0u);
+  std::thread late([&] { p.Advance(1); });
+  EXPECT_TRUE(p.WaitFor(1)) << "open again after Reset";
+  late.join();
+}
+
+TEST(Progress, APumpingWaitPumpsUntilTheCountComes) {
+  Progress p;
+  int pumps = 0;
+  // The pump itself brings the count on its third pass, as the event loop's work would.
+  EXPECT_TRUE(p.WaitForPumping(1, std::chrono::milliseconds(1), [&] {
+    if (++pumps == 3) p.Advance(1);
+  }));
+  EXPECT_EQ(pumps, 3);
+  std::thread closing([&] { p.Close(); });
+  EXPECT_FALSE(p.WaitForPumping(2, std::chrono::milliseconds(1), [] {}));
+  closing.join();
+}
+
 TEST(ThreadsFor, SmallWorkStaysOnOneThread) {
   EXPECT_EQ(ThreadsFor(10, 1000), 1u);
   EXPECT_EQ(ThreadsFor(0, 0), 1u);
