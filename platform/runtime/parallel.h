@@ -149,58 +149,6 @@ class BoundedQueue {
   bool closed_ = false;
 };
 
-// Turns 0, 1, 2, ... taken by several threads: the holder of turn i runs once the holder of turn
-// i - 1 is done, so that work that must go in order (reading a file, storing lines) is shared by
-// threads that run out of order.
-class Turns {
- public:
-  // Waits for turn i, runs f and passes the turn on, also when f throws. Once the turns are
-  // abandoned, returns false without running f.
-  template <class F>
-  bool Take(size_t i, F&& f) {
-    {
-      std::unique_lock lock(m_);
-      cv_.wait(lock, [&] { return abandoned_ || turn_ == i; });
-      if (abandoned_) return false;
-    }
-    struct PassOn {
-      Turns& t;
-      size_t next;
-      ~PassOn() { t.PassTo(next); }
-    } passOn{*this, i + 1};
-    std::forward<F>(f)();
-    return true;
-  }
-  // Every waiting and later Take returns false.
-  void Abandon() {
-    {
-      std::lock_guard lock(m_);
-      abandoned_ = true;
-    }
-    cv_.notify_all();
-  }
-  // Turn 0 comes next, nothing abandoned.
-  void Reset() {
-    std::lock_guard lock(m_);
-    turn_ = 0;
-    abandoned_ = false;
-  }
-
- private:
-  void PassTo(size_t next) {
-    {
-      std::lock_guard lock(m_);
-      turn_ = next;
-    }
-    cv_.notify_all();
-  }
-
-  std::mutex m_;
-  std::condition_variable cv_;
-  size_t turn_ = 0;
-  bool abandoned_ = false;
-};
-
 // A count that only grows, shared between threads: one side advances it (the batches filled,
 // the batches written), others wait for it to reach a value. Close() wakes every waiter for
 // good, when no more advance will come.
@@ -227,6 +175,10 @@ class Progress {
     }
     cv_.notify_all();
   }
+  bool Closed() {
+    std::lock_guard lock(m_);
+    return closed_;
+  }
   size_t Value() {
     std::lock_guard lock(m_);
     return value_;
@@ -252,5 +204,33 @@ class Progress {
   size_t value_ = 0;
   bool closed_ = false;
 };
+
+// Turns 0, 1, 2, ... taken by several threads: the holder of turn i runs once the holder of turn
+// i - 1 is done, so that work that must go in order (reading a file, storing lines) is shared by
+// threads that run out of order.
+class Turns {
+ public:
+  // Waits for turn i, runs f and passes the turn on, also when f throws. Once the turns are
+  // abandoned, returns false without running f.
+  template <class F>
+  bool Take(size_t i, F&& f) {
+    if (!done_.WaitFor(i) || done_.Closed()) return false;
+    struct PassOn {
+      Progress& done;
+      size_t next;
+      ~PassOn() { done.Advance(next); }
+    } passOn{done_, i + 1};
+    std::forward<F>(f)();
+    return true;
+  }
+  // Every waiting and later Take returns false.
+  void Abandon() { done_.Close(); }
+  // Turn 0 comes next, nothing abandoned.
+  void Reset() { done_.Reset(); }
+
+ private:
+  Progress done_;  // the turns done so far
+};
+
 
 }  // namespace vantrel::rt
