@@ -270,7 +270,8 @@ std::string DumpWorkbook(const std::string& path) {
     for (size_t c = 0; c < s.columns().size() && shown < 4000; ++c) {
       // Rows first: reading a cell may share the column's storage.
       std::vector<int64_t> rows;
-      for (const spreadsheet::model::Cell& cell : s.columns()[c].cells) rows.push_back(cell.row);
+      const spreadsheet::model::ColumnCells& cells = s.columns()[c].cells;
+      for (size_t i = 0; i < cells.size(); ++i) rows.push_back(cells.RowAt(i));
       for (int64_t row : rows) {
         if (++shown > 4000) break;
         const int64_t col = static_cast<int64_t>(c) + 1;

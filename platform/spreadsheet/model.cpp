@@ -43,6 +43,100 @@ uint32_t Stored(int64_t row, int64_t shift) {
 
 }  // namespace
 
+// --- ColumnCells -----------------------------------------------------------------------------
+
+namespace {
+// Cells before the first number after which a column stops keeping room for numbers.
+constexpr size_t kTakeOverCells = 1024;
+}  // namespace
+
+size_t ColumnCells::LowerBound(uint32_t row) const {
+  if (!head_.empty() && row <= head_.back().row)
+    return static_cast<size_t>(std::lower_bound(head_.begin(), head_.end(), row, LessRow) - head_.begin());
+  size_t at = head_.size();
+  if (!run_.empty()) {
+    if (row <= row0_) return at;
+    const uint64_t off = row - row0_;
+    if (off < run_.size()) return at + static_cast<size_t>(off);
+    at += run_.size();
+  }
+  return at + static_cast<size_t>(std::lower_bound(tail_.begin(), tail_.end(), row, LessRow) - tail_.begin());
+}
+
+void ColumnCells::Append(const Cell* cells, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    const Cell& c = cells[i];
+    if (tail_.empty()) {
+      const bool plain = (c.meta & 15u) == kNumber;  // a number without a formula
+      if (run_.empty()) {
+        if (plain && (head_.empty() || head_.back().row < c.row)) {
+          row0_ = c.row;
+          meta_ = c.meta;
+          run_.push_back(c.num);
+          continue;
+        }
+        // A long column of other cells (texts, formulas) takes over the room reserved for
+        // numbers; a few titles above the numbers leave it to them.
+        if (head_.size() == head_.capacity() && head_.size() >= kTakeOverCells && run_.capacity() > head_.capacity()) {
+          head_.reserve(run_.capacity());
+          Numbers().swap(run_);
+        }
+        head_.push_back(c);
+        continue;
+      }
+      if (plain && c.meta == meta_ && c.row == static_cast<uint64_t>(row0_) + run_.size()) {
+        run_.push_back(c.num);
+        continue;
+      }
+    }
+    tail_.push_back(c);
+  }
+}
+
+void ColumnCells::Reserve(size_t n) {
+  const size_t have = size();
+  if (n <= have) return;
+  if (have == 0) run_.reserve(n);
+  else if (!tail_.empty()) tail_.reserve(n - head_.size() - run_.size());
+  else if (!run_.empty()) run_.reserve(n - head_.size());
+  else head_.reserve(n);
+}
+
+Cells& ColumnCells::Sparse() {
+  if (run_.empty() && tail_.empty()) return head_;
+  Cells out;
+  out.reserve(size());
+  out.insert(out.end(), head_.begin(), head_.end());
+  for (size_t i = 0; i < run_.size(); ++i) out.push_back(Cell{run_[i], row0_ + static_cast<uint32_t>(i), meta_});
+  out.insert(out.end(), tail_.begin(), tail_.end());
+  clear();
+  head_.swap(out);
+  return head_;
+}
+
+void ColumnCells::clear() {
+  Cells().swap(head_);
+  Numbers().swap(run_);
+  Cells().swap(tail_);
+  row0_ = meta_ = 0;
+}
+
+void ColumnCells::swap(ColumnCells& o) noexcept {
+  head_.swap(o.head_);
+  run_.swap(o.run_);
+  tail_.swap(o.tail_);
+  std::swap(row0_, o.row0_);
+  std::swap(meta_, o.meta_);
+}
+
+size_t Sheet::Piece::LowerBound(int64_t row) const {
+  return std::clamp(store->LowerBound(Stored(row, shift)), begin, end);
+}
+
+size_t Sheet::Piece::UpperBound(int64_t row) const {
+  return std::clamp(store->UpperBound(Stored(row, shift)), begin, end);
+}
+
 // --- Sheet -----------------------------------------------------------------------------------
 
 void Sheet::EnsureLoaded() {
@@ -102,7 +196,7 @@ model::Cells& Sheet::OwnCells(int64_t col, int64_t r1, int64_t r2) {
   Column& k = Slot(col);
   if (k.shared && r1 <= k.shared->r2 && r2 >= k.shared->r1) Materialize(k);
   ++version_;
-  return k.cells;
+  return k.cells.Sparse();
 }
 
 // The shared cells become the column's own, as a copy would have made them: moved to their rows,
@@ -113,14 +207,16 @@ void Sheet::Materialize(Column& k) {
   k.shared.reset();
   ++version_;
   model::Cells mid;
-  model::Cells& store = *sh->store;
+  ColumnCells& store = *sh->store;
   if (sh->store.use_count() == 1) {
     // No other column reads the store: its cells are taken over in place.
-    mid = std::move(store);
+    mid = std::move(store.Sparse());
+    store.clear();
     mid.erase(mid.begin() + static_cast<ptrdiff_t>(sh->end), mid.end());
     mid.erase(mid.begin(), mid.begin() + static_cast<ptrdiff_t>(sh->begin));
   } else {
-    mid.assign(store.begin() + static_cast<ptrdiff_t>(sh->begin), store.begin() + static_cast<ptrdiff_t>(sh->end));
+    mid.reserve(sh->end - sh->begin);
+    for (size_t i = sh->begin; i < sh->end; ++i) mid.push_back(store.At(i));
   }
   sh->store.reset();
   std::shared_ptr<Book> b = sh->strings ? book() : nullptr;
@@ -140,31 +236,31 @@ void Sheet::Materialize(Column& k) {
     }
     mid.resize(n);
   }
-  if (k.cells.empty()) {
-    k.cells.swap(mid);
+  model::Cells& own = k.cells.Sparse();
+  if (own.empty()) {
+    own.swap(mid);
     return;
   }
-  auto split = std::lower_bound(k.cells.begin(), k.cells.end(), static_cast<uint32_t>(sh->r1), LessRow);
-  k.cells.insert(split, mid.begin(), mid.end());
+  auto split = std::lower_bound(own.begin(), own.end(), static_cast<uint32_t>(sh->r1), LessRow);
+  own.insert(split, mid.begin(), mid.end());
 }
 
 Sheet::Pieces Sheet::PiecesOf(int64_t col) const {
   Pieces ps;
   if (col < 1 || col > static_cast<int64_t>(cols_.size())) return ps;
   const Column& k = cols_[col - 1];
-  const Cell* b = k.cells.data();
-  const Cell* e = b + k.cells.size();
+  const ColumnCells& own = k.cells;
+  const size_t e = own.size();
   if (!k.shared) {
-    if (b != e) ps.p[ps.n++] = Piece{b, e, 0, ~0u, nullptr};
+    if (e != 0) ps.p[ps.n++] = Piece{&own, 0, e, 0, ~0u, nullptr};
     return ps;
   }
   const SharedCells& sh = *k.shared;
-  const Cell* split = std::lower_bound(b, e, static_cast<uint32_t>(sh.r1), LessRow);
-  if (b != split) ps.p[ps.n++] = Piece{b, split, 0, ~0u, nullptr};
-  const Cell* sb = sh.store->data() + sh.begin;
-  const Cell* se = sh.store->data() + sh.end;
-  if (sb != se) ps.p[ps.n++] = Piece{sb, se, sh.shift, sh.values ? 7u : ~0u, sh.strings.get()};
-  if (split != e) ps.p[ps.n++] = Piece{split, e, 0, ~0u, nullptr};
+  const size_t split = own.LowerBound(static_cast<uint32_t>(sh.r1));
+  if (split != 0) ps.p[ps.n++] = Piece{&own, 0, split, 0, ~0u, nullptr};
+  if (sh.begin != sh.end)
+    ps.p[ps.n++] = Piece{sh.store.get(), sh.begin, sh.end, sh.shift, sh.values ? 7u : ~0u, sh.strings.get()};
+  if (split != e) ps.p[ps.n++] = Piece{&own, split, e, 0, ~0u, nullptr};
   return ps;
 }
 
@@ -172,11 +268,10 @@ std::optional<Sheet::Found> Sheet::Find(int64_t row, int64_t col) const {
   Pieces ps = PiecesOf(col);
   for (int i = 0; i < ps.n; ++i) {
     const Piece& p = ps.p[i];
-    int64_t want = row - p.shift;
-    if (want > (p.end - 1)->row) continue;
-    if (want < p.begin->row) return std::nullopt;
-    const Cell* it = std::lower_bound(p.begin, p.end, static_cast<uint32_t>(want), LessRow);
-    if (it->row != want) return std::nullopt;
+    if (row > p.RowAt(p.end - 1)) continue;
+    if (row < p.RowAt(p.begin)) return std::nullopt;
+    const size_t it = p.LowerBound(row);
+    if (p.RowAt(it) != row) return std::nullopt;
     Cell c = p.At(it);
     if (p.mask != ~0u && KindOf(c) == kFormatOnly) return std::nullopt;  // a values view has no format-only cells
     return Found{c, p.strings};
@@ -193,35 +288,29 @@ std::optional<Sheet::SharedCells> Sheet::ShareValues(int64_t col, int64_t r1, in
   out->values = true;
   size_t size = 0;
   if (!k.shared) {
-    auto& v = k.cells;
-    auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
-    auto b =
-        std::upper_bound(a, v.end(), static_cast<uint32_t>(r2), [](uint32_t r, const Cell& x) { return r < x.row; });
-    out->begin = static_cast<size_t>(a - v.begin());
-    out->end = static_cast<size_t>(b - v.begin());
+    const ColumnCells& v = k.cells;
+    out->begin = v.LowerBound(Stored(r1, 0));
+    out->end = std::max(out->begin, v.UpperBound(Stored(r2, 0)));
     size = v.size();
   } else {
     // Rows of the shared run only: own cells among them would need a second run.
     const SharedCells& sh = *k.shared;
     if (r1 < sh.r1 || r2 > sh.r2) {
-      auto& v = k.cells;
-      auto a = std::lower_bound(v.begin(), v.end(), static_cast<uint32_t>(r1), LessRow);
-      if (a != v.end() && a->row <= r2) return std::nullopt;
+      const ColumnCells& v = k.cells;
+      const size_t a = v.LowerBound(Stored(r1, 0));
+      if (a != v.size() && v.RowAt(a) <= r2) return std::nullopt;
     }
-    const Cell* base = sh.store->data();
-    const Cell* a = std::lower_bound(base + sh.begin, base + sh.end, Stored(r1, sh.shift), LessRow);
-    const Cell* b =
-        std::upper_bound(a, base + sh.end, Stored(r2, sh.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
-    out->begin = static_cast<size_t>(a - base);
-    out->end = static_cast<size_t>(b - base);
+    const Piece p{sh.store.get(), sh.begin, sh.end, sh.shift, ~0u, nullptr};
+    out->begin = p.LowerBound(r1);
+    out->end = std::max(out->begin, p.UpperBound(r2));
     out->shift = sh.shift;
     size = sh.store->size();
   }
   // A few cells of a large column are copied: a view would keep the whole column alive.
   if (out->end == out->begin || (out->end - out->begin) * 2 < size) return std::nullopt;
   if (!k.shared) {
-    auto store = std::make_shared<model::Cells>(std::move(k.cells));
-    k.cells.clear();
+    auto store = std::make_shared<ColumnCells>();
+    store->swap(k.cells);
     k.shared = SharedCells{store, 0, store->size(), 0, 1, kMaxRows, false, nullptr};
     ++version_;
   }
@@ -258,27 +347,23 @@ Cell& Sheet::Put(int64_t row, int64_t col) {
 
 void Sheet::EraseFormula(int64_t row, int64_t col) { formulaOf_.erase(Key(row, col)); }
 
-void Sheet::AppendCell(uint32_t col, const Cell& c) {
-  Column& k = Col(col);
-  if (!k.cells.empty() && k.cells.back().row >= c.row) k.unsorted = true;
-  k.cells.push_back(c);
-}
+void Sheet::AppendCell(uint32_t col, const Cell& c) { AppendCells(col, &c, 1); }
 
 void Sheet::AppendCells(uint32_t col, const Cell* cells, size_t n) {
   if (n == 0) return;
   Column& k = Col(col);
-  uint32_t last = k.cells.empty() ? 0 : k.cells.back().row;
   bool first = k.cells.empty();
+  uint32_t last = first ? 0 : k.cells.RowAt(k.cells.size() - 1);
   for (size_t i = 0; i < n && !k.unsorted; ++i) {
     if (!first && last >= cells[i].row) k.unsorted = true;
     last = cells[i].row;
     first = false;
   }
-  k.cells.insert(k.cells.end(), cells, cells + n);
+  k.cells.Append(cells, n);
 }
 
 void Sheet::Reserve(int64_t c1, int64_t c2, size_t rows) {
-  for (int64_t c = c1; c <= c2; ++c) Col(c).cells.reserve(rows);
+  for (int64_t c = c1; c <= c2; ++c) Col(c).cells.Reserve(rows);
 }
 
 void Sheet::AppendNumber(uint32_t row, uint32_t col, double x, uint32_t fmt, bool f) {
@@ -319,15 +404,17 @@ void Sheet::DropCells() {
 void Sheet::Finish() {
   for (auto& c : cols_) {
     if (!c.unsorted) continue;
-    std::stable_sort(c.cells.begin(), c.cells.end(), [](const Cell& a, const Cell& b) { return a.row < b.row; });
-    // A later cell of the same row wins.
+    model::Cells& v = c.cells.Sparse();
+    std::stable_sort(v.begin(), v.end(), [](const Cell& a, const Cell& b) { return a.row < b.row; });
+    // A later cell of the same row wins; the numbers on consecutive rows are kept compact again.
     model::Cells out;
-    out.reserve(c.cells.size());
-    for (const Cell& x : c.cells) {
+    out.reserve(v.size());
+    for (const Cell& x : v) {
       if (!out.empty() && out.back().row == x.row) out.back() = x;
       else out.push_back(x);
     }
-    c.cells.swap(out);
+    c.cells.clear();
+    c.cells.Append(out.data(), out.size());
     c.unsorted = false;
   }
 }
@@ -534,10 +621,10 @@ int64_t Sheet::MaxRow() {
     Pieces ps = PiecesOf(col);
     for (int i = ps.n - 1; i >= 0; --i) {
       const Piece& p = ps.p[i];
-      const Cell* it = p.end;
-      while (it != p.begin && KindOf(*(it - 1)) == kFormatOnly) --it;
+      size_t it = p.end;
+      while (it != p.begin && KindOf(p.store->At(it - 1)) == kFormatOnly) --it;
       if (it != p.begin) {
-        m = std::max<int64_t>(m, (it - 1)->row + p.shift);
+        m = std::max<int64_t>(m, p.RowAt(it - 1));
         break;
       }
     }
@@ -550,8 +637,8 @@ int64_t Sheet::MaxColumn() {
   for (int64_t k = static_cast<int64_t>(cols_.size()); k >= 1; --k) {
     Pieces ps = PiecesOf(k);
     for (int i = 0; i < ps.n; ++i)
-      for (const Cell* it = ps.p[i].begin; it != ps.p[i].end; ++it)
-        if (KindOf(*it) != kFormatOnly) return k;
+      for (size_t it = ps.p[i].begin; it != ps.p[i].end; ++it)
+        if (KindOf(ps.p[i].store->At(it)) != kFormatOnly) return k;
   }
   return 0;
 }
@@ -563,9 +650,9 @@ size_t Sheet::CellCount() {
     Pieces ps = PiecesOf(col);
     for (int i = 0; i < ps.n; ++i) {
       const Piece& p = ps.p[i];
-      if (p.mask == ~0u) n += static_cast<size_t>(p.end - p.begin);
+      if (p.mask == ~0u) n += p.end - p.begin;
       else
-        n += static_cast<size_t>(std::count_if(p.begin, p.end, [](const Cell& c) { return KindOf(c) != kFormatOnly; }));
+        for (size_t it = p.begin; it != p.end; ++it) n += KindOf(p.store->At(it)) != kFormatOnly;
     }
   }
   return n;
@@ -643,9 +730,7 @@ template <class F>
 void EachCellIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2, F&& f) {
   for (int i = 0; i < ps.n; ++i) {
     const Sheet::Piece& p = ps.p[i];
-    for (const Cell* it = std::lower_bound(p.begin, p.end, Stored(r1, p.shift), LessRow);
-         it != p.end && it->row + p.shift <= r2; ++it)
-      f(p.At(it), p.strings);
+    for (size_t it = p.LowerBound(r1); it != p.end && p.RowAt(it) <= r2; ++it) f(p.At(it), p.strings);
   }
 }
 
@@ -654,10 +739,8 @@ size_t CellsIn(const Sheet::Pieces& ps, int64_t r1, int64_t r2) {
   size_t n = 0;
   for (int i = 0; i < ps.n; ++i) {
     const Sheet::Piece& p = ps.p[i];
-    const Cell* a = std::lower_bound(p.begin, p.end, Stored(r1, p.shift), LessRow);
-    const Cell* b =
-        std::upper_bound(a, p.end, Stored(r2, p.shift), [](uint32_t r, const Cell& x) { return r < x.row; });
-    n += static_cast<size_t>(b - a);
+    const size_t a = p.LowerBound(r1);
+    n += std::max(a, p.UpperBound(r2)) - a;
   }
   return n;
 }
@@ -842,7 +925,7 @@ class RangeImpl : public IRange {
       if (c > static_cast<int64_t>(s.columns().size())) continue;
       // Shared values carry no format of their own: a column format leaves them shared.
       const auto& shared = s.columns()[c - 1].shared;
-      model::Cells& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells
+      model::Cells& own = wholeColumns && shared && shared->values ? s.columns()[c - 1].cells.Sparse()
                                                                    : s.OwnCells(c, r_.r1, r_.r2);
       for (Cell& x : own)
         if (x.row >= r_.r1 && x.row <= r_.r2) x.meta = (x.meta & 15u) | ((wholeColumns ? 0 : fmt) << 4);
@@ -938,7 +1021,7 @@ RangeP RangeImpl::Find(const FindArgs& a) {
     uint32_t row;
     int64_t col;
     int piece;
-    const Cell* at;
+    size_t at;
     bool operator>(const Pos& o) const { return row != o.row ? row > o.row : col > o.col; }
   };
   for (int pass = 0; pass < 2; ++pass) {
@@ -949,9 +1032,9 @@ RangeP RangeImpl::Find(const FindArgs& a) {
       from = std::max(from, area.r1);
       for (int i = 0; i < ps.n; ++i) {
         const Sheet::Piece& p = ps.p[i];
-        const Cell* it = std::lower_bound(p.begin, p.end, Stored(from, p.shift), LessRow);
+        const size_t it = p.LowerBound(from);
         if (it == p.end) continue;
-        if (p.At(it).row <= area.r2) heap.push({p.At(it).row, col, i, it});
+        if (p.RowAt(it) <= area.r2) heap.push({p.At(it).row, col, i, it});
         break;
       }
     }
@@ -968,7 +1051,7 @@ RangeP RangeImpl::Find(const FindArgs& a) {
         if (++next.piece == ps.n) continue;
         next.at = ps.p[next.piece].begin;
       }
-      next.row = ps.p[next.piece].At(next.at).row;
+      next.row = static_cast<uint32_t>(ps.p[next.piece].RowAt(next.at));
       if (next.row <= area.r2) heap.push(next);
     }
   }
@@ -1002,8 +1085,8 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
     if (dc > static_cast<int64_t>(dst.columns().size())) return true;
     const Sheet::Column& k = dst.columns()[dc - 1];
     if (k.shared || k.unsorted) return false;
-    auto it = std::lower_bound(k.cells.begin(), k.cells.end(), static_cast<uint32_t>(d1), LessRow);
-    return it == k.cells.end() || it->row > d2;
+    const size_t it = k.cells.LowerBound(static_cast<uint32_t>(d1));
+    return it == k.cells.size() || k.cells.RowAt(it) > d2;
   };
   // Take the source cells first: source and destination may overlap.
   struct Taken {
@@ -1067,7 +1150,7 @@ void RangeImpl::PasteSpecial(int paste, int operation, bool skipBlanks, bool tra
         dst.ReplaceSpan(dc, r_.r1, r_.r1 + (sr.r2 - sr.r1), std::move(cells));
         if (withFormulas) {
           // Formats and formulas come with the cells.
-          auto& v = dst.columns()[dc - 1].cells;
+          auto& v = dst.columns()[dc - 1].cells.Sparse();
           for (const Cell& k : keep) {
             auto it = std::lower_bound(v.begin(), v.end(), k.row, LessRow);
             it->meta = k.meta;
@@ -1323,26 +1406,28 @@ class ApplicationImpl : public IApplication {
     // Per column, the next cell to show: `at` in run i of its pieces, the row it shows in `next`.
     struct Cursor {
       int64_t next = INT64_MAX;
-      const Cell* at = nullptr;
-      const Cell* end = nullptr;
+      const ColumnCells* store = nullptr;
+      size_t at = 0;
+      size_t end = 0;
       int64_t shift = 0;
       uint32_t mask = ~0u;
       const Sheet::Strings* strings = nullptr;
       int i = 0;
       Sheet::Pieces ps;
-      void Enter(int piece, const Cell* from) {
+      void Enter(int piece, size_t from, bool fromStart) {
         i = piece;
         if (i >= ps.n) {
           next = INT64_MAX;
           return;
         }
         const Sheet::Piece& p = ps.p[i];
-        at = from ? from : p.begin;
+        store = p.store;
+        at = fromStart ? p.begin : from;
         end = p.end;
         shift = p.shift;
         mask = p.mask;
         strings = p.strings;
-        next = at->row + shift;
+        next = store->RowAt(at) + shift;
       }
     };
     std::vector<Cursor> cur(static_cast<size_t>(ncols));
@@ -1352,13 +1437,13 @@ class ApplicationImpl : public IApplication {
         Cursor& u = cur[k];
         u.ps = s.PiecesOf(r.c1 + k);
         int i = 0;
-        const Cell* it = nullptr;
+        size_t it = 0;
         for (; i < u.ps.n; ++i) {
           const Sheet::Piece& p = u.ps.p[i];
-          it = std::lower_bound(p.begin, p.end, Stored(row, p.shift), LessRow);
+          it = p.LowerBound(row);
           if (it != p.end) break;
         }
-        u.Enter(i, it);
+        u.Enter(i, it, false);
       }
       version = s.storageVersion();
     };
@@ -1371,10 +1456,12 @@ class ApplicationImpl : public IApplication {
           visit(s, c, nullptr, nullptr, k);
           continue;
         }
-        Cell x{u.at->num, static_cast<uint32_t>(row), u.at->meta & u.mask};
+        Cell x = u.store->At(u.at);
+        x.row = static_cast<uint32_t>(row);
+        x.meta &= u.mask;
         const Sheet::Strings* strings = u.strings;
-        if (++u.at != u.end) u.next = u.at->row + u.shift;
-        else u.Enter(u.i + 1, nullptr);
+        if (++u.at != u.end) u.next = u.store->RowAt(u.at) + u.shift;
+        else u.Enter(u.i + 1, 0, true);
         visit(s, c, &x, strings, k);
       }
       visit(s, 0, nullptr, nullptr, -1);

@@ -3,8 +3,10 @@
 // cells with value, formula and number format. It implements the interfaces of spreadsheet.h,
 // is what the workbook-file readers fill, and is the spreadsheet that tests script.
 //
-// Cells are kept per column, sorted by row, 16 bytes each, so a sheet of a million rows and
-// 17 columns stays near 300 MB. Sheets may be filled on first use (a reader's loader).
+// Cells are kept per column, sorted by row. A column's run of numbers on consecutive rows with
+// one format (the body of a table of numbers) keeps only the numbers, 8 bytes each, so a sheet
+// of a million rows and 17 columns stays near 150 MB; any other cell takes 16 bytes. Sheets may
+// be filled on first use (a reader's loader).
 //
 // A paste of values into an empty span shares the source's cells instead of copying them: both
 // columns read one store (copy on write), and the first write to a side gives that side's column
@@ -34,12 +36,66 @@ struct Cell {
   uint32_t meta;  // kind (3 bits) | formula flag (1 bit) | format index (28 bits)
 };
 
-static_assert(sizeof(Cell) == 16, "a cell is 16 bytes: a million rows of 17 columns stay near 300 MB");
+static_assert(sizeof(Cell) == 16, "a cell outside a run of numbers is 16 bytes");
 
 // A run of cells; a column of a million rows takes its 16 MB straight from the system.
 using Cells = std::vector<Cell, rt::LargeAllocator<Cell>>;
 
 enum CellKind : uint32_t { kFormatOnly = 0, kNumber = 1, kText = 2, kBoolean = 3, kError = 4 };
+
+// The cells of one column in row order, as three runs: the cells before a run of plain numbers
+// (no formula) on consecutive rows with one meta, that run kept as its numbers only, and the
+// cells after it. Cell i is read through At and RowAt whatever run holds it; a writer takes
+// the cells as one vector through Sparse, which gives the numbers their rows and meta again.
+class ColumnCells {
+ public:
+  using Numbers = std::vector<double, rt::LargeAllocator<double>>;
+
+  size_t size() const { return head_.size() + run_.size() + tail_.size(); }
+  bool empty() const { return size() == 0; }
+  uint32_t RowAt(size_t i) const {
+    if (i < head_.size()) return head_[i].row;
+    i -= head_.size();
+    if (i < run_.size()) return row0_ + static_cast<uint32_t>(i);
+    return tail_[i - run_.size()].row;
+  }
+  Cell At(size_t i) const {
+    if (i < head_.size()) return head_[i];
+    i -= head_.size();
+    if (i < run_.size()) return Cell{run_[i], row0_ + static_cast<uint32_t>(i), meta_};
+    return tail_[i - run_.size()];
+  }
+  // The first cell whose row is at least row (size() when none); only for sorted cells.
+  size_t LowerBound(uint32_t row) const;
+  // The first cell whose row is above row (size() when none); only for sorted cells.
+  size_t UpperBound(uint32_t row) const { return row == UINT32_MAX ? size() : LowerBound(row + 1); }
+  // Adds cells after the last one, in the order given (rows that go back are the caller's to
+  // sort); plain numbers that continue the run are kept as numbers.
+  void Append(const Cell* cells, size_t n);
+  void Append(const Cell& c) { Append(&c, 1); }
+  // Room for n cells, taken as numbers while the column holds none.
+  void Reserve(size_t n);
+  // The cells as one sorted vector of their own: the run's numbers become cells again.
+  Cells& Sparse();
+  void clear();
+  void swap(ColumnCells& o) noexcept;
+  // The large blocks the column holds (its memory, to touch ahead of the writes).
+  template <class F>
+  void ForEachBlock(F&& f) {
+    if (head_.capacity()) f(reinterpret_cast<char*>(head_.data()), head_.capacity() * sizeof(Cell));
+    if (run_.capacity()) f(reinterpret_cast<char*>(run_.data()), run_.capacity() * sizeof(double));
+  }
+  // Bytes held, reserved room included.
+  size_t Bytes() const {
+    return (head_.capacity() + tail_.capacity()) * sizeof(Cell) + run_.capacity() * sizeof(double);
+  }
+
+ private:
+  Cells head_;
+  Numbers run_;
+  uint32_t row0_ = 0, meta_ = 0;
+  Cells tail_;
+};
 
 class Sheet : public std::enable_shared_from_this<Sheet> {
  public:
@@ -104,7 +160,7 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   // r2 hold store[begin, end), each cell moved by shift rows. A values view shows only the kind
   // and value of each cell (no format, no formula; a format-only cell reads as no cell).
   struct SharedCells {
-    std::shared_ptr<Cells> store;
+    std::shared_ptr<ColumnCells> store;
     size_t begin = 0, end = 0;
     int64_t shift = 0;
     int64_t r1 = 1, r2 = 0;
@@ -114,23 +170,33 @@ class Sheet : public std::enable_shared_from_this<Sheet> {
   struct Column {
     // The column's own cells; while `shared` is set, none of them lies in its rows r1 to r2, so
     // read a column through the Sheet (Find, PiecesOf), not through `cells` alone.
-    Cells cells;
+    ColumnCells cells;
     std::optional<SharedCells> shared;
     uint32_t format = 0;  // column format index, 0 = none
     double width = 0;     // 0 = standard width
     bool unsorted = false;
   };
   std::vector<Column>& columns() { return cols_; }
-  // A column as readers see it: up to three runs in row order, each a range of stored cells whose
-  // rows are moved by shift, whose meta is masked, and whose texts index `strings` (nullptr: the
-  // book's own).
+  // A column as readers see it: up to three pieces in row order, each the cells begin to end of
+  // a store, whose rows are moved by shift, whose meta is masked, and whose texts index
+  // `strings` (nullptr: the book's own).
   struct Piece {
-    const Cell* begin;
-    const Cell* end;
+    const ColumnCells* store;
+    size_t begin;
+    size_t end;
     int64_t shift;
     uint32_t mask;
     const Strings* strings;
-    Cell At(const Cell* p) const { return Cell{p->num, static_cast<uint32_t>(p->row + shift), p->meta & mask}; }
+    // The row cell i shows (rows moved by shift).
+    int64_t RowAt(size_t i) const { return store->RowAt(i) + shift; }
+    Cell At(size_t i) const {
+      Cell c = store->At(i);
+      return Cell{c.num, static_cast<uint32_t>(c.row + shift), c.meta & mask};
+    }
+    // The first cell of the piece that shows row or a later one (end when none).
+    size_t LowerBound(int64_t row) const;
+    // The first cell of the piece that shows a row after row (end when none).
+    size_t UpperBound(int64_t row) const;
   };
   struct Pieces {
     Piece p[3];

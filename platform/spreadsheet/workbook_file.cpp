@@ -349,10 +349,10 @@ class Prefault {
   void Start(Sheet& sheet) {
     worker_.Stop();
     std::vector<std::pair<char*, size_t>> spans;
-    for (auto& c : sheet.columns()) {
-      size_t bytes = c.cells.capacity() * sizeof(model::Cell);
-      if (bytes >= (1u << 20)) spans.emplace_back(reinterpret_cast<char*>(c.cells.data()), bytes);
-    }
+    for (auto& c : sheet.columns())
+      c.cells.ForEachBlock([&](char* p, size_t bytes) {
+        if (bytes >= (1u << 20)) spans.emplace_back(p, bytes);
+      });
     if (spans.empty()) return;
     worker_.Start([spans = std::move(spans)](std::stop_token stop) {
       const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
@@ -508,7 +508,7 @@ struct SheetXml : Parser {
       auto& cells = cols[c - 1].cells;
       if (cells.empty()) continue;
       const double share = std::min(1.0, static_cast<double>(cells.size()) / seen * 1.05);
-      cells.reserve(std::min(dimRows, static_cast<size_t>(static_cast<double>(dimRows) * share) + 16));
+      cells.Reserve(std::min(dimRows, static_cast<size_t>(static_cast<double>(dimRows) * share) + 16));
     }
     dimRows = 0;
     prefault.Start(sheet);
@@ -530,7 +530,7 @@ struct SheetXml : Parser {
     if (total == 0 || total > std::min(src.limits.maxCells, kMaxReservedCells)) return;
     for (auto& c : cols) {
       size_t want = std::min<size_t>(static_cast<size_t>(c.cells.size() * scale * 1.02) + 16, formula::kMaxRows);
-      if (!c.cells.empty()) c.cells.reserve(want);
+      if (!c.cells.empty()) c.cells.Reserve(want);
     }
     prefault.Start(sheet);
   }

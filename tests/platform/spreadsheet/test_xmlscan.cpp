@@ -309,8 +309,8 @@ std::string Dump(const std::string& path) {
     }
     out << "active " << s->activeRow() << "," << s->activeCol() << " cells " << s->CellCount() << "\n";
     for (size_t c = 0; c < s->columns().size(); ++c)
-      for (const ss::model::Cell& cell : s->columns()[c].cells) {
-        int64_t row = cell.row, col = static_cast<int64_t>(c) + 1;
+      for (size_t i = 0; i < s->columns()[c].cells.size(); ++i) {
+        int64_t row = s->columns()[c].cells.RowAt(i), col = static_cast<int64_t>(c) + 1;
         ss::CellValue v = s->GetValue(row, col);
         out << row << "," << col << " k" << static_cast<int>(v.kind) << " " << v.number << " [" << v.text << "] ["
             << s->GetFormula(row, col) << "] [" << s->GetFormat(row, col) << "] [" << s->DisplayText(row, col) << "]\n";
