@@ -27,8 +27,10 @@ namespace vantrel::datastore {
 
 class DataFileStream {
  public:
-  // Rows of one batch, and the rows worth one formatting thread.
-  static constexpr size_t kBatchRows = 8192;
+  // Rows of one batch (a batch of 17 numbers a row holds about 2.5 MB of cells, text and
+  // converted lines; threads + 4 of them are in flight), and the rows worth one formatting
+  // thread.
+  static constexpr size_t kBatchRows = 4096;
   static constexpr size_t kRowsPerThread = 16384;
   static constexpr int kPumpMs = 20;
 
