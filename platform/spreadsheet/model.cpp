@@ -65,6 +65,20 @@ size_t ColumnCells::LowerBound(uint32_t row) const {
 
 void ColumnCells::Append(const Cell* cells, size_t n) {
   for (size_t i = 0; i < n; ++i) {
+    if (tail_.empty() && !run_.empty()) {
+      // The cells that continue the run, in one pass (the run's meta is a plain number's).
+      uint64_t next = static_cast<uint64_t>(row0_) + run_.size();
+      size_t j = i;
+      while (j < n && cells[j].meta == meta_ && cells[j].row == next) {
+        ++j;
+        ++next;
+      }
+      if (j > i) {
+        if (run_.capacity() < run_.size() + (j - i)) run_.reserve(std::max(run_.size() + (j - i), 2 * run_.size()));
+        for (; i < j; ++i) run_.push_back(cells[i].num);
+        if (i == n) break;
+      }
+    }
     const Cell& c = cells[i];
     if (tail_.empty()) {
       const bool plain = (c.meta & 15u) == kNumber;  // a number without a formula
