@@ -65,45 +65,27 @@ size_t ColumnCells::LowerBound(uint32_t row) const {
 
 void ColumnCells::Append(const Cell* cells, size_t n) {
   for (size_t i = 0; i < n; ++i) {
-    if (tail_.empty() && !run_.empty()) {
-      // The cells that continue the run, in one pass (the run's meta is a plain number's).
-      uint64_t next = static_cast<uint64_t>(row0_) + run_.size();
-      size_t j = i;
-      while (j < n && cells[j].meta == meta_ && cells[j].row == next) {
-        ++j;
-        ++next;
-      }
-      if (j > i) {
-        if (run_.capacity() < run_.size() + (j - i)) run_.reserve(std::max(run_.size() + (j - i), 2 * run_.size()));
-        for (; i < j; ++i) run_.push_back(cells[i].num);
-        if (i == n) break;
-      }
-    }
     const Cell& c = cells[i];
-    if (tail_.empty()) {
-      const bool plain = (c.meta & 15u) == kNumber;  // a number without a formula
-      if (run_.empty()) {
-        if (plain && (head_.empty() || head_.back().row < c.row)) {
-          row0_ = c.row;
-          meta_ = c.meta;
-          run_.push_back(c.num);
-          continue;
-        }
-        // A long column of other cells (texts, formulas) takes over the room reserved for
-        // numbers; a few titles above the numbers leave it to them.
-        if (head_.size() == head_.capacity() && head_.size() >= kTakeOverCells && run_.capacity() > head_.capacity()) {
-          head_.reserve(run_.capacity());
-          Numbers().swap(run_);
-        }
-        head_.push_back(c);
-        continue;
+    if (!tail_.empty()) {
+      tail_.push_back(c);
+    } else if (!run_.empty()) {
+      // The run's meta is a plain number's: the same meta on the next row continues it.
+      if (c.meta == meta_ && c.row == static_cast<uint64_t>(row0_) + run_.size()) run_.push_back(c.num);
+      else tail_.push_back(c);
+    } else if ((c.meta & 15u) == kNumber && (head_.empty() || head_.back().row < c.row)) {
+      // A number without a formula starts the run.
+      row0_ = c.row;
+      meta_ = c.meta;
+      run_.push_back(c.num);
+    } else {
+      // A long column of other cells (texts, formulas) takes over the room reserved for
+      // numbers; a few titles above the numbers leave it to them.
+      if (head_.size() == head_.capacity() && head_.size() >= kTakeOverCells && run_.capacity() > head_.capacity()) {
+        head_.reserve(run_.capacity());
+        Numbers().swap(run_);
       }
-      if (plain && c.meta == meta_ && c.row == static_cast<uint64_t>(row0_) + run_.size()) {
-        run_.push_back(c.num);
-        continue;
-      }
+      head_.push_back(c);
     }
-    tail_.push_back(c);
   }
 }
 

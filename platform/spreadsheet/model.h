@@ -84,6 +84,7 @@ class ColumnCells {
   void ForEachBlock(F&& f) {
     if (head_.capacity()) f(reinterpret_cast<char*>(head_.data()), head_.capacity() * sizeof(Cell));
     if (run_.capacity()) f(reinterpret_cast<char*>(run_.data()), run_.capacity() * sizeof(double));
+    if (tail_.capacity()) f(reinterpret_cast<char*>(tail_.data()), tail_.capacity() * sizeof(Cell));
   }
   // Bytes held, reserved room included.
   size_t Bytes() const {
