@@ -62,6 +62,8 @@ std::string CurrentDataFileIn(const std::string& workingFolder) {
 
 void LoadExcelDataXls() { RequestLoad(); }
 
+bool LoadTakesWorksheetRoad(const DataStore& s) { return !(s.CmdLineInfo.DataFileMode == 1 || s.SourceMode >= 1); }
+
 void RunOneLoad() {
   DataStore& s = Store();
   MainWindowServices& main = s.Main();
@@ -97,7 +99,7 @@ void RunOneLoad() {
   w.numberFormat = "0.0000000000";
 
   // 7. The worksheet road, unless the data come from a file or the demo.
-  const bool withSheet = !(s.CmdLineInfo.DataFileMode == 1 || s.SourceMode >= 1);
+  const bool withSheet = LoadTakesWorksheetRoad(s);
   if (withSheet && WorksheetRoad(s, w, r) == RoadEnd::kEndLoad) {
     // The early end: the tables and the data file stay as they were, so the previous load's
     // state comes back, and a reload request made for this load is spent.

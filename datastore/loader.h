@@ -22,6 +22,10 @@ void LoadExcelDataXls();
 // One load, now (the load queue calls it).
 void RunOneLoad();
 
+// Whether a load takes the worksheet road (not data-file mode, not a data file or the demo as
+// the source).
+bool LoadTakesWorksheetRoad(const DataStore& s);
+
 // Replaces the reader and the display pass of the store's loads, for tests.
 void SetLoaderSteps(LoaderSteps steps);
 

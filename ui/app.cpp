@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "datastore/loader.h"
 #include "datastore/services.h"
 #include "datastore/state.h"
 #include "numerics/warnings.h"
@@ -116,6 +117,12 @@ std::unique_ptr<MainWindow> StartMainWindow(std::vector<std::string> arguments) 
   if (!workbook.empty()) ::setenv("VANTREL_WORKBOOK", workbook.c_str(), 1);
   auto w = std::make_unique<MainWindow>(std::move(options));
   rt::GuardEvent("the main window's load", [&] { w->Form_Load(); });
+  // The first load, at the window's first activation, attaches to the workbook named at start:
+  // its reading begins now, beside the window's first showing (the view's GL set-up).
+  if (datastore::LoadTakesWorksheetRoad(datastore::Store()))
+    rt::Try([] {
+      if (auto c = spreadsheet::GetConnector()) c->Prefetch();
+    });
   w->show();
   return w;
 }

@@ -686,6 +686,11 @@ Application CalcConnector::Attach() {
   return Application(std::make_shared<CalcApplication>(live));
 }
 
+void ChoosingConnector::Prefetch() {
+  const char* named = std::getenv("VANTREL_WORKBOOK");
+  if (named && *named) file_->Prefetch();
+}
+
 Application ChoosingConnector::Attach() {
   const char* named = std::getenv("VANTREL_WORKBOOK");
   if (named && *named) return file_->Attach();

@@ -63,6 +63,7 @@ class ChoosingConnector : public Connector {
   ChoosingConnector(std::shared_ptr<Connector> file, std::shared_ptr<Connector> calc)
       : file_(std::move(file)), calc_(std::move(calc)) {}
   Application Attach() override;
+  void Prefetch() override;
 
  private:
   std::shared_ptr<Connector> file_;

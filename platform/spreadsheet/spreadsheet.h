@@ -391,6 +391,9 @@ class Connector {
   virtual ~Connector() = default;
   // The running instance; throws RtError 429 when there is none.
   virtual Application Attach() = 0;
+  // Starts reading, off the calling thread, what the next Attach will take, when that can be
+  // known beforehand (a workbook file named at start); the Attach then takes it.
+  virtual void Prefetch() {}
 };
 
 void SetConnector(std::shared_ptr<Connector> c);

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,8 @@
 #include <filesystem>
 #include <map>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -744,10 +748,15 @@ void LoadXlsxShared(XlsxSource& src, Book& book) {
 
 void ReadXlsxSheet(XlsxSource& src, Book& book, Sheet& s, const std::string& part, std::string& selActive);
 
+// Set on a thread that reads a workbook away from the window (a prefetch): its reads run on it
+// directly, with no pass of the event loop.
+thread_local bool tAwayFromTheWindow = false;
+
 // Runs a long read on a work thread while this thread (the window's) runs a pass of the event
 // loop about every 20 ms. A handler's fault in a pass is its own: it does not end the read; it
 // leaves a line on standard error.
 void WhileTheWindowLives(const std::function<void()>& read) {
+  if (tAwayFromTheWindow) return read();
   rt::ParallelFor(
       1, 1, [&](size_t) { read(); },
       [] {
@@ -1368,6 +1377,76 @@ void WorkbookFileConnector::Unreadable(const std::string& path, const std::strin
   if (o_.unreadable) o_.unreadable(why);
 }
 
+struct WorkbookFileConnector::Prefetched {
+  std::string path;
+  Stamp stamp;
+  std::shared_ptr<model::App> app;  // null when the reading failed
+  std::atomic<bool> done{false};
+  std::thread thread;
+};
+
+namespace {
+
+template <class Stamp>
+Stamp StampOf(const struct stat& st) {
+  return Stamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+               static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+WorkbookFileConnector::WorkbookFileConnector() = default;
+WorkbookFileConnector::WorkbookFileConnector(Options o) : o_(std::move(o)) {}
+
+WorkbookFileConnector::~WorkbookFileConnector() {
+  if (prefetched_ && prefetched_->thread.joinable()) prefetched_->thread.join();
+}
+
+void WorkbookFileConnector::Prefetch() {
+  const char* env = std::getenv("VANTREL_WORKBOOK");
+  if (!env || !*env || prefetched_) return;
+  const std::string path = env;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;  // the attach tells why
+  const Stamp stamp = StampOf<Stamp>(st);
+  if (app_ && !app_->quit && path == path_ && stamp == stamp_) return;
+  auto job = std::make_unique<Prefetched>();
+  job->path = path;
+  job->stamp = stamp;
+  Prefetched* p = job.get();
+  const ReadLimits limits = o_.limits;
+  try {
+    job->thread = std::thread([p, limits] {
+      tAwayFromTheWindow = true;
+      try {
+        auto app = model::App::Create();
+        auto book = OpenWorkbookFile(*app, p->path, limits);
+        if (!book->sheets().empty()) book->sheet(book->activeSheet()).EnsureLoaded();
+        p->app = std::move(app);
+      } catch (...) {
+        p->app.reset();  // the attach reads the file again and tells what stops it
+      }
+      p->done.store(true, std::memory_order_release);
+    });
+  } catch (const std::system_error&) {
+    return;  // no thread: the attach reads the file itself
+  }
+  prefetched_ = std::move(job);
+}
+
+std::shared_ptr<model::App> WorkbookFileConnector::TakePrefetched(const std::string& path, const Stamp& now) {
+  if (!prefetched_) return nullptr;
+  std::unique_ptr<Prefetched> job = std::move(prefetched_);
+  // The window stays alive while the reading ends.
+  if (!job->done.load(std::memory_order_acquire))
+    WhileTheWindowLives([&] {
+      while (!job->done.load(std::memory_order_acquire)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    });
+  job->thread.join();
+  if (!job->app || job->path != path || !(job->stamp == now)) return nullptr;
+  return std::move(job->app);
+}
+
 Application WorkbookFileConnector::Attach() {
   std::string path;
   const char* env = std::getenv("VANTREL_WORKBOOK");
@@ -1385,22 +1464,24 @@ Application WorkbookFileConnector::Attach() {
     if (named) throw rt::FileFault(rt::kErrCannotCreate, why + " (VANTREL_WORKBOOK)");
     throw rt::RtError(rt::kErrCannotCreate, why);
   }
-  Stamp now{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
-            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-  if (app_ && !app_->quit && path == path_ && now == stamp_) {
+  const Stamp now = StampOf<Stamp>(st);
+  std::shared_ptr<model::App> app = TakePrefetched(path, now);
+  if (!app && app_ && !app_->quit && path == path_ && now == stamp_) {
     unreadableSince_ = -1;
     unreadableTold_ = false;
     return app_->handle();
   }
-  auto app = model::App::Create();
   // The file is there: whatever stops its reading is a fault of that workbook, told with its reason.
   std::string fault;
-  try {
-    OpenWorkbookFile(*app, path, o_.limits);
-  } catch (const rt::RtError& e) {
-    fault = e.description();
-  } catch (const std::bad_alloc&) {
-    fault = "Cannot read the workbook " + path + ": out of memory";
+  if (!app) {
+    app = model::App::Create();
+    try {
+      OpenWorkbookFile(*app, path, o_.limits);
+    } catch (const rt::RtError& e) {
+      fault = e.description();
+    } catch (const std::bad_alloc&) {
+      fault = "Cannot read the workbook " + path + ": out of memory";
+    }
   }
   if (!fault.empty()) {
     // A save under way: go on with what was read before.

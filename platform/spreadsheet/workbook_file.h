@@ -47,11 +47,19 @@ class WorkbookFileConnector : public Connector {
     double staleSeconds = 5;
     ReadLimits limits;
   };
-  WorkbookFileConnector() = default;
-  explicit WorkbookFileConnector(Options o) : o_(std::move(o)) {}
+  WorkbookFileConnector();
+  explicit WorkbookFileConnector(Options o);
+  ~WorkbookFileConnector() override;
+  WorkbookFileConnector(const WorkbookFileConnector&) = delete;
+  WorkbookFileConnector& operator=(const WorkbookFileConnector&) = delete;
 
   // RtError 429 when no file is named, the file is missing or cannot be read.
   Application Attach() override;
+  // Reads the workbook named by VANTREL_WORKBOOK and its active sheet on a thread of its own,
+  // so that the first attach, which comes once the window is up, finds it read. The attach
+  // takes that reading only while the file is unchanged since it began; a reading that failed
+  // is dropped, and the attach reads the file itself and tells its fault.
+  void Prefetch() override;
   // Counts the saves taken in (1 after the first attach).
   uint64_t revision() const { return revision_; }
   // The file in use ("" before the first attach).
@@ -67,6 +75,11 @@ class WorkbookFileConnector : public Connector {
     bool operator==(const Stamp&) const = default;
   } stamp_;
   uint64_t revision_ = 0;
+  struct Prefetched;
+  std::unique_ptr<Prefetched> prefetched_;
+  // The prefetched reading of path as it stood at `now`, once it is done (null when there is
+  // none, it failed, or it was of another file or save).
+  std::shared_ptr<model::App> TakePrefetched(const std::string& path, const Stamp& now);
   void Unreadable(const std::string& path, const std::string& why);
   double unreadableSince_ = -1;  // monotonic seconds, -1 while readable
   bool unreadableTold_ = false;

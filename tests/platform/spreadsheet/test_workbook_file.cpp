@@ -915,6 +915,63 @@ TEST(RunningWorkbook, AFileUnreadableForLongerThanASaveIsToldOnce) {
   vantrel::rt::SetClock(nullptr);
 }
 
+// The workbook named at start is read beside the window's first showing; the attach that comes
+// later must give what an attach without it gives: the same instance for the file as it stands
+// then (a save in between is read anew), and the same fault for a file that cannot be read.
+TEST(RunningWorkbook, APrefetchedReadingGivesWhatTheAttachWouldRead) {
+  const fs::path dir = TempDir() / "prefetch";
+  fs::create_directories(dir);
+  const fs::path book = dir / "orbit.xlsx";
+  auto saveMoved = [&] {
+    const fs::path tmp = dir / "saving.xlsx";
+    lxw_workbook* wb = workbook_new(tmp.c_str());
+    lxw_worksheet* s = workbook_add_worksheet(wb, "Moved");
+    worksheet_write_formula_num(s, 4, 1, "=MAX(A2:C9)", nullptr, 2);
+    worksheet_set_selection(s, 4, 1, 4, 1);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    fs::rename(tmp, book);
+  };
+  const struct {
+    const char* what;
+    std::function<void()> before;  // the file as the prefetch finds it
+    std::function<void()> after;   // what happens to it before the attach
+  } cases[] = {
+      {"unchanged", [&] { fs::copy_file(kFixtures + "orbit.xlsx", book, fs::copy_options::overwrite_existing); },
+       [] {}},
+      {"saved again meanwhile",
+       [&] { fs::copy_file(kFixtures + "orbit.xlsx", book, fs::copy_options::overwrite_existing); }, saveMoved},
+      {"not a workbook", [&] { WriteBytes(book, "PK\x03\x04 not a zip"); }, [] {}},
+      {"removed meanwhile",
+       [&] { fs::copy_file(kFixtures + "orbit.xlsx", book, fs::copy_options::overwrite_existing); },
+       [&] { fs::remove(book); }},
+      {"a folder", [&] { fs::remove(book), fs::create_directories(book); }, [&] { fs::remove(book); }},
+  };
+  EnvGuard env("VANTREL_WORKBOOK", book.c_str());
+  auto seen = [](ss::WorkbookFileConnector& c) -> std::string {
+    try {
+      ss::Application xl = c.Attach();
+      return xl.ActiveWorkbook().Name() + "|" + xl.ActiveSheet().Name() + "|" + xl.ActiveCell().Formula();
+    } catch (const vantrel::rt::RtError& e) {
+      return "error " + std::to_string(e.number()) + ": " + e.description();
+    }
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    std::error_code ec;
+    fs::remove_all(book, ec);
+    k.before();
+    ss::WorkbookFileConnector prefetching;
+    prefetching.Prefetch();
+    k.after();
+    const std::string got = seen(prefetching);
+    ss::WorkbookFileConnector plain;
+    EXPECT_EQ(got, seen(plain));
+    if (std::string(k.what) == "saved again meanwhile") {
+      EXPECT_EQ(got, "orbit.xlsx|Moved|=MAX(A2:C9)");
+    }
+  }
+}
+
 // A workbook the user named in VANTREL_WORKBOOK that is not there is a fault of that workbook,
 // told with its name, not the road of a spreadsheet that is not running.
 TEST(RunningWorkbook, AMissingNamedWorkbookIsAFaultNamingIt) {
