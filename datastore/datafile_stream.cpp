@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "datastore/datafile_writer.h"
+#include "platform/runtime/memory.h"
 #include "platform/runtime/parallel.h"
 
 namespace vantrel::datastore {
@@ -38,8 +39,11 @@ int64_t NowNs() {
 // of their cells. Then the text of its lines.
 struct DataFileStream::Batch {
   size_t rows = 0;
-  std::vector<uint8_t> kinds;   // kCells per row
-  std::vector<double> numbers;  // kCells per row, read for the number cells only
+  // kCells per row each; the numbers are read for the number cells only. Their room is taken
+  // without being written over first: the window's thread fills it, and a first load would
+  // otherwise clear each fresh batch twice.
+  std::vector<uint8_t, rt::LargeAllocator<uint8_t, true>> kinds;
+  std::vector<double, rt::LargeAllocator<double, true>> numbers;
   std::vector<uint32_t> textSizes;
   std::string texts;
   std::string out;
