@@ -131,7 +131,9 @@ int DataFileStream::Open(const std::string& path, std::string_view head) {
   Abort();
   rows_ = 0;
   bytes_ = 0;
-  lastPumpNs_ = NowNs();
+  // The steps before the write ran without a pass of the event loop: the first look at the
+  // clock runs one.
+  lastPumpNs_ = 0;
   tables_.reset();
   openError_ = writer_.Open(path);
   if (openError_) return openError_;

@@ -195,6 +195,24 @@ TEST(DataFileStream, AnAbortedStreamLeavesThePreviousFile) {
   }
 }
 
+// What comes before the write (the spreadsheet's steps, a repaint of the progress bar) ran
+// without a pass of the event loop: the write's first look at the clock runs one at once rather
+// than a pump interval later.
+TEST(DataFileStream, TheWindowRunsAPassAtTheWritesFirstRows) {
+  for (unsigned threads : {1u, 3u}) {
+    SCOPED_TRACE(threads);
+    test::TempDir dir;
+    int passes = 0;
+    DataFileStream out(
+        4 * kBatch, ",", [&] { ++passes; }, threads);
+    ASSERT_EQ(out.Open(dir.File("_Vantrel.vnx"), kHead), 0);
+    const std::vector<Row> rows = Block(300);
+    for (const Row& row : rows) out.Add(row);
+    EXPECT_GE(passes, 1);
+    out.Abort();
+  }
+}
+
 TEST(DataFileStream, AFolderThatCannotBeWrittenIsTheOpenError) {
   test::TempDir dir;
   DataFileStream out(10, ",", {}, 1);
