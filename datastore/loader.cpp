@@ -129,8 +129,10 @@ void RunOneLoad() {
   step([&] { ReaderStep(s, w); });
   step([&] { DisplayStep(s, w); });
 
-  // 13. The end of the load.
+  // 13. The end of the load. The reader's last steps and the display pass ran without a pass of
+  // the event loop, and laying the window out again repaints it whole: one pass between.
   s.SettingsBlock.ReloadRequest = 0;
+  step([&] { main.DoEvents(); });
   s.ResizeDone = 0;
   step([&] { main.Form_Resize(); });
   s.ResizeDone = 1;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "datastore/display_pass.h"
 #include "datastore/load_queue.h"
 #include "datastore/recent_specs.h"
 #include "loader_harness.h"
@@ -106,6 +107,26 @@ TEST_F(LoaderTest, EndOfALoadInItsOrder) {
   EXPECT_EQ(s().LoaderBusy, 0);
   EXPECT_EQ(s().ResizeDone, 1);
   EXPECT_EQ(s().SettingsBlock.LoadDone, 1.0);
+}
+
+// The reader's last steps and the display pass run without a pass of the event loop, and the
+// layout at the end repaints the whole window: a pass comes between, so the two do not add up to
+// one long stretch.
+TEST_F(LoaderTest, TheWindowRunsAPassBetweenTheDisplayPassAndTheLayout) {
+  dir.Write("_Vantrel.vnx", DataFile(1000));
+  s().CmdLineInfo.DataFileMode = 1;
+  s().CmdLineInfo.DataFilePath = CurrentFile();
+  SetLoaderSteps({nullptr, [&](DataStore&, LoadWork& w) {
+                    DisplayPass(w);
+                    main->calls.push_back("display pass");
+                  }});
+  LoadExcelDataXls();
+  SetLoaderSteps({});
+  const auto& calls = main->calls;
+  const size_t display = Index(calls, "display pass");
+  const size_t resize = Index(calls, "Form_Resize", display);
+  ASSERT_LT(resize, calls.size());
+  EXPECT_LT(Index(calls, "DoEvents", display), resize);
 }
 
 TEST_F(LoaderTest, NoSpreadsheetGivesOneBoxAndOneRetry) {
