@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -1381,7 +1379,6 @@ struct WorkbookFileConnector::Prefetched {
   std::string path;
   Stamp stamp;
   std::shared_ptr<model::App> app;  // null when the reading failed
-  std::atomic<bool> done{false};
   std::thread thread;
 };
 
@@ -1424,9 +1421,8 @@ void WorkbookFileConnector::Prefetch() {
         if (!book->sheets().empty()) book->sheet(book->activeSheet()).EnsureLoaded();
         p->app = std::move(app);
       } catch (...) {
-        p->app.reset();  // the attach reads the file again and tells what stops it
+        // No reading is kept: the attach reads the file again and tells what stops it.
       }
-      p->done.store(true, std::memory_order_release);
     });
   } catch (const std::system_error&) {
     return;  // no thread: the attach reads the file itself
@@ -1438,11 +1434,7 @@ std::shared_ptr<model::App> WorkbookFileConnector::TakePrefetched(const std::str
   if (!prefetched_) return nullptr;
   std::unique_ptr<Prefetched> job = std::move(prefetched_);
   // The window stays alive while the reading ends.
-  if (!job->done.load(std::memory_order_acquire))
-    WhileTheWindowLives([&] {
-      while (!job->done.load(std::memory_order_acquire)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    });
-  job->thread.join();
+  WhileTheWindowLives([&] { job->thread.join(); });
   if (!job->app || job->path != path || !(job->stamp == now)) return nullptr;
   return std::move(job->app);
 }
